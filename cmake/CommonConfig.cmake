@@ -1,0 +1,17 @@
+# One interface target carries the language level and warnings for every target of ours.
+add_library(kvt_common INTERFACE)
+target_compile_features(kvt_common INTERFACE cxx_std_20)
+target_compile_options(kvt_common INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                            -Wno-sign-conversion -Werror)
+target_compile_definitions(kvt_common INTERFACE QT_NO_CAST_FROM_ASCII
+                                                QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+
+set(KVT_SANITIZE "" CACHE STRING "Sanitizers: 'address' (address+undefined) or 'thread'")
+if(KVT_SANITIZE STREQUAL "address")
+    target_compile_options(kvt_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                -fno-sanitize-recover=all)
+    target_link_options(kvt_common INTERFACE -fsanitize=address,undefined)
+elseif(KVT_SANITIZE STREQUAL "thread")
+    target_compile_options(kvt_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(kvt_common INTERFACE -fsanitize=thread)
+endif()

@@ -1,0 +1,90 @@
+#pragma once
+// The configuration of one device, as the editor, the device images and the files see it.
+// User-typed values (addresses, most numbers) are kept as GBK texts and converted only when
+// an image is built or parsed.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/text/Gbk.h"
+
+namespace kvt {
+
+inline constexpr std::uint32_t kProductKvt275r = 134103;  // discovery product bytes 02 0B D7
+inline constexpr std::uint32_t kProductLegacyA = 30103;   // older multi-port gateways
+inline constexpr std::uint32_t kProductLegacyB = 30203;
+inline constexpr const char* kModelKvt275r = "KVT-275R";
+
+inline bool isLegacyProduct(std::uint32_t code) {
+    return code == kProductLegacyA || code == kProductLegacyB;
+}
+
+enum ConfigKind : int { kUserConfig = 0, kBackgroundConfig = 1 };
+
+struct CEthernet {
+    Gbk networkName;
+    std::int32_t ipMethod = 0;  // 0 static, 1 DHCP, 2 BOOTP
+    Gbk ipAddress;
+    Gbk subnetMask;
+    Gbk gateway;
+    Gbk dns1;
+    Gbk dns2;
+    bool operator==(const CEthernet&) const = default;
+};
+
+struct CAdvance {
+    Gbk userPassword;
+    Gbk adminPassword;
+    bool operator==(const CAdvance&) const = default;
+};
+
+struct IPReport {
+    std::int32_t enabled = 0;
+    Gbk targetIp;
+    std::int32_t port = 16800;
+    std::int32_t period = 10;
+    bool operator==(const IPReport&) const = default;
+};
+
+// Assembly instances in their fixed order: 102, 101, 103, 112, 111, 113, 122, 121, 123.
+inline constexpr std::array<int, 9> kAssemblyInstances = {102, 101, 103, 112, 111,
+                                                          113, 122, 121, 123};
+
+struct CParameter {
+    std::int32_t ipSettingMethod = 0;  // 0 PC software, 1 host over the UART
+    std::uint32_t reservedParameter = 0;
+    std::array<Gbk, 9> assemblySizes = {"64", "64", "0", "128", "128", "0", "256", "256", "0"};
+    bool operator==(const CParameter&) const = default;
+};
+
+// Ten texts: a device table record (discovery) or the identity of a configuration.
+struct CEquipment {
+    Gbk rowNumber;
+    Gbk name;
+    Gbk model;
+    Gbk ipAddress;
+    Gbk macAddress;
+    Gbk firmwareVersion;
+    Gbk fileVersion;
+    Gbk userPasswordSet;   // "有" / "无"
+    Gbk adminPasswordSet;  // "有" / "无"
+    Gbk remoteConfig;      // "允许远程配置" / "禁止远程配置"
+
+    CEquipment();  // the password-set fields start as text 2001 "无", file version "1.0"
+    bool operator==(const CEquipment&) const = default;
+};
+
+struct CConfiguration {
+    CEthernet ethernet;
+    CAdvance advance;
+    IPReport report;
+    std::uint32_t productCode = 0;
+    CParameter parameter;
+    CEquipment identity;
+    bool operator==(const CConfiguration&) const = default;
+};
+
+// The New fill for kind 0 (user) or 1 (background): what a fresh configuration holds.
+CConfiguration newConfiguration(int kind);
+
+}  // namespace kvt

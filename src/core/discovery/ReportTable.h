@@ -1,0 +1,45 @@
+#pragma once
+// IP address report datagrams and the listener's table of reporting devices.
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/text/Gbk.h"
+
+namespace kvt {
+
+struct ReportRecord {
+    Gbk row;       // "%d", 1-based, in order of first report
+    Gbk name;      // bytes 56..75 up to the first NUL
+    Gbk ip;        // bytes 44..47
+    Gbk mac;       // bytes 36..41, lower-case, '-' separated; the record's key
+    Gbk count;     // "%2d"
+    Gbk previous;  // " %X " time of the report before the latest
+    Gbk latest;    // " %X " time of the latest report
+    bool operator==(const ReportRecord&) const = default;
+};
+
+// Time text of the listener's columns: strftime " %X " in local time.
+std::string reportTimeText(std::time_t when);
+
+class ReportTable {
+public:
+    static constexpr std::size_t kCapacity = 255;
+    static constexpr std::size_t kDatagramSize = 76;  // at most this much is read
+
+    // Applies one datagram (bytes past its end read as zero). Returns the updated row index,
+    // or nullopt when the table is full and the MAC is new (the report is ignored).
+    std::optional<std::size_t> apply(std::span<const std::uint8_t> datagram,
+                                     const std::string& timeText);
+    void clear() { m_rows.clear(); }
+    const std::vector<ReportRecord>& rows() const { return m_rows; }
+
+private:
+    std::vector<ReportRecord> m_rows;
+};
+
+}  // namespace kvt

@@ -1,0 +1,28 @@
+#pragma once
+// Configuration files (*.inf): GBK text, CR LF line ends, tab-separated keys and values.
+#include <string>
+#include <string_view>
+
+#include "core/config/Configuration.h"
+#include "core/text/UiText.h"
+
+namespace kvt {
+
+// The exact bytes of a configuration file of `kind`. `firmware` is the firmware version line's
+// value (the selected device's, or the configuration's own). `lang` picks the password keys.
+std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware,
+                            Lang lang);
+
+struct ParsedConfigFile {
+    CConfiguration config;  // starts freshly constructed; the reader fills what it finds
+    int kind = kUserConfig;
+};
+
+// The lenient word-by-word reader: never fails, falls back to defaults where keys are missing.
+ParsedConfigFile readConfigFile(std::string_view bytes, Lang lang);
+
+// Writes `bytes` to `path` atomically (temporary file in the same folder, then rename), so a
+// failed save leaves the old file whole. Returns false with errno-style text in `error`.
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
+
+}  // namespace kvt
