@@ -1,0 +1,95 @@
+#pragma once
+// In-process simulator of KVT-275R gateways on loopback: the discovery responder, the TCP
+// configuration port of every device and the periodic IP address report. Used by the
+// kvt275r-sim program, by end-to-end tests and by demos without hardware.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/config/Configuration.h"
+#include "core/device/Messages.h"
+#include "core/text/Gbk.h"
+
+namespace kvt::sim {
+
+// A misbehaviour a device shows on its configuration port (and, for NoAnswer, on discovery).
+// Faults apply to every TCP reply of the device, password checks included.
+struct Fault {
+    enum class Kind {
+        None,
+        NoAnswer,           // accepts connections and reads requests, never replies; silent on
+                            // discovery too
+        Refuse,             // no listener: connections are refused
+        Split,              // reply sent in three segments, pauseMs between them
+        Short,              // reply cut short of its length field; connection held open until
+                            // the client closes it
+        WrongCode,          // reply command code + 1
+        CloseWithoutReply,  // request read, then the connection is closed
+        Slow,               // pauseMs delay before the reply
+    };
+    Kind kind = Kind::None;
+    int pauseMs = 0;
+    bool operator==(const Fault&) const = default;
+};
+
+struct DeviceSpec {
+    std::string address;  // loopback address the device serves TCP on, e.g. 127.0.0.2
+    kvt::Gbk name;        // network name (also the name in discovery replies and reports)
+    std::array<std::uint8_t, 6> mac{0x02, 0, 0, 0, 0, 1};
+    std::uint16_t firmwareMajor = 1;
+    std::uint16_t firmwareMinor = 0;
+    kvt::Gbk userPassword;
+    kvt::Gbk adminPassword;
+    bool remoteAllowed = true;
+    std::uint32_t productCode = kvt::kProductKvt275r;  // 24 bits shown in discovery replies
+    // Keeps the configuration across restarts (JSON). When the file exists it wins over the
+    // fields above and over `configuration`; it is written after every accepted write.
+    std::string stateFile;
+    // Starting configuration; when absent the device starts from the background New fill with
+    // IP address = `address`, network name = `name` and the two passwords above.
+    std::optional<kvt::CConfiguration> configuration;
+    Fault fault;
+};
+
+struct Options {
+    std::string discoveryAddress = "127.0.0.1";  // "0.0.0.0" also receives broadcasts
+    std::uint16_t discoveryPort = 18801;
+    std::uint16_t devicePort = 18801;
+    bool log = true;  // one line per exchange on stderr; passwords are masked
+};
+
+class Simulator {
+public:
+    Simulator(Options options, std::vector<DeviceSpec> devices);
+    ~Simulator();  // stops and joins everything
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Loads state files, binds the discovery socket and every listener, starts the threads.
+    // On failure nothing is left open and `error` (if given) says why.
+    bool start(std::string* error = nullptr);
+    // Closes every socket and joins every thread; safe to call twice.
+    void stop();
+
+    std::size_t deviceCount() const;
+    // Takes effect before it returns (a Refuse listener is closed, or reopened after Refuse).
+    void setFault(std::size_t device, Fault fault);
+    // Every complete TCP request the device received, in order (password bytes included).
+    std::vector<kvt::Bytes> requests(std::size_t device) const;
+    // What the device now holds.
+    kvt::CConfiguration configuration(std::size_t device) const;
+    std::size_t resets(std::size_t device) const;
+    std::size_t reportsSent(std::size_t device) const;
+    std::size_t discoveryQueries() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace kvt::sim
