@@ -25,12 +25,14 @@ inline constexpr std::string_view kMakerTag = "Kelvarin";
 inline constexpr std::size_t kAccumulationLimit = 1216;
 inline constexpr std::size_t kReplySize = 16;
 
+// Bytes past the end of `bytes` read as zero.
 std::uint32_t readBigEndian32(std::span<const std::uint8_t> bytes, std::size_t offset);
 
-// 8-byte read request for kind 0 (0x25) or 1 (0x05).
+// 8-byte read request for kind 0 (0x25) or 1 (0x05); empty for other kinds.
 Bytes readRequest(int kind);
 // Password check: kind 0 -> 0x27, length 20, password; kind 1 -> 0x07, length 28, maker tag,
-// password. The password field is the GBK bytes zero-padded (cut) to 20.
+// password. The password field is the GBK bytes zero-padded (cut on a character boundary) to
+// 20. Empty for other kinds.
 Bytes passwordCheckRequest(int kind, const Gbk& password);
 // 16 bytes: 0x0A, length 8, maker tag.
 Bytes resetRequest();
@@ -48,6 +50,8 @@ public:
     explicit ImageAccumulator(bool legacyProduct = false) : m_legacy(legacyProduct) {}
     void append(std::span<const std::uint8_t> chunk);
     bool complete() const;
+    // Bytes that may still be stored; a receive asks for no more than this.
+    std::size_t room() const { return kAccumulationLimit - m_bytes.size(); }
     const Bytes& bytes() const { return m_bytes; }
 
 private:
