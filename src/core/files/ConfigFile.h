@@ -1,5 +1,6 @@
 #pragma once
 // Configuration files (*.inf): GBK text, CR LF line ends, tab-separated keys and values.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,8 +11,7 @@ namespace kvt {
 
 // The exact bytes of a configuration file of `kind`. `firmware` is the firmware version line's
 // value (the selected device's, or the configuration's own). `lang` picks the password keys.
-std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware,
-                            Lang lang);
+std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware, Lang lang);
 
 struct ParsedConfigFile {
     CConfiguration config;  // starts freshly constructed; the reader fills what it finds
@@ -20,6 +20,13 @@ struct ParsedConfigFile {
 
 // The lenient word-by-word reader: never fails, falls back to defaults where keys are missing.
 ParsedConfigFile readConfigFile(std::string_view bytes, Lang lang);
+
+// Reading a whole file for the reader. A file that cannot be opened (missing, no permission,
+// a folder) differs from one that opens but then fails to read (an I/O error, or more than
+// kMaxConfigFileBytes, which no configuration file comes near).
+enum class FileReadStatus { Ok, CannotOpen, ReadError };
+inline constexpr std::size_t kMaxConfigFileBytes = 16u << 20;
+FileReadStatus readWholeFile(const std::string& path, std::string& bytes);
 
 // Writes `bytes` to `path` atomically (temporary file in the same folder, then rename), so a
 // failed save leaves the old file whole. Returns false with errno-style text in `error`.

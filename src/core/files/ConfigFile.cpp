@@ -1,0 +1,486 @@
+#include "core/files/ConfigFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/config/DeviceImage.h"
+
+namespace kvt {
+namespace {
+
+// ---------------------------------------------------------------- writer
+
+// Files are written in text mode: every line end is CR LF, including the one that the table text
+// of the static IP method carries.
+std::string toTextMode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+void entry(std::string& out, const Gbk& key, const Gbk& value, int lineEnds = 1,
+           const char* separator = "\t\t") {
+    out += key;
+    out += separator;
+    out += value;
+    out.append(static_cast<std::size_t>(lineEnds), '\n');
+}
+
+// ---------------------------------------------------------------- reader
+
+bool isWordSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Consumes the file word by word. At the end of the file a word read repeats the last word
+// that was read (the buffer is only overwritten by a successful read); a number read gives -1.
+class WordReader {
+public:
+    explicit WordReader(std::string_view bytes) : m_bytes(bytes) {}
+
+    // Whole words of any length: the fixed word buffer is not carried over.
+    const Gbk& word() {
+        skipSeparators();
+        const std::size_t start = m_pos;
+        while (m_pos < m_bytes.size() && !isWordSeparator(m_bytes[m_pos])) ++m_pos;
+        if (m_pos > start) m_last.assign(m_bytes.substr(start, m_pos - start));
+        return m_last;
+    }
+
+    // An optionally signed decimal integer. A sign without digits is consumed (as the C library
+    // does); the characters after the digits stay for the next read. Values beyond 32 bits wrap,
+    // as the platform's scanner does, so that an unsigned product code survives a round trip.
+    std::int32_t number() {
+        skipSeparators();
+        bool negative = false;
+        if (m_pos < m_bytes.size() && (m_bytes[m_pos] == '-' || m_bytes[m_pos] == '+')) {
+            negative = m_bytes[m_pos] == '-';
+            ++m_pos;
+        }
+        std::uint32_t value = 0;
+        bool any = false;
+        while (m_pos < m_bytes.size() && m_bytes[m_pos] >= '0' && m_bytes[m_pos] <= '9') {
+            value = value * 10u + static_cast<std::uint32_t>(m_bytes[m_pos] - '0');
+            any = true;
+            ++m_pos;
+        }
+        if (!any) return -1;
+        if (negative) value = 0u - value;
+        return static_cast<std::int32_t>(value);
+    }
+
+private:
+    void skipSeparators() {
+        while (m_pos < m_bytes.size() && isWordSeparator(m_bytes[m_pos])) ++m_pos;
+    }
+
+    std::string_view m_bytes;
+    std::size_t m_pos = 0;
+    Gbk m_last;
+};
+
+constexpr std::size_t kMaxNameBytes = 20;
+
+class Parser {
+public:
+    Parser(std::string_view bytes, Lang lang, ParsedConfigFile& out)
+        : m_in(bytes), m_lang(lang), m_out(out), m_config(out.config) {}
+
+    void run() {
+        parseKind();
+        if (m_out.kind == kBackgroundConfig) parseProductName();
+        parseProductCode();
+        parseVersions();
+        parseNameAndMethod();
+        parseAddresses();
+        parsePasswordsAndSwitch();
+        if (m_config.report.enabled == 1) parseReportDetails();
+        if (m_out.kind == kBackgroundConfig) parseBackground();
+    }
+
+private:
+    // Words are compared against copies: a following read may overwrite the reader's buffer.
+    Gbk word() { return m_in.word(); }
+
+    void parseKind() {
+        m_out.kind = kUserConfig;
+        if (word() != uiText(116)) return;
+        const Gbk value = word();
+        if (value == uiText(170)) {
+            m_out.kind = kUserConfig;
+        } else if (value == uiText(178)) {
+            m_out.kind = kBackgroundConfig;
+        }
+    }
+
+    // The product name in the file is not used.
+    void parseProductName() {
+        if (word() == uiText(99)) word();
+    }
+
+    void parseProductCode() {
+        if (word() == uiText(113)) {
+            m_config.productCode = static_cast<std::uint32_t>(m_in.number());
+        } else {
+            m_config.productCode = kProductKvt275r;
+        }
+    }
+
+    void parseVersions() {
+        CEquipment& identity = m_config.identity;
+        if (word() != uiText(114)) {
+            identity.firmwareVersion.clear();
+            return;
+        }
+        const Gbk firmware = word();
+        if (firmware == uiText(115)) {  // the firmware value was empty
+            identity.firmwareVersion.clear();
+            identity.fileVersion = word();
+            return;
+        }
+        identity.firmwareVersion = firmware;
+        if (word() == uiText(115)) {
+            identity.fileVersion = word();
+        } else {
+            identity.fileVersion.clear();
+        }
+    }
+
+    void parseNameAndMethod() {
+        CEthernet& ethernet = m_config.ethernet;
+        const Gbk methodKey = uiText(4122);
+        if (m_out.kind != kBackgroundConfig) {
+            if (word() == methodKey) {
+                parseMethodWord();
+            } else {
+                ethernet.ipMethod = 1;
+            }
+            return;
+        }
+        if (word() != uiText(4121)) {
+            // No method word is read: the IP method keeps its construction default.
+            ethernet.networkName = "Ethernet/IP";
+            return;
+        }
+        const Gbk name = word();
+        if (name == methodKey) {  // the name was empty
+            ethernet.networkName.clear();
+            parseMethodWord();
+            return;
+        }
+        ethernet.networkName = name.size() <= kMaxNameBytes ? name : Gbk("Ethernet/IP");
+        if (word() == methodKey) {
+            parseMethodWord();
+        } else {
+            ethernet.ipMethod = 1;
+        }
+    }
+
+    void parseMethodWord() {
+        const Gbk method = word();
+        std::int32_t value = 1;
+        if (method == "DHCP") {
+            value = 1;
+        } else if (method == "BOOTP") {
+            value = 2;
+        } else if (method == uiText(5070)) {
+            value = 0;
+        }
+        m_config.ethernet.ipMethod = value;
+    }
+
+    void parseAddresses() {
+        CEthernet& e = m_config.ethernet;
+        struct Row {
+            Gbk key;
+            Gbk* field;
+            const char* fallback;
+        };
+        const Row rows[] = {
+            {uiText(4125), &e.ipAddress, "192.168.0.15"},
+            {uiText(4126), &e.subnetMask, "255.255.255.0"},
+            {uiText(4127), &e.gateway, "192.168.0.1"},
+            {"DNS1", &e.dns1, "0.0.0.0"},
+            {"DNS2", &e.dns2, "0.0.0.0"},
+        };
+        for (const Row& row : rows) {
+            if (word() == row.key) {
+                const Gbk value = word();
+                *row.field = addressAccepted(value) ? value : Gbk();
+            } else {
+                *row.field = row.fallback;
+            }
+        }
+    }
+
+    void readSwitch() {
+        const Gbk value = word();
+        if (value == "closed") {
+            m_config.report.enabled = 0;
+        } else if (value == "open") {
+            m_config.report.enabled = 1;
+        }
+    }
+
+    static Gbk passwordOrEmpty(const Gbk& value) {
+        return value.size() <= kMaxNameBytes ? value : Gbk();
+    }
+
+    void parsePasswordsAndSwitch() {
+        const Gbk userKey = stringResource(111, m_lang);
+        const Gbk adminKey = stringResource(162, m_lang);
+        const Gbk reportKey = uiText(87);
+        CAdvance& advance = m_config.advance;
+
+        if (word() != userKey) return;
+        const Gbk value = word();
+        if (value == adminKey) {
+            advance.userPassword.clear();
+        } else if (value == reportKey) {
+            advance.userPassword.clear();
+            readSwitch();
+            return;
+        } else {
+            advance.userPassword = passwordOrEmpty(value);
+            const Gbk next = word();
+            if (next == reportKey) {
+                readSwitch();
+                return;
+            }
+            if (next != adminKey) return;
+        }
+        // The administrator value.
+        const Gbk admin = word();
+        if (admin == reportKey) {
+            advance.adminPassword.clear();
+            readSwitch();
+            return;
+        }
+        advance.adminPassword = passwordOrEmpty(admin);
+        if (word() == reportKey) readSwitch();
+    }
+
+    void parseReportDetails() {
+        IPReport& report = m_config.report;
+        const Gbk portKey = uiText(127);
+        if (word() == uiText(91)) {
+            const Gbk value = word();
+            if (value == portKey) {  // the address was empty: the target keeps its value
+                report.port = m_in.number();
+            } else {
+                report.targetIp = addressAccepted(value) ? value : Gbk();
+                if (word() == portKey) report.port = m_in.number();
+            }
+        }
+        if (word() == uiText(90)) report.period = m_in.number();
+    }
+
+    void parseBackground() {
+        CParameter& parameter = m_config.parameter;
+        if (word() == uiText(119) + uiText(173)) {
+            const Gbk value = word();
+            parameter.ipSettingMethod = value == uiText(175) ? 1 : 0;
+        } else {
+            parameter.ipSettingMethod = 0;
+        }
+        if (word() != uiText(194)) return;
+        for (std::size_t i = 0; i < kAssemblyInstances.size(); ++i) {
+            const Gbk key = uiText(185 + static_cast<std::uint32_t>(i));
+            const Gbk first = word();
+            const Gbk second = word();
+            if (first + " " + second == key) parameter.assemblySizes[i] = word();
+        }
+    }
+
+    WordReader m_in;
+    Lang m_lang;
+    ParsedConfigFile& m_out;
+    CConfiguration& m_config;
+};
+
+std::string errnoText(const char* what, int error) {
+    return std::string(what) + ": " + std::strerror(error);
+}
+
+// Every byte goes out, across partial writes and interrupted calls.
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware,
+                            Lang lang) {
+    // Only kind 1 adds the background entries; the model never holds another kind.
+    const bool background = kind == kBackgroundConfig;
+    std::string text;
+
+    entry(text, uiText(116), background ? uiText(178) : uiText(170));
+    if (background) entry(text, uiText(99), kModelKvt275r);
+    entry(text, uiText(113), std::to_string(config.productCode));
+    entry(text, uiText(114), firmware);
+    entry(text, uiText(115), config.identity.fileVersion, 2);
+
+    // These table texts carry their own separator tabs.
+    if (background) entry(text, uiText(4052), config.ethernet.networkName, 1, "");
+    switch (config.ethernet.ipMethod) {
+        case 0:
+            entry(text, uiText(4053), uiText(4054), 0, "");
+            break;  // the text holds its \n
+        case 2:
+            entry(text, uiText(4053), "BOOTP", 1, "");
+            break;
+        // Anything else is read back as DHCP, so it is written as DHCP.
+        default:
+            entry(text, uiText(4053), "DHCP", 1, "");
+            break;
+    }
+    entry(text, uiText(4055), config.ethernet.ipAddress, 1, "");
+    entry(text, uiText(4056), config.ethernet.subnetMask, 1, "");
+    entry(text, uiText(4057), config.ethernet.gateway, 1, "");
+    entry(text, "DNS1", config.ethernet.dns1);
+    entry(text, "DNS2", config.ethernet.dns2, 2);
+
+    entry(text, stringResource(93, lang), config.advance.userPassword, 1, "");
+    if (background) entry(text, stringResource(161, lang), config.advance.adminPassword, 1, "");
+    text += '\n';
+
+    const bool reporting = config.report.enabled == 1;
+    entry(text, uiText(87), reporting ? "open" : "closed");
+    if (reporting) {
+        entry(text, uiText(91), config.report.targetIp);
+        entry(text, uiText(127), std::to_string(config.report.port));
+        entry(text, uiText(90), std::to_string(config.report.period));
+    }
+    text += '\n';
+
+    if (background) {
+        entry(text, uiText(119) + uiText(173),
+              config.parameter.ipSettingMethod == 1 ? uiText(175) : uiText(174));
+        text += uiText(194);
+        text += '\n';
+        for (std::size_t i = 0; i < kAssemblyInstances.size(); ++i) {
+            entry(text, uiText(185 + static_cast<std::uint32_t>(i)),
+                  config.parameter.assemblySizes[i]);
+        }
+    }
+    return toTextMode(text);
+}
+
+ParsedConfigFile readConfigFile(std::string_view bytes, Lang lang) {
+    ParsedConfigFile parsed;
+    Parser(bytes, lang, parsed).run();
+    return parsed;
+}
+
+FileReadStatus readWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FileReadStatus::CannotOpen;
+    struct stat info {};
+    // A folder is not a file that can be opened for reading.
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return FileReadStatus::CannotOpen;
+    }
+    FileReadStatus status = FileReadStatus::Ok;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            status = FileReadStatus::ReadError;
+            break;
+        }
+        if (n == 0) break;
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxConfigFileBytes) {
+            status = FileReadStatus::ReadError;
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (status != FileReadStatus::Ok) bytes.clear();
+    return status;
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    auto fail = [&](const char* what, int code) {
+        if (error) *error = errnoText(what, code);
+        return false;
+    };
+    if (path.empty()) return fail(path.c_str(), ENOENT);
+
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    std::string target = path;
+    struct stat linkInfo {};
+    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                             &std::free);
+        if (resolved) target = resolved.get();
+    }
+
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = (slash == std::string::npos ? std::string() : folder) + "." + base + ".tmp-" +
+               std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        // 0666 under the umask: the same permissions a plain save would give a new file.
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return fail(path.c_str(), errno);
+    }
+    if (fd < 0) return fail(path.c_str(), EEXIST);
+
+    // A replaced file keeps its permissions.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        (void)::fchmod(fd, old.st_mode & 07777);
+    }
+
+    int code = 0;
+    if (!writeAll(fd, bytes)) {
+        code = errno;
+    } else if (::fsync(fd) != 0) {
+        code = errno;
+    }
+    if (::close(fd) != 0 && code == 0) code = errno;
+    if (code == 0 && ::rename(temp.c_str(), target.c_str()) != 0) code = errno;
+    if (code != 0) {
+        ::unlink(temp.c_str());
+        return fail(path.c_str(), code);
+    }
+    // Make the rename itself durable.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+}  // namespace kvt
