@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/discovery/ReportTable.h"
+
+namespace kvt {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes datagram(std::uint8_t macTail, std::array<std::uint8_t, 4> ip, const std::string& name,
+               std::size_t size = ReportTable::kDatagramSize) {
+    Bytes d(std::max(size, ReportTable::kDatagramSize), 0x77);  // uninterpreted noise
+    const std::array<std::uint8_t, 6> mac = {0x00, 0xAA, 0xBB, 0xCC, 0x0D, macTail};
+    std::copy(mac.begin(), mac.end(), d.begin() + 36);
+    std::copy(ip.begin(), ip.end(), d.begin() + 44);
+    std::fill(d.begin() + 56, d.begin() + 76, 0);
+    std::copy(name.begin(), name.end(), d.begin() + 56);
+    d.resize(size);
+    return d;
+}
+
+TEST(ReportTable, FirstAndSecondReport) {
+    ReportTable table;
+    EXPECT_EQ(table.apply(datagram(1, {10, 0, 0, 5}, "alpha"), " 10:00:00 "), 0u);
+    ASSERT_EQ(table.rows().size(), 1u);
+    EXPECT_EQ(table.rows()[0], (ReportRecord{"1", "alpha", "10.0.0.5", "00-aa-bb-cc-0d-01", " 1",
+                                             " 10:00:00 ", " 10:00:00 "}));
+
+    // Same MAC from a new address and with a new name keeps its row.
+    EXPECT_EQ(table.apply(datagram(1, {10, 0, 0, 6}, "beta"), " 10:00:10 "), 0u);
+    ASSERT_EQ(table.rows().size(), 1u);
+    EXPECT_EQ(table.rows()[0], (ReportRecord{"1", "beta", "10.0.0.6", "00-aa-bb-cc-0d-01", " 2",
+                                             " 10:00:00 ", " 10:00:10 "}));
+}
+
+TEST(ReportTable, RowsFollowFirstHeardOrderAndCountsArePadded) {
+    ReportTable table;
+    for (int mac : {7, 3, 9})
+        table.apply(datagram(static_cast<std::uint8_t>(mac), {1, 2, 3, 4}, "x"), "t");
+    EXPECT_EQ(table.apply(datagram(3, {1, 2, 3, 4}, "x"), "t"), 1u);
+    ASSERT_EQ(table.rows().size(), 3u);
+    EXPECT_EQ(table.rows()[0].row, "1");
+    EXPECT_EQ(table.rows()[1].row, "2");
+    EXPECT_EQ(table.rows()[2].row, "3");
+    EXPECT_EQ(table.rows()[1].count, " 2");
+    for (int i = 0; i < 8; ++i) table.apply(datagram(3, {1, 2, 3, 4}, "x"), "t");
+    EXPECT_EQ(table.rows()[1].count, "10");
+    for (int i = 0; i < 90; ++i) table.apply(datagram(3, {1, 2, 3, 4}, "x"), "t");
+    EXPECT_EQ(table.rows()[1].count, "100");
+    table.clear();
+    EXPECT_TRUE(table.rows().empty());
+}
+
+TEST(ReportTable, A256thDeviceIsIgnored) {
+    ReportTable table;
+    Bytes d = datagram(0, {1, 1, 1, 1}, "n");
+    for (std::size_t i = 0; i < ReportTable::kCapacity; ++i) {
+        d[40] = static_cast<std::uint8_t>(i >> 8);
+        d[41] = static_cast<std::uint8_t>(i);
+        ASSERT_EQ(table.apply(d, "t"), i);
+    }
+    EXPECT_EQ(table.rows().back().row, "255");
+    d[40] = 0x01;
+    d[41] = 0x00;
+    EXPECT_EQ(table.apply(d, "t"), std::nullopt);
+    EXPECT_EQ(table.rows().size(), ReportTable::kCapacity);
+    // Devices already listed keep being counted.
+    d[40] = 0;
+    d[41] = 200;
+    EXPECT_EQ(table.apply(d, "t2"), 200u);
+    EXPECT_EQ(table.rows()[200].count, " 2");
+}
+
+TEST(ReportTable, DatagramBounds) {
+    ReportTable table;
+    // Short: the address and name are missing and read as zero, whatever came before.
+    table.apply(datagram(5, {9, 9, 9, 9}, "earlier"), "t");
+    table.apply(datagram(5, {9, 9, 9, 9}, "", 46), "t");
+    EXPECT_EQ(table.rows()[0].ip, "9.9.0.0");
+    EXPECT_EQ(table.rows()[0].name, "");
+
+    // Long: a name of 20 bytes is read whole and nothing past byte 75.
+    Bytes longer = datagram(6, {1, 2, 3, 4}, "ABCDEFGHIJKLMNOPQRST", 90);
+    std::fill(longer.begin() + 76, longer.end(), 'Z');
+    table.apply(longer, "t");
+    EXPECT_EQ(table.rows()[1].name, "ABCDEFGHIJKLMNOPQRST");
+
+    // Even an empty datagram gives a row, keyed by the all-zero MAC.
+    EXPECT_EQ(table.apply({}, "t"), 2u);
+    EXPECT_EQ(table.rows()[2].mac, "00-00-00-00-00-00");
+}
+
+TEST(ReportTable, TimeTextIsLocalTimeOfDayBetweenSpaces) {
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    EXPECT_EQ(reportTimeText(0), " 00:00:00 ");
+    EXPECT_EQ(reportTimeText(13 * 3600 + 5 * 60 + 9), " 13:05:09 ");
+    ::setenv("TZ", "UTC-8", 1);  // eight hours east
+    ::tzset();
+    EXPECT_EQ(reportTimeText(0), " 08:00:00 ");
+}
+
+}  // namespace
+}  // namespace kvt
