@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/discovery/ReportTable.h"
+#include "core/net/Socket.h"
 
 namespace kvt {
 
@@ -38,6 +40,25 @@ public:
     bool listening() const;
     std::vector<ReportRecord> snapshot() const;
     std::size_t datagramsReceived() const;
+
+private:
+    void run();
+    // Receives on `socket` until a stop (or the destructor) is requested; closes it then.
+    void listen(UdpSocket socket);
+
+    RowUpdated m_onRow;
+    Stopped m_onStopped;
+    std::string m_bindAddress;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    ReportTable m_table;                    // guarded by m_mutex
+    std::optional<UdpSocket> m_nextSocket;  // handed from start() to the thread
+    bool m_listening = false;               // guarded: between start() and the thread's idle
+    bool m_quit = false;                    // guarded: the destructor's request
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<std::size_t> m_datagrams{0};
+    std::thread m_thread;
 };
 
 }  // namespace kvt

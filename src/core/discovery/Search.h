@@ -27,10 +27,13 @@ public:
     // receives until a receive fails or times out. Returns the valid replies of this cycle as
     // records numbered " 1", " 2", ... in arrival order.
     std::vector<CEquipment> runCycle();
+    // Whether the last cycle's query went out (only such a cycle advances the progress bar).
+    bool lastQuerySent() const { return m_querySent; }
 
 private:
     NetworkOptions m_options;
     UdpSocket m_socket;
+    bool m_querySent = false;
 };
 
 // The whole search as the progress window runs it: up to five cycles, the first after one
