@@ -1,1 +1,128 @@
-int main() { return 0; }
+// kvt275r-sim: KVT-275R gateways on loopback, for tests, demos and work without hardware.
+#include <signal.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "sim/DeviceSpecParser.h"
+#include "sim/Simulator.h"
+
+namespace {
+
+constexpr const char* kDeviceHelp =
+    "A device as comma-separated key=value pairs (repeatable). Keys: ip=ADDRESS (required, "
+    "127.0.0.0/8), name=TEXT (default GW-N), mac=02:00:00:00:00:01, user-password=TEXT, "
+    "admin-password=TEXT, remote=allow|forbid, product=NUMBER (24-bit product code, KVT-275R = "
+    "134103), fw=MAJOR.MINOR, fault=none|no-answer|refuse|split[:MS]|short|wrong-code|close|"
+    "slow[:MS], state=FILE (JSON that keeps the configuration across restarts). Example: "
+    "--device \"name=GW-1,ip=127.0.0.2,user-password=1234,fault=split:200\"";
+
+constexpr const char* kFooter =
+    "Discovery: every 8-byte query 00 00 00 03 00 00 00 00 gets one 68-byte reply per device "
+    "(devices with fault no-answer stay silent).\n"
+    "Configuration port: one request per connection; a password check (0x27 user, 0x07 "
+    "administrator) keeps the connection open for the read or write that follows. A protected "
+    "configuration read or written without a passed check on the same connection, and any "
+    "read, write or reset of a device with remote=forbid, get the 16-byte refusal 00 00 00 FF, "
+    "00 00 00 08, request code, reason (1 password check needed, 2 remote configuration "
+    "forbidden, 3 malformed, 4 unknown command).\n"
+    "IP address reports are sent while the stored configuration enables them, to 127.0.0.0/8 "
+    "targets only.\n"
+    "Runs until SIGINT or SIGTERM.";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"KVT-275R gateway simulator on loopback addresses", "kvt275r-sim"};
+    app.footer(kFooter);
+    std::vector<std::string> deviceTexts;
+    std::string configFile;
+    std::size_t generated = 0;
+    std::string baseAddress = "127.0.0.2";
+    kvt::sim::Options options;
+    bool quiet = false;
+    app.add_option("--device", deviceTexts, kDeviceHelp);
+    app.add_option("--config", configFile,
+                   "JSON file: {\"discoveryAddress\": ..., \"discoveryPort\": ..., "
+                   "\"devicePort\": ..., \"devices\": [{\"ip\": \"127.0.0.2\", \"name\": "
+                   "\"GW-1\", ...}]} with the keys of --device")
+        ->check(CLI::ExistingFile);
+    app.add_option("--devices", generated,
+                   "Generate N devices with default settings on consecutive addresses");
+    app.add_option("--base-address", baseAddress, "First address for --devices")
+        ->capture_default_str();
+    app.add_option("--discovery-address", options.discoveryAddress,
+                   "Address the discovery responder binds (0.0.0.0 also receives broadcasts)")
+        ->capture_default_str();
+    app.add_option("--discovery-port", options.discoveryPort, "UDP port of the discovery responder")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 65535));
+    app.add_option("--device-port", options.devicePort, "TCP configuration port of every device")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 65535));
+    app.add_flag("--quiet", quiet, "Do not log exchanges on stderr");
+    CLI11_PARSE(app, argc, argv);
+    options.log = !quiet;
+
+    std::vector<kvt::sim::DeviceSpec> devices;
+    std::string error;
+    if (!configFile.empty()) {
+        std::ifstream in(configFile);
+        const auto json = nlohmann::json::parse(in, nullptr, false);
+        if (json.is_discarded()) {
+            std::fprintf(stderr, "kvt275r-sim: %s: not valid JSON\n", configFile.c_str());
+            return 2;
+        }
+        // Options given on the command line win over the file.
+        kvt::sim::Options fromFile = options;
+        if (!kvt::sim::loadDeviceFile(json, fromFile, devices, &error)) {
+            std::fprintf(stderr, "kvt275r-sim: %s: %s\n", configFile.c_str(), error.c_str());
+            return 2;
+        }
+        if (app.count("--discovery-address") == 0) {
+            options.discoveryAddress = fromFile.discoveryAddress;
+        }
+        if (app.count("--discovery-port") == 0) options.discoveryPort = fromFile.discoveryPort;
+        if (app.count("--device-port") == 0) options.devicePort = fromFile.devicePort;
+    }
+    for (const std::string& text : deviceTexts) {
+        auto spec = kvt::sim::parseDeviceSpec(text, devices.size(), &error);
+        if (!spec) {
+            std::fprintf(stderr, "kvt275r-sim: --device \"%s\": %s\n", text.c_str(), error.c_str());
+            return 2;
+        }
+        devices.push_back(std::move(*spec));
+    }
+    if (generated > 0) {
+        auto more = kvt::sim::generateDevices(generated, baseAddress, devices.size(), &error);
+        if (!more) {
+            std::fprintf(stderr, "kvt275r-sim: %s\n", error.c_str());
+            return 2;
+        }
+        devices.insert(devices.end(), more->begin(), more->end());
+    }
+    if (devices.empty()) {
+        std::fprintf(stderr, "kvt275r-sim: no devices; use --device, --devices or --config\n");
+        return 2;
+    }
+
+    // Signals are taken synchronously below; every thread started later inherits the mask.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    kvt::sim::Simulator simulator(options, std::move(devices));
+    if (!simulator.start(&error)) {
+        std::fprintf(stderr, "kvt275r-sim: %s\n", error.c_str());
+        return 1;
+    }
+    int received = 0;
+    sigwait(&signals, &received);
+    simulator.stop();
+    return 0;
+}
