@@ -1,0 +1,125 @@
+// Command-line device descriptions and the state file format.
+#include <gtest/gtest.h>
+
+#include "sim/DeviceSpecParser.h"
+#include "sim/SimDevice.h"
+#include "sim/StateFile.h"
+
+namespace kvt::sim {
+namespace {
+
+TEST(FaultText, ParsesEveryKindAndRejectsNonsense) {
+    struct Case {
+        const char* text;
+        std::optional<Fault> expected;
+    };
+    const Case cases[] = {
+        {"none", Fault{}},
+        {"no-answer", Fault{Fault::Kind::NoAnswer, 0}},
+        {"refuse", Fault{Fault::Kind::Refuse, 0}},
+        {"split", Fault{Fault::Kind::Split, 200}},  // default pause
+        {"split:50", Fault{Fault::Kind::Split, 50}},
+        {"short", Fault{Fault::Kind::Short, 0}},
+        {"wrong-code", Fault{Fault::Kind::WrongCode, 0}},
+        {"close", Fault{Fault::Kind::CloseWithoutReply, 0}},
+        {"slow:1500", Fault{Fault::Kind::Slow, 1500}},
+        {"short:10", std::nullopt},  // no pause for this kind
+        {"slow:-1", std::nullopt},
+        {"slow:", std::nullopt},
+        {"splits", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseFault(c.text), c.expected) << c.text;
+        if (c.expected) {
+            EXPECT_EQ(parseFault(faultText(*c.expected)), c.expected) << c.text;
+        }
+    }
+}
+
+TEST(DeviceSpecText, FullDescription) {
+    std::string error;
+    const auto spec = parseDeviceSpec(
+        "name=网关-1,ip=127.0.0.2,mac=02:00:00:00:00:0a,user-password=1234, "
+        "admin-password=admin,remote=forbid,product=123456,fw=1.10,fault=split:200,state=/tmp/s",
+        0, &error);
+    ASSERT_TRUE(spec) << error;
+    EXPECT_EQ(spec->name, gbk("网关-1"));
+    EXPECT_EQ(spec->address, "127.0.0.2");
+    EXPECT_EQ(spec->mac, (std::array<std::uint8_t, 6>{2, 0, 0, 0, 0, 10}));
+    EXPECT_EQ(spec->userPassword, "1234");
+    EXPECT_EQ(spec->adminPassword, "admin");
+    EXPECT_FALSE(spec->remoteAllowed);
+    EXPECT_EQ(spec->productCode, 123456u);
+    EXPECT_EQ(spec->firmwareMajor, 1);
+    EXPECT_EQ(spec->firmwareMinor, 10);
+    EXPECT_EQ(spec->fault, (Fault{Fault::Kind::Split, 200}));
+    EXPECT_EQ(spec->stateFile, "/tmp/s");
+}
+
+TEST(DeviceSpecText, DefaultsAndErrors) {
+    std::string error;
+    const auto spec = parseDeviceSpec("ip=127.0.0.9", 4, &error);
+    ASSERT_TRUE(spec) << error;
+    EXPECT_EQ(spec->name, "GW-5");
+    EXPECT_EQ(spec->mac[5], 5);
+    EXPECT_TRUE(spec->remoteAllowed);
+    for (const char* bad : {"name=x", "ip=10.0.0.1", "ip=127.0.0.2,mac=02:00", "ip=127.0.0.2,x=1",
+                            "ip=127.0.0.2,product=16777216", "ip=127.0.0.2,fw=1",
+                            "ip=127.0.0.2,user-password=123456789012345678901",
+                            "ip=127.0.0.2,remote=maybe", "ip=127.0.0.2,noequals"}) {
+        EXPECT_FALSE(parseDeviceSpec(bad, 0, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+TEST(DeviceSpecText, GeneratedDevicesCrossOctetsAndStayOnLoopback) {
+    std::string error;
+    const auto devices = generateDevices(300, "127.0.0.2", 0, &error);
+    ASSERT_TRUE(devices) << error;
+    EXPECT_EQ(devices->at(253).address, "127.0.0.255");
+    EXPECT_EQ(devices->at(254).address, "127.0.1.0");
+    EXPECT_EQ(devices->at(299).name, "GW-300");
+    EXPECT_EQ(devices->at(299).mac[4], 1);  // 300 = 0x012C
+    EXPECT_EQ(devices->at(299).mac[5], 0x2C);
+    EXPECT_FALSE(generateDevices(3, "127.255.255.254", 0, &error));
+    EXPECT_FALSE(generateDevices(1, "192.168.0.1", 0, &error));
+}
+
+TEST(DeviceFile, OptionsAndDevices) {
+    Options options;
+    std::vector<DeviceSpec> devices;
+    std::string error;
+    const auto json = nlohmann::json::parse(R"({"discoveryPort": 19000, "devices": [
+        {"ip": "127.0.0.5", "product": 30103, "fault": "slow:10"}, {"ip": "127.0.0.6"}]})");
+    ASSERT_TRUE(loadDeviceFile(json, options, devices, &error)) << error;
+    EXPECT_EQ(options.discoveryPort, 19000);
+    EXPECT_EQ(options.devicePort, 18801);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[0].productCode, 30103u);
+    EXPECT_EQ(devices[1].name, "GW-2");
+    EXPECT_FALSE(loadDeviceFile(nlohmann::json::parse(R"({"devices": [{"name": "x"}]})"), options,
+                                devices, &error));
+    EXPECT_FALSE(
+        loadDeviceFile(nlohmann::json::parse(R"({"devicePort": 0})"), options, devices, &error));
+}
+
+TEST(StateJson, RoundTripKeepsBytesThatAreNotValidGbk) {
+    CConfiguration c = newConfiguration(kBackgroundConfig);
+    c.ethernet.networkName = gbk("网关");
+    c.advance.adminPassword = std::string("\xFF\x80\x01", 3);  // no GBK reading exists
+    c.report = {1, "127.0.0.1", 16800, 7200};
+    c.parameter.reservedParameter = 0xAB;
+    c.parameter.assemblySizes[8] = "12";
+    const auto json = configurationToJson(c);
+    EXPECT_TRUE(json["networkName"].is_string());
+    EXPECT_TRUE(json["adminPassword"].is_object());
+    std::string error;
+    const auto back = configurationFromJson(json, CConfiguration{}, &error);
+    ASSERT_TRUE(back) << error;
+    CConfiguration expected = c;
+    expected.productCode = 0;  // the product code comes from the device description
+    EXPECT_EQ(*back, expected);
+}
+
+}  // namespace
+}  // namespace kvt::sim

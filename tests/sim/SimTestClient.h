@@ -1,0 +1,150 @@
+#pragma once
+// Raw-socket client for the simulator tests: no core transport in between, so that the bytes on
+// the wire are what the tests see.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace kvt::simtest {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+inline sockaddr_in address(const std::string& ip, std::uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, ip.c_str(), &a.sin_addr);
+    return a;
+}
+
+inline Bytes hexBytes(const std::string& hex) {
+    Bytes out;
+    for (std::size_t i = 0; i + 1 < hex.size();) {
+        if (hex[i] == ' ') {
+            ++i;
+            continue;
+        }
+        out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+        i += 2;
+    }
+    return out;
+}
+
+inline Bytes concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline Bytes padded(const std::string& text, std::size_t size) {
+    Bytes out(text.begin(), text.end());
+    out.resize(size, 0);
+    return out;
+}
+
+class TcpClient {
+public:
+    TcpClient(const std::string& ip, std::uint16_t port) {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const sockaddr_in a = address(ip, port);
+        if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
+            m_connectErrno = errno;
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~TcpClient() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    TcpClient(const TcpClient&) = delete;
+    TcpClient& operator=(const TcpClient&) = delete;
+
+    bool connected() const { return m_fd >= 0; }
+    int connectErrno() const { return m_connectErrno; }
+    bool send(const Bytes& bytes) {
+        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(bytes.size());
+    }
+    // One receive call within `limit`: the bytes, or empty with `closed` set on end of stream.
+    Bytes receiveSome(std::chrono::milliseconds limit, bool* closed = nullptr) {
+        if (closed) *closed = false;
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
+        std::uint8_t buffer[2048];
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            if (closed) *closed = true;
+            return {};
+        }
+        return Bytes(buffer, buffer + n);
+    }
+    // Collects until `size` bytes arrived, the peer closed, or `limit` passed.
+    Bytes receive(std::size_t size, std::chrono::milliseconds limit = 3000ms,
+                  int* calls = nullptr) {
+        Bytes out;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (out.size() < size) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left <= 0ms) break;
+            bool closed = false;
+            const Bytes chunk = receiveSome(left, &closed);
+            if (closed) break;
+            if (chunk.empty()) continue;
+            if (calls) ++*calls;
+            out.insert(out.end(), chunk.begin(), chunk.end());
+        }
+        return out;
+    }
+    Bytes exchange(const Bytes& request, std::size_t replySize) {
+        if (!send(request)) return {};
+        return receive(replySize);
+    }
+
+private:
+    int m_fd = -1;
+    int m_connectErrno = 0;
+};
+
+class UdpClient {
+public:
+    UdpClient(const std::string& ip, std::uint16_t port = 0) {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int big = 1 << 20;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &big, sizeof big);
+        const sockaddr_in a = address(ip, port);
+        m_bound = ::bind(m_fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~UdpClient() { ::close(m_fd); }
+    UdpClient(const UdpClient&) = delete;
+    UdpClient& operator=(const UdpClient&) = delete;
+    bool bound() const { return m_bound; }
+    bool sendTo(const Bytes& bytes, const std::string& ip, std::uint16_t port) {
+        const sockaddr_in a = address(ip, port);
+        return ::sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&a),
+                        sizeof a) == static_cast<ssize_t>(bytes.size());
+    }
+    // One datagram within `limit`, empty on time-out.
+    Bytes receive(std::chrono::milliseconds limit) {
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
+        std::uint8_t buffer[2048];
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        return n > 0 ? Bytes(buffer, buffer + n) : Bytes{};
+    }
+
+private:
+    int m_fd = -1;
+    bool m_bound = false;
+};
+
+}  // namespace kvt::simtest

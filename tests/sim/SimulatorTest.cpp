@@ -1,0 +1,399 @@
+// The simulator seen from a raw-socket client: discovery replies, every configuration exchange,
+// password checks on the same connection, persistence and each injected fault.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "SimTestClient.h"
+#include "core/config/DeviceImage.h"
+#include "sim/SimDevice.h"
+#include "sim/Simulator.h"
+#include "support/TestNet.h"
+
+namespace kvt::sim {
+namespace {
+
+using namespace kvt::simtest;
+using kvt::test::loopbackHost;
+
+constexpr std::uint16_t kPort = 18801;
+
+std::uint32_t be32(const Bytes& b, std::size_t offset) {
+    return static_cast<std::uint32_t>(b[offset]) << 24 |
+           static_cast<std::uint32_t>(b[offset + 1]) << 16 |
+           static_cast<std::uint32_t>(b[offset + 2]) << 8 | b[offset + 3];
+}
+
+const Bytes kReadUser = hexBytes("00000025 00000000");
+const Bytes kReadBackground = hexBytes("00000005 00000000");
+
+Bytes userCheck(const std::string& password) {
+    return concat(hexBytes("00000027 00000014"), padded(password, 20));
+}
+Bytes adminCheck(const std::string& password, const std::string& tag = "Kelvarin") {
+    return concat(concat(hexBytes("00000007 0000001C"), Bytes(tag.begin(), tag.end())),
+                  padded(password, 20));
+}
+Bytes resetRequest(const std::string& tag = "Kelvarin") {
+    return concat(hexBytes("0000000A 00000008"), Bytes(tag.begin(), tag.end()));
+}
+
+Options testOptions() {
+    Options o;
+    o.discoveryAddress = loopbackHost(1);
+    o.log = false;
+    return o;
+}
+
+DeviceSpec device(int host, const std::string& name = "GW") {
+    DeviceSpec d;
+    d.address = loopbackHost(host);
+    d.name = name;
+    d.mac = {0x02, 0x11, 0x22, 0x33, 0x44, static_cast<std::uint8_t>(host)};
+    return d;
+}
+
+class SimulatorTest : public ::testing::Test {
+protected:
+    void run(std::vector<DeviceSpec> devices, Options options = testOptions()) {
+        m_sim = std::make_unique<Simulator>(options, std::move(devices));
+        std::string error;
+        ASSERT_TRUE(m_sim->start(&error)) << error;
+    }
+    Bytes readImage(int host, const Bytes& request, std::size_t size) {
+        TcpClient c(loopbackHost(host), kPort);
+        return c.exchange(request, size);
+    }
+    std::vector<Bytes> discover(std::size_t expected) {
+        UdpClient udp(loopbackHost(200));
+        EXPECT_TRUE(udp.sendTo(hexBytes("00000003 00000000"), loopbackHost(1), kPort));
+        std::vector<Bytes> replies;
+        while (replies.size() < expected) {
+            Bytes d = udp.receive(2000ms);
+            if (d.empty()) break;
+            replies.push_back(std::move(d));
+        }
+        // Nothing beyond what was expected.
+        if (Bytes extra = udp.receive(150ms); !extra.empty()) replies.push_back(extra);
+        return replies;
+    }
+    std::unique_ptr<Simulator> m_sim;
+};
+
+TEST_F(SimulatorTest, DiscoveryReplyCarriesEveryFieldOfEachDevice) {
+    DeviceSpec a = device(2, "GW-A");
+    a.userPassword = "1234";
+    a.firmwareMajor = 1;
+    a.firmwareMinor = 10;
+    DeviceSpec b = device(3, "twenty-bytes-name-xx");
+    b.adminPassword = "admin";
+    b.remoteAllowed = false;
+    b.productCode = 123456;
+    run({a, b});
+
+    const auto replies = discover(2);
+    ASSERT_EQ(replies.size(), 2u);
+    for (const Bytes& r : replies) ASSERT_EQ(r.size(), 68u);
+    const Bytes& ra = replies[0][39] == 2 ? replies[0] : replies[1];
+    const Bytes& rb = replies[0][39] == 2 ? replies[1] : replies[0];
+
+    EXPECT_EQ(be32(ra, 0), 3u);
+    EXPECT_EQ(Bytes(ra.begin() + 9, ra.begin() + 12), hexBytes("020BD7"));
+    EXPECT_EQ(Bytes(ra.begin() + 24, ra.begin() + 28), hexBytes("0001000A"));
+    EXPECT_EQ(Bytes(ra.begin() + 28, ra.begin() + 34), hexBytes("021122334402"));
+    const auto ip = addressBytes(loopbackHost(2));
+    EXPECT_EQ(Bytes(ra.begin() + 36, ra.begin() + 40), Bytes(ip.begin(), ip.end()));
+    EXPECT_EQ(ra[43], 0x01);
+    EXPECT_EQ(std::string(ra.begin() + 44, ra.begin() + 48), "GW-A");
+    EXPECT_EQ(ra[48], 0);
+    EXPECT_EQ(be32(ra, 64), 1u);
+
+    EXPECT_EQ(be32(rb, 8) & 0xFFFFFF, 123456u);
+    EXPECT_EQ(rb[43], 0x02);
+    EXPECT_EQ(std::string(rb.begin() + 44, rb.begin() + 64), "twenty-bytes-name-xx");
+    EXPECT_EQ(be32(rb, 64), 0u);
+    EXPECT_EQ(m_sim->discoveryQueries(), 1u);
+}
+
+TEST_F(SimulatorTest, DiscoveryIgnoresOtherDatagramsAndSilentDevices) {
+    DeviceSpec silent = device(3);
+    silent.fault = {Fault::Kind::NoAnswer, 0};
+    run({device(2), silent});
+    UdpClient udp(loopbackHost(200));
+    udp.sendTo(hexBytes("00000003 00000001"), loopbackHost(1), kPort);
+    udp.sendTo(hexBytes("00000003 00000000 00"), loopbackHost(1), kPort);
+    EXPECT_TRUE(udp.receive(200ms).empty());
+    EXPECT_EQ(discover(1).size(), 1u);  // the NoAnswer device stays silent
+}
+
+TEST_F(SimulatorTest, TwoHundredFiftyDevicesAllAnswerOneQuery) {
+    std::vector<DeviceSpec> devices;
+    for (int i = 0; i < 250; ++i) devices.push_back(device(2 + i));
+    run(devices);
+    const auto replies = discover(250);
+    EXPECT_EQ(replies.size(), 250u);
+    // And the last one serves its configuration port.
+    EXPECT_EQ(readImage(251, kReadUser, 60).size(), 60u);
+}
+
+TEST_F(SimulatorTest, ReadsAnswerWithImagesCarryingTheReadCodes) {
+    DeviceSpec d = device(2, "GW-R");
+    run({d});
+    const Bytes user = readImage(2, kReadUser, 60);
+    ASSERT_EQ(user.size(), 60u);
+    EXPECT_EQ(Bytes(user.begin(), user.begin() + 8), hexBytes("00000025 00000034"));
+    CConfiguration parsed;
+    parseImage(user, kUserConfig, parsed);
+    EXPECT_EQ(parsed.ethernet.ipAddress, loopbackHost(2));
+
+    const Bytes background = readImage(2, kReadBackground, 164);
+    ASSERT_EQ(background.size(), 164u);
+    EXPECT_EQ(Bytes(background.begin(), background.begin() + 8), hexBytes("00000005 0000009C"));
+    CConfiguration parsedBackground;
+    parseImage(background, kBackgroundConfig, parsedBackground);
+    EXPECT_EQ(parsedBackground.ethernet.networkName, "GW-R");
+    EXPECT_EQ(m_sim->requests(0), (std::vector<Bytes>{kReadUser, kReadBackground}));
+}
+
+TEST_F(SimulatorTest, PasswordCheckUnlocksOnlyItsOwnConnectionAndKind) {
+    DeviceSpec d = device(2);
+    d.userPassword = "1234";
+    d.adminPassword = "root";
+    run({d});
+    const Bytes refusedUser = readImage(2, kReadUser, 16);
+    EXPECT_EQ(refusedUser, hexBytes("000000FF 00000008 00000025 00000001"));
+
+    {  // wrong password: the device says so and keeps the configuration closed
+        TcpClient c(loopbackHost(2), kPort);
+        EXPECT_EQ(c.exchange(userCheck("123"), 16), hexBytes("00000027 00000009 0000000000000000"));
+        EXPECT_EQ(be32(c.exchange(kReadUser, 16), 0), kRefusalCode);
+    }
+    {  // right password, then the read on the same connection
+        TcpClient c(loopbackHost(2), kPort);
+        EXPECT_EQ(c.exchange(userCheck("1234"), 16),
+                  hexBytes("00000027 00000008 0000000000000000"));
+        EXPECT_EQ(c.exchange(kReadUser, 60).size(), 60u);
+    }
+    {  // a user check does not open the background configuration
+        TcpClient c(loopbackHost(2), kPort);
+        c.exchange(userCheck("1234"), 16);
+        EXPECT_EQ(c.exchange(kReadBackground, 16), hexBytes("000000FF 00000008 00000005 00000001"));
+    }
+    {  // the administrator check needs the maker tag
+        TcpClient c(loopbackHost(2), kPort);
+        EXPECT_EQ(be32(c.exchange(adminCheck("root", "Kelvarix"), 16), 4), 9u);
+    }
+    TcpClient c(loopbackHost(2), kPort);
+    EXPECT_EQ(c.exchange(adminCheck("root"), 16), hexBytes("00000007 00000008 0000000000000000"));
+    EXPECT_EQ(c.exchange(kReadBackground, 164).size(), 164u);
+}
+
+TEST_F(SimulatorTest, WritesAreStoredReadBackAndChangeDiscoveryFlags) {
+    run({device(2, "GW-W")});
+    CConfiguration edit = m_sim->configuration(0);
+    edit.ethernet.ipAddress = "10.1.2.3";
+    edit.ethernet.networkName = "ignored-by-user-write";
+    edit.advance.userPassword = "secret";
+    edit.report = {1, loopbackHost(20), 16801, 5};
+    EXPECT_EQ(readImage(2, buildImage(edit, kUserConfig), 16),
+              hexBytes("00000026 00000008 0000000000000000"));
+
+    const CConfiguration stored = m_sim->configuration(0);
+    EXPECT_EQ(stored.ethernet.ipAddress, "10.1.2.3");
+    EXPECT_EQ(stored.ethernet.networkName, "GW-W");  // not carried by the user image
+    EXPECT_EQ(stored.advance.userPassword, "secret");
+    EXPECT_EQ(stored.report, edit.report);
+    ASSERT_EQ(discover(1).size(), 1u);
+    EXPECT_EQ(discover(1)[0][43], 0x01);
+
+    // The new password now guards the user configuration; the read shows the write.
+    TcpClient c(loopbackHost(2), kPort);
+    c.exchange(userCheck("secret"), 16);
+    CConfiguration back;
+    parseImage(c.exchange(kReadUser, 60), kUserConfig, back);
+    EXPECT_EQ(back.ethernet.ipAddress, "10.1.2.3");
+    EXPECT_EQ(back.report, edit.report);
+
+    // A background write (no administrator password yet) changes the rest.
+    edit.ethernet.networkName = "GW-NEW";
+    edit.advance.adminPassword = "adm";
+    edit.parameter.ipSettingMethod = 1;
+    edit.parameter.assemblySizes[0] = "32";
+    EXPECT_EQ(be32(readImage(2, buildImage(edit, kBackgroundConfig), 16), 0), 0x06u);
+    const CConfiguration after = m_sim->configuration(0);
+    EXPECT_EQ(after.ethernet.networkName, "GW-NEW");
+    EXPECT_EQ(after.advance.adminPassword, "adm");
+    EXPECT_EQ(after.parameter.ipSettingMethod, 1);
+    EXPECT_EQ(after.parameter.assemblySizes[0], "32");
+    const Bytes reply = discover(1).at(0);
+    EXPECT_EQ(reply[43], 0x03);
+    EXPECT_EQ(std::string(reply.begin() + 44, reply.begin() + 50), "GW-NEW");
+}
+
+TEST_F(SimulatorTest, ForbiddenDeviceAnswersChecksButRefusesConfiguration) {
+    DeviceSpec d = device(2);
+    d.remoteAllowed = false;
+    d.userPassword = "pw";
+    run({d});
+    TcpClient c(loopbackHost(2), kPort);
+    EXPECT_EQ(be32(c.exchange(userCheck("pw"), 16), 4), 8u);
+    EXPECT_EQ(c.exchange(kReadUser, 16), hexBytes("000000FF 00000008 00000025 00000002"));
+    EXPECT_EQ(be32(readImage(2, resetRequest(), 16), 12), 2u);
+    EXPECT_EQ(be32(readImage(2, buildImage(m_sim->configuration(0), kUserConfig), 16), 12), 2u);
+    EXPECT_EQ(m_sim->resets(0), 0u);
+}
+
+TEST_F(SimulatorTest, ResetNeedsTheMakerTag) {
+    run({device(2)});
+    EXPECT_EQ(readImage(2, resetRequest(), 16), hexBytes("0000000A 00000008 0000000000000000"));
+    EXPECT_EQ(be32(readImage(2, resetRequest("kelvarin"), 16), 12), 3u);
+    EXPECT_EQ(m_sim->resets(0), 1u);
+}
+
+TEST_F(SimulatorTest, StateFileKeepsTheConfigurationAcrossRestarts) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("kvt-sim-state-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    DeviceSpec d = device(2);
+    d.stateFile = (dir / "gw.json").string();
+    run({d});
+    CConfiguration edit = m_sim->configuration(0);
+    edit.ethernet.ipAddress = "172.16.0.9";
+    edit.advance.userPassword = "\xC3\xDC\xC2\xEB";  // GBK text written by a client
+    readImage(2, buildImage(edit, kBackgroundConfig), 16);
+    m_sim->stop();
+
+    run({d});
+    const CConfiguration restored = m_sim->configuration(0);
+    EXPECT_EQ(restored.ethernet.ipAddress, "172.16.0.9");
+    EXPECT_EQ(restored.advance.userPassword, "\xC3\xDC\xC2\xEB");
+    TcpClient c(loopbackHost(2), kPort);
+    EXPECT_EQ(be32(c.exchange(userCheck("\xC3\xDC\xC2\xEB"), 16), 4), 8u);
+    m_sim->stop();
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(SimulatorTest, BrokenStateFileFailsTheStart) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("kvt-sim-bad-" + std::to_string(::getpid()) + ".json");
+    { std::ofstream(path) << "{\"ipMethod\": \"dhcp\"}"; }
+    DeviceSpec d = device(2);
+    d.stateFile = path.string();
+    Simulator sim(testOptions(), {d});
+    std::string error;
+    EXPECT_FALSE(sim.start(&error));
+    EXPECT_NE(error.find("ipMethod"), std::string::npos) << error;
+    std::filesystem::remove(path);
+}
+
+TEST_F(SimulatorTest, ReportsGoToLoopbackTargetsOnly) {
+    DeviceSpec near = device(2, "GW-REP");
+    near.configuration = newConfiguration(kBackgroundConfig);
+    near.configuration->ethernet.networkName = "GW-REP";
+    near.configuration->report = {1, loopbackHost(30), 16800, 1};
+    DeviceSpec far = device(3);
+    far.configuration = newConfiguration(kBackgroundConfig);
+    far.configuration->report = {1, "192.0.2.1", 16800, 1};
+    UdpClient listener(loopbackHost(30), 16800);
+    ASSERT_TRUE(listener.bound());
+    run({near, far});
+
+    const Bytes report = listener.receive(3000ms);
+    ASSERT_EQ(report.size(), kReportSize);
+    EXPECT_EQ(Bytes(report.begin() + 36, report.begin() + 42), hexBytes("021122334402"));
+    EXPECT_EQ(report[47], 2);
+    EXPECT_EQ(std::string(report.begin() + 56, report.begin() + 62), "GW-REP");
+    EXPECT_EQ(listener.receive(3000ms).size(), kReportSize);  // periodic
+    EXPECT_EQ(m_sim->reportsSent(1), 0u);
+}
+
+// Each fault, seen by a client that reads the user configuration.
+struct FaultCase {
+    const char* why;
+    Fault fault;
+};
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.why;
+}
+
+class FaultTest : public SimulatorTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultTest, ClientSeesTheFault) {
+    DeviceSpec d = device(2);
+    d.fault = GetParam().fault;
+    run({d});
+    TcpClient c(loopbackHost(2), kPort);
+    const auto started = std::chrono::steady_clock::now();
+    const auto elapsed = [&] { return std::chrono::steady_clock::now() - started; };
+    switch (GetParam().fault.kind) {
+        case Fault::Kind::Refuse:
+            EXPECT_FALSE(c.connected());
+            EXPECT_EQ(c.connectErrno(), ECONNREFUSED);
+            return;
+        case Fault::Kind::NoAnswer:
+            ASSERT_TRUE(c.send(kReadUser));
+            EXPECT_TRUE(c.receive(60, 400ms).empty());
+            break;
+        case Fault::Kind::CloseWithoutReply: {
+            ASSERT_TRUE(c.send(kReadUser));
+            bool closed = false;
+            EXPECT_TRUE(c.receiveSome(2000ms, &closed).empty());
+            EXPECT_TRUE(closed);
+            break;
+        }
+        case Fault::Kind::WrongCode:
+            EXPECT_EQ(be32(c.exchange(kReadUser, 60), 0), 0x26u);
+            break;
+        case Fault::Kind::Slow: {
+            const Bytes reply = c.exchange(kReadUser, 60);
+            EXPECT_EQ(reply.size(), 60u);
+            EXPECT_GE(elapsed(), 250ms);
+            break;
+        }
+        case Fault::Kind::Split: {
+            ASSERT_TRUE(c.send(kReadUser));
+            int calls = 0;
+            Bytes expected = buildImage(m_sim->configuration(0), kUserConfig);
+            expected[3] = 0x25;
+            EXPECT_EQ(c.receive(60, 3000ms, &calls), expected);
+            EXPECT_EQ(calls, 3);
+            EXPECT_GE(elapsed(), 200ms);
+            break;
+        }
+        case Fault::Kind::Short: {
+            ASSERT_TRUE(c.send(kReadUser));
+            EXPECT_EQ(c.receive(60, 500ms).size(), 30u);
+            bool closed = false;
+            c.receiveSome(200ms, &closed);
+            EXPECT_FALSE(closed);  // held open until the client gives up
+            break;
+        }
+        case Fault::Kind::None:
+            break;
+    }
+    EXPECT_EQ(m_sim->requests(0).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FaultTest,
+                         ::testing::Values(FaultCase{"Refuse", {Fault::Kind::Refuse, 0}},
+                                           FaultCase{"NoAnswer", {Fault::Kind::NoAnswer, 0}},
+                                           FaultCase{"CloseWithoutReply",
+                                                     {Fault::Kind::CloseWithoutReply, 0}},
+                                           FaultCase{"WrongCode", {Fault::Kind::WrongCode, 0}},
+                                           FaultCase{"Slow", {Fault::Kind::Slow, 300}},
+                                           FaultCase{"Split", {Fault::Kind::Split, 100}},
+                                           FaultCase{"Short", {Fault::Kind::Short, 0}}),
+                         [](const auto& param) { return std::string(param.param.why); });
+
+TEST_F(SimulatorTest, FaultsChangeWhileRunning) {
+    run({device(2)});
+    m_sim->setFault(0, {Fault::Kind::Refuse, 0});
+    EXPECT_FALSE(TcpClient(loopbackHost(2), kPort).connected());
+    m_sim->setFault(0, {});
+    EXPECT_EQ(readImage(2, kReadUser, 60).size(), 60u);
+}
+
+}  // namespace
+}  // namespace kvt::sim
