@@ -1,0 +1,95 @@
+#include "gui/app/CRQ_880App.h"
+
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPainter>
+#include <QPixmap>
+#include <QTranslator>
+#include <sstream>
+
+#include "gui/app/CRQ_880Dlg.h"
+#include "gui/app/ConfigurationActions.h"
+
+namespace kvt::gui {
+
+Lang CRQ_880App::localeLanguage() {
+    return QLocale::system().language() == QLocale::English ? Lang::En : Lang::Zh;
+}
+
+std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* argv, std::string* out,
+                                                bool* toStderr) {
+    CLI::App cli{"KVT-640: configuration tool for KVT-275R gateways.", "kvt640"};
+    cli.allow_extras();  // Qt's own options (-platform, -style, ...)
+    NetworkOptions& net = m_session.network;
+    std::string lang;
+    cli.add_option("--lang", lang,
+                   "Language of the string resources and fixed window texts (default: from the "
+                   "locale, Chinese unless it is English)")
+        ->check(CLI::IsMember({"zh", "en"}));
+    cli.add_option("--broadcast", net.discoveryTarget,
+                   "Address the search query is sent to (default 255.255.255.255); a simulator "
+                   "on loopback is reached with e.g. 127.0.0.1");
+    cli.add_option("--discovery-port", net.discoveryPort,
+                   "UDP port of the devices' discovery responders (default 18801)");
+    cli.add_option("--local-address", net.localAddress,
+                   "Local address the search and the IP address report sockets bind to "
+                   "(default 0.0.0.0)");
+    cli.add_option("--local-port", net.localPort,
+                   "Local UDP port of the search socket (default 10002)");
+    cli.add_option("--device-port", net.devicePort,
+                   "TCP configuration port of the devices (default 18801)");
+    cli.add_option("--connect-timeout", net.connectTimeoutMs,
+                   "Time limit of a TCP connect in milliseconds (default 3000)")
+        ->check(CLI::Range(1, 600000));
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        std::ostringstream text;
+        const int code = cli.exit(e, text, text);
+        if (out) *out = text.str();
+        if (toStderr) *toStderr = code != 0;
+        return code;
+    }
+    m_session.lang = lang.empty() ? localeLanguage() : lang == "en" ? Lang::En : Lang::Zh;
+    return std::nullopt;
+}
+
+QIcon CRQ_880App::programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0, 84, 147));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("K"));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+int CRQ_880App::run() {
+    QTranslator qtTexts;
+    if (m_session.lang == Lang::Zh &&
+        qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    QApplication::setApplicationName(QStringLiteral("KVT-640"));
+    QApplication::setWindowIcon(programIcon());
+
+    CRQ_880Dlg window(m_session);
+    std::unique_ptr<ConfigurationActions> actions;
+    if (m_factory) actions = m_factory(m_session, window);
+    window.setConfigurationActions(actions.get());
+    window.exec();
+    window.setConfigurationActions(nullptr);
+    return 0;
+}
+
+}  // namespace kvt::gui

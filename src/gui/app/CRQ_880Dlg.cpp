@@ -1,0 +1,251 @@
+#include "gui/app/CRQ_880Dlg.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <array>
+
+#include "core/discovery/Search.h"
+#include "gui/app/Busy.h"
+#include "gui/app/CAboutDlg.h"
+#include "gui/app/ConfigurationActions.h"
+#include "gui/app/Texts.h"
+#include "gui/discovery/CAppointIpAddr.h"
+#include "gui/discovery/CWait.h"
+#include "gui/discovery/ipAddrReport.h"
+
+namespace kvt::gui {
+
+namespace {
+
+struct Column {
+    std::uint32_t header;
+    int width;
+};
+constexpr std::array<Column, 7> kColumns = {
+    {{4001, 40}, {4002, 75}, {4003, 75}, {4004, 95}, {4005, 115}, {4006, 60}, {4007, 60}}};
+
+QPushButton* makeButton(QWidget* parent, std::uint32_t text) {
+    auto* button = new QPushButton(uiString(text), parent);
+    button->setAutoDefault(false);
+    button->setMinimumWidth(100);
+    return button;
+}
+
+}  // namespace
+
+CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_session(session) {
+    setObjectName(QStringLiteral("CRQ_880Dlg"));
+    setWindowTitle(QStringLiteral("KVT-640"));
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+
+    // About item of the window's menu (a context menu here), when the resource has a text.
+    const QString aboutText = resourceString(101, session.lang);
+    if (!aboutText.isEmpty()) {
+        m_about = new QAction(aboutText, this);
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        addAction(separator);
+        addAction(m_about);
+        setContextMenuPolicy(Qt::ActionsContextMenu);
+        connect(m_about, &QAction::triggered, this, &CRQ_880Dlg::showAbout);
+    }
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { openHelp(); });
+
+    m_session.ensureConfiguration();
+    m_session.saveFromPrompt = false;
+    m_session.clearSelection();
+    m_session.currentDeviceAddress.clear();
+
+    m_search = makeButton(this, 4177);
+    m_searchByIp = makeButton(this, 4178);
+    m_userConfig = makeButton(this, 4179);
+    m_backgroundConfig = makeButton(this, 4180);
+    m_report = makeButton(this, 4181);
+    m_new = makeButton(this, 4189);
+    m_open = makeButton(this, 4184);
+    m_save = makeButton(this, 4185);
+    m_exit = makeButton(this, 4186);
+
+    m_list = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
+    m_list->verticalHeader()->hide();
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setWordWrap(false);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    int listWidth = 0;
+    for (int c = 0; c < static_cast<int>(kColumns.size()); ++c) {
+        const Column& column = kColumns[static_cast<std::size_t>(c)];
+        m_list->setHorizontalHeaderItem(c, new QTableWidgetItem(uiString(column.header)));
+        m_list->setColumnWidth(c, column.width);
+        listWidth += column.width;
+    }
+    m_list->setMinimumSize(listWidth + 2 * m_list->frameWidth() + 20, 240);
+
+    auto* layout = new QGridLayout(this);
+    auto* left = new QVBoxLayout;
+    for (QPushButton* b : {m_search, m_searchByIp, m_userConfig, m_backgroundConfig, m_report})
+        left->addWidget(b);
+    left->addStretch(1);
+    layout->addLayout(left, 0, 0);
+    layout->addWidget(m_list, 0, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    for (QPushButton* b : {m_new, m_open, m_save, m_exit}) bottom->addWidget(b);
+    layout->addLayout(bottom, 1, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(0, 1);
+
+    m_appoint = new CAppointIpAddr(session, this);
+
+    connect(m_search, &QPushButton::clicked, this, &CRQ_880Dlg::search);
+    connect(m_searchByIp, &QPushButton::clicked, this, &CRQ_880Dlg::searchByIp);
+    connect(m_report, &QPushButton::clicked, this, &CRQ_880Dlg::showReportWindow);
+    connect(m_exit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_userConfig, &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->userConfiguration();
+    });
+    connect(m_backgroundConfig, &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->backgroundConfiguration();
+    });
+    connect(m_new, &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->newConfiguration();
+    });
+    connect(m_open, &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->openFile();
+    });
+    connect(m_save, &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->saveFile();
+    });
+    connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) { listClicked(row); });
+    connect(m_list, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { listDoubleClicked(row); });
+
+    setConfigButtonsEnabled(false);
+    m_open->setEnabled(true);
+}
+
+CRQ_880Dlg::~CRQ_880Dlg() {
+    m_session.dropConfiguration();
+}
+
+void CRQ_880Dlg::setConfigButtonsEnabled(bool enabled) {
+    m_userConfig->setEnabled(enabled);
+    m_backgroundConfig->setEnabled(enabled);
+    m_save->setEnabled(enabled);
+}
+
+void CRQ_880Dlg::fillDeviceList() {
+    m_list->setRowCount(0);
+    m_list->setRowCount(static_cast<int>(m_session.devices.size()));
+    for (int r = 0; r < static_cast<int>(m_session.devices.size()); ++r) {
+        const CEquipment& d = m_session.devices[static_cast<std::size_t>(r)];
+        const std::array<const Gbk*, 7> cells = {
+            &d.rowNumber,       &d.name,           &d.model, &d.ipAddress, &d.macAddress,
+            &d.firmwareVersion, &d.userPasswordSet};
+        for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+            auto* item = new QTableWidgetItem(fromGbk(*cells[static_cast<std::size_t>(c)]));
+            item->setTextAlignment(Qt::AlignCenter);
+            m_list->setItem(r, c, item);
+        }
+    }
+}
+
+void CRQ_880Dlg::afterSearch() {
+    m_session.clearSelection();
+    setConfigButtonsEnabled(false);
+}
+
+void CRQ_880Dlg::search() {
+    m_session.devices.clear();
+    m_list->setRowCount(0);
+    m_search->setEnabled(false);
+    BroadcastSearch broadcast(m_session.network);
+    if (!broadcast.open()) {
+        m_search->setEnabled(true);
+        return;
+    }
+    {
+        CWait wait(broadcast, m_session.devices, this);
+        wait.exec();
+    }
+    if (!m_session.devices.empty()) fillDeviceList();
+    m_search->setEnabled(true);
+    afterSearch();
+}
+
+void CRQ_880Dlg::searchByIp() {
+    if (m_appoint->exec() != QDialog::Accepted) return;
+    m_searchByIp->setEnabled(false);
+    m_list->setRowCount(0);
+    if (!m_session.currentDeviceAddress.empty()) {
+        const std::string address = m_session.currentDeviceAddress;
+        AddressSearchOutcome outcome = AddressSearchOutcome::Failed;
+        // Nothing on this thread touches the session while the query runs: user input is
+        // held back and this window has no timers of its own.
+        runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
+        if (outcome == AddressSearchOutcome::Found) fillDeviceList();
+    }
+    m_searchByIp->setEnabled(true);
+    // Also after a failure: the list is empty then, so nothing may stay selected.
+    afterSearch();
+}
+
+void CRQ_880Dlg::showReportWindow() {
+    ipAddrReport window(m_session, this);
+    window.exec();
+}
+
+void CRQ_880Dlg::showAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+QString CRQ_880Dlg::helpFilePath() const {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(resourceString(92, m_session.lang));
+}
+
+bool CRQ_880Dlg::openHelp() {
+    const QString path = helpFilePath();
+    if (!QFileInfo(path).isFile()) return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void CRQ_880Dlg::listClicked(int row) {
+    switch (m_session.selectRow(row)) {
+        case Session::Selection::None:
+            break;
+        case Session::Selection::OtherProduct:
+            setConfigButtonsEnabled(false);
+            break;
+        case Session::Selection::Supported:
+            setConfigButtonsEnabled(true);
+            break;
+    }
+}
+
+void CRQ_880Dlg::listDoubleClicked(int row) {
+    if (row < 0 || row >= static_cast<int>(m_session.devices.size())) return;
+    // A device of another product cannot be configured; the earlier selection must not be
+    // acted on in its place.
+    if (m_session.devices[static_cast<std::size_t>(row)].model == uiText(8000)) return;
+    if (m_session.selectedIndex != row) return;
+    if (m_actions) m_actions->userConfiguration();
+}
+
+}  // namespace kvt::gui

@@ -1,0 +1,74 @@
+#pragma once
+// Main window: the device list, the search buttons and the buttons that hand over to the
+// configuration flows. All state lives in the Session it is given.
+#include <QDialog>
+#include <QString>
+
+#include "core/Session.h"
+
+class QAction;
+class QPushButton;
+class QTableWidget;
+
+namespace kvt::gui {
+
+class CAppointIpAddr;
+class ConfigurationActions;
+
+class CRQ_880Dlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRQ_880Dlg(Session& session, QWidget* parent = nullptr);
+    ~CRQ_880Dlg() override;
+
+    // The configuration flows; without them the configuration buttons do nothing.
+    void setConfigurationActions(ConfigurationActions* actions) { m_actions = actions; }
+
+    QPushButton* searchButton() const { return m_search; }
+    QPushButton* searchByIpButton() const { return m_searchByIp; }
+    QPushButton* userConfigButton() const { return m_userConfig; }
+    QPushButton* backgroundConfigButton() const { return m_backgroundConfig; }
+    QPushButton* reportButton() const { return m_report; }
+    QPushButton* newButton() const { return m_new; }
+    QPushButton* openButton() const { return m_open; }
+    QPushButton* saveButton() const { return m_save; }
+    QPushButton* exitButton() const { return m_exit; }
+    QTableWidget* deviceList() const { return m_list; }
+    QAction* aboutAction() const { return m_about; }
+    CAppointIpAddr* searchByIpDialog() const { return m_appoint; }
+
+    // The help file beside the program, named by string resource 92.
+    QString helpFilePath() const;
+
+public slots:
+    void search();
+    void searchByIp();
+    void showReportWindow();
+    void showAbout();
+    // Opens the help file; false when there is none.
+    bool openHelp();
+    void listClicked(int row);
+    void listDoubleClicked(int row);
+
+private:
+    void fillDeviceList();
+    void setConfigButtonsEnabled(bool enabled);
+    void afterSearch();
+
+    Session& m_session;
+    ConfigurationActions* m_actions = nullptr;
+    QPushButton* m_open = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_searchByIp = nullptr;
+    QPushButton* m_report = nullptr;
+    QPushButton* m_backgroundConfig = nullptr;
+    QPushButton* m_userConfig = nullptr;
+    QPushButton* m_search = nullptr;
+    QPushButton* m_new = nullptr;
+    QPushButton* m_exit = nullptr;
+    QTableWidget* m_list = nullptr;
+    QAction* m_about = nullptr;
+    CAppointIpAddr* m_appoint = nullptr;
+};
+
+}  // namespace kvt::gui

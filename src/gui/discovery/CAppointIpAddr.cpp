@@ -1,0 +1,45 @@
+#include "gui/discovery/CAppointIpAddr.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/app/Texts.h"
+#include "gui/widgets/Ipv4Edit.h"
+
+namespace kvt::gui {
+
+CAppointIpAddr::CAppointIpAddr(Session& session, QWidget* parent)
+    : QDialog(parent), m_session(session) {
+    setObjectName(QStringLiteral("CAppointIpAddr"));
+    setWindowTitle(uiString(101));
+    auto* layout = new QVBoxLayout(this);
+    m_address = new Ipv4Edit(this);
+    m_address->setMinimumWidth(180);
+    m_address->setFixedHeight(m_address->sizeHint().height() + 4);
+    layout->addWidget(m_address);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_ok = new QPushButton(uiString(102), this);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(uiString(103), this);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    layout->addLayout(buttons);
+    connect(m_ok, &QPushButton::clicked, this, &CAppointIpAddr::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CAppointIpAddr::reject);
+    setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
+}
+
+int CAppointIpAddr::exec() {
+    m_address->clear();
+    m_address->setFocus();
+    return QDialog::exec();
+}
+
+void CAppointIpAddr::accept() {
+    m_session.currentDeviceAddress = m_address->text().toStdString();
+    QDialog::accept();
+}
+
+}  // namespace kvt::gui

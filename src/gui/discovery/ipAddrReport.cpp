@@ -1,0 +1,173 @@
+#include "gui/discovery/ipAddrReport.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <array>
+
+#include "core/discovery/ReportListener.h"
+#include "gui/app/MessageBox.h"
+#include "gui/app/Texts.h"
+
+namespace kvt::gui {
+
+namespace {
+
+struct Column {
+    std::uint32_t header;
+    int width;
+};
+constexpr std::array<Column, 7> kColumns = {
+    {{4501, 40}, {4502, 75}, {4503, 95}, {4504, 115}, {4505, 40}, {4506, 100}, {4507, 100}}};
+
+}  // namespace
+
+ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
+    : QDialog(parent), m_session(session) {
+    setObjectName(QStringLiteral("ipAddrReport"));
+    const Lang lang = session.lang;
+    setWindowTitle(langText(lang, "IP地址报告", "IP Address Report"));
+
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(langText(lang, "UDP监听端口：", "UDP listening port:"), this));
+    m_port = new QLineEdit(this);
+    m_port->setFixedWidth(80);
+    m_port->installEventFilter(this);
+    top->addWidget(m_port);
+    top->addWidget(new QLabel(langText(lang, "（1 ~ 65535）", "(1 ~ 65535)"), this));
+    top->addStretch(1);
+    m_start = new QPushButton(langText(lang, "开始", "Start"), this);
+    m_start->setDefault(true);
+    m_stop = new QPushButton(langText(lang, "结束", "Stop"), this);
+    top->addWidget(m_start);
+    top->addWidget(m_stop);
+    layout->addLayout(top);
+
+    m_list = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
+    m_list->verticalHeader()->hide();
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    int width = 0;
+    for (int c = 0; c < static_cast<int>(kColumns.size()); ++c) {
+        const Column& column = kColumns[static_cast<std::size_t>(c)];
+        m_list->setHorizontalHeaderItem(c, new QTableWidgetItem(uiString(column.header)));
+        m_list->setColumnWidth(c, column.width);
+        width += column.width;
+    }
+    m_list->setMinimumWidth(width + 2 * m_list->frameWidth() + 4);
+    layout->addWidget(m_list, 1);
+    resize(width + 40, 320);
+
+    connect(m_start, &QPushButton::clicked, this, &ipAddrReport::startListening);
+    connect(m_stop, &QPushButton::clicked, this, &ipAddrReport::stopListening);
+
+    m_listenPort = kDefaultPort;
+    m_port->setText(QString::number(m_listenPort));
+    setIdle(true);
+}
+
+ipAddrReport::~ipAddrReport() {
+    shutDown();
+}
+
+bool ipAddrReport::listening() const {
+    return m_listener && m_listener->listening();
+}
+
+bool ipAddrReport::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_port && event->type() == QEvent::FocusOut && !m_checking) checkPort();
+    return QDialog::eventFilter(watched, event);
+}
+
+bool ipAddrReport::checkPort() {
+    if (m_checking) return false;
+    m_checking = true;  // the message box takes the focus: no second check from that
+    const QString text = m_port->text();
+    bool digitsOnly = true;
+    for (const QChar ch : text)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) digitsOnly = false;
+    bool valid = false;
+    if (!digitsOnly) {
+        MessageBox::show(this, 200, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+    } else {
+        // Long digit strings must not wrap around into range.
+        bool ok = false;
+        const qulonglong value = text.size() <= 10 ? text.toULongLong(&ok) : 0;
+        if (ok && value >= 1 && value <= 65535) {
+            m_listenPort = static_cast<std::uint16_t>(value);
+            valid = true;
+        } else {
+            MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        }
+    }
+    if (!valid) m_port->setText(QString::number(m_listenPort));
+    m_checking = false;
+    return valid;
+}
+
+void ipAddrReport::setIdle(bool idle) {
+    m_start->setEnabled(idle);
+    m_port->setEnabled(idle);
+    m_stop->setEnabled(!idle);
+}
+
+void ipAddrReport::startListening() {
+    // Enter starts without the edit losing the focus: check what it shows first, so that the
+    // window never listens on another port than the one it shows.
+    if (m_port->text() != QString::number(m_listenPort) && !checkPort()) return;
+    m_list->setRowCount(0);
+    setIdle(false);
+    if (!m_listener) {
+        m_listener = std::make_unique<ReportListener>(
+            [this](std::size_t index, const ReportRecord& record) {
+                QMetaObject::invokeMethod(
+                    this, [this, index, record] { showRow(index, record); }, Qt::QueuedConnection);
+            },
+            [this] {
+                QMetaObject::invokeMethod(
+                    this, [this] { setIdle(true); }, Qt::QueuedConnection);
+            },
+            m_session.network.localAddress);
+    }
+    if (!m_listener->start(m_listenPort)) setIdle(true);  // e.g. the port is in use; no message
+}
+
+void ipAddrReport::stopListening() {
+    if (m_listener) m_listener->stop();
+}
+
+void ipAddrReport::showRow(std::size_t index, const ReportRecord& record) {
+    const int row = static_cast<int>(index);
+    if (row >= m_list->rowCount()) m_list->setRowCount(row + 1);
+    const std::array<const Gbk*, 7> cells = {&record.row,   &record.name,  &record.ip,
+                                             &record.mac,   &record.count, &record.previous,
+                                             &record.latest};
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+        auto* item = new QTableWidgetItem(fromGbk(*cells[static_cast<std::size_t>(c)]));
+        item->setTextAlignment(Qt::AlignCenter);
+        m_list->setItem(row, c, item);
+    }
+}
+
+void ipAddrReport::shutDown() {
+    // Stops the thread and waits for it; row updates still queued die with this window.
+    m_listener.reset();
+}
+
+void ipAddrReport::done(int result) {
+    shutDown();
+    setIdle(true);
+    QDialog::done(result);
+}
+
+}  // namespace kvt::gui

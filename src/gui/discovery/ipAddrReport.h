@@ -1,0 +1,64 @@
+#pragma once
+// IP address report listener window: listens on one UDP port and lists every reporting device
+// with its report count and the times of its last two reports. The receiving runs on the
+// listener's own thread; its row updates are queued to this window's thread.
+#include <QDialog>
+#include <cstdint>
+#include <memory>
+
+#include "core/Session.h"
+#include "core/discovery/ReportTable.h"
+
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace kvt {
+class ReportListener;
+}
+
+namespace kvt::gui {
+
+class ipAddrReport : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr std::uint16_t kDefaultPort = 16800;
+
+    explicit ipAddrReport(Session& session, QWidget* parent = nullptr);
+    ~ipAddrReport() override;
+
+    QLineEdit* portEdit() const { return m_port; }
+    QPushButton* startButton() const { return m_start; }
+    QPushButton* stopButton() const { return m_stop; }
+    QTableWidget* reportList() const { return m_list; }
+    std::uint16_t listenPort() const { return m_listenPort; }
+    bool listening() const;
+
+    // The input check of the port edit (run when it loses the focus). Returns whether the
+    // text was a valid port; otherwise the message is shown and the edit shows the port again.
+    bool checkPort();
+
+public slots:
+    void startListening();
+    void stopListening();
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setIdle(bool idle);
+    void showRow(std::size_t index, const ReportRecord& record);
+    void shutDown();
+
+    Session& m_session;
+    QLineEdit* m_port = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_stop = nullptr;
+    QTableWidget* m_list = nullptr;
+    std::uint16_t m_listenPort = kDefaultPort;
+    bool m_checking = false;
+    std::unique_ptr<ReportListener> m_listener;
+};
+
+}  // namespace kvt::gui
