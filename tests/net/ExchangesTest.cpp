@@ -1,0 +1,375 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include "NetFixture.h"
+#include "core/config/DeviceImage.h"
+#include "core/device/Exchanges.h"
+#include "core/device/Messages.h"
+#include "core/text/ExtraText.h"
+#include "core/text/UiText.h"
+
+namespace kvt::test {
+namespace {
+
+using namespace std::chrono_literals;
+using kvt::sim::DeviceSpec;
+using kvt::sim::Fault;
+using Kind = Fault::Kind;
+
+constexpr int kHost = 2;
+
+class ExchangesTest : public NetTest {
+protected:
+    // One simulated gateway on host 2, found by a search by IP and selected as a click would.
+    kvt::sim::Simulator& startDevice(DeviceSpec spec) {
+        auto& sim = startSimulator({std::move(spec)}, kHost);
+        m_session = loopbackSession(kHost);
+        EXPECT_EQ(searchByAddress(m_session, loopbackHost(kHost)), AddressSearchOutcome::Found);
+        EXPECT_EQ(m_session.selectRow(0), Session::Selection::Supported);
+        return sim;
+    }
+    static DeviceSpec spec() { return device(kHost, "gw"); }
+    static DeviceSpec protectedSpec() {
+        DeviceSpec s = spec();
+        s.userPassword = "user1";
+        s.adminPassword = "admin1";
+        return s;
+    }
+
+    Session m_session;
+    ScriptedUi m_ui;
+};
+
+TEST_F(ExchangesTest, ReadsBothKindsFromAnOpenDevice) {
+    auto& sim = startDevice(spec());
+    ASSERT_TRUE(readConfiguration(m_session, kBackgroundConfig, m_ui));
+    EXPECT_TRUE(m_ui.messages.empty());
+    ASSERT_TRUE(m_session.config);
+    EXPECT_EQ(m_session.configKind, kBackgroundConfig);
+    EXPECT_EQ(m_session.config->productCode, kProductKvt275r);
+    EXPECT_EQ(m_session.config->ethernet.ipAddress, loopbackHost(kHost));
+    EXPECT_EQ(m_session.config->ethernet.networkName, "gw");
+    EXPECT_FALSE(m_session.adminPasswordNeeded);
+
+    ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
+    // A user read starts from a fresh configuration: the network name falls back.
+    EXPECT_EQ(m_session.config->ethernet.networkName, CConfiguration{}.ethernet.networkName);
+    EXPECT_EQ(m_ui.passwordDialogs, 0);
+    EXPECT_EQ(sim.requests(0), (std::vector<Bytes>{readRequest(1), readRequest(0)}));
+    EXPECT_GT(m_ui.blockingSteps, 0);
+}
+
+TEST_F(ExchangesTest, PasswordCheckThenReadOnTheSameConnection) {
+    auto& sim = startDevice(protectedSpec());
+    m_ui.passwords = {"admin1"};
+    ASSERT_TRUE(readConfiguration(m_session, kBackgroundConfig, m_ui));
+    EXPECT_TRUE(m_ui.messages.empty());
+    EXPECT_EQ(m_session.lastPassword, "admin1");
+    EXPECT_TRUE(m_session.adminPasswordNeeded);
+    EXPECT_EQ(m_session.passwordReply, (std::array<std::uint8_t, 16>{}));
+    // The device only answers the read on the connection that passed the check.
+    EXPECT_EQ(sim.requests(0),
+              (std::vector<Bytes>{passwordCheckRequest(1, "admin1"), readRequest(1)}));
+    EXPECT_EQ(m_session.config->advance.adminPassword, "admin1");
+}
+
+TEST_F(ExchangesTest, PasswordDialogRetriesAfterAFailedConnect) {
+    auto& sim = startDevice(protectedSpec());
+    sim.setFault(0, {Kind::Refuse, 0});
+    m_ui.passwords = {"user1"};
+    EXPECT_FALSE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4032});
+
+    sim.setFault(0, {});
+    m_ui.messages.clear();
+    m_ui.passwords = {"user1"};
+    EXPECT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(ExchangesTest, WrongPasswordEndsTheReadBeforeAnyRequest) {
+    auto& sim = startDevice(protectedSpec());
+    m_session.newFill(kUserConfig);
+    m_session.config->ethernet.ipAddress = "1.2.3.4";
+    m_ui.passwords = {"nope"};
+    EXPECT_FALSE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4014});
+    EXPECT_EQ(sim.requests(0), std::vector<Bytes>{passwordCheckRequest(0, "nope")});
+    EXPECT_EQ(m_session.config->ethernet.ipAddress, "1.2.3.4");  // earlier configuration kept
+    EXPECT_EQ(m_session.passwordReply, (std::array<std::uint8_t, 16>{}));
+}
+
+TEST_F(ExchangesTest, CancelledPasswordDialogEndsSilently) {
+    auto& sim = startDevice(protectedSpec());
+    EXPECT_FALSE(readConfiguration(m_session, kBackgroundConfig, m_ui));
+    EXPECT_EQ(m_ui.passwordDialogs, 1);
+    EXPECT_TRUE(m_ui.messages.empty());
+    EXPECT_TRUE(sim.requests(0).empty());
+}
+
+TEST_F(ExchangesTest, ForbiddenDeviceIsRefusedAfterThePasswordCheck) {
+    DeviceSpec s = protectedSpec();
+    s.remoteAllowed = false;
+    auto& sim = startDevice(s);
+    m_ui.passwords = {"user1"};
+    EXPECT_FALSE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4017});
+    EXPECT_EQ(sim.requests(0), std::vector<Bytes>{passwordCheckRequest(0, "user1")});
+
+    // The reset is refused without a question.
+    m_ui.messages.clear();
+    remoteReset(m_session, m_ui);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4030});
+    EXPECT_EQ(m_ui.resetQuestions, 0);
+}
+
+struct ReadFault {
+    const char* why;
+    Fault fault;
+    bool succeeds;
+    std::uint32_t message;  // 0: none
+};
+
+class ReadFaultTest : public ExchangesTest, public ::testing::WithParamInterface<ReadFault> {};
+
+TEST_P(ReadFaultTest, ShowsTheMessageOfTheFailure) {
+    auto& sim = startDevice(spec());
+    sim.setFault(0, GetParam().fault);
+    EXPECT_EQ(readConfiguration(m_session, kBackgroundConfig, m_ui), GetParam().succeeds);
+    if (GetParam().message) {
+        EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
+    } else {
+        EXPECT_TRUE(m_ui.messages.empty());
+    }
+    if (GetParam().succeeds) {
+        EXPECT_EQ(m_session.config->ethernet.networkName, "gw");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ReadFaultTest,
+    ::testing::Values(ReadFault{"refused", {Kind::Refuse, 0}, false, 4019},
+                      ReadFault{"split", {Kind::Split, 100}, true, 0},
+                      ReadFault{"slow", {Kind::Slow, 500}, true, 0},
+                      ReadFault{"wrongCode", {Kind::WrongCode, 0}, false, 4020},
+                      ReadFault{"closed", {Kind::CloseWithoutReply, 0}, false, 4020},
+                      // The length field promises more than arrives: eight attempts, then 4021.
+                      ReadFault{"short", {Kind::Short, 0}, false, 4021},
+                      ReadFault{"silent", {Kind::NoAnswer, 0}, false, 4020}),
+    [](const auto& param) { return std::string(param.param.why); });
+
+TEST_F(ExchangesTest, UnansweredConnectIsBounded) {
+    // A device whose accept queue is full: our connect limit ends the wait.
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(m_session.network.devicePort);
+    address.sin_addr.s_addr = *parseIpv4(loopbackHost(5));
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener.get(), 0), 0);
+    std::vector<TcpConnection> fillers;
+    for (int i = 0; i < 8; ++i) {
+        TcpConnection filler =
+            TcpConnection::connect(loopbackHost(5), m_session.network.devicePort, 200ms, nullptr);
+        if (!filler.connected()) break;
+        fillers.push_back(std::move(filler));
+    }
+    ASSERT_LT(fillers.size(), 8u);
+
+    m_session = loopbackSession();
+    m_session.network.connectTimeoutMs = 300;
+    m_session.devices.assign(1, CEquipment{});
+    m_session.devices[0].model = kModelKvt275r;
+    m_session.devices[0].ipAddress = loopbackHost(5);
+    m_session.devices[0].remoteConfig = uiText(8004);
+    ASSERT_EQ(m_session.selectRow(0), Session::Selection::Supported);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_LT(elapsedSince(start), 1000ms);
+    m_session.newFill(kUserConfig);
+    download(m_session, m_ui);
+    m_ui.resetAnswer = true;
+    remoteReset(m_session, m_ui);
+    // The download's password path with a remembered password is bounded too.
+    m_session.userPasswordNeeded = true;
+    m_session.editorCaption = uiText(4179);
+    download(m_session, m_ui);
+    EXPECT_EQ(m_ui.messages, (std::vector<std::uint32_t>{4019, 5044, 4032, 7001}));
+    EXPECT_LT(elapsedSince(start), 3000ms);
+}
+
+TEST_F(ExchangesTest, DownloadWithoutPasswordSendsOneImageThenOffersTheReset) {
+    auto& sim = startDevice(spec());
+    m_session.newFill(kUserConfig);
+    m_session.config->ethernet.ipAddress = "192.168.7.7";
+    download(m_session, m_ui);
+    EXPECT_TRUE(m_session.chooserResult);
+    EXPECT_TRUE(m_ui.messages.empty());
+    EXPECT_EQ(m_ui.resetQuestions, 1);
+    EXPECT_EQ(sim.requests(0), std::vector<Bytes>{buildImage(*m_session.config, kUserConfig)});
+    EXPECT_EQ(sim.configuration(0).ethernet.ipAddress, "192.168.7.7");
+    EXPECT_EQ(sim.resets(0), 0u);
+
+    m_ui.resetAnswer = true;
+    download(m_session, m_ui);
+    EXPECT_EQ(sim.resets(0), 1u);
+    EXPECT_EQ(sim.requests(0).back(), resetRequest());
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(ExchangesTest, DownloadAfterAReadPresentsTheRememberedPassword) {
+    auto& sim = startDevice(protectedSpec());
+    m_ui.passwords = {"user1"};
+    ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
+    m_session.editorCaption = uiText(4179);
+    m_session.config->ethernet.gateway = "10.9.9.1";
+    download(m_session, m_ui);
+    EXPECT_TRUE(m_session.chooserResult);
+    EXPECT_EQ(m_ui.passwordDialogs, 1);  // only the read's
+    EXPECT_TRUE(m_ui.messages.empty());
+    const auto requests = sim.requests(0);
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[2], passwordCheckRequest(0, "user1"));
+    EXPECT_EQ(requests[3], buildImage(*m_session.config, kUserConfig));
+    EXPECT_EQ(sim.configuration(0).ethernet.gateway, "10.9.9.1");
+}
+
+TEST_F(ExchangesTest, DownloadOfAFileAsksForThePassword) {
+    auto& sim = startDevice(protectedSpec());
+    m_session.newFill(kBackgroundConfig);  // caption "新建": the password is not known
+    ASSERT_TRUE(m_session.adminPasswordNeeded);
+    download(m_session, m_ui);  // the dialog is cancelled
+    EXPECT_FALSE(m_session.chooserResult);
+    EXPECT_TRUE(m_ui.messages.empty());
+    EXPECT_TRUE(sim.requests(0).empty());
+
+    m_ui.passwords = {"bad"};
+    download(m_session, m_ui);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4014});
+    EXPECT_FALSE(m_session.chooserResult);
+
+    m_ui.messages.clear();
+    m_ui.passwords = {"admin1"};
+    download(m_session, m_ui);
+    EXPECT_TRUE(m_session.chooserResult);
+    EXPECT_TRUE(m_ui.messages.empty());
+    EXPECT_EQ(sim.requests(0).back(), buildImage(*m_session.config, kBackgroundConfig));
+}
+
+struct WriteFault {
+    const char* why;
+    Fault fault;
+    std::uint32_t message;
+};
+
+class DownloadFaultTest : public ExchangesTest, public ::testing::WithParamInterface<WriteFault> {};
+
+TEST_P(DownloadFaultTest, FailsWithItsMessageAndNoResetQuestion) {
+    auto& sim = startDevice(spec());
+    m_session.newFill(kBackgroundConfig);
+    sim.setFault(0, GetParam().fault);
+    m_ui.resetAnswer = true;
+    download(m_session, m_ui);
+    EXPECT_FALSE(m_session.chooserResult);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
+    EXPECT_EQ(m_ui.resetQuestions, 0);
+    EXPECT_EQ(sim.resets(0), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, DownloadFaultTest,
+                         ::testing::Values(WriteFault{"refused", {Kind::Refuse, 0}, 5044},
+                                           WriteFault{"silent", {Kind::NoAnswer, 0}, 5046},
+                                           WriteFault{"closed", {Kind::CloseWithoutReply, 0}, 5046},
+                                           WriteFault{"wrongCode", {Kind::WrongCode, 0}, 5047}),
+                         [](const auto& param) { return std::string(param.param.why); });
+
+// Replies that come in several segments: the password reply, the image and the
+// acknowledgement are each gathered before they are judged.
+TEST_F(ExchangesTest, SplitRepliesAreAssembled) {
+    auto& sim = startDevice(protectedSpec());
+    sim.setFault(0, {Kind::Split, 100});
+    m_ui.passwords = {"user1"};
+    ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_EQ(m_session.config->advance.userPassword, "user1");
+    m_session.editorCaption = uiText(4179);
+    download(m_session, m_ui);
+    EXPECT_TRUE(m_session.chooserResult);
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(ExchangesTest, DownloadPasswordPathWithoutReply) {
+    auto& sim = startDevice(protectedSpec());
+    m_ui.passwords = {"user1"};
+    ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
+    m_session.editorCaption = uiText(4179);
+    sim.setFault(0, {Kind::CloseWithoutReply, 0});
+    download(m_session, m_ui);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{7002});
+    EXPECT_FALSE(m_session.chooserResult);
+}
+
+TEST_F(ExchangesTest, OlderProductsAreNotSentABlankBlock) {
+    auto& sim = startDevice(spec());
+    m_session.newFill(kUserConfig);
+    m_session.config->productCode = kProductLegacyB;
+    download(m_session, m_ui);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{kMsgLegacyDownload});
+    EXPECT_FALSE(m_session.chooserResult);
+    EXPECT_TRUE(sim.requests(0).empty());
+}
+
+TEST_F(ExchangesTest, DownloadWithoutSelection) {
+    m_session = loopbackSession();
+    m_session.newFill(kUserConfig);
+    download(m_session, m_ui);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4311});
+    EXPECT_FALSE(m_session.chooserResult);
+}
+
+struct ResetFault {
+    const char* why;
+    Fault fault;
+    std::uint32_t message;
+};
+
+class ResetFaultTest : public ExchangesTest, public ::testing::WithParamInterface<ResetFault> {};
+
+TEST_P(ResetFaultTest, ShowsTheMessageOfTheFailure) {
+    auto& sim = startDevice(spec());
+    sim.setFault(0, GetParam().fault);
+    m_ui.resetAnswer = true;
+    remoteReset(m_session, m_ui);
+    EXPECT_EQ(m_ui.resetQuestions, 1);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ResetFaultTest,
+                         ::testing::Values(ResetFault{"refused", {Kind::Refuse, 0}, 4032},
+                                           ResetFault{"silent", {Kind::NoAnswer, 0}, 5065},
+                                           ResetFault{"closed", {Kind::CloseWithoutReply, 0}, 5065},
+                                           ResetFault{"wrongCode", {Kind::WrongCode, 0}, 5065}),
+                         [](const auto& param) { return std::string(param.param.why); });
+
+TEST_F(ExchangesTest, ResetCancelledSendsNothing) {
+    auto& sim = startDevice(spec());
+    remoteReset(m_session, m_ui);
+    EXPECT_EQ(m_ui.resetQuestions, 1);
+    EXPECT_TRUE(sim.requests(0).empty());
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(ExchangesTest, PasswordAttemptWithoutReply) {
+    auto& sim = startDevice(protectedSpec());
+    sim.setFault(0, {Kind::NoAnswer, 0});
+    const auto start = std::chrono::steady_clock::now();
+    PasswordAttempt attempt = attemptPasswordCheck(m_session, kUserConfig, "user1", m_ui);
+    EXPECT_FALSE(attempt.connection);
+    EXPECT_EQ(attempt.messageId, 7002u);
+    EXPECT_GE(elapsedSince(start), 1900ms);
+    EXPECT_EQ(m_session.lastPassword, "user1");  // stored once connected
+}
+
+}  // namespace
+}  // namespace kvt::test

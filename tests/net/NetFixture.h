@@ -1,0 +1,139 @@
+#pragma once
+// Shared pieces of the network tests: a fixture that proves a test leaves no socket or thread
+// behind, a scripted FlowUi, simulator set-up on this process's loopback block, and bounded
+// waits.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/Session.h"
+#include "core/device/Exchanges.h"
+#include "core/device/FlowUi.h"
+#include "core/discovery/Search.h"
+#include "sim/Simulator.h"
+#include "support/TestNet.h"
+
+namespace kvt::test {
+
+inline std::size_t entriesIn(const char* directory) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
+        ++count;
+    return count;
+}
+
+// Polls `done` until it holds or `limit` passes; true when it held.
+inline bool waitFor(const std::function<bool()>& done,
+                    std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+inline std::chrono::milliseconds elapsedSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+}
+
+// Every network test derives from this: descriptors and threads are counted before the test
+// and must be back to that number after it (peers are released first, in releasePeers).
+class NetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_fds = entriesIn("/proc/self/fd");
+        m_tasks = entriesIn("/proc/self/task");
+    }
+    void TearDown() override {
+        releasePeers();
+        // A joined thread leaves the task list a moment after join returns.
+        EXPECT_TRUE(waitFor([&] { return entriesIn("/proc/self/task") == m_tasks; }))
+            << "threads left behind: " << entriesIn("/proc/self/task") << " vs " << m_tasks;
+        EXPECT_EQ(entriesIn("/proc/self/fd"), m_fds) << "descriptors left behind";
+    }
+    virtual void releasePeers() { m_sims.clear(); }
+
+    // Session pointed at this process's loopback block: discovery goes to host 1, the search
+    // socket binds host 200.
+    Session loopbackSession(int discoveryHost = 1) const {
+        Session session;
+        session.network.discoveryTarget = loopbackHost(discoveryHost);
+        session.network.localAddress = loopbackHost(200);
+        session.network.connectTimeoutMs = 1000;
+        return session;
+    }
+
+    // Starts a simulator with its discovery socket on host `discoveryHost`.
+    kvt::sim::Simulator& startSimulator(std::vector<kvt::sim::DeviceSpec> devices,
+                                        int discoveryHost = 1) {
+        kvt::sim::Options options;
+        options.discoveryAddress = loopbackHost(discoveryHost);
+        options.log = false;
+        m_sims.push_back(std::make_unique<kvt::sim::Simulator>(options, std::move(devices)));
+        std::string error;
+        if (!m_sims.back()->start(&error)) ADD_FAILURE() << "simulator: " << error;
+        return *m_sims.back();
+    }
+
+    static kvt::sim::DeviceSpec device(int host, const std::string& name) {
+        kvt::sim::DeviceSpec spec;
+        spec.address = loopbackHost(host);
+        spec.name = name;
+        spec.mac = {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(host)};
+        return spec;
+    }
+
+    std::vector<std::unique_ptr<kvt::sim::Simulator>> m_sims;
+
+private:
+    std::size_t m_fds = 0;
+    std::size_t m_tasks = 0;
+};
+
+// Answers the flows like a user who types the scripted passwords one after the other and
+// then gives up, and who answers the reset question with `resetAnswer`.
+class ScriptedUi : public FlowUi {
+public:
+    void message(std::uint32_t textId) override { messages.push_back(textId); }
+    std::optional<TcpConnection> askPassword(Session& session, int kind) override {
+        ++passwordDialogs;
+        while (!passwords.empty()) {
+            const Gbk password = passwords.front();
+            passwords.pop_front();
+            PasswordAttempt attempt = attemptPasswordCheck(session, kind, password, *this);
+            if (attempt.connection) return std::move(attempt.connection);
+            if (attempt.messageId != 0) message(attempt.messageId);
+        }
+        return std::nullopt;
+    }
+    bool confirmReset() override {
+        ++resetQuestions;
+        return resetAnswer;
+    }
+    std::optional<int> chooseKind() override { return std::nullopt; }
+    std::string chooseSavePath() override { return {}; }
+    std::string chooseOpenPath() override { return {}; }
+    void runBlocking(const std::function<void()>& work) override {
+        ++blockingSteps;
+        work();
+    }
+
+    std::deque<Gbk> passwords;
+    bool resetAnswer = false;
+    std::vector<std::uint32_t> messages;
+    int passwordDialogs = 0;
+    int resetQuestions = 0;
+    int blockingSteps = 0;
+};
+
+}  // namespace kvt::test

@@ -1,0 +1,183 @@
+#include <condition_variable>
+#include <mutex>
+
+#include "NetFixture.h"
+#include "core/discovery/ReportListener.h"
+
+namespace kvt::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Collects what the listener thread reports, for the test thread to wait on.
+struct Events {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<std::size_t, ReportRecord>> rows;
+    int stopped = 0;
+
+    ReportListener::RowUpdated onRow() {
+        return [this](std::size_t index, const ReportRecord& record) {
+            std::lock_guard lock(mutex);
+            rows.emplace_back(index, record);
+            changed.notify_all();
+        };
+    }
+    ReportListener::Stopped onStopped() {
+        return [this] {
+            std::lock_guard lock(mutex);
+            ++stopped;
+            changed.notify_all();
+        };
+    }
+    bool waitRows(std::size_t count) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, 3s, [&] { return rows.size() >= count; });
+    }
+    bool waitStopped(int count) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, 3s, [&] { return stopped >= count; });
+    }
+};
+
+std::vector<std::uint8_t> report(std::uint8_t macLast, std::array<std::uint8_t, 4> ip,
+                                 const std::string& name) {
+    std::vector<std::uint8_t> datagram(76, 0);
+    const std::uint8_t mac[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, macLast};
+    std::copy(std::begin(mac), std::end(mac), datagram.begin() + 36);
+    std::copy(ip.begin(), ip.end(), datagram.begin() + 44);
+    std::copy(name.begin(), name.end(), datagram.begin() + 56);
+    return datagram;
+}
+
+class ReportListenerTest : public NetTest {
+protected:
+    void send(std::uint16_t port, const std::vector<std::uint8_t>& datagram) {
+        ASSERT_TRUE(m_sender.sendTo(datagram, loopbackHost(1), port));
+    }
+    UdpSocket m_sender;
+};
+
+TEST_F(ReportListenerTest, KeepsOneRowPerMacAndCountsReports) {
+    Events events;
+    ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+    std::string error;
+    ASSERT_TRUE(listener.start(16800, &error)) << error;
+    EXPECT_TRUE(listener.listening());
+
+    send(16800, report(1, {10, 0, 0, 1}, "first"));
+    ASSERT_TRUE(events.waitRows(1));
+    send(16800, report(2, {10, 0, 0, 2}, "second"));
+    ASSERT_TRUE(events.waitRows(2));
+    send(16800, report(1, {10, 0, 0, 9}, "renamed"));  // same MAC, new address and name
+    ASSERT_TRUE(events.waitRows(3));
+
+    std::lock_guard lock(events.mutex);
+    EXPECT_EQ(events.rows[0].first, 0u);
+    EXPECT_EQ(events.rows[0].second.count, " 1");
+    EXPECT_EQ(events.rows[0].second.previous, events.rows[0].second.latest);
+    EXPECT_EQ(events.rows[1].first, 1u);
+    EXPECT_EQ(events.rows[1].second.row, "2");
+    EXPECT_EQ(events.rows[2].first, 0u);
+    EXPECT_EQ(events.rows[2].second.count, " 2");
+    EXPECT_EQ(events.rows[2].second.ip, "10.0.0.9");
+    EXPECT_EQ(events.rows[2].second.name, "renamed");
+    EXPECT_EQ(events.rows[2].second.mac, "00-1a-2b-3c-4d-01");
+
+    const auto table = listener.snapshot();
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0], events.rows[2].second);
+    EXPECT_EQ(listener.datagramsReceived(), 3u);
+}
+
+TEST_F(ReportListenerTest, StopsWithinOneReceiveTimeoutAndRestartsEmptyOnANewPort) {
+    Events events;
+    ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+    ASSERT_TRUE(listener.start(16801));
+    send(16801, report(1, {10, 0, 0, 1}, "a"));
+    ASSERT_TRUE(events.waitRows(1));
+
+    const auto start = std::chrono::steady_clock::now();
+    listener.stop();
+    ASSERT_TRUE(events.waitStopped(1));
+    EXPECT_LT(elapsedSince(start), 600ms);
+    EXPECT_FALSE(listener.listening());
+
+    // The old port is free again: its socket was closed when the thread went idle.
+    UdpSocket probe;
+    EXPECT_TRUE(probe.bind(loopbackHost(1), 16801));
+    probe.shutdownAndClose();
+
+    ASSERT_TRUE(listener.start(16802));
+    EXPECT_TRUE(listener.snapshot().empty());
+    send(16802, report(3, {10, 0, 0, 3}, "c"));
+    ASSERT_TRUE(events.waitRows(2));
+    const auto table = listener.snapshot();
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(table[0].row, "1");
+    EXPECT_EQ(table[0].count, " 1");
+}
+
+TEST_F(ReportListenerTest, StartRightAfterStopWaitsForTheOldSocket) {
+    Events events;
+    ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+    ASSERT_TRUE(listener.start(16803));
+    listener.stop();
+    std::string error;
+    EXPECT_TRUE(listener.start(16803, &error)) << error;  // same port: the old socket is gone
+    EXPECT_FALSE(listener.start(16804, &error));          // already listening
+    send(16803, report(4, {1, 2, 3, 4}, "d"));
+    EXPECT_TRUE(events.waitRows(1));
+}
+
+TEST_F(ReportListenerTest, BusyPortIsReportedAndLeavesTheListenerIdle) {
+    UdpSocket occupant;
+    ASSERT_TRUE(occupant.bind(loopbackHost(1), 16805));
+    Events events;
+    ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+    std::string error;
+    EXPECT_FALSE(listener.start(16805, &error));
+    EXPECT_NE(error.find("16805"), std::string::npos) << error;
+    EXPECT_FALSE(listener.listening());
+    EXPECT_EQ(events.stopped, 1);
+}
+
+TEST_F(ReportListenerTest, DestructorEndsAListeningThread) {
+    Events events;
+    const auto start = std::chrono::steady_clock::now();
+    {
+        ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+        ASSERT_TRUE(listener.start(16806));
+    }
+    EXPECT_LT(elapsedSince(start), 800ms);
+    EXPECT_EQ(events.stopped, 0);  // nobody left to tell
+}
+
+// Simulated gateways configured to report to us show up as rows, one per device.
+TEST_F(ReportListenerTest, ListsReportingSimulatedGateways) {
+    std::vector<kvt::sim::DeviceSpec> specs;
+    for (int host : {2, 3}) {
+        auto spec = device(host, "gw" + std::to_string(host));
+        CConfiguration config = newConfiguration(kBackgroundConfig);
+        config.ethernet.ipAddress = spec.address;
+        config.ethernet.networkName = spec.name;
+        config.report.enabled = 1;
+        config.report.targetIp = loopbackHost(1);
+        config.report.port = 16807;
+        config.report.period = 1;
+        spec.configuration = config;
+        specs.push_back(spec);
+    }
+    Events events;
+    ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+    ASSERT_TRUE(listener.start(16807));
+    startSimulator(specs);
+    ASSERT_TRUE(waitFor([&] { return listener.snapshot().size() == 2; }, 3000ms));
+    const auto table = listener.snapshot();
+    std::vector<std::string> names{table[0].name, table[1].name};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"gw2", "gw3"}));
+}
+
+}  // namespace
+}  // namespace kvt::test

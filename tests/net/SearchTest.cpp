@@ -1,0 +1,222 @@
+#include <atomic>
+
+#include "NetFixture.h"
+#include "core/discovery/DiscoveryCodec.h"
+#include "core/text/UiText.h"
+
+namespace kvt::test {
+namespace {
+
+using namespace std::chrono_literals;
+using kvt::sim::DeviceSpec;
+using kvt::sim::Fault;
+
+class SearchTest : public NetTest {};
+
+TEST_F(SearchTest, BroadcastListsEveryDeviceOfTheFirstAnsweredQuery) {
+    DeviceSpec plain = device(2, "alpha");
+    DeviceSpec locked = device(3, "beta");
+    locked.userPassword = "u";
+    locked.adminPassword = "a";
+    locked.remoteAllowed = false;
+    locked.firmwareMajor = 1;
+    locked.firmwareMinor = 10;
+    DeviceSpec foreign = device(4, "gamma");
+    foreign.productCode = 0x010203;
+    auto& sim = startSimulator({plain, locked, foreign});
+
+    const Session session = loopbackSession();
+    std::vector<int> bar;
+    const auto start = std::chrono::steady_clock::now();
+    const auto records =
+        runBroadcastSearch(session.network, nullptr, [&](int value) { bar.push_back(value); });
+    const auto took = elapsedSince(start);
+
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(sim.discoveryQueries(), 1u);
+    EXPECT_EQ(bar, std::vector<int>{20});
+    // One tick before the query, one silent receive window after the last reply.
+    EXPECT_GE(took, 640ms);
+    EXPECT_LT(took, 2000ms);
+
+    EXPECT_EQ(records[0].rowNumber, " 1");
+    EXPECT_EQ(records[0].name, "alpha");
+    EXPECT_EQ(records[0].model, "KVT-275R");
+    EXPECT_EQ(records[0].ipAddress, loopbackHost(2));
+    EXPECT_EQ(records[0].macAddress, "02-00-00-00-00-02");
+    EXPECT_EQ(records[0].userPasswordSet, uiText(8003));
+    EXPECT_EQ(records[0].remoteConfig, uiText(8004));
+    EXPECT_EQ(records[1].rowNumber, " 2");
+    EXPECT_EQ(records[1].firmwareVersion, "1.10");
+    EXPECT_EQ(records[1].userPasswordSet, uiText(8002));
+    EXPECT_EQ(records[1].adminPasswordSet, uiText(8002));
+    EXPECT_EQ(records[1].remoteConfig, uiText(8005));
+    EXPECT_EQ(records[2].rowNumber, " 3");
+    EXPECT_EQ(records[2].model, uiText(8000));
+    EXPECT_EQ(records[2].name, uiText(8001));
+}
+
+TEST_F(SearchTest, SilenceMeansFiveQueriesAndAnEmptyList) {
+    DeviceSpec mute = device(2, "mute");
+    mute.fault.kind = Fault::Kind::NoAnswer;
+    auto& sim = startSimulator({mute});
+
+    std::vector<int> bar;
+    const auto start = std::chrono::steady_clock::now();
+    const auto records = runBroadcastSearch(loopbackSession().network, nullptr,
+                                            [&](int value) { bar.push_back(value); });
+    EXPECT_TRUE(records.empty());
+    EXPECT_EQ(sim.discoveryQueries(), 5u);
+    EXPECT_EQ(bar, (std::vector<int>{20, 40, 60, 80, 100}));
+    EXPECT_GE(elapsedSince(start), 300ms + 5 * 350ms);
+}
+
+TEST_F(SearchTest, CancelEndsAfterTheRunningCycle) {
+    DeviceSpec mute = device(2, "mute");
+    mute.fault.kind = Fault::Kind::NoAnswer;
+    auto& sim = startSimulator({mute});
+
+    std::atomic<bool> cancel{false};
+    // Esc pressed while the first cycle waits: the cycle finishes, no second query follows.
+    const auto records =
+        runBroadcastSearch(loopbackSession().network, &cancel, [&](int) { cancel = true; });
+    EXPECT_TRUE(records.empty());
+    EXPECT_EQ(sim.discoveryQueries(), 1u);
+
+    // Esc before the first tick: no query at all.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(runBroadcastSearch(loopbackSession().network, &cancel, {}).empty());
+    EXPECT_EQ(sim.discoveryQueries(), 1u);
+    EXPECT_LT(elapsedSince(start), 300ms);
+}
+
+TEST_F(SearchTest, BusyLocalPortEndsTheSearchSilently) {
+    Session session = loopbackSession();
+    UdpSocket occupant;
+    ASSERT_TRUE(occupant.bind(session.network.localAddress, session.network.localPort));
+    BroadcastSearch search(session.network);
+    EXPECT_FALSE(search.open());
+    EXPECT_TRUE(search.runCycle().empty());
+    EXPECT_FALSE(search.lastQuerySent());
+}
+
+// Replies that arrive only after their cycle's window belong to no cycle; the first cycle
+// that gets a valid reply numbers its rows from 1. A peer of our own answers the second query.
+TEST_F(SearchTest, RepliesOfALaterCycleAreNumberedFromOne) {
+    const Session session = loopbackSession();
+    UdpSocket peer;
+    ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
+    ASSERT_TRUE(peer.bind(session.network.discoveryTarget, session.network.discoveryPort));
+    std::thread answering([&] {
+        std::array<std::uint8_t, 8> query{};
+        peer.receive(query);  // first query: ignored, as by a device still booting
+        peer.receive(query);
+        std::array<std::uint8_t, 68> reply{};
+        reply[3] = 3;
+        reply[9] = 0x02;
+        reply[10] = 0x0B;
+        reply[11] = 0xD7;
+        reply[36] = 10;
+        reply[39] = 7;
+        const std::array<std::uint8_t, 4> junk{0, 0, 0, 4};
+        peer.sendTo(junk, session.network.localAddress, session.network.localPort);
+        peer.sendTo(reply, session.network.localAddress, session.network.localPort);
+        peer.sendTo(reply, session.network.localAddress, session.network.localPort);
+    });
+    std::vector<int> bar;
+    const auto records =
+        runBroadcastSearch(session.network, nullptr, [&](int value) { bar.push_back(value); });
+    answering.join();
+    ASSERT_EQ(records.size(), 2u);  // the same device twice: no duplicate check
+    EXPECT_EQ(records[0].rowNumber, " 1");
+    EXPECT_EQ(records[1].rowNumber, " 2");
+    EXPECT_EQ(records[0].ipAddress, "10.0.0.7");
+    EXPECT_EQ(bar, (std::vector<int>{20, 40}));
+}
+
+TEST_F(SearchTest, SearchByAddressFindsTheOneDeviceAskedFor) {
+    // Three gateways, each answering discovery on its own address.
+    for (int host : {2, 3, 4}) startSimulator({device(host, "dev" + std::to_string(host))}, host);
+
+    Session session = loopbackSession();
+    session.devices.assign(5, CEquipment{});
+    session.selectedIndex = session.selectedIndexForSave = session.selectedIndexForLoad = 2;
+    EXPECT_EQ(searchByAddress(session, loopbackHost(3)), AddressSearchOutcome::Found);
+    ASSERT_EQ(session.devices.size(), 1u);
+    EXPECT_EQ(session.devices[0].rowNumber, "1");
+    EXPECT_EQ(session.devices[0].name, "dev3");
+    EXPECT_EQ(session.devices[0].ipAddress, loopbackHost(3));
+    EXPECT_EQ(session.currentDeviceAddress, loopbackHost(3));
+    EXPECT_EQ(session.selectedIndex, -1);
+    EXPECT_EQ(session.selectedIndexForLoad, -1);
+
+    EXPECT_EQ(searchByAddress(session, loopbackHost(4)), AddressSearchOutcome::Found);
+    EXPECT_EQ(session.devices[0].name, "dev4");
+}
+
+TEST_F(SearchTest, SearchByAddressOfAnotherProduct) {
+    DeviceSpec foreign = device(2, "x");
+    foreign.productCode = 7;
+    startSimulator({foreign}, 2);
+    Session session = loopbackSession();
+    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), AddressSearchOutcome::Found);
+    ASSERT_EQ(session.devices.size(), 1u);
+    EXPECT_EQ(session.devices[0].model, uiText(4024));
+    // Unlike the broadcast search's "其它设备", this row can be selected.
+    EXPECT_EQ(session.selectRow(0), Session::Selection::Supported);
+}
+
+TEST_F(SearchTest, SearchByAddressWithoutReplyKeepsTheTableButNotTheSelection) {
+    Session session = loopbackSession();
+    session.devices.assign(2, CEquipment{});
+    session.devices[1].ipAddress = "10.1.1.1";
+    session.selectRow(1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(searchByAddress(session, loopbackHost(9)), AddressSearchOutcome::Failed);
+    const auto took = elapsedSince(start);
+    EXPECT_GE(took, 1900ms);  // the 2 s receive limit
+    EXPECT_LT(took, 3000ms);
+    EXPECT_EQ(session.devices.size(), 2u);
+    EXPECT_EQ(session.selectedIndex, -1);
+    EXPECT_EQ(session.selectedIndexForSave, -1);
+    EXPECT_EQ(session.currentDeviceAddress, loopbackHost(9));
+}
+
+TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
+    Session session = loopbackSession();
+    session.devices.assign(3, CEquipment{});
+    UdpSocket peer;
+    ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
+    ASSERT_TRUE(peer.bind(loopbackHost(2), session.network.discoveryPort));
+    std::thread answering([&] {
+        std::array<std::uint8_t, 8> query{};
+        peer.receive(query);
+        const std::array<std::uint8_t, 68> reply{0, 0, 0, 4};
+        peer.sendTo(reply, session.network.localAddress, session.network.localPort);
+    });
+    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), AddressSearchOutcome::WrongCode);
+    answering.join();
+    EXPECT_EQ(session.devices.size(), 3u);
+    EXPECT_EQ(session.selectedIndex, -1);
+}
+
+TEST_F(SearchTest, FourByteReplyIsAcceptedWithZeroFields) {
+    Session session = loopbackSession();
+    UdpSocket peer;
+    ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
+    ASSERT_TRUE(peer.bind(loopbackHost(2), session.network.discoveryPort));
+    std::thread answering([&] {
+        std::array<std::uint8_t, 8> query{};
+        peer.receive(query);
+        peer.sendTo(std::array<std::uint8_t, 4>{0, 0, 0, 3}, session.network.localAddress,
+                    session.network.localPort);
+    });
+    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), AddressSearchOutcome::Found);
+    answering.join();
+    ASSERT_EQ(session.devices.size(), 1u);
+    EXPECT_EQ(session.devices[0].ipAddress, "0.0.0.0");
+    EXPECT_EQ(session.devices[0].macAddress, "00-00-00-00-00-00");
+}
+
+}  // namespace
+}  // namespace kvt::test

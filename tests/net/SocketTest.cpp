@@ -1,0 +1,175 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+#include "NetFixture.h"
+#include "core/net/Socket.h"
+
+namespace kvt::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ParseIpv4, FollowsInetAddr) {
+    struct Case {
+        const char* text;
+        std::optional<std::uint32_t> hostOrder;  // nullopt: refused
+    };
+    const Case cases[] = {
+        {"192.168.1.10", 0xC0A8010A},
+        {"0.0.0.0", 0},
+        {"255.255.255.254", 0xFFFFFFFE},
+        {"255.255.255.255", std::nullopt},  // inet_addr's error value
+        {"10.1", 0x0A000001},               // the shorter forms inet_addr takes
+        {"0x7f.1", 0x7F000001},
+        {"256.1.1.1", std::nullopt},
+        {"1.2.3.4.5", std::nullopt},
+        {"", std::nullopt},
+        {"abc", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = parseIpv4(c.text);
+        ASSERT_EQ(parsed.has_value(), c.hostOrder.has_value()) << c.text;
+        if (parsed) {
+            EXPECT_EQ(ntohl(*parsed), *c.hostOrder) << c.text;
+        }
+    }
+}
+
+// Descriptor flags of the newest socket this process holds.
+int newestSocketFlags() {
+    int newest = -1;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(entry.path(), error);
+        if (!error && target.string().rfind("socket:", 0) == 0)
+            newest = std::max(newest, std::stoi(entry.path().filename().string()));
+    }
+    return newest < 0 ? -1 : ::fcntl(newest, F_GETFD);
+}
+
+class SocketTest : public NetTest {};
+
+TEST_F(SocketTest, DescriptorsAreCloseOnExec) {
+    UdpSocket udp;
+    ASSERT_TRUE(udp.valid());
+    EXPECT_TRUE(newestSocketFlags() & FD_CLOEXEC);
+
+    UdpSocket server;
+    ASSERT_TRUE(server.bind(loopbackHost(1), 0));
+    // A TCP connection: listen on a raw socket so that the connect succeeds.
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = *parseIpv4(loopbackHost(2));
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener.get(), 4), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    ConnectError error{};
+    TcpConnection connection =
+        TcpConnection::connect(loopbackHost(2), ntohs(address.sin_port), 1000ms, &error);
+    ASSERT_TRUE(connection.connected());
+    EXPECT_EQ(error, ConnectError::None);
+    EXPECT_TRUE(newestSocketFlags() & FD_CLOEXEC);
+}
+
+TEST_F(SocketTest, RefusalIsReportedWithoutWaitingForTheLimit) {
+    const auto start = std::chrono::steady_clock::now();
+    ConnectError error{};
+    TcpConnection connection = TcpConnection::connect(loopbackHost(3), 18801, 5000ms, &error);
+    EXPECT_FALSE(connection.connected());
+    EXPECT_EQ(error, ConnectError::Failed);
+    EXPECT_LT(elapsedSince(start), 1000ms);
+}
+
+TEST_F(SocketTest, AddressThatInetAddrRefusesFailsTheConnect) {
+    ConnectError error{};
+    EXPECT_FALSE(TcpConnection::connect("255.255.255.255", 18801, 500ms, &error).connected());
+    EXPECT_EQ(error, ConnectError::Failed);
+}
+
+// A listener whose accept queue is full drops further SYNs, so a connect to it hangs.
+TEST_F(SocketTest, UnansweredConnectEndsAtTheLimit) {
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = *parseIpv4(loopbackHost(4));
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener.get(), 0), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    const std::uint16_t port = ntohs(address.sin_port);
+
+    std::vector<TcpConnection> fillers;
+    for (int i = 0; i < 8; ++i) {
+        ConnectError error{};
+        TcpConnection filler = TcpConnection::connect(loopbackHost(4), port, 200ms, &error);
+        if (!filler.connected()) break;
+        fillers.push_back(std::move(filler));
+    }
+    ASSERT_LT(fillers.size(), 8u) << "the accept queue never filled";
+
+    const auto start = std::chrono::steady_clock::now();
+    ConnectError error{};
+    TcpConnection late = TcpConnection::connect(loopbackHost(4), port, 400ms, &error);
+    const auto took = elapsedSince(start);
+    EXPECT_FALSE(late.connected());
+    EXPECT_EQ(error, ConnectError::Failed);
+    EXPECT_GE(took, 390ms);
+    EXPECT_LT(took, 1500ms);
+}
+
+TEST_F(SocketTest, SendToAClosedPeerFailsWithoutSignal) {
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = *parseIpv4(loopbackHost(5));
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener.get(), 4), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+
+    TcpConnection connection =
+        TcpConnection::connect(loopbackHost(5), ntohs(address.sin_port), 1000ms, nullptr);
+    ASSERT_TRUE(connection.connected());
+    Fd peer(::accept(listener.get(), nullptr, nullptr));
+    ASSERT_TRUE(peer);
+    peer.reset();  // the device goes away
+
+    // The first send may still be accepted; the next ones meet the reset. SIGPIPE would end
+    // the test process here.
+    const std::vector<std::uint8_t> bytes(64, 0x55);
+    bool failed = false;
+    for (int i = 0; i < 20 && !failed; ++i) {
+        failed = !connection.send(bytes);
+        if (!failed) std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(failed);
+    std::array<std::uint8_t, 16> buffer{};
+    EXPECT_LE(connection.receiveSome(buffer), 0);
+}
+
+TEST_F(SocketTest, UdpReceiveTimesOut) {
+    UdpSocket socket;
+    ASSERT_TRUE(socket.setReceiveTimeout(100ms));
+    ASSERT_TRUE(socket.bind(loopbackHost(6), 0));
+    EXPECT_NE(socket.localPort(), 0);
+    std::array<std::uint8_t, 8> buffer{};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(socket.receive(buffer), -1);
+    EXPECT_GE(elapsedSince(start), 90ms);
+
+    UdpSocket sender;
+    ASSERT_TRUE(
+        sender.sendTo(std::array<std::uint8_t, 3>{1, 2, 3}, loopbackHost(6), socket.localPort()));
+    EXPECT_EQ(socket.receive(buffer), 3);
+}
+
+}  // namespace
+}  // namespace kvt::test
