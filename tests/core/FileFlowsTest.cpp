@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "core/files/ConfigFile.h"
+#include "core/files/FileFlows.h"
+#include "core/text/ExtraText.h"
+#include "core/text/UiText.h"
+
+namespace kvt {
+namespace {
+
+// Answers the flows from scripted values and records what they asked. No device is ever
+// selected for saving, so no flow reaches the network.
+class FakeUi : public FlowUi {
+public:
+    void message(std::uint32_t textId) override { messages.push_back(textId); }
+    std::optional<TcpConnection> askPassword(Session&, int) override {
+        ADD_FAILURE() << "no password dialog expected";
+        return std::nullopt;
+    }
+    bool confirmReset() override { return false; }
+    std::optional<int> chooseKind() override {
+        ++kindQuestions;
+        return kind;
+    }
+    std::string chooseSavePath() override {
+        ++saveDialogs;
+        return savePath;
+    }
+    std::string chooseOpenPath() override {
+        ++openDialogs;
+        return openPath;
+    }
+
+    std::optional<int> kind;
+    std::string savePath;
+    std::string openPath;
+    std::vector<std::uint32_t> messages;
+    int kindQuestions = 0;
+    int saveDialogs = 0;
+    int openDialogs = 0;
+};
+
+class FileFlows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kvt-fileflows-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_session.ensureConfiguration();
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+    static std::string slurp(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void addDevice(const char* firmware, std::uint32_t permission) {
+        CEquipment device;
+        device.model = kModelKvt275r;
+        device.firmwareVersion = firmware;
+        device.remoteConfig = uiText(permission);
+        m_session.devices.push_back(device);
+    }
+
+    std::string m_dir;
+    Session m_session;
+    FakeUi m_ui;
+};
+
+TEST_F(FileFlows, MainWindowSaveWritesTheNewFillOfTheChosenKind) {
+    m_ui.kind = kBackgroundConfig;
+    m_ui.savePath = path("b.inf");
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Written);
+    EXPECT_EQ(m_ui.kindQuestions, 1);
+    EXPECT_EQ(m_session.configKind, kBackgroundConfig);
+    EXPECT_EQ(m_session.editorCaption, uiText(4189));
+    EXPECT_EQ(*m_session.config, newConfiguration(kBackgroundConfig));
+    EXPECT_EQ(slurp(m_ui.savePath), writeConfigFile(newConfiguration(kBackgroundConfig),
+                                                    kBackgroundConfig, "", Lang::Zh));
+}
+
+TEST_F(FileFlows, ChooserCancelledChangesNothing) {
+    m_session.config->ethernet.networkName = "kept";
+    m_session.saveFromPrompt = false;
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Cancelled);
+    EXPECT_EQ(m_ui.saveDialogs, 0);
+    EXPECT_EQ(m_session.config->ethernet.networkName, "kept");
+}
+
+TEST_F(FileFlows, EditorSaveWritesTheConfigurationUnchangedAndClearsTheFlag) {
+    m_session.newFill(kUserConfig);
+    m_session.config->ethernet.ipAddress = "10.9.8.7";
+    m_session.config->identity.firmwareVersion = "1.1";
+    m_session.saveFromPrompt = true;
+    const CConfiguration before = *m_session.config;
+    m_ui.savePath = path("u.inf");
+    m_session.lang = Lang::En;
+
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Written);
+    EXPECT_EQ(m_ui.kindQuestions, 0);
+    EXPECT_FALSE(m_session.saveFromPrompt);
+    EXPECT_EQ(*m_session.config, before);
+    EXPECT_EQ(slurp(m_ui.savePath), writeConfigFile(before, kUserConfig, "1.1", Lang::En));
+}
+
+TEST_F(FileFlows, FirmwareLineComesFromTheSelectedDevice) {
+    addDevice("9.9", 4012);
+    m_session.selectedIndex = 0;
+    m_session.selectedIndexForSave = -1;  // editor mode: no device read
+    m_session.saveFromPrompt = true;
+    m_session.config->identity.firmwareVersion = "1.1";
+    m_ui.savePath = path("f.inf");
+    ASSERT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Written);
+    const ParsedConfigFile parsed = readConfigFile(slurp(m_ui.savePath), Lang::Zh);
+    EXPECT_EQ(parsed.config.identity.firmwareVersion, "9.9");
+}
+
+TEST_F(FileFlows, SaveDialogCancelledWritesNothingButClearsTheFlag) {
+    m_session.saveFromPrompt = true;
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Cancelled);
+    EXPECT_EQ(m_ui.saveDialogs, 1);
+    EXPECT_FALSE(m_session.saveFromPrompt);
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(FileFlows, UnwritableFileIsReportedAndTheOldFileKept) {
+    m_session.saveFromPrompt = true;
+    m_ui.savePath = path("missing-folder/x.inf");
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::WriteFailed);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{kMsgSaveFailed});
+    EXPECT_FALSE(m_session.saveFromPrompt);
+}
+
+TEST_F(FileFlows, OpenReadsTheFileIntoAFreshConfiguration) {
+    CConfiguration written = newConfiguration(kBackgroundConfig);
+    written.ethernet.networkName = "gw";
+    const std::string file = path("配置 1.inf");
+    ASSERT_TRUE(writeFileAtomically(file, writeConfigFile(written, kBackgroundConfig, "", Lang::Zh),
+                                    nullptr));
+    m_session.configKind = kUserConfig;
+    m_session.config->advance.userPassword = "old";
+    m_ui.openPath = file;
+
+    EXPECT_TRUE(openConfigurationFile(m_session, m_ui));
+    EXPECT_EQ(m_session.configKind, kBackgroundConfig);
+    EXPECT_EQ(m_session.editorCaption, gbk("配置 1.inf"));
+    EXPECT_EQ(*m_session.config, written);
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(FileFlows, OpenRefusedWhenTheSelectedDeviceForbidsRemoteConfiguration) {
+    addDevice("1.0", 4114);
+    m_session.selectedIndex = 0;
+    m_session.config->ethernet.networkName = "kept";
+    EXPECT_FALSE(openConfigurationFile(m_session, m_ui));
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4115});
+    EXPECT_EQ(m_ui.openDialogs, 0);
+    EXPECT_EQ(m_session.config->ethernet.networkName, "kept");
+
+    // Allowed devices open normally.
+    m_session.devices[0].remoteConfig = uiText(4012);
+    m_ui.openPath = path("none.inf");
+    openConfigurationFile(m_session, m_ui);
+    EXPECT_EQ(m_ui.openDialogs, 1);
+}
+
+TEST_F(FileFlows, OpenCancelledChangesNothing) {
+    CConfiguration* before = m_session.config.get();
+    m_session.editorCaption = "c";
+    EXPECT_FALSE(openConfigurationFile(m_session, m_ui));
+    EXPECT_EQ(m_session.config.get(), before);
+    EXPECT_EQ(m_session.editorCaption, "c");
+}
+
+TEST_F(FileFlows, FileThatCannotBeOpenedLeavesAFreshConfiguration) {
+    for (const std::string& target : {path("none.inf"), m_dir}) {
+        SCOPED_TRACE(target);
+        m_ui.messages.clear();
+        m_session.config->ethernet.networkName = "old";
+        m_session.editorCaption = "c";
+        m_ui.openPath = target;
+        EXPECT_FALSE(openConfigurationFile(m_session, m_ui));
+        EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4116});
+        EXPECT_EQ(*m_session.config, CConfiguration{});
+        EXPECT_EQ(m_session.editorCaption, "c");
+    }
+}
+
+TEST(FileName, LastComponentWithExtension) {
+    EXPECT_EQ(fileNameOf("/a/b/c.inf"), "c.inf");
+    EXPECT_EQ(fileNameOf("c.inf"), "c.inf");
+    EXPECT_EQ(fileNameOf("/a/b/"), "");
+}
+
+}  // namespace
+}  // namespace kvt
