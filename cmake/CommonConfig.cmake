@@ -15,3 +15,8 @@ elseif(KVT_SANITIZE STREQUAL "thread")
     target_compile_options(kvt_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(kvt_common INTERFACE -fsanitize=thread)
 endif()
+
+# Fuzzing instruments all of our code for coverage; only the fuzz targets link the fuzzer.
+if(KVT_FUZZ)
+    target_compile_options(kvt_common INTERFACE -fsanitize=fuzzer-no-link)
+endif()
