@@ -1,0 +1,45 @@
+#include "gui/device/CDevice.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/Session.h"
+#include "core/text/UiText.h"
+#include "gui/editor/TextInput.h"
+
+namespace kvt::gui {
+
+CDevice::CDevice(Session* session, QWidget* parent) : QDialog(parent), m_session(session) {
+    setWindowTitle(fromUtf8("选择设备"));
+    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(fromUtf8("参数配置方式："), this));
+    m_kind = new QComboBox(this);
+    m_kind->addItem(fromGbk(uiText(170)));
+    m_kind->addItem(fromGbk(uiText(171)));
+    m_kind->setCurrentIndex(0);
+    m_kind->setMinimumWidth(140);
+    row->addWidget(m_kind, 1);
+    layout->addLayout(row);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(fromUtf8("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(fromUtf8("取消"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CDevice::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CDevice::reject);
+    layout->addWidget(buttons);
+}
+
+int CDevice::selectedKind() const {
+    return m_kind->currentIndex() == 1 ? kBackgroundConfig : kUserConfig;
+}
+
+void CDevice::accept() {
+    if (m_session) m_session->newFill(selectedKind());
+    QDialog::accept();
+}
+
+}  // namespace kvt::gui

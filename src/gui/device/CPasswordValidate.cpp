@@ -1,0 +1,66 @@
+#include "gui/device/CPasswordValidate.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/device/Exchanges.h"
+#include "core/text/ExtraText.h"
+#include "core/text/UiText.h"
+#include "gui/app/MessageBox.h"
+#include "gui/editor/TextInput.h"
+
+namespace kvt::gui {
+
+namespace {
+constexpr std::size_t kPasswordMaxBytes = 20;
+}
+
+CPasswordValidate::CPasswordValidate(Session& session, int kind, FlowUi& ui, QWidget* parent)
+    : QDialog(parent), m_session(session), m_kind(kind), m_ui(ui) {
+    setWindowTitle(fromGbk(uiText(7003)));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(fromGbk(uiText(7004)), this));
+    m_password = new QLineEdit(this);
+    m_password->setEchoMode(QLineEdit::Password);
+    limitGbkBytes(m_password, kPasswordMaxBytes);
+    layout->addWidget(m_password);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    auto* ok = new QPushButton(fromGbk(uiText(7005)), this);
+    auto* cancel = new QPushButton(fromGbk(uiText(7006)), this);
+    ok->setDefault(true);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(ok, &QPushButton::clicked, this, &CPasswordValidate::accept);
+    connect(cancel, &QPushButton::clicked, this, &CPasswordValidate::reject);
+}
+
+void CPasswordValidate::accept() {
+    const std::optional<Gbk> password = toGbk(m_password->text());
+    if (!password) {
+        MessageBox::show(this, kMsgNotGbk, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        return;
+    }
+    PasswordAttempt attempt = attemptPasswordCheck(m_session, m_kind, *password, m_ui);
+    if (!attempt.connection) {
+        // The typed text stays, so OK can simply be pressed again.
+        if (attempt.messageId != 0)
+            MessageBox::show(this, attempt.messageId, MessageBox::Buttons::Ok,
+                             MessageBox::Icon::Warning);
+        return;
+    }
+    m_connection = std::move(attempt.connection);
+    QDialog::accept();
+}
+
+void CPasswordValidate::reject() {
+    m_password->clear();
+    m_connection.reset();
+    QDialog::reject();
+}
+
+}  // namespace kvt::gui

@@ -1,0 +1,38 @@
+#pragma once
+// The main window's configuration buttons: read the selected device's user or background
+// configuration, New, Open and Save, each ending in the editor or a file.
+#include "gui/app/ConfigurationActions.h"
+#include "gui/device/GuiFlowUi.h"
+
+class QWidget;
+
+namespace kvt {
+struct Session;
+}
+
+namespace kvt::gui {
+
+class ConfigurationFlows : public ConfigurationActions {
+public:
+    ConfigurationFlows(Session& session, QWidget* owner);
+
+    void userConfiguration() override;
+    void backgroundConfiguration() override;
+    void newConfiguration() override;
+    void openFile() override;
+    void saveFile() override;
+
+    // Opens the editor: kind "0" or "1" sets the configuration kind, anything else keeps it.
+    void openEditor(const std::string& kindText);
+
+    GuiFlowUi& ui() { return m_ui; }
+
+private:
+    void readThenEdit(int kind, std::uint32_t captionId);
+
+    Session& m_session;
+    QWidget* m_owner;
+    GuiFlowUi m_ui;
+};
+
+}  // namespace kvt::gui

@@ -1,0 +1,54 @@
+#include "gui/device/GuiFlowUi.h"
+
+#include <QApplication>
+#include <QString>
+
+#include "gui/app/Busy.h"
+#include "gui/app/MessageBox.h"
+#include "gui/device/CDevice.h"
+#include "gui/device/CPasswordValidate.h"
+#include "gui/device/CRemoteReset.h"
+#include "gui/files/FileDialog.h"
+
+namespace kvt::gui {
+
+QWidget* GuiFlowUi::parentWidget() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return m_owner;
+}
+
+void GuiFlowUi::message(std::uint32_t textId) {
+    MessageBox::show(parentWidget(), textId, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+}
+
+std::optional<TcpConnection> GuiFlowUi::askPassword(Session& session, int kind) {
+    CPasswordValidate dialog(session, kind, *this, parentWidget());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.takeConnection();
+}
+
+bool GuiFlowUi::confirmReset() {
+    CRemoteReset dialog(parentWidget());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<int> GuiFlowUi::chooseKind() {
+    // The flow performs the New fill itself; the chooser only answers here.
+    CDevice dialog(nullptr, parentWidget());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.selectedKind();
+}
+
+std::string GuiFlowUi::chooseSavePath() {
+    return FileDialog::saveFileName(parentWidget()).toStdString();
+}
+
+std::string GuiFlowUi::chooseOpenPath() {
+    return FileDialog::openFileName(parentWidget()).toStdString();
+}
+
+void GuiFlowUi::runBlocking(const std::function<void()>& work) {
+    runBusy(parentWidget(), work);
+}
+
+}  // namespace kvt::gui

@@ -1,0 +1,106 @@
+#include "gui/editor/CMyPropertyPage8.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "gui/app/MessageBox.h"
+#include "gui/editor/TextInput.h"
+#include "gui/widgets/Ipv4Edit.h"
+
+namespace kvt::gui {
+
+namespace {
+constexpr std::int32_t kDefaultPort = 16800;
+constexpr std::int32_t kDefaultPeriod = 10;
+}  // namespace
+
+CMyPropertyPage8::CMyPropertyPage8(Session& session, QWidget* parent)
+    : PropertyPage(session, parent) {
+    auto* layout = new QVBoxLayout(this);
+    auto* group = new QGroupBox(fromUtf8("设置"), this);
+    auto* grid = new QGridLayout(group);
+    m_enable = new QCheckBox(fromUtf8("启用"), group);
+    grid->addWidget(m_enable, 0, 0, 1, 2);
+
+    grid->addWidget(new QLabel(fromUtf8("自动报告目标"), group), 1, 0);
+    auto* targetRow = new QHBoxLayout;
+    m_target = new Ipv4Edit(group);
+    m_port = new QLineEdit(group);
+    m_port->setMaximumWidth(70);
+    targetRow->addWidget(m_target, 1);
+    targetRow->addWidget(new QLabel(fromUtf8("："), group));
+    targetRow->addWidget(m_port);
+    targetRow->addWidget(new QLabel(fromUtf8("(1～65535)"), group));
+    grid->addLayout(targetRow, 1, 1);
+
+    grid->addWidget(new QLabel(fromUtf8("自动报告周期"), group), 2, 0);
+    auto* periodRow = new QHBoxLayout;
+    m_period = new QLineEdit(group);
+    m_period->setMaximumWidth(70);
+    periodRow->addWidget(m_period);
+    periodRow->addWidget(new QLabel(QStringLiteral("s"), group));
+    periodRow->addWidget(new QLabel(fromUtf8("(1～7200)"), group));
+    periodRow->addStretch(1);
+    grid->addLayout(periodRow, 2, 1);
+    grid->setColumnStretch(1, 1);
+    layout->addWidget(group);
+    layout->addStretch(1);
+
+    connect(m_enable, &QCheckBox::clicked, this, [this](bool on) {
+        if (config()) config()->report.enabled = on ? 1 : 0;
+        enableValues(on);
+    });
+    connect(m_target, &Ipv4Edit::fieldChanged, this, [this] {
+        if (!m_filling && config()) config()->report.targetIp = m_target->text().toStdString();
+    });
+    onFocusLost(m_port, [this] {
+        if (config()) checkNumber(m_port, config()->report.port, 65535);
+    });
+    onFocusLost(m_period, [this] {
+        if (config()) checkNumber(m_period, config()->report.period, 7200);
+    });
+    installEnterRule();
+}
+
+QString CMyPropertyPage8::title() const {
+    return fromUtf8("IP地址报告");
+}
+
+bool CMyPropertyPage8::onActivate() {
+    CConfiguration* cfg = config();
+    if (!cfg) return true;
+    IPReport& report = cfg->report;
+    m_filling = true;
+    m_enable->setChecked(report.enabled == 1);
+    enableValues(report.enabled == 1);
+    m_target->setText(fromGbk(report.targetIp));
+    if (report.port <= 0) report.port = kDefaultPort;
+    m_port->setText(QString::number(report.port));
+    if (report.period <= 0) report.period = kDefaultPeriod;
+    m_period->setText(QString::number(report.period));
+    m_filling = false;
+    return true;
+}
+
+void CMyPropertyPage8::enableValues(bool on) {
+    m_target->setEnabled(on);
+    m_port->setEnabled(on);
+    m_period->setEnabled(on);
+}
+
+void CMyPropertyPage8::checkNumber(QLineEdit* edit, std::int32_t& stored, long long max) {
+    const long long value = leadingInteger(edit->text());
+    if (value <= 0 || value > max) {
+        MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        edit->setText(QString::number(stored));
+        return;
+    }
+    stored = static_cast<std::int32_t>(value);
+}
+
+}  // namespace kvt::gui

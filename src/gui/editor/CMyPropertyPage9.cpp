@@ -1,0 +1,193 @@
+#include "gui/editor/CMyPropertyPage9.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "core/text/ExtraText.h"
+#include "core/text/UiText.h"
+#include "gui/app/MessageBox.h"
+#include "gui/editor/TextInput.h"
+
+namespace kvt::gui {
+
+namespace {
+
+constexpr long long kMaxSize = 256;
+
+struct SizeRow {
+    const char* label;
+    const char* unit;
+    const char* repair;  // for out-of-range stored input and output sizes
+};
+constexpr std::array<SizeRow, 9> kRows = {{
+    {"Assembly Instance 102(Input):", "+4(bytes)", "64"},
+    {"Assembly Instance 101(Output):", "(bytes)", "64"},
+    {"Assembly Instance 103(Configuration):", "(bytes)", nullptr},
+    {"Assembly Instance 112(Input):", "+4(bytes)", "128"},
+    {"Assembly Instance 111(Output):", "(bytes)", "128"},
+    {"Assembly Instance 113(Configuration):", "(bytes)", nullptr},
+    {"Assembly Instance 122(Input):", "+4(bytes)", "256"},
+    {"Assembly Instance 121(Output):", "(bytes)", "256"},
+    {"Assembly Instance 123(Configuration):", "(bytes)", nullptr},
+}};
+
+// As the size check compares: the leading number taken as unsigned, so negatives are too big.
+bool sizeInRange(const QString& text) {
+    const long long value = leadingInteger(text);
+    return value >= 0 && value <= kMaxSize;
+}
+
+}  // namespace
+
+CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
+    : PropertyPage(session, parent) {
+    auto* layout = new QVBoxLayout(this);
+
+    auto* methodBox = new QGroupBox(fromUtf8("获得IP地址方式"), this);
+    auto* methodLayout = new QVBoxLayout(methodBox);
+    m_pcRadio = new QRadioButton(fromGbk(uiText(174)), methodBox);
+    m_uartRadio = new QRadioButton(fromGbk(uiText(175)), methodBox);
+    methodLayout->addWidget(m_pcRadio);
+    methodLayout->addWidget(m_uartRadio);
+    m_notes[0] = new QLabel(
+        fromUtf8("【注：选择此功能后必须向串口发送正确的初始化报文才能启动以太网接口！】"),
+        methodBox);
+    m_notes[0]->setWordWrap(true);
+    m_notes[0]->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_notes[1] = new QLabel(methodBox);
+    m_notes[2] = new QLabel(methodBox);
+    for (QLabel* note : m_notes) methodLayout->addWidget(note);
+    layout->addWidget(methodBox);
+
+    auto* sizesBox = new QGroupBox(fromUtf8("Ethernet/IP连接参数"), this);
+    auto* grid = new QGridLayout(sizesBox);
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        const int row = static_cast<int>(i);
+        grid->addWidget(new QLabel(fromUtf8(kRows[i].label), sizesBox), row, 0);
+        m_sizes[i] = new QLineEdit(sizesBox);
+        m_sizes[i]->setMaximumWidth(80);
+        grid->addWidget(m_sizes[i], row, 1);
+        grid->addWidget(new QLabel(fromUtf8(kRows[i].unit), sizesBox), row, 2);
+        if (isConfigurationSize(i))
+            m_sizes[i]->setEnabled(false);
+        else
+            onFocusLost(m_sizes[i], [this, i] { checkSize(i); });
+    }
+    grid->setColumnStretch(3, 1);
+    layout->addWidget(sizesBox);
+    layout->addStretch(1);
+
+    // The two radios form one group; the page keeps them in step with the stored method.
+    auto* group = new QButtonGroup(this);
+    group->addButton(m_pcRadio, 0);
+    group->addButton(m_uartRadio, 1);
+    connect(m_pcRadio, &QRadioButton::clicked, this, [this] { chooseMethod(0); });
+    connect(m_uartRadio, &QRadioButton::clicked, this, [this] { chooseMethod(1); });
+    installEnterRule();
+}
+
+QString CMyPropertyPage9::title() const {
+    return fromUtf8("后台参数");
+}
+
+void CMyPropertyPage9::initialise() {
+    CParameter& parameter = config()->parameter;
+    if (parameter.ipSettingMethod != 0 && parameter.ipSettingMethod != 1)
+        parameter.ipSettingMethod = 0;
+    m_pcRadio->setChecked(parameter.ipSettingMethod == 0);
+    m_uartRadio->setChecked(parameter.ipSettingMethod == 1);
+    showNotes(parameter.ipSettingMethod == 1);
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        if (isConfigurationSize(i)) continue;
+        if (!sizeInRange(fromGbk(parameter.assemblySizes[i])))
+            parameter.assemblySizes[i] = kRows[i].repair;
+    }
+    for (std::size_t i = 2; i < m_sizes.size(); i += 3) {
+        m_sizes[i]->setText(QStringLiteral("0"));
+        m_sizes[i]->setEnabled(false);
+    }
+}
+
+bool CMyPropertyPage9::onActivate() {
+    CConfiguration* cfg = config();
+    if (!cfg) return true;
+    showNotes(m_uartRadio->isChecked());
+    for (std::size_t i = 0; i < m_sizes.size(); ++i)
+        m_sizes[i]->setText(fromGbk(cfg->parameter.assemblySizes[i]));
+    return true;
+}
+
+void CMyPropertyPage9::showNotes(bool on) {
+    for (QLabel* note : m_notes) note->setVisible(on);
+}
+
+void CMyPropertyPage9::chooseMethod(int method) {
+    if (!config()) return;
+    m_pcRadio->setChecked(method == 0);
+    m_uartRadio->setChecked(method == 1);
+    showNotes(method == 1);
+    std::int32_t& stored = config()->parameter.ipSettingMethod;
+    if (stored != method) {
+        stored = method;
+        markChanged();
+    }
+}
+
+void CMyPropertyPage9::checkSize(std::size_t index) {
+    CConfiguration* cfg = config();
+    if (!cfg) return;
+    Gbk& stored = cfg->parameter.assemblySizes[index];
+    QLineEdit* edit = m_sizes[index];
+    // Unchanged text keeps the stored bytes, even those that do not show as GBK.
+    if (edit->text() == fromGbk(stored)) return;
+    const std::optional<Gbk> typed = toGbk(edit->text());
+    if (!typed) {
+        MessageBox::show(this, kMsgNotGbk, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        edit->setText(fromGbk(stored));
+        return;
+    }
+    if (!sizeInRange(edit->text())) {
+        MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        edit->setText(fromGbk(stored));
+        return;
+    }
+    if (*typed != stored) {
+        stored = *typed;
+        markChanged();
+    }
+}
+
+bool CMyPropertyPage9::deactivate() {
+    CConfiguration* cfg = config();
+    if (!cfg) return true;
+    // A size that escaped its lose-focus check is refused here rather than sent to the device.
+    bool refused = false;
+    for (std::size_t i = 0; i < m_sizes.size(); ++i) {
+        if (isConfigurationSize(i)) continue;
+        const QString text = m_sizes[i]->text();
+        if (text == fromGbk(cfg->parameter.assemblySizes[i])) continue;
+        if (!toGbk(text) || !sizeInRange(text)) {
+            m_sizes[i]->setText(fromGbk(cfg->parameter.assemblySizes[i]));
+            refused = true;
+        }
+    }
+    if (refused) {
+        MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        return false;
+    }
+    // The configuration sizes are shown only, so their stored texts stay as they are.
+    for (std::size_t i = 0; i < m_sizes.size(); ++i) {
+        if (isConfigurationSize(i) ||
+            m_sizes[i]->text() == fromGbk(cfg->parameter.assemblySizes[i]))
+            continue;
+        cfg->parameter.assemblySizes[i] = *toGbk(m_sizes[i]->text());
+    }
+    return true;
+}
+
+}  // namespace kvt::gui

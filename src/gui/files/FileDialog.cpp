@@ -1,0 +1,62 @@
+#include "gui/files/FileDialog.h"
+
+#include <QFileDialog>
+#include <QStringList>
+#include <deque>
+
+namespace kvt::gui {
+
+namespace {
+
+struct Hook {
+    std::deque<QString> names;
+    int requests = 0;
+};
+
+// Dialogs run on the user-interface thread only.
+Hook& hook() {
+    static Hook h;
+    return h;
+}
+
+QString run(QWidget* parent, QFileDialog::AcceptMode mode, const QStringList& filters) {
+    ++hook().requests;
+    if (!hook().names.empty()) {
+        QString name = hook().names.front();
+        hook().names.pop_front();
+        return name;
+    }
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QStringLiteral("inf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+QString FileDialog::saveFileName(QWidget* parent) {
+    return run(parent, QFileDialog::AcceptSave, {QStringLiteral("Config File (*.inf)")});
+}
+
+QString FileDialog::openFileName(QWidget* parent) {
+    return run(parent, QFileDialog::AcceptOpen,
+               {QStringLiteral("Config File (*.inf)"), QStringLiteral("All File (*.*)")});
+}
+
+void FileDialog::setNextFileName(const QString& name) {
+    hook().names.push_back(name);
+}
+
+int FileDialog::requests() {
+    return hook().requests;
+}
+
+void FileDialog::resetHook() {
+    hook() = Hook{};
+}
+
+}  // namespace kvt::gui
