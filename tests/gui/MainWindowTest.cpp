@@ -1,0 +1,466 @@
+// The main window driven as a user would: button states, searches against simulated gateways,
+// the selection rule, search by IP and the hand-over to the configuration flows.
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include "GuiTestSupport.h"
+#include "core/text/UiText.h"
+#include "gui/app/CAboutDlg.h"
+#include "gui/app/CRQ_880App.h"
+#include "gui/app/CRQ_880Dlg.h"
+#include "gui/app/ConfigurationActions.h"
+#include "gui/app/MessageBox.h"
+#include "gui/app/Texts.h"
+#include "gui/discovery/CAppointIpAddr.h"
+#include "gui/discovery/CWait.h"
+#include "gui/widgets/Ipv4Edit.h"
+
+using namespace kvt;
+using namespace kvt::gui;
+using kvt::test::loopbackHost;
+
+namespace {
+
+struct RecordingActions : ConfigurationActions {
+    QStringList calls;
+    void userConfiguration() override { calls << QStringLiteral("user"); }
+    void backgroundConfiguration() override { calls << QStringLiteral("background"); }
+    void newConfiguration() override { calls << QStringLiteral("new"); }
+    void openFile() override { calls << QStringLiteral("open"); }
+    void saveFile() override { calls << QStringLiteral("save"); }
+};
+
+QString cell(const QTableWidget* list, int row, int column) {
+    const QTableWidgetItem* item = list->item(row, column);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A window on a fresh session pointed at this process's loopback block.
+    struct Fixture {
+        Session session = test::loopbackSession();
+        std::unique_ptr<CRQ_880Dlg> window;
+        RecordingActions actions;
+        Fixture() {
+            window = std::make_unique<CRQ_880Dlg>(session);
+            window->setConfigurationActions(&actions);
+            window->show();
+        }
+    };
+
+    // Three gateways, one of another product, on hosts 2..4; discovery on host 1.
+    std::unique_ptr<sim::Simulator> threeDevices() {
+        sim::DeviceSpec plain = test::simDevice(2, "alpha");
+        sim::DeviceSpec foreign = test::simDevice(3, "beta");
+        foreign.productCode = 0x010203;
+        sim::DeviceSpec locked = test::simDevice(4, "gamma");
+        locked.userPassword = "1234";
+        locked.firmwareMinor = 10;
+        std::string error;
+        auto sim = test::startSimulator({plain, foreign, locked}, 1, &error);
+        if (!sim) qWarning("simulator: %s", error.c_str());
+        return sim;
+    }
+
+    void click(CRQ_880Dlg& window, int row) {
+        QTableWidget* list = window.deviceList();
+        const QRect rect = list->visualRect(list->model()->index(row, 2));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void doubleClick(CRQ_880Dlg& window, int row) {
+        QTableWidget* list = window.deviceList();
+        const QRect rect = list->visualRect(list->model()->index(row, 2));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    static bool configEnabled(const CRQ_880Dlg& w) {
+        const bool user = w.userConfigButton()->isEnabled();
+        const bool background = w.backgroundConfigButton()->isEnabled();
+        const bool save = w.saveButton()->isEnabled();
+        // The three always move together.
+        if (user != background || user != save) qWarning("configuration buttons disagree");
+        return user && background && save;
+    }
+
+private slots:
+    void opensWithTheTableTextsAndStates() {
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("KVT-640"));
+        const std::vector<std::pair<QPushButton*, std::uint32_t>> buttons = {
+            {w.searchButton(), 4177},     {w.searchByIpButton(), 4178},
+            {w.userConfigButton(), 4179}, {w.backgroundConfigButton(), 4180},
+            {w.reportButton(), 4181},     {w.newButton(), 4189},
+            {w.openButton(), 4184},       {w.saveButton(), 4185},
+            {w.exitButton(), 4186}};
+        for (const auto& [button, text] : buttons) QCOMPARE(button->text(), uiString(text));
+        QCOMPARE(w.exitButton()->text(), QStringLiteral("退出"));
+        QVERIFY(w.searchButton()->isEnabled());
+        QVERIFY(w.searchByIpButton()->isEnabled());
+        QVERIFY(w.reportButton()->isEnabled());
+        QVERIFY(w.newButton()->isEnabled());
+        QVERIFY(w.openButton()->isEnabled());
+        QVERIFY(!w.userConfigButton()->isEnabled());
+        QVERIFY(!w.backgroundConfigButton()->isEnabled());
+        QVERIFY(!w.saveButton()->isEnabled());
+
+        const QTableWidget* list = w.deviceList();
+        const int widths[] = {40, 75, 75, 95, 115, 60, 60};
+        QCOMPARE(list->columnCount(), 7);
+        for (int c = 0; c < 7; ++c) {
+            QCOMPARE(list->horizontalHeaderItem(c)->text(),
+                     uiString(4001 + static_cast<unsigned>(c)));
+            QCOMPARE(list->columnWidth(c), widths[c]);
+        }
+        QCOMPARE(list->rowCount(), 0);
+        QVERIFY(list->showGrid());
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+
+        QCOMPARE(f.session.selectedIndex, -1);
+        QVERIFY(f.session.currentDeviceAddress.empty());
+        QVERIFY(f.session.config != nullptr);
+    }
+
+    void searchListsDevicesAndTheSelectionRuleHolds() {
+        auto sim = threeDevices();
+        QVERIFY(sim);
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        QElapsedTimer clock;
+        clock.start();
+        w.searchButton()->click();
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(sim->discoveryQueries(), std::size_t{1});
+        QVERIFY(w.searchButton()->isEnabled());
+
+        const QTableWidget* list = w.deviceList();
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(cell(list, 0, 0), QStringLiteral(" 1"));
+        QCOMPARE(cell(list, 1, 0), QStringLiteral(" 2"));
+        QCOMPARE(cell(list, 2, 0), QStringLiteral(" 3"));
+        QCOMPARE(cell(list, 0, 1), QStringLiteral("alpha"));
+        QCOMPARE(cell(list, 0, 2), QStringLiteral("KVT-275R"));
+        QCOMPARE(cell(list, 0, 3), QString::fromStdString(loopbackHost(2)));
+        QCOMPARE(cell(list, 0, 4), QStringLiteral("02-00-00-00-00-02"));
+        QCOMPARE(cell(list, 0, 5), QStringLiteral("1.0"));
+        QCOMPARE(cell(list, 0, 6), QStringLiteral("无"));
+        QCOMPARE(cell(list, 1, 1), QStringLiteral("不支持设备"));
+        QCOMPARE(cell(list, 1, 2), QStringLiteral("其它设备"));
+        QCOMPARE(cell(list, 2, 5), QStringLiteral("1.10"));
+        QCOMPARE(cell(list, 2, 6), QStringLiteral("有"));
+        QCOMPARE(list->item(0, 3)->textAlignment(), int(Qt::AlignCenter));
+
+        // After a search nothing is selected.
+        QVERIFY(!configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, -1);
+
+        // A supported device.
+        click(w, 2);
+        QVERIFY(configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 2);
+        QCOMPARE(f.session.selectedIndexForSave, 2);
+        QVERIFY(f.session.userPasswordNeeded);
+        QCOMPARE(f.session.currentDeviceAddress, loopbackHost(4));
+
+        // Empty space below the rows changes nothing.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          QPoint(10, list->viewport()->height() - 5));
+        QVERIFY(configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 2);
+
+        // Another product: disabled, the index keeps its value.
+        click(w, 1);
+        QVERIFY(!configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 2);
+        click(w, 0);
+        QVERIFY(configEnabled(w));
+        QVERIFY(!f.session.userPasswordNeeded);
+
+        // A new search clears the selection again.
+        w.searchButton()->click();
+        QCOMPARE(list->rowCount(), 3);
+        QVERIFY(!configEnabled(w));
+        QCOMPARE(f.session.selectedIndexForLoad, -1);
+    }
+
+    void buttonsAndDoubleClickHandOverToTheFlows() {
+        auto sim = threeDevices();
+        QVERIFY(sim);
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        w.searchButton()->click();
+        QCOMPARE(w.deviceList()->rowCount(), 3);
+
+        // Disabled buttons hand over nothing.
+        w.userConfigButton()->click();
+        w.saveButton()->click();
+        QVERIFY(f.actions.calls.isEmpty());
+
+        doubleClick(w, 0);
+        QCOMPARE(f.actions.calls, QStringList{QStringLiteral("user")});
+        f.actions.calls.clear();
+        // A double-click on another product's row must not configure the earlier device.
+        doubleClick(w, 1);
+        QVERIFY(f.actions.calls.isEmpty());
+        QVERIFY(!configEnabled(w));
+
+        click(w, 2);
+        w.userConfigButton()->click();
+        w.backgroundConfigButton()->click();
+        w.newButton()->click();
+        w.openButton()->click();
+        w.saveButton()->click();
+        QCOMPARE(f.actions.calls, (QStringList{QStringLiteral("user"), QStringLiteral("background"),
+                                               QStringLiteral("new"), QStringLiteral("open"),
+                                               QStringLiteral("save")}));
+
+        // Without flows the buttons do nothing (and nothing breaks).
+        w.setConfigurationActions(nullptr);
+        w.userConfigButton()->click();
+        doubleClick(w, 0);
+        QCOMPARE(f.actions.calls.size(), 5);
+    }
+
+    void silentNetworkEndsAfterFiveQueries() {
+        sim::DeviceSpec mute = test::simDevice(2, "mute");
+        mute.fault.kind = sim::Fault::Kind::NoAnswer;
+        std::string error;
+        auto sim = test::startSimulator({mute}, 1, &error);
+        QVERIFY2(sim, error.c_str());
+        Fixture f;
+        int lastBar = -1;
+        test::whenModal<CWait>([&](CWait* wait) { lastBar = wait->progressBar()->value(); },
+                               [](CWait* wait) { return wait->cycles() == 5; });
+        f.window->searchButton()->click();
+        QCOMPARE(sim->discoveryQueries(), std::size_t{5});
+        QCOMPARE(lastBar, 100);
+        QCOMPARE(f.window->deviceList()->rowCount(), 0);
+        QVERIFY(f.window->searchButton()->isEnabled());
+    }
+
+    void escEndsTheSearchAfterTheRunningCycle() {
+        sim::DeviceSpec mute = test::simDevice(2, "mute");
+        mute.fault.kind = sim::Fault::Kind::NoAnswer;
+        std::string error;
+        auto sim = test::startSimulator({mute}, 1, &error);
+        QVERIFY2(sim, error.c_str());
+        Fixture f;
+        bool searchButtonWasDisabled = false;
+        bool stillOpenAfterEsc = false;
+        QString caption;
+        QColor background;
+        test::whenModal<CWait>(
+            [&](CWait* wait) {
+                searchButtonWasDisabled = !f.window->searchButton()->isEnabled();
+                caption = wait->windowTitle();
+                background = wait->palette().color(QPalette::Window);
+                QTest::keyClick(wait, Qt::Key_Escape);
+                // The cycle is still receiving: the window waits for it.
+                stillOpenAfterEsc = wait->isVisible();
+            },
+            [](CWait* wait) { return wait->cycleRunning(); });
+        QElapsedTimer clock;
+        clock.start();
+        f.window->searchButton()->click();
+        QVERIFY(searchButtonWasDisabled);
+        QVERIFY(stillOpenAfterEsc);
+        QCOMPARE(caption, QStringLiteral("请等待....."));
+        QCOMPARE(background, QColor(216, 219, 220));
+        QCOMPARE(sim->discoveryQueries(), std::size_t{1});
+        QVERIFY2(clock.elapsed() < 1500, "the search went on after Esc");
+        QVERIFY(f.window->searchButton()->isEnabled());
+    }
+
+    void searchByIpCancelChangesNothing() {
+        auto sim = threeDevices();
+        QVERIFY(sim);
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        w.searchButton()->click();
+        click(w, 0);
+        const auto devicesBefore = f.session.devices;
+        const auto addressBefore = f.session.currentDeviceAddress;
+        test::whenModal<CAppointIpAddr>([](CAppointIpAddr* d) {
+            d->addressEdit()->setText(QStringLiteral("10.9.9.9"));
+            d->cancelButton()->click();
+        });
+        w.searchByIpButton()->click();
+        QCOMPARE(w.deviceList()->rowCount(), 3);
+        QVERIFY(f.session.devices == devicesBefore);
+        QCOMPARE(f.session.currentDeviceAddress, addressBefore);
+        QVERIFY(configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 0);
+    }
+
+    void searchByIpListsTheOneDeviceOfAnyProduct() {
+        sim::DeviceSpec foreign = test::simDevice(3, "x");
+        foreign.productCode = 7;
+        std::string error;
+        auto own = test::startSimulator({test::simDevice(2, "solo")}, 2, &error);
+        QVERIFY2(own, error.c_str());
+        auto other = test::startSimulator({foreign}, 3, &error);
+        QVERIFY2(other, error.c_str());
+
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        QString caption, ok, cancel, fieldsAtOpen;
+        test::whenModal<CAppointIpAddr>([&](CAppointIpAddr* d) {
+            caption = d->windowTitle();
+            ok = d->okButton()->text();
+            cancel = d->cancelButton()->text();
+            d->addressEdit()->setText(QString::fromStdString(loopbackHost(2)));
+            d->okButton()->click();
+        });
+        w.searchByIpButton()->click();
+        QCOMPARE(caption, QStringLiteral("指定IP地址搜索设备"));
+        QCOMPARE(ok, QStringLiteral("确定"));
+        QCOMPARE(cancel, QStringLiteral("取消"));
+        QCOMPARE(w.deviceList()->rowCount(), 1);
+        QCOMPARE(cell(w.deviceList(), 0, 0), QStringLiteral("1"));
+        QCOMPARE(cell(w.deviceList(), 0, 1), QStringLiteral("solo"));
+        QCOMPARE(f.session.currentDeviceAddress, loopbackHost(2));
+        QVERIFY(w.searchByIpButton()->isEnabled());
+        QVERIFY(!configEnabled(w));
+
+        // The dialog is reused and starts empty each time.
+        test::whenModal<CAppointIpAddr>([&](CAppointIpAddr* d) {
+            fieldsAtOpen =
+                d->addressEdit()->isBlank() ? QStringLiteral("blank") : d->addressEdit()->text();
+            d->addressEdit()->setText(QString::fromStdString(loopbackHost(3)));
+            d->okButton()->click();
+        });
+        w.searchByIpButton()->click();
+        QCOMPARE(fieldsAtOpen, QStringLiteral("blank"));
+        QCOMPARE(w.deviceList()->rowCount(), 1);
+        QCOMPARE(cell(w.deviceList(), 0, 1), QStringLiteral("不支持设备"));
+        QCOMPARE(cell(w.deviceList(), 0, 2), QStringLiteral("不支持设备"));
+        // Unlike "其它设备", this model text is selectable.
+        click(w, 0);
+        QVERIFY(configEnabled(w));
+    }
+
+    void failedSearchByIpResetsTheSelection() {
+        auto sim = threeDevices();
+        QVERIFY(sim);
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        w.searchButton()->click();
+        click(w, 2);
+        QVERIFY(configEnabled(w));
+        // Nobody answers on host 9: the 2 s receive limit runs out.
+        test::whenModal<CAppointIpAddr>([](CAppointIpAddr* d) {
+            d->addressEdit()->setText(QString::fromStdString(loopbackHost(9)));
+            d->okButton()->click();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        w.searchByIpButton()->click();
+        QVERIFY(clock.elapsed() >= 1900);
+        QCOMPARE(w.deviceList()->rowCount(), 0);
+        QVERIFY(!configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, -1);
+        QCOMPARE(f.session.selectedIndexForSave, -1);
+        QCOMPARE(f.session.currentDeviceAddress, loopbackHost(9));
+        QVERIFY(w.searchByIpButton()->isEnabled());
+        // The list is empty, so a double-click has nothing to act on.
+        QVERIFY(f.actions.calls.isEmpty());
+    }
+
+    void aboutBoxAndHelp() {
+        Fixture f;
+        QVERIFY(f.window->aboutAction());
+        QCOMPARE(f.window->aboutAction()->text(), QStringLiteral("关于 KVT-640(&A)..."));
+        QVERIFY(f.window->actions().contains(f.window->aboutAction()));
+        QString caption, version, maker, ok;
+        test::whenModal<CAboutDlg>([&](CAboutDlg* about) {
+            caption = about->windowTitle();
+            version = about->versionLine()->text();
+            maker = about->makerLine()->text();
+            ok = about->okButton()->text();
+            about->okButton()->click();
+        });
+        f.window->aboutAction()->trigger();
+        QCOMPARE(caption, QStringLiteral("关于 KVT-640"));
+        QCOMPARE(version, QStringLiteral("KVT-640 1.0.0 版"));
+        QVERIFY(!maker.isEmpty());
+        QCOMPARE(ok, QStringLiteral("确定"));
+
+        // The help file is looked for beside the program; there is none in the build tree.
+        QVERIFY(f.window->helpFilePath().endsWith(QStringLiteral("/KVT-640_V10_UM.chm")));
+        QVERIFY(!f.window->openHelp());
+        f.session.lang = Lang::En;
+        QVERIFY(f.window->helpFilePath().endsWith(QStringLiteral("/KVT-640_V10_EN.chm")));
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");  // -1: the program goes on
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("lang");  // 0 zh, 1 en
+        QTest::newRow("defaults") << QStringList{} << -1 << QStringLiteral("255.255.255.255") << -1;
+        QTest::newRow("broadcast to a loopback simulator")
+            << QStringList{QStringLiteral("--broadcast"), QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--lang"), QStringLiteral("en")}
+            << -1 << QStringLiteral("127.0.0.1") << 1;
+        QTest::newRow("Qt's own options pass through")
+            << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                           QStringLiteral("--lang"), QStringLiteral("zh")}
+            << -1 << QStringLiteral("255.255.255.255") << 0;
+        QTest::newRow("unknown language")
+            << QStringList{QStringLiteral("--lang"), QStringLiteral("fr")} << 105 << QString()
+            << -1;
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QString() << -1;
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, target);
+        QFETCH(int, lang);
+        std::vector<std::string> storage{"kvt640"};
+        for (const QString& a : args) storage.push_back(a.toStdString());
+        std::vector<const char*> argv;
+        for (const auto& s : storage) argv.push_back(s.c_str());
+        CRQ_880App app;
+        std::string out;
+        const auto code = app.parseCommandLine(static_cast<int>(argv.size()), argv.data(), &out);
+        if (exitCode < 0) {
+            QVERIFY2(!code, out.c_str());
+            QCOMPARE(QString::fromStdString(app.session().network.discoveryTarget), target);
+            if (lang >= 0) QCOMPARE(app.session().lang, lang == 1 ? Lang::En : Lang::Zh);
+        } else {
+            QVERIFY(code);
+            QCOMPARE(*code == 0 ? 0 : 105, exitCode);
+            if (exitCode == 0) {
+                QVERIFY(out.find("--local-address") != std::string::npos);
+                QVERIFY(out.find("--device-port") != std::string::npos);
+            }
+        }
+    }
+
+    void portsAndAddressesFromTheCommandLine() {
+        const char* argv[] = {"kvt640",        "--local-address", "127.0.0.9",
+                              "--device-port", "18900",           "--discovery-port",
+                              "18899",         "--local-port",    "10099"};
+        CRQ_880App app;
+        std::string out;
+        QVERIFY(!app.parseCommandLine(9, argv, &out));
+        const NetworkOptions& net = app.session().network;
+        QCOMPARE(QString::fromStdString(net.localAddress), QStringLiteral("127.0.0.9"));
+        QCOMPARE(net.devicePort, std::uint16_t{18900});
+        QCOMPARE(net.discoveryPort, std::uint16_t{18899});
+        QCOMPARE(net.localPort, std::uint16_t{10099});
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,220 @@
+// The IP address report window: the port check, the start/stop states and the rows built from
+// report datagrams sent to it over loopback.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <array>
+
+#include "GuiTestSupport.h"
+#include "core/net/Socket.h"
+#include "gui/app/MessageBox.h"
+#include "gui/app/Texts.h"
+#include "gui/discovery/ipAddrReport.h"
+
+using namespace kvt;
+using namespace kvt::gui;
+using kvt::test::loopbackHost;
+
+namespace {
+
+std::vector<std::uint8_t> report(std::uint8_t macLast, std::array<std::uint8_t, 4> ip,
+                                 const std::string& name) {
+    std::vector<std::uint8_t> datagram(76, 0);
+    const std::uint8_t mac[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, macLast};
+    std::copy(std::begin(mac), std::end(mac), datagram.begin() + 36);
+    std::copy(ip.begin(), ip.end(), datagram.begin() + 44);
+    std::copy(name.begin(), name.end(), datagram.begin() + 56);
+    return datagram;
+}
+
+QString cell(const QTableWidget* list, int row, int column) {
+    const QTableWidgetItem* item = list->item(row, column);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
+class ReportWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    Session m_session = test::loopbackSession();
+    UdpSocket m_sender;
+
+    void send(std::uint16_t port, const std::vector<std::uint8_t>& datagram) {
+        QVERIFY(m_sender.sendTo(datagram, m_session.network.localAddress, port));
+    }
+    static bool idle(const ipAddrReport& w) {
+        return w.startButton()->isEnabled() && w.portEdit()->isEnabled() &&
+               !w.stopButton()->isEnabled();
+    }
+
+private slots:
+    void opensIdleOnTheDefaultPort() {
+        ipAddrReport w(m_session);
+        QCOMPARE(w.windowTitle(), QStringLiteral("IP地址报告"));
+        QCOMPARE(w.portEdit()->text(), QStringLiteral("16800"));
+        QCOMPARE(w.listenPort(), std::uint16_t{16800});
+        QCOMPARE(w.startButton()->text(), QStringLiteral("开始"));
+        QCOMPARE(w.stopButton()->text(), QStringLiteral("结束"));
+        QVERIFY(w.startButton()->isDefault());
+        QVERIFY(idle(w));
+        const int widths[] = {40, 75, 95, 115, 40, 100, 100};
+        QCOMPARE(w.reportList()->columnCount(), 7);
+        for (int c = 0; c < 7; ++c) {
+            QCOMPARE(w.reportList()->horizontalHeaderItem(c)->text(),
+                     uiString(4501 + static_cast<unsigned>(c)));
+            QCOMPARE(w.reportList()->columnWidth(c), widths[c]);
+        }
+        Session english = test::loopbackSession();
+        english.lang = Lang::En;
+        ipAddrReport e(english);
+        QCOMPARE(e.startButton()->text(), QStringLiteral("Start"));
+    }
+
+    void portCheck_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<uint>("message");  // 0: none
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("port");
+        QTest::newRow("leading zeros are kept") << "0080" << 0u << "0080" << 80;
+        QTest::newRow("lowest") << "1" << 0u << "1" << 1;
+        QTest::newRow("highest") << "65535" << 0u << "65535" << 65535;
+        QTest::newRow("letter") << "80a" << 200u << "16800" << 16800;
+        QTest::newRow("sign") << "-1" << 200u << "16800" << 16800;
+        QTest::newRow("space") << " 80" << 200u << "16800" << 16800;
+        QTest::newRow("too big") << "70000" << 199u << "16800" << 16800;
+        QTest::newRow("zero") << "0" << 199u << "16800" << 16800;
+        QTest::newRow("empty") << "" << 199u << "16800" << 16800;
+        // Must not wrap around into the valid range.
+        QTest::newRow("huge") << "18446744073709568416" << 199u << "16800" << 16800;
+    }
+    void portCheck() {
+        QFETCH(QString, typed);
+        QFETCH(uint, message);
+        QFETCH(QString, shown);
+        QFETCH(int, port);
+        MessageBoxRecorder boxes;
+        ipAddrReport w(m_session);
+        w.portEdit()->setText(typed);
+        QCOMPARE(w.checkPort(), message == 0);
+        QCOMPARE(w.portEdit()->text(), shown);
+        QCOMPARE(int(w.listenPort()), port);
+        if (message == 0) {
+            QVERIFY(boxes.shown().empty());
+        } else {
+            QCOMPARE(boxes.ids(), std::vector<std::uint32_t>{message});
+            QCOMPARE(boxes.shown()[0].text, uiString(message));
+        }
+    }
+
+    void portIsCheckedWhenTheEditLosesTheFocus() {
+        MessageBoxRecorder boxes;
+        ipAddrReport w(m_session);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.portEdit()->setFocus();
+        QTRY_VERIFY(w.portEdit()->hasFocus());
+        w.portEdit()->setText(QStringLiteral("80a"));
+        w.reportList()->setFocus();
+        QTRY_COMPARE(boxes.ids(), std::vector<std::uint32_t>{200});
+        QCOMPARE(w.portEdit()->text(), QStringLiteral("16800"));
+    }
+
+    void reportsBecomeRows() {
+        MessageBoxRecorder boxes;
+        ipAddrReport w(m_session);
+        w.portEdit()->setText(QStringLiteral("16801"));
+        QVERIFY(w.checkPort());
+        w.startButton()->click();
+        QVERIFY(!idle(w));
+        QTRY_VERIFY(w.listening());
+
+        QTableWidget* list = w.reportList();
+        send(16801, report(1, {192, 168, 0, 10}, "alpha"));
+        QTRY_COMPARE(list->rowCount(), 1);
+        QCOMPARE(cell(list, 0, 0), QStringLiteral("1"));
+        QCOMPARE(cell(list, 0, 1), QStringLiteral("alpha"));
+        QCOMPARE(cell(list, 0, 2), QStringLiteral("192.168.0.10"));
+        QCOMPARE(cell(list, 0, 3), QStringLiteral("00-1a-2b-3c-4d-01"));
+        QCOMPARE(cell(list, 0, 4), QStringLiteral(" 1"));
+        // The first report: both times are the same, " %X " with its spaces.
+        QCOMPARE(cell(list, 0, 5), cell(list, 0, 6));
+        QVERIFY(cell(list, 0, 6).startsWith(QLatin1Char(' ')));
+        QVERIFY(cell(list, 0, 6).endsWith(QLatin1Char(' ')));
+        QCOMPARE(list->item(0, 6)->textAlignment(), int(Qt::AlignCenter));
+
+        send(16801, report(2, {192, 168, 0, 11}, "beta"));
+        QTRY_COMPARE(list->rowCount(), 2);
+        QCOMPARE(cell(list, 1, 0), QStringLiteral("2"));
+        // Same MAC, new address and name: the row stays, the values follow.
+        const QString firstTime = cell(list, 0, 6);
+        send(16801, report(1, {10, 0, 0, 1}, "renamed"));
+        QTRY_COMPARE(cell(list, 0, 4), QStringLiteral(" 2"));
+        QCOMPARE(list->rowCount(), 2);
+        QCOMPARE(cell(list, 0, 1), QStringLiteral("renamed"));
+        QCOMPARE(cell(list, 0, 2), QStringLiteral("10.0.0.1"));
+        QCOMPARE(cell(list, 0, 5), firstTime);
+
+        w.stopButton()->click();
+        QTRY_VERIFY(idle(w));
+        QCOMPARE(list->rowCount(), 2);  // the rows stay until the next start
+
+        // Start again on another port: the list starts from empty.
+        w.portEdit()->setText(QStringLiteral("16802"));
+        QVERIFY(w.checkPort());
+        w.startButton()->click();
+        QCOMPARE(list->rowCount(), 0);
+        QTRY_VERIFY(w.listening());
+        send(16802, report(1, {1, 2, 3, 4}, "again"));
+        QTRY_COMPARE(list->rowCount(), 1);
+        QCOMPARE(cell(list, 0, 4), QStringLiteral(" 1"));
+        QVERIFY(boxes.shown().empty());
+    }
+
+    void enterStartsOnTheShownPortOnly() {
+        MessageBoxRecorder boxes;
+        ipAddrReport w(m_session);
+        // Typed but not yet checked (Enter does not move the focus): checked before starting.
+        w.portEdit()->setText(QStringLiteral("99999"));
+        w.startButton()->click();
+        QCOMPARE(boxes.ids(), std::vector<std::uint32_t>{199});
+        QVERIFY(idle(w));
+        QVERIFY(!w.listening());
+        QCOMPARE(w.portEdit()->text(), QStringLiteral("16800"));
+    }
+
+    void portInUseReturnsToIdleSilently() {
+        MessageBoxRecorder boxes;
+        UdpSocket occupant;
+        QVERIFY(occupant.bind(m_session.network.localAddress, 16803));
+        ipAddrReport w(m_session);
+        w.portEdit()->setText(QStringLiteral("16803"));
+        QVERIFY(w.checkPort());
+        w.startButton()->click();
+        QTRY_VERIFY(idle(w));
+        QVERIFY(!w.listening());
+        QVERIFY(boxes.shown().empty());
+    }
+
+    void closingWhileListeningStopsTheListener() {
+        auto w = std::make_unique<ipAddrReport>(m_session);
+        w->portEdit()->setText(QStringLiteral("16804"));
+        QVERIFY(w->checkPort());
+        w->startButton()->click();
+        QTRY_VERIFY(w->listening());
+        send(16804, report(5, {1, 1, 1, 1}, "x"));
+        w->reject();  // Esc / the close box
+        QVERIFY(!w->listening());
+        w.reset();
+        // Reports still arriving now reach no window; a fresh bind proves the port is free.
+        UdpSocket probe;
+        QVERIFY(probe.bind(m_session.network.localAddress, 16804));
+        QTest::qWait(20);  // let any queued row update run against nothing
+    }
+};
+
+QTEST_MAIN(ReportWindowTest)
+#include "ReportWindowTest.moc"
