@@ -71,8 +71,8 @@ PropertyPage* CMyPropertySheet::currentPage() const {
 void CMyPropertySheet::showEvent(QShowEvent* event) {
     if (!m_widened) {
         m_widened = true;
-        adjustSize();
-        resize(width() + kWidening, height());
+        const QSize natural = sizeHint();
+        resize(natural.width() + kWidening, natural.height());
     }
     QDialog::showEvent(event);
 }
