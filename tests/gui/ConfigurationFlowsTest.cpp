@@ -1,0 +1,328 @@
+// The configuration flows end to end: the real main window, simulated gateways on this
+// process's loopback block, dialogs answered the way a user would, and the bytes the devices
+// received checked.
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "EditorTestSupport.h"
+#include "core/config/DeviceImage.h"
+#include "core/device/Messages.h"
+#include "core/files/ConfigFile.h"
+#include "core/text/UiText.h"
+#include "gui/app/CRQ_880Dlg.h"
+#include "gui/app/MessageBox.h"
+#include "gui/device/CDevice.h"
+#include "gui/device/CLoad.h"
+#include "gui/device/CPasswordValidate.h"
+#include "gui/device/CRemoteReset.h"
+#include "gui/device/ConfigurationFlows.h"
+#include "gui/editor/CClose.h"
+#include "gui/editor/CMyPropertyPage2.h"
+#include "gui/editor/CMyPropertySheet.h"
+#include "gui/files/FileDialog.h"
+#include "gui/widgets/Ipv4Edit.h"
+
+using namespace kvt;
+using namespace kvt::gui;
+using kvt::test::loopbackHost;
+using kvt::test::onModal;
+using Ids = std::vector<std::uint32_t>;
+
+namespace {
+
+QString u(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+constexpr int kPlain = 2;      // no passwords
+constexpr int kLocked = 3;     // user password "1234"
+constexpr int kForbidden = 4;  // remote configuration forbidden
+
+// Main window with the configuration flows, after a search of three simulated gateways.
+struct Bench {
+    std::unique_ptr<sim::Simulator> sim;
+    Session session = test::loopbackSession();
+    std::unique_ptr<CRQ_880Dlg> window;
+    std::unique_ptr<ConfigurationFlows> flows;
+    MessageBoxRecorder boxes;
+
+    Bench() {
+        sim::DeviceSpec plain = test::simDevice(kPlain, "plain");
+        sim::DeviceSpec locked = test::simDevice(kLocked, "locked");
+        locked.userPassword = "1234";
+        sim::DeviceSpec forbidden = test::simDevice(kForbidden, "forbidden");
+        forbidden.remoteAllowed = false;
+        std::string error;
+        sim = test::startSimulator({plain, locked, forbidden}, 1, &error);
+        if (!sim) qWarning("simulator: %s", error.c_str());
+        window = std::make_unique<CRQ_880Dlg>(session);
+        flows = std::make_unique<ConfigurationFlows>(session, window.get());
+        window->setConfigurationActions(flows.get());
+        window->show();
+        window->searchButton()->click();
+        FileDialog::resetHook();
+    }
+    // Simulator index of a device is its host number minus 2.
+    static std::size_t index(int host) { return static_cast<std::size_t>(host - 2); }
+    bool select(int host) {
+        for (std::size_t row = 0; row < session.devices.size(); ++row) {
+            if (session.devices[row].ipAddress != loopbackHost(host)) continue;
+            window->listClicked(static_cast<int>(row));
+            return session.selectedIndex == static_cast<int>(row);
+        }
+        return false;
+    }
+    std::vector<Bytes> requests(int host) const { return sim->requests(index(host)); }
+};
+
+// Answers the password dialog with `password`.
+void typePassword(const char* password) {
+    onModal<CPasswordValidate>([password](CPasswordValidate* d) {
+        d->passwordEdit()->setText(u(password));
+        d->accept();
+    });
+}
+
+// Chooses `action` in the save/download chooser, answering the reset question with `reset`
+// (when one comes).
+void chooseInLoad(CLoad::Action action, bool reset) {
+    onModal<CLoad>([action, reset](CLoad* d) {
+        onModal<CRemoteReset>(
+            [reset](CRemoteReset* r) { (reset ? r->okButton() : r->cancelButton())->click(); },
+            4000);
+        d->choose(action);
+        d->accept();
+    });
+}
+
+}  // namespace
+
+class ConfigurationFlowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typicalRoad() {
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kLocked));
+        const std::string newIp = loopbackHost(77);
+        bool sheetChecked = false;
+
+        onModal<CPasswordValidate>([&](CPasswordValidate* d) {
+            onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+                sheetChecked =
+                    sheet->pageCount() == 3 && sheet->windowTitle() == u("用户参数配置") &&
+                    sheet->ethernetPage()->addressEdit(CMyPropertyPage2::IpAddress)->text() ==
+                        q(loopbackHost(kLocked));
+                CMyPropertyPage2* page = sheet->ethernetPage();
+                QTest::keyClick(page->methodList(), Qt::Key_Up);  // static: the address is editable
+                page->addressEdit(CMyPropertyPage2::IpAddress)->setText(q(newIp));
+                chooseInLoad(CLoad::Download, true);
+                sheet->okButton()->click();
+            });
+            d->passwordEdit()->setText(u("1234"));
+            d->accept();
+        });
+        b.window->userConfigButton()->click();
+
+        QVERIFY(sheetChecked);
+        QCOMPARE(b.boxes.ids(), Ids{});
+        QCOMPARE(b.session.configuredModel, Gbk("KVT-275R"));
+        QVERIFY(b.session.config);
+        const std::vector<Bytes> sent = b.requests(kLocked);
+        QCOMPARE(sent.size(), std::size_t{5});
+        QCOMPARE(sent[0], passwordCheckRequest(kUserConfig, "1234"));
+        QCOMPARE(sent[1], readRequest(kUserConfig));
+        QCOMPARE(sent[2], passwordCheckRequest(kUserConfig, "1234"));  // fresh check, no dialog
+        QCOMPARE(sent[3].size(), std::size_t{60});
+        QCOMPARE(sent[3], buildImage(*b.session.config, kUserConfig));
+        QCOMPARE(sent[4], resetRequest());
+        const CConfiguration held = b.sim->configuration(Bench::index(kLocked));
+        QCOMPARE(held.ethernet.ipAddress, newIp);
+        QCOMPARE(held.ethernet.ipMethod, 0);
+        QCOMPARE(b.sim->resets(Bench::index(kLocked)), std::size_t{1});
+    }
+
+    void wrongOrCancelledPasswordOpensNoEditor() {
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kLocked));
+        test::ModalWatch<CMyPropertySheet> sheets([](CMyPropertySheet* s) { s->reject(); });
+        const CConfiguration* before = b.session.config.get();
+
+        typePassword("9999");
+        b.window->userConfigButton()->click();
+        QCOMPARE(b.boxes.ids(), Ids{4014});
+        QCOMPARE(b.requests(kLocked).size(), std::size_t{1});
+        QCOMPARE(b.session.config.get(), before);  // the read stopped before replacing it
+
+        b.boxes.clear();
+        onModal<CPasswordValidate>([](CPasswordValidate* d) { d->reject(); });
+        b.window->userConfigButton()->click();
+        QCOMPARE(b.boxes.ids(), Ids{});
+        QCOMPARE(b.requests(kLocked).size(), std::size_t{1});
+        QCOMPARE(sheets.count(), 0);
+
+        // A device that does not answer the connect: the dialog stays for another try.
+        b.sim->setFault(Bench::index(kLocked), sim::Fault{sim::Fault::Kind::Refuse, 0});
+        int attempts = 0;
+        onModal<CPasswordValidate>([&](CPasswordValidate* d) {
+            d->passwordEdit()->setText(u("1234"));
+            d->accept();
+            ++attempts;
+            if (d->isVisible()) {
+                d->accept();  // a second OK opens a fresh connection
+                ++attempts;
+            }
+            d->reject();
+        });
+        b.boxes.clear();
+        b.window->userConfigButton()->click();
+        QCOMPARE(attempts, 2);
+        QCOMPARE(b.boxes.ids(), (Ids{4032, 4032}));
+        QCOMPARE(sheets.count(), 0);
+    }
+
+    void forbiddenDeviceIsRefused() {
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kForbidden));
+        test::ModalWatch<CMyPropertySheet> sheets([](CMyPropertySheet* s) { s->reject(); });
+        b.window->backgroundConfigButton()->click();
+        QCOMPARE(b.boxes.ids(), Ids{4017});
+        QVERIFY(b.requests(kForbidden).empty());
+        // Open refuses such a device before any file dialog.
+        b.boxes.clear();
+        b.window->openButton()->click();
+        QCOMPARE(b.boxes.ids(), Ids{4115});
+        QCOMPARE(FileDialog::requests(), 0);
+        QCOMPARE(sheets.count(), 0);
+    }
+
+    void backgroundReadShowsFourTabs() {
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kPlain));
+        test::ModalWatch<CClose> prompts([](CClose* d) { d->reject(); });
+        int pages = 0;
+        QString title;
+        onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+            pages = sheet->pageCount();
+            title = sheet->windowTitle();
+            sheet->cancelButton()->click();
+        });
+        b.window->backgroundConfigButton()->click();
+        QCOMPARE(pages, 4);
+        QCOMPARE(title, u("后台参数配置"));
+        QCOMPARE(b.requests(kPlain), std::vector<Bytes>{readRequest(kBackgroundConfig)});
+        QCOMPARE(prompts.count(), 0);
+        QVERIFY(!b.session.config);  // Cancel drops it
+    }
+
+    void openedFileDownloadsToProtectedDeviceAfterThePasswordDialog() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u("site.inf"));
+        CConfiguration written = newConfiguration(kUserConfig);
+        written.ethernet.ipMethod = 0;
+        written.ethernet.ipAddress = loopbackHost(88);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(
+                QByteArray::fromStdString(writeConfigFile(written, kUserConfig, Gbk(), Lang::Zh)));
+        }
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kLocked));
+        FileDialog::setNextFileName(path);
+        bool stayedOpen = false;
+        QString title;
+        onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+            title = sheet->windowTitle();
+            // First try: the password dialog is cancelled, the editor stays.
+            onModal<CPasswordValidate>([](CPasswordValidate* d) { d->reject(); });
+            chooseInLoad(CLoad::Download, false);
+            sheet->okButton()->click();
+            stayedOpen = sheet->isVisible();
+            // Second try: the password, then No to the reset question.
+            typePassword("1234");
+            chooseInLoad(CLoad::Download, false);
+            sheet->okButton()->click();
+        });
+        b.window->openButton()->click();
+
+        QCOMPARE(title, u("site.inf"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(b.boxes.ids(), Ids{});
+        const std::vector<Bytes> sent = b.requests(kLocked);
+        QCOMPARE(sent.size(), std::size_t{2});
+        QCOMPARE(sent[0], passwordCheckRequest(kUserConfig, "1234"));
+        QCOMPARE(sent[1], buildImage(*b.session.config, kUserConfig));
+        QCOMPARE(b.sim->configuration(Bench::index(kLocked)).ethernet.ipAddress, loopbackHost(88));
+        QCOMPARE(b.sim->resets(Bench::index(kLocked)), std::size_t{0});
+    }
+
+    void saveThenDownloadKeepsTheFileWhenTheDownloadFails() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u("kept.inf"));
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kPlain));
+        b.sim->setFault(Bench::index(kPlain), sim::Fault{sim::Fault::Kind::Refuse, 0});
+        test::ModalWatch<CClose> prompts([](CClose* d) { d->reject(); });
+        bool stayedOpen = false;
+        onModal<CDevice>([&](CDevice* chooser) {
+            onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+                FileDialog::setNextFileName(path);
+                chooseInLoad(CLoad::SaveThenDownload, false);
+                sheet->okButton()->click();
+                stayedOpen = sheet->isVisible();
+                sheet->cancelButton()->click();  // no change since the chooser: no prompt
+            });
+            chooser->kindList()->setCurrentIndex(1);
+            chooser->accept();
+        });
+        b.window->newButton()->click();
+
+        QVERIFY(stayedOpen);
+        QCOMPARE(b.boxes.ids(), Ids{5044});
+        QCOMPARE(prompts.count(), 0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const ParsedConfigFile parsed = readConfigFile(file.readAll().toStdString(), Lang::Zh);
+        QCOMPARE(parsed.kind, int(kBackgroundConfig));
+        QCOMPARE(parsed.config.ethernet.networkName, Gbk("Ethernet/IP"));
+    }
+
+    void mainWindowSaveReadsTheSelectedDeviceFirst() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u("device.inf"));
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kPlain));
+        FileDialog::setNextFileName(path);
+        onModal<CDevice>([](CDevice* chooser) { chooser->accept(); });  // user configuration
+        b.window->saveButton()->click();
+
+        QCOMPARE(b.boxes.ids(), Ids{});
+        QCOMPARE(b.requests(kPlain), std::vector<Bytes>{readRequest(kUserConfig)});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::string bytes = file.readAll().toStdString();
+        const CEquipment& device = *b.session.selectedDevice();
+        QCOMPARE(bytes,
+                 writeConfigFile(*b.session.config, kUserConfig, device.firmwareVersion, Lang::Zh));
+        QVERIFY(bytes.find(loopbackHost(kPlain)) != std::string::npos);
+    }
+};
+
+QTEST_MAIN(ConfigurationFlowsTest)
+#include "ConfigurationFlowsTest.moc"
