@@ -1,8 +1,421 @@
 #include "NetworkCommands.h"
 
-namespace kvt::cli {
+#include <signal.h>
 
-// Registered with CliContext::addCommand like the offline commands.
-void addNetworkCommands(CLI::App& /*app*/, CliContext& /*context*/) {}
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "OfflineCommands.h"
+#include "Output.h"
+#include "core/device/Exchanges.h"
+#include "core/discovery/ReportListener.h"
+#include "core/discovery/Search.h"
+#include "core/files/FileFlows.h"
+#include "core/text/ExtraText.h"
+#include "core/text/UiText.h"
+
+namespace kvt::cli {
+namespace {
+
+// Exit statuses of the network commands, one per kind of failure (also in --help).
+constexpr int kExitNotFound = 3;         // no device answered the search
+constexpr int kExitPasswordMissing = 4;  // the device needs a password and none was given
+constexpr int kExitWrongPassword = 5;    // 4014
+constexpr int kExitForbidden = 6;        // remote configuration forbidden (4017, 4030)
+constexpr int kExitConnection = 7;       // connect, send or receive failed
+constexpr int kExitBadReply = 8;         // the device answered with the wrong reply
+constexpr int kExitListen = 9;           // the listener could not bind its port
+
+const char* const kStatusHelp =
+    "Exit status of the network commands: 0 success; 1 other failure (file, refused download "
+    "of an older product, socket set-up); 2 usage error; 3 no device answered the search; 4 the "
+    "device needs a password and --password was not given; 5 wrong password; 6 remote "
+    "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
+    "replied with the wrong reply; 9 the report listener could not bind its port.";
+
+int exitStatusFor(std::uint32_t messageId) {
+    switch (messageId) {
+        case 4014:
+            return kExitWrongPassword;
+        case 4017:
+        case 4030:
+            return kExitForbidden;
+        case 4018:
+        case 4019:
+        case 4021:
+        case 4031:
+        case 4032:
+        case 5043:
+        case 5044:
+        case 5045:
+        case 5046:
+        case 7001:
+        case 7002:
+            return kExitConnection;
+        case 4020:
+        case 5047:
+        case 5065:
+            return kExitBadReply;
+        default:
+            return kExitFailure;
+    }
+}
+
+// Where the commands send their packets; the defaults are the product's, the options let
+// tests and demos use loopback addresses.
+struct NetworkArgs {
+    std::string bindAddress = "0.0.0.0";
+    std::uint16_t localPort = 10002;
+    std::uint16_t discoveryPort = 18801;
+    std::uint16_t devicePort = 18801;
+    int connectTimeoutMs = 3000;
+    std::string password;
+    bool passwordGiven = false;
+};
+
+void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
+    command->add_option("--bind", args.bindAddress,
+                        "local address of the discovery socket (default 0.0.0.0)");
+    command->add_option("--local-port", args.localPort,
+                        "local port of the discovery socket (default 10002)");
+    command->add_option("--discovery-port", args.discoveryPort,
+                        "port the discovery query goes to (default 18801)");
+    command->add_option("--device-port", args.devicePort,
+                        "configuration port of the device (default 18801)");
+    command
+        ->add_option("--connect-timeout", args.connectTimeoutMs,
+                     "connect limit in milliseconds (default 3000)")
+        ->check(CLI::Range(1, 60000));
+}
+
+void addPasswordOption(CLI::App* command, NetworkArgs& args) {
+    command
+        ->add_option("--password", args.password,
+                     "password of the configuration kind, when the device has one")
+        ->each([&args](const std::string&) { args.passwordGiven = true; });
+}
+
+void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
+    NetworkOptions& network = context.session.network;
+    network.localAddress = args.bindAddress;
+    network.localPort = args.localPort;
+    network.discoveryPort = args.discoveryPort;
+    network.devicePort = args.devicePort;
+    network.connectTimeoutMs = args.connectTimeoutMs;
+}
+
+// The password dialog of a script: one attempt with --password, never a prompt.
+void answerPasswordsFrom(CliContext& context, const NetworkArgs& args,
+                         std::shared_ptr<bool> missing) {
+    std::optional<Gbk> password;
+    if (args.passwordGiven) {
+        password = utf8ToGbk(args.password);
+        if (!password) throw CliFailure(messageUtf8(kMsgNotGbk));
+    }
+    context.ui.passwordHandler = [&context, password, missing](
+                                     Session& session, int kind) -> std::optional<TcpConnection> {
+        if (!password) {
+            *missing = true;
+            return std::nullopt;
+        }
+        PasswordAttempt attempt = attemptPasswordCheck(session, kind, *password, context.ui);
+        if (attempt.messageId != 0) context.ui.message(attempt.messageId);
+        return std::move(attempt.connection);
+    };
+}
+
+// After a flow that failed: the status of the last message shown, or of the missing password.
+[[noreturn]] void failAfterFlow(CliContext& context, std::size_t shownBefore, bool passwordMissing,
+                                const char* silentWhat) {
+    if (passwordMissing) throw CliFailure(uiTextUtf8(7004), kExitPasswordMissing);
+    if (context.ui.shown.size() > shownBefore)
+        throw CliFailure("", exitStatusFor(context.ui.shown.back()));
+    throw CliFailure(silentWhat);
+}
+
+std::string utf8(const Gbk& text) {
+    return gbkToUtf8(text);
+}
+
+nlohmann::json deviceJson(const CEquipment& device) {
+    return {{"row", utf8(device.rowNumber)},
+            {"name", utf8(device.name)},
+            {"model", utf8(device.model)},
+            {"ip", utf8(device.ipAddress)},
+            {"mac", utf8(device.macAddress)},
+            {"firmware", utf8(device.firmwareVersion)},
+            {"user_password_set", utf8(device.userPasswordSet)},
+            {"admin_password_set", utf8(device.adminPasswordSet)},
+            {"remote_config", utf8(device.remoteConfig)}};
+}
+
+// The device list: its seven columns, tab-separated, under the list's headers.
+void printDevices(const std::vector<CEquipment>& devices, bool json) {
+    if (json) {
+        nlohmann::json array = nlohmann::json::array();
+        for (const CEquipment& device : devices) array.push_back(deviceJson(device));
+        std::cout << array.dump(2) << '\n';
+        return;
+    }
+    for (std::uint32_t id = 4001; id <= 4007; ++id)
+        std::cout << uiTextUtf8(id) << (id == 4007 ? '\n' : '\t');
+    for (const CEquipment& d : devices) {
+        std::cout << utf8(d.rowNumber) << '\t' << utf8(d.name) << '\t' << utf8(d.model) << '\t'
+                  << utf8(d.ipAddress) << '\t' << utf8(d.macAddress) << '\t'
+                  << utf8(d.firmwareVersion) << '\t' << utf8(d.userPasswordSet) << '\n';
+    }
+}
+
+// Search by IP and select the one row, as a click on it would.
+void findDevice(CliContext& context, const std::string& address) {
+    Session& session = context.session;
+    if (searchByAddress(session, address) != AddressSearchOutcome::Found)
+        throw CliFailure("no device answered the search at " + address, kExitNotFound);
+    if (session.selectRow(0) != Session::Selection::Supported)
+        throw CliFailure("the device at " + address + " is not a supported product", kExitNotFound);
+}
+
+void addSearch(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto broadcast = std::make_shared<std::string>("255.255.255.255");
+    auto ip = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "search", "Find gateways: broadcast search, or search by IP with --ip",
+        "kvt640-cli search [--broadcast ADDR | --ip ADDR] [--json] [network options]",
+        [&context, args, broadcast, ip, json] {
+            applyNetworkArgs(context, *args);
+            Session& session = context.session;
+            if (!ip->empty()) {
+                const AddressSearchOutcome outcome = searchByAddress(session, *ip);
+                printDevices(outcome == AddressSearchOutcome::Found ? session.devices
+                                                                    : std::vector<CEquipment>{},
+                             *json);
+                if (outcome != AddressSearchOutcome::Found)
+                    throw CliFailure("no device answered the search at " + *ip, kExitNotFound);
+                return;
+            }
+            session.network.discoveryTarget = *broadcast;
+            session.devices = runBroadcastSearch(session.network, nullptr, {});
+            session.clearSelection();
+            printDevices(session.devices, *json);
+            if (session.devices.empty())
+                throw CliFailure("no device answered the search", kExitNotFound);
+        });
+    command->footer(kStatusHelp);
+    CLI::Option* broadcastOption = command->add_option(
+        "--broadcast", *broadcast, "address the query goes to (default 255.255.255.255)");
+    command->add_option("--ip", *ip, "search by IP: ask this one address")
+        ->excludes(broadcastOption);
+    command->add_flag("--json", *json, "print a JSON array");
+    addNetworkOptions(command, *args);
+}
+
+void addRead(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto ip = std::make_shared<std::string>();
+    auto kind = std::make_shared<std::string>();
+    auto output = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "read", "Read a device's configuration and print it or save it to FILE",
+        "kvt640-cli read --ip ADDR --kind user|background [--password PW] [-o FILE] [--json]",
+        [&context, args, ip, kind, output, json] {
+            applyNetworkArgs(context, *args);
+            auto missing = std::make_shared<bool>(false);
+            answerPasswordsFrom(context, *args, missing);
+            findDevice(context, *ip);
+            Session& session = context.session;
+            const int configKind = kindFromName(*kind);
+            const std::size_t shownBefore = context.ui.shown.size();
+            if (!output->empty()) {
+                // Save from the main window: the kind, the device read, then the file with the
+                // device's firmware version.
+                context.ui.chosenKind = configKind;
+                context.ui.savePath = *output;
+                session.saveFromPrompt = false;
+                const SaveOutcome outcome = saveConfigurationFile(session, context.ui);
+                if (outcome == SaveOutcome::Written) return;
+                failAfterFlow(context, shownBefore, *missing, "the read failed");
+            }
+            if (!readConfiguration(session, configKind, context.ui))
+                failAfterFlow(context, shownBefore, *missing, "the read failed");
+            session.configuredModel = session.selectedDevice()->model;
+            printConfiguration(std::cout, *session.config, configKind, *json);
+        });
+    command->footer(kStatusHelp);
+    command->add_option("--ip", *ip, "address of the device")->required();
+    command->add_option("--kind", *kind, "configuration kind: user or background")
+        ->required()
+        ->check(CLI::IsMember({"user", "background"}));
+    CLI::Option* jsonFlag = command->add_flag("--json", *json, "print a JSON object");
+    command->add_option("-o,--output", *output, "save as a configuration file instead of printing")
+        ->excludes(jsonFlag);
+    addPasswordOption(command, *args);
+    addNetworkOptions(command, *args);
+}
+
+void addWrite(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto ip = std::make_shared<std::string>();
+    auto file = std::make_shared<std::string>();
+    auto reset = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "write", "Download a configuration file to a device",
+        "kvt640-cli write --ip ADDR FILE [--password PW] [--reset]",
+        [&context, args, ip, file, reset] {
+            applyNetworkArgs(context, *args);
+            auto missing = std::make_shared<bool>(false);
+            answerPasswordsFrom(context, *args, missing);
+            findDevice(context, *ip);
+            openFileAsOpenDoes(context, *file);
+            Session& session = context.session;
+            context.ui.resetAnswer = *reset;
+            const std::size_t shownBefore = context.ui.shown.size();
+            download(session, context.ui);
+            if (!session.chooserResult)
+                failAfterFlow(context, shownBefore, *missing, "the download failed");
+            // Acknowledged; a failed reset request still fails the command.
+            if (context.ui.shown.size() > shownBefore)
+                throw CliFailure("", exitStatusFor(context.ui.shown.back()));
+        });
+    command->footer(kStatusHelp);
+    command->add_option("--ip", *ip, "address of the device")->required();
+    command->add_option("FILE", *file, "configuration file")->required();
+    command->add_flag("--reset", *reset, "reset the device after an acknowledged download");
+    addPasswordOption(command, *args);
+    addNetworkOptions(command, *args);
+}
+
+void addReset(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto ip = std::make_shared<std::string>();
+    CLI::App* command =
+        context.addCommand(app, "reset", "Send the remote reset request to a device",
+                           "kvt640-cli reset --ip ADDR", [&context, args, ip] {
+                               applyNetworkArgs(context, *args);
+                               findDevice(context, *ip);
+                               context.ui.resetAnswer = true;
+                               const std::size_t shownBefore = context.ui.shown.size();
+                               remoteReset(context.session, context.ui);
+                               if (context.ui.shown.size() > shownBefore)
+                                   throw CliFailure("", exitStatusFor(context.ui.shown.back()));
+                           });
+    command->footer(kStatusHelp);
+    command->add_option("--ip", *ip, "address of the device")->required();
+    addNetworkOptions(command, *args);
+}
+
+nlohmann::json reportJson(const ReportRecord& record) {
+    return {{"row", utf8(record.row)},      {"name", utf8(record.name)},
+            {"ip", utf8(record.ip)},        {"mac", utf8(record.mac)},
+            {"count", utf8(record.count)},  {"previous", utf8(record.previous)},
+            {"latest", utf8(record.latest)}};
+}
+
+std::string reportLine(const ReportRecord& r) {
+    return utf8(r.row) + '\t' + utf8(r.name) + '\t' + utf8(r.ip) + '\t' + utf8(r.mac) + '\t' +
+           utf8(r.count) + '\t' + utf8(r.previous) + '\t' + utf8(r.latest);
+}
+
+struct ListenArgs {
+    std::uint16_t port = 16800;
+    std::string bindAddress = "0.0.0.0";
+    double seconds = 0;
+    std::size_t count = 0;
+    bool json = false;
+};
+
+void runListener(const ListenArgs& args) {
+    // Interrupts are taken synchronously below; the listener thread inherits the mask.
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigset_t previousMask;
+    pthread_sigmask(SIG_BLOCK, &interrupts, &previousMask);
+
+    std::mutex outputMutex;
+    std::atomic<std::size_t> updates{0};
+    // Row updates as they come: on stdout, or on stderr when stdout carries the JSON table.
+    std::ostream& live = args.json ? std::cerr : std::cout;
+    ReportListener listener(
+        [&](std::size_t, const ReportRecord& record) {
+            {
+                std::lock_guard lock(outputMutex);
+                live << reportLine(record) << std::endl;
+            }
+            ++updates;
+        },
+        {}, args.bindAddress);
+    std::string error;
+    if (!listener.start(args.port, &error)) {
+        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+        throw CliFailure(error, kExitListen);
+    }
+    if (!args.json) {
+        std::lock_guard lock(outputMutex);
+        for (std::uint32_t id = 4501; id <= 4507; ++id)
+            std::cout << uiTextUtf8(id) << (id == 4507 ? '\n' : '\t');
+        std::cout.flush();
+    }
+
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = args.seconds > 0
+                              ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                   std::chrono::duration<double>(args.seconds))
+                              : Clock::time_point::max();
+    for (;;) {
+        if (args.count > 0 && updates >= args.count) break;
+        if (Clock::now() >= deadline) break;
+        timespec wait{0, 50'000'000};  // look at the count and the clock again every 50 ms
+        if (sigtimedwait(&interrupts, nullptr, &wait) > 0) break;
+    }
+    listener.stop();
+    const auto table = listener.snapshot();
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    if (args.json) {
+        nlohmann::json array = nlohmann::json::array();
+        for (const ReportRecord& record : table) array.push_back(reportJson(record));
+        std::lock_guard lock(outputMutex);
+        std::cout << array.dump(2) << '\n';
+    }
+}
+
+void addListen(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<ListenArgs>();
+    CLI::App* command = context.addCommand(
+        app, "listen", "Listen for IP address reports and print each row update",
+        "kvt640-cli listen [--port N] [--bind ADDR] [--seconds S | --count N] [--json]",
+        [args] { runListener(*args); });
+    command->footer(std::string(kStatusHelp) +
+                    " Without --seconds or --count the listener runs until interrupted. With "
+                    "--json the row updates go to stderr and stdout gets the final table.");
+    command->add_option("--port", args->port, "UDP port to listen on (default 16800)")
+        ->check(CLI::Range(1, 65535));
+    command->add_option("--bind", args->bindAddress, "local address (default 0.0.0.0)");
+    CLI::Option* seconds =
+        command->add_option("--seconds", args->seconds, "stop after this many seconds")
+            ->check(CLI::PositiveNumber);
+    command->add_option("--count", args->count, "stop after this many reports")
+        ->check(CLI::PositiveNumber)
+        ->excludes(seconds);
+    command->add_flag("--json", args->json, "print the table as a JSON array at the end");
+}
+
+}  // namespace
+
+void addNetworkCommands(CLI::App& app, CliContext& context) {
+    addSearch(app, context);
+    addRead(app, context);
+    addWrite(app, context);
+    addReset(app, context);
+    addListen(app, context);
+}
 
 }  // namespace kvt::cli

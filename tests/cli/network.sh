@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# Network commands of kvt640-cli against simulated gateways on this process's own loopback block:
+# search (broadcast and by IP, text and JSON), read, write with reset, reset, listen, and the
+# exit status of each kind of failure.
+# Usage: network.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim
+set -u
+cli=${1:?usage: network.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
+sim=${2:?usage: network.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
+work=$(mktemp -d)
+sims=()
+cleanup() {
+    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# A 127.a.b.0/24 block of our own (as the C++ tests derive theirs), so ctest -j runs in parallel.
+a=$((($$ >> 8) & 255))
+((a == 0)) && a=1
+net="127.$a.$(($$ & 255))"
+opts=(--bind "$net.200")
+
+run() {
+    local expected=$1
+    shift
+    "$cli" "$@" >"$work/out" 2>"$work/err"
+    local status=$?
+    if [[ $status -ne $expected ]]; then
+        fail "kvt640-cli $* exited $status, expected $expected (stderr: $(cat "$work/err"))"
+        return 1
+    fi
+    return 0
+}
+
+# start_sim DISCOVERY-HOST DEVICE...: one simulator; waits (bounded) until it answers.
+start_sim() {
+    local host=$1
+    shift
+    local args=(--quiet --discovery-address "$net.$host")
+    for d in "$@"; do args+=(--device "$d"); done
+    "$sim" "${args[@]}" 2>>"$work/sim.log" &
+    sims+=($!)
+    for _ in $(seq 1 10); do
+        "$cli" search --broadcast "$net.$host" --bind "$net.201" >/dev/null 2>&1 && return 0
+    done
+    fail "simulator on $net.$host did not come up"
+}
+
+start_sim 1 "name=GW-A,ip=$net.2,user-password=1234" "name=GW-B,ip=$net.3,fw=2.5"
+start_sim 5 "name=GW-P,ip=$net.5,user-password=1234,admin-password=ad,fw=3.7"
+start_sim 6 "name=GW-Q,ip=$net.6"
+start_sim 7 "name=GW-F,ip=$net.7,remote=forbid"
+start_sim 8 "name=GW-R,ip=$net.8,fault=refuse"
+
+# --- search: the list's columns, in table order
+run 0 search --broadcast "$net.1" "${opts[@]}" &&
+    {
+        [[ $(wc -l <"$work/out") -eq 3 ]] || fail "search: expected a header and two rows"
+        grep -q $'^ 1\tGW-A\tKVT-275R\t'"$net.2"$'\t02-00-00-00-00-01\t1.0\t有$' "$work/out" ||
+            fail "search: first row $(sed -n 2p "$work/out")"
+        grep -q $'^ 2\tGW-B\tKVT-275R\t'"$net.3"$'\t.*\t2.5\t无$' "$work/out" ||
+            fail "search: second row $(sed -n 3p "$work/out")"
+    }
+run 0 search --broadcast "$net.1" --json "${opts[@]}" &&
+    {
+        keys=$(grep -o '"[a-z_]*":' "$work/out" | sort -u | tr -d '":\n')
+        [[ $keys == "admin_password_setfirmwareipmacmodelnameremote_configrowuser_password_set" ]] ||
+            fail "search --json keys: $keys"
+        [[ $(grep -c '"row"' "$work/out") -eq 2 ]] || fail "search --json: expected two objects"
+        grep -q '"row": " 1"' "$work/out" || fail "search --json: row text"
+        grep -q '"user_password_set": "有"' "$work/out" || fail "search --json: UTF-8 texts"
+    }
+run 0 search --ip "$net.5" --json "${opts[@]}" &&
+    {
+        grep -q '"row": "1"' "$work/out" || fail "search --ip: row number"
+        grep -q '"admin_password_set": "有"' "$work/out" || fail "search --ip: admin password"
+    }
+run 3 search --ip "$net.99" "${opts[@]}"
+
+# --- read: passwords are never prompted for
+run 4 read --ip "$net.5" --kind user "${opts[@]}" &&
+    { grep -q '请输入密码' "$work/err" || fail "missing password: message $(cat "$work/err")"; }
+run 5 read --ip "$net.5" --kind user --password 999 "${opts[@]}" &&
+    { grep -q '密码错误' "$work/err" || fail "wrong password: message"; }
+run 0 read --ip "$net.5" --kind background --password ad --json "${opts[@]}" &&
+    { grep -q '"product_code": 134103' "$work/out" || fail "read --json: $(head -c 300 "$work/out")"; }
+run 0 read --ip "$net.5" --kind user --password 1234 -o "$work/p.inf" "${opts[@]}" &&
+    {
+        iconv -f GBK -t UTF-8 "$work/p.inf" | grep -q $'^固件版本号\t\t3.7\r$' ||
+            fail "read -o: firmware line of the device's record"
+    }
+run 6 read --ip "$net.7" --kind user "${opts[@]}" &&
+    { grep -q '远程配置被禁止' "$work/err" || fail "forbidden read: message"; }
+run 7 read --ip "$net.8" --kind user --connect-timeout 500 "${opts[@]}"
+
+# --- write: Open's parse of the file, the download, the reset on request
+run 0 read --ip "$net.6" --kind user -o "$work/q.inf" "${opts[@]}"
+iconv -f GBK -t UTF-8 "$work/q.inf" | sed 's/^\(默认网关\t\t\)[0-9.]*/\110.1.2.3/' |
+    iconv -f UTF-8 -t GBK >"$work/q2.inf"
+run 0 write --ip "$net.6" "$work/q2.inf" --reset "${opts[@]}"
+run 0 read --ip "$net.6" --kind user --json "${opts[@]}" &&
+    { grep -q '"10.1.2.3"' "$work/out" || fail "write: the device does not hold the new gateway"; }
+run 4 write --ip "$net.5" "$work/q2.inf" "${opts[@]}"
+run 0 write --ip "$net.5" "$work/q2.inf" --password 1234 "${opts[@]}"
+run 7 write --ip "$net.8" "$work/q2.inf" --connect-timeout 500 "${opts[@]}"
+
+# --- reset
+run 0 reset --ip "$net.6" "${opts[@]}"
+run 6 reset --ip "$net.7" "${opts[@]}"
+
+# --- listen: two reports of one gateway, one of another; the table at the end
+report() { # MAC-LAST IP-BYTES NAME -> 76-byte datagram file
+    local file=$work/report-$1
+    {
+        head -c 36 /dev/zero
+        printf "\\x00\\x1a\\x2b\\x3c\\x4d\\x$1"
+        head -c 2 /dev/zero
+        printf "$2"
+        head -c 8 /dev/zero
+        printf '%s' "$3"
+        head -c $((20 - ${#3})) /dev/zero
+    } >"$file"
+    echo "$file"
+}
+one=$(report 01 '\xc0\xa8\x00\x07' GW-1)
+two=$(report 02 '\xc0\xa8\x00\x08' GW-2)
+# bound PORT: waits (bounded) until someone listens on $net.1:PORT.
+bound() {
+    for _ in $(seq 1 300); do
+        ss -Hlun "src $net.1:$1" 2>/dev/null | grep -q . && return 0
+        sleep 0.01
+    done
+    return 1
+}
+"$cli" listen --bind "$net.1" --port 16800 --count 3 --json >"$work/listen.out" 2>"$work/listen.err" &
+listener=$!
+bound 16800 || fail "listen: port not bound"
+for file in "$one" "$two" "$one"; do cat "$file" >"/dev/udp/$net.1/16800"; done
+wait "$listener"
+status=$?
+[[ $status -eq 0 ]] || fail "listen exited $status: $(cat "$work/listen.err")"
+grep -q '"mac": "00-1a-2b-3c-4d-01"' "$work/listen.out" || fail "listen --json: first device"
+grep -q '"ip": "192.168.0.8"' "$work/listen.out" || fail "listen --json: second device"
+grep -q '"name": "GW-2"' "$work/listen.out" || fail "listen --json: name"
+grep -q '"count": " 2"' "$work/listen.out" || fail "listen --json: count"
+keys=$(grep -o '"[a-z_]*":' "$work/listen.out" | sort -u | tr -d '":\n')
+[[ $keys == "countiplatestmacnamepreviousrow" ]] || fail "listen --json keys: $keys"
+[[ $(grep -c $'\t' "$work/listen.err") -eq 3 ]] || fail "listen: row updates as they come"
+
+# A port in use: status 9, and the listener that holds it is not disturbed.
+"$cli" listen --bind "$net.1" --port 16801 --seconds 5 >"$work/holder.out" 2>&1 &
+holder=$!
+bound 16801 || fail "listen: holder not bound"
+run 9 listen --bind "$net.1" --port 16801 --seconds 1
+kill -INT "$holder"
+wait "$holder" || fail "listen: an interrupt should end the listener normally"
+grep -q '^序号' "$work/holder.out" || fail "listen: header line"
+
+if [[ $failures -ne 0 ]]; then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "all network CLI checks passed"
