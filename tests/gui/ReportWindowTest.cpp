@@ -11,6 +11,7 @@
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
 #include "gui/discovery/ipAddrReport.h"
+#include "gui/widgets/ReportList.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -65,7 +66,7 @@ private slots:
         for (int c = 0; c < 7; ++c) {
             QCOMPARE(w.reportList()->horizontalHeaderItem(c)->text(),
                      uiString(4501 + static_cast<unsigned>(c)));
-            QCOMPARE(w.reportList()->columnWidth(c), widths[c]);
+            QCOMPARE(w.reportList()->columnWidth(c), scaledColumnWidth(w.reportList(), widths[c]));
         }
         Session english = test::loopbackSession();
         english.lang = Lang::En;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -15,6 +16,7 @@
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
 #include "gui/widgets/Ipv4Edit.h"
+#include "gui/widgets/ReportList.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -76,6 +78,23 @@ private slots:
         for (int i = 0; i < 4; ++i) QVERIFY(!edit.fieldEdit(i)->isEnabled());
         edit.setField(3, 9);
         QCOMPARE(edit.field(3), 9);
+    }
+
+    void columnWidthsFollowTheFont() {
+        QTableWidget list;
+        // At the product's small font the widths are its own.
+        QFont small = list.font();
+        small.setPixelSize(8);
+        list.setFont(small);
+        QCOMPARE(scaledColumnWidth(&list, 115), 115);
+        QCOMPARE(scaledColumnWidth(&list, 40), 40);
+        // A large font widens all columns alike, enough for a MAC address.
+        QFont large = list.font();
+        large.setPixelSize(24);
+        list.setFont(large);
+        const int mac = scaledColumnWidth(&list, 115);
+        QVERIFY(list.fontMetrics().horizontalAdvance(QStringLiteral("00-00-00-00-00-00")) < mac);
+        QVERIFY(std::abs(scaledColumnWidth(&list, 230) - 2 * mac) <= 1);
     }
 
     void messagesCarryTheCaptionAndCanBeAnswered() {

@@ -23,16 +23,13 @@
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/ipAddrReport.h"
+#include "gui/widgets/ReportList.h"
 
 namespace kvt::gui {
 
 namespace {
 
-struct Column {
-    std::uint32_t header;
-    int width;
-};
-constexpr std::array<Column, 7> kColumns = {
+constexpr std::array<ReportColumn, 7> kColumns = {
     {{4001, 40}, {4002, 75}, {4003, 75}, {4004, 95}, {4005, 115}, {4006, 60}, {4007, 60}}};
 
 QPushButton* makeButton(QWidget* parent, std::uint32_t text) {
@@ -78,23 +75,9 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_save = makeButton(this, 4185);
     m_exit = makeButton(this, 4186);
 
-    m_list = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
-    m_list->verticalHeader()->hide();
-    m_list->setShowGrid(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setWordWrap(false);
-    m_list->horizontalHeader()->setHighlightSections(false);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    int listWidth = 0;
-    for (int c = 0; c < static_cast<int>(kColumns.size()); ++c) {
-        const Column& column = kColumns[static_cast<std::size_t>(c)];
-        m_list->setHorizontalHeaderItem(c, new QTableWidgetItem(uiString(column.header)));
-        m_list->setColumnWidth(c, column.width);
-        listWidth += column.width;
-    }
-    m_list->setMinimumSize(listWidth + 2 * m_list->frameWidth() + 20, 240);
+    m_list = new QTableWidget(this);
+    setUpReportList(m_list, kColumns);
+    m_list->setMinimumHeight(240);
 
     auto* layout = new QGridLayout(this);
     auto* left = new QVBoxLayout;
@@ -151,17 +134,12 @@ void CRQ_880Dlg::setConfigButtonsEnabled(bool enabled) {
 
 void CRQ_880Dlg::fillDeviceList() {
     m_list->setRowCount(0);
-    m_list->setRowCount(static_cast<int>(m_session.devices.size()));
     for (int r = 0; r < static_cast<int>(m_session.devices.size()); ++r) {
         const CEquipment& d = m_session.devices[static_cast<std::size_t>(r)];
-        const std::array<const Gbk*, 7> cells = {
-            &d.rowNumber,       &d.name,           &d.model, &d.ipAddress, &d.macAddress,
-            &d.firmwareVersion, &d.userPasswordSet};
-        for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-            auto* item = new QTableWidgetItem(fromGbk(*cells[static_cast<std::size_t>(c)]));
-            item->setTextAlignment(Qt::AlignCenter);
-            m_list->setItem(r, c, item);
-        }
+        setReportRow(
+            m_list, r,
+            {fromGbk(d.rowNumber), fromGbk(d.name), fromGbk(d.model), fromGbk(d.ipAddress),
+             fromGbk(d.macAddress), fromGbk(d.firmwareVersion), fromGbk(d.userPasswordSet)});
     }
 }
 

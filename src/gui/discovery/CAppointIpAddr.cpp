@@ -15,8 +15,6 @@ CAppointIpAddr::CAppointIpAddr(Session& session, QWidget* parent)
     setWindowTitle(uiString(101));
     auto* layout = new QVBoxLayout(this);
     m_address = new Ipv4Edit(this);
-    m_address->setMinimumWidth(180);
-    m_address->setFixedHeight(m_address->sizeHint().height() + 4);
     layout->addWidget(m_address);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -28,7 +26,7 @@ CAppointIpAddr::CAppointIpAddr(Session& session, QWidget* parent)
     layout->addLayout(buttons);
     connect(m_ok, &QPushButton::clicked, this, &CAppointIpAddr::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CAppointIpAddr::reject);
-    setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
+    setFixedSize(sizeHint().expandedTo(QSize(240, 0)));
 }
 
 int CAppointIpAddr::exec() {

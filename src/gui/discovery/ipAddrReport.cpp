@@ -14,16 +14,13 @@
 #include "core/discovery/ReportListener.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
+#include "gui/widgets/ReportList.h"
 
 namespace kvt::gui {
 
 namespace {
 
-struct Column {
-    std::uint32_t header;
-    int width;
-};
-constexpr std::array<Column, 7> kColumns = {
+constexpr std::array<ReportColumn, 7> kColumns = {
     {{4501, 40}, {4502, 75}, {4503, 95}, {4504, 115}, {4505, 40}, {4506, 100}, {4507, 100}}};
 
 }  // namespace
@@ -50,23 +47,10 @@ ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     top->addWidget(m_stop);
     layout->addLayout(top);
 
-    m_list = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
-    m_list->verticalHeader()->hide();
-    m_list->setShowGrid(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->horizontalHeader()->setHighlightSections(false);
-    int width = 0;
-    for (int c = 0; c < static_cast<int>(kColumns.size()); ++c) {
-        const Column& column = kColumns[static_cast<std::size_t>(c)];
-        m_list->setHorizontalHeaderItem(c, new QTableWidgetItem(uiString(column.header)));
-        m_list->setColumnWidth(c, column.width);
-        width += column.width;
-    }
-    m_list->setMinimumWidth(width + 2 * m_list->frameWidth() + 4);
+    m_list = new QTableWidget(this);
+    setUpReportList(m_list, kColumns);
     layout->addWidget(m_list, 1);
-    resize(width + 40, 320);
+    resize(m_list->minimumWidth() + 24, 320);
 
     connect(m_start, &QPushButton::clicked, this, &ipAddrReport::startListening);
     connect(m_stop, &QPushButton::clicked, this, &ipAddrReport::stopListening);
@@ -147,16 +131,10 @@ void ipAddrReport::stopListening() {
 }
 
 void ipAddrReport::showRow(std::size_t index, const ReportRecord& record) {
-    const int row = static_cast<int>(index);
-    if (row >= m_list->rowCount()) m_list->setRowCount(row + 1);
-    const std::array<const Gbk*, 7> cells = {&record.row,   &record.name,  &record.ip,
-                                             &record.mac,   &record.count, &record.previous,
-                                             &record.latest};
-    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-        auto* item = new QTableWidgetItem(fromGbk(*cells[static_cast<std::size_t>(c)]));
-        item->setTextAlignment(Qt::AlignCenter);
-        m_list->setItem(row, c, item);
-    }
+    setReportRow(
+        m_list, static_cast<int>(index),
+        {fromGbk(record.row), fromGbk(record.name), fromGbk(record.ip), fromGbk(record.mac),
+         fromGbk(record.count), fromGbk(record.previous), fromGbk(record.latest)});
 }
 
 void ipAddrReport::shutDown() {

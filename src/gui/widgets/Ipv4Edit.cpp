@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,9 +11,10 @@
 
 namespace kvt::gui {
 
-Ipv4Edit::Ipv4Edit(QWidget* parent) : QWidget(parent) {
+Ipv4Edit::Ipv4Edit(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(2, 1, 2, 1);
     layout->setSpacing(0);
     // Accepts 0..255 only, so a field can never hold a value that does not fit an octet.
     const QRegularExpression octet(
@@ -23,7 +25,6 @@ Ipv4Edit::Ipv4Edit(QWidget* parent) : QWidget(parent) {
         edit->setAlignment(Qt::AlignCenter);
         edit->setMaxLength(3);
         edit->setFrame(false);
-        edit->setMinimumWidth(28);
         edit->installEventFilter(this);
         m_fields[static_cast<std::size_t>(i)] = edit;
         layout->addWidget(edit, 1);
@@ -45,8 +46,15 @@ Ipv4Edit::Ipv4Edit(QWidget* parent) : QWidget(parent) {
     setFocusProxy(m_fields[0]);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
-    setAttribute(Qt::WA_StyledBackground, true);
-    setStyleSheet(QStringLiteral("kvt--gui--Ipv4Edit { border: 1px solid palette(mid); }"));
+}
+
+QSize Ipv4Edit::sizeHint() const {
+    // Room for four three-digit octets and the dots, like the platform's address control.
+    const QFontMetrics metrics = fontMetrics();
+    const int octet = metrics.horizontalAdvance(QStringLiteral("000")) + 10;
+    const int dot = metrics.horizontalAdvance(QLatin1Char('.')) + 4;
+    const QSize field = m_fields[0]->sizeHint();
+    return {4 * octet + 3 * dot + 2 * frameWidth() + 4, field.height() + 2 * frameWidth() + 2};
 }
 
 QString Ipv4Edit::text() const {
@@ -118,13 +126,13 @@ bool Ipv4Edit::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     }
-    return QWidget::eventFilter(watched, event);
+    return QFrame::eventFilter(watched, event);
 }
 
 void Ipv4Edit::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         setBackgroundRole(isEnabled() ? QPalette::Base : QPalette::Window);
-    QWidget::changeEvent(event);
+    QFrame::changeEvent(event);
 }
 
 }  // namespace kvt::gui

@@ -1,8 +1,8 @@
 #pragma once
 // IPv4 address entry: four fields of 0..255. An empty field reads as 0, as the address
 // controls of the product's dialogs do.
+#include <QFrame>
 #include <QString>
-#include <QWidget>
 #include <array>
 #include <cstdint>
 
@@ -10,7 +10,7 @@ class QLineEdit;
 
 namespace kvt::gui {
 
-class Ipv4Edit : public QWidget {
+class Ipv4Edit : public QFrame {
     Q_OBJECT
 public:
     explicit Ipv4Edit(QWidget* parent = nullptr);
@@ -28,6 +28,9 @@ public:
     int field(int index) const;
     void setField(int index, int value);
     QLineEdit* fieldEdit(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 signals:
     // A field's text was changed by the user or by code.

@@ -1,0 +1,28 @@
+#pragma once
+// The report-style lists of the main window and the report window: grid lines, full-row
+// selection, centred cells, columns of fixed widths.
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class QTableWidget;
+
+namespace kvt::gui {
+
+struct ReportColumn {
+    std::uint32_t header;  // UI text id
+    int width;             // pixels at the product's 8-point dialog font
+};
+
+// The widths are those of the product's lists at its small dialog font. A larger font widens
+// every column in the same proportion, just enough for a MAC address to fit its 115 pixels,
+// so that no address is cut off.
+int scaledColumnWidth(const QTableWidget* list, int width);
+
+void setUpReportList(QTableWidget* list, std::span<const ReportColumn> columns);
+
+// Replaces row `row` (growing the list if needed) with centred cells.
+void setReportRow(QTableWidget* list, int row, const std::vector<QString>& cells);
+
+}  // namespace kvt::gui

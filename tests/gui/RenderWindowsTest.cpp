@@ -1,0 +1,145 @@
+// Renders every window of the search and report part of the tool to PNG files, for a person
+// to look at (tools/render-windows.sh sets KVT_RENDER_DIR); as a test it proves that each
+// window builds, lays out and paints with its content.
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "GuiTestSupport.h"
+#include "core/net/Socket.h"
+#include "gui/app/CAboutDlg.h"
+#include "gui/app/CRQ_880Dlg.h"
+#include "gui/discovery/CAppointIpAddr.h"
+#include "gui/discovery/CWait.h"
+#include "gui/discovery/ipAddrReport.h"
+#include "gui/widgets/Ipv4Edit.h"
+
+using namespace kvt;
+using namespace kvt::gui;
+using kvt::test::loopbackHost;
+
+class RenderWindowsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_temp;
+    QDir m_out;
+
+    // Saves the window and checks that it painted something sensible.
+    void save(QWidget* window, const QString& name, QSize minimum) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QPixmap picture = window->grab();
+        QVERIFY2(
+            picture.width() >= minimum.width() && picture.height() >= minimum.height(),
+            qPrintable(
+                QStringLiteral("%1: %2x%3").arg(name).arg(picture.width()).arg(picture.height())));
+        // More than one colour: the window has content, not just its background.
+        const QImage image = picture.toImage();
+        const QRgb first = image.pixel(image.width() / 2, image.height() / 2);
+        bool varied = false;
+        for (int y = 0; y < image.height() && !varied; y += 3)
+            for (int x = 0; x < image.width() && !varied; x += 3)
+                varied = image.pixel(x, y) != first;
+        QVERIFY2(varied, qPrintable(name));
+        QVERIFY(picture.save(m_out.filePath(name + QStringLiteral(".png"))));
+    }
+
+    std::unique_ptr<sim::Simulator> devices() {
+        sim::DeviceSpec a = test::simDevice(2, "Line-1");
+        a.userPassword = "1234";
+        a.firmwareMinor = 10;
+        sim::DeviceSpec b = test::simDevice(3, "装配线二");
+        b.name = "\xd7\xb0\xc5\xe4\xcf\xdf\xb6\xfe";  // GBK of the name above
+        sim::DeviceSpec c = test::simDevice(4, "Other");
+        c.productCode = 123456;
+        std::string error;
+        auto sim = test::startSimulator({a, b, c}, 1, &error);
+        if (!sim) qWarning("simulator: %s", error.c_str());
+        return sim;
+    }
+
+private slots:
+    void initTestCase() {
+        const QByteArray dir = qgetenv("KVT_RENDER_DIR");
+        m_out = QDir(dir.isEmpty() ? m_temp.path() : QString::fromLocal8Bit(dir));
+        QVERIFY(m_out.mkpath(QStringLiteral(".")));
+    }
+
+    void mainWindow() {
+        auto sim = devices();
+        QVERIFY(sim);
+        Session session = test::loopbackSession();
+        CRQ_880Dlg window(session);
+        save(&window, QStringLiteral("CRQ_880Dlg-empty"), QSize(600, 250));
+        bool waitSaved = false;
+        test::whenModal<CWait>(
+            [&](CWait* wait) {
+                save(wait, QStringLiteral("CWait"), QSize(200, 30));
+                waitSaved = true;
+            },
+            [](CWait* wait) { return wait->cycleRunning(); });
+        window.searchButton()->click();
+        QVERIFY(waitSaved);
+        QCOMPARE(window.deviceList()->rowCount(), 3);
+        QTableWidget* list = window.deviceList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 1)).center());
+        save(&window, QStringLiteral("CRQ_880Dlg-devices"), QSize(600, 250));
+    }
+
+    void searchByIpDialog() {
+        Session session = test::loopbackSession();
+        CAppointIpAddr dialog(session);
+        dialog.addressEdit()->setText(QStringLiteral("192.168.1.254"));
+        save(&dialog, QStringLiteral("CAppointIpAddr"), QSize(200, 50));
+    }
+
+    void aboutBox() {
+        CAboutDlg about;
+        save(&about, QStringLiteral("CAboutDlg"), QSize(250, 60));
+    }
+
+    void reportWindow_data() {
+        QTest::addColumn<int>("lang");
+        QTest::newRow("zh") << 0;
+        QTest::newRow("en") << 1;
+    }
+    void reportWindow() {
+        QFETCH(int, lang);
+        Session session = test::loopbackSession();
+        session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        ipAddrReport window(session);
+        const std::uint16_t port = static_cast<std::uint16_t>(16810 + lang);
+        window.portEdit()->setText(QString::number(port));
+        QVERIFY(window.checkPort());
+        window.startButton()->click();
+        QTRY_VERIFY(window.listening());
+        UdpSocket sender;
+        for (std::uint8_t i = 1; i <= 3; ++i) {
+            std::vector<std::uint8_t> datagram(76, 0);
+            const std::uint8_t mac[6] = {0x02, 0x4b, 0x56, 0x00, 0x00, i};
+            std::copy(std::begin(mac), std::end(mac), datagram.begin() + 36);
+            const std::uint8_t ip[4] = {192, 168, 1, static_cast<std::uint8_t>(20 + i)};
+            std::copy(std::begin(ip), std::end(ip), datagram.begin() + 44);
+            const std::string name = "Line-" + std::to_string(i);
+            std::copy(name.begin(), name.end(), datagram.begin() + 56);
+            for (int n = 0; n < i; ++n)
+                QVERIFY(sender.sendTo(datagram, session.network.localAddress, port));
+        }
+        QTRY_COMPARE(window.reportList()->rowCount(), 3);
+        QTRY_COMPARE(window.reportList()->item(2, 4)->text(), QStringLiteral(" 3"));
+        save(&window, QStringLiteral("ipAddrReport-") + QLatin1String(lang == 1 ? "en" : "zh"),
+             QSize(500, 200));
+        window.reject();
+    }
+};
+
+QTEST_MAIN(RenderWindowsTest)
+#include "RenderWindowsTest.moc"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Renders the desktop tool's search and report windows to PNG files without a display, for a
+# look at layout, column widths and the Chinese texts.
+#   tools/render-windows.sh [OUTPUT_DIR]   (default: build-render/windows)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${KVT_BUILD_DIR:-build-render}
+out=$(realpath -m "${1:-$build/windows}")
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build" --target RenderWindowsTest -j2
+mkdir -p "$out"
+KVT_RENDER_DIR="$out" QT_QPA_PLATFORM=offscreen "$build/tests/gui/RenderWindowsTest"
+ls -1 "$out"/*.png
