@@ -15,6 +15,7 @@ namespace kvt::gui {
 
 CDevice::CDevice(Session* session, QWidget* parent) : QDialog(parent), m_session(session) {
     setWindowTitle(fromUtf8("选择设备"));
+    setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(fromUtf8("参数配置方式："), this));

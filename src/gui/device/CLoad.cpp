@@ -21,10 +21,12 @@ constexpr std::uint32_t kMsgNoDeviceSelected = 4311;
 CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
     setWindowTitle(QStringLiteral("KVT-640"));
+    setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     auto* group = new QButtonGroup(this);
     const char* captions[] = {"保存", "下载", "下载并保存"};
     auto* radios = new QHBoxLayout;
+    radios->setSpacing(16);
     for (std::size_t i = 0; i < m_radios.size(); ++i) {
         m_radios[i] = new QRadioButton(fromUtf8(captions[i]), this);
         group->addButton(m_radios[i], static_cast<int>(i));

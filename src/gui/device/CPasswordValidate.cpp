@@ -21,6 +21,7 @@ constexpr std::size_t kPasswordMaxBytes = 20;
 CPasswordValidate::CPasswordValidate(Session& session, int kind, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_kind(kind), m_ui(ui) {
     setWindowTitle(fromGbk(uiText(7003)));
+    setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(fromGbk(uiText(7004)), this));
     m_password = new QLineEdit(this);

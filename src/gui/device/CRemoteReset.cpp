@@ -12,6 +12,7 @@ namespace kvt::gui {
 
 CRemoteReset::CRemoteReset(QWidget* parent) : QDialog(parent) {
     setWindowTitle(fromGbk(uiText(15001)));
+    setMinimumWidth(280);
     auto* layout = new QVBoxLayout(this);
     auto* question = new QLabel(fromGbk(uiText(15002)), this);
     question->setMinimumWidth(220);

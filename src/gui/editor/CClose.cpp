@@ -14,6 +14,7 @@ namespace kvt::gui {
 CClose::CClose(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
     setWindowTitle(fromUtf8("提示"));
+    setMinimumWidth(280);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(fromUtf8("配置已更改，是否保存配置？"), this));
     auto* row = new QHBoxLayout;

@@ -62,6 +62,8 @@ CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
     m_notes[1] = new QLabel(methodBox);
     m_notes[2] = new QLabel(methodBox);
     for (QLabel* note : m_notes) methodLayout->addWidget(note);
+    showNotes(false);
+    methodBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     layout->addWidget(methodBox);
 
     auto* sizesBox = new QGroupBox(fromUtf8("Ethernet/IP连接参数"), this);
@@ -79,6 +81,7 @@ CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
             onFocusLost(m_sizes[i], [this, i] { checkSize(i); });
     }
     grid->setColumnStretch(3, 1);
+    sizesBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     layout->addWidget(sizesBox);
     layout->addStretch(1);
 
