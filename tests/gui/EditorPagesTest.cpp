@@ -17,6 +17,7 @@
 #include "core/text/UiText.h"
 #include "gui/app/MessageBox.h"
 #include "gui/device/CLoad.h"
+#include "gui/device/CPasswordValidate.h"
 #include "gui/device/GuiFlowUi.h"
 #include "gui/editor/CClose.h"
 #include "gui/editor/CMyPropertyPage2.h"
@@ -561,6 +562,35 @@ private slots:
         QVERIFY(stayed);
         QCOMPARE(e.boxes.ids(), Ids{4311});
         QVERIFY(e.sheet->isVisible());
+    }
+
+    void passwordDialogTakesAtMostTwentyGbkBytes() {
+        Session session;
+        session.currentDeviceAddress = "127.0.0.1";
+        GuiFlowUi ui(nullptr);
+        MessageBoxRecorder boxes;
+        CPasswordValidate dialog(session, kUserConfig, ui);
+        dialog.show();
+        QLineEdit* edit = dialog.passwordEdit();
+        QCOMPARE(edit->echoMode(), QLineEdit::Password);
+        edit->setFocus();
+        test::typeText(edit, u("abcdefghijklmnopqrstu"));
+        QCOMPARE(edit->text(), u("abcdefghijklmnopqrst"));  // no 21st byte
+        edit->clear();
+        test::typeText(edit, u("密码密码密码密码密码密"));
+        QCOMPARE(edit->text(), u("密码密码密码密码密码"));  // ten characters are 20 bytes
+        edit->clear();
+        test::typeText(edit, u("a密码密码密码密码密码"));
+        QCOMPARE(edit->text(), u("a密码密码密码密码密"));  // a character never half fits
+
+        // A character GBK cannot hold is refused before anything is sent.
+        edit->setText(u("pwก"));
+        dialog.accept();
+        QCOMPARE(boxes.ids(), Ids{kMsgNotGbk});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(session.lastPassword.empty());
+        dialog.reject();
+        QVERIFY(edit->text().isEmpty());
     }
 
 private:

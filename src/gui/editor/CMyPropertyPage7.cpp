@@ -87,6 +87,7 @@ bool CMyPropertyPage7::onActivate() {
 
 std::optional<Gbk> CMyPropertyPage7::checkLength(Pair pair) {
     QLineEdit* edit = passwordEdit(pair);
+    if (!config()) return std::nullopt;
     // The stored password shown unchanged is kept byte for byte, whatever bytes it holds.
     if (edit->text() == fromGbk(stored(pair))) {
         m_messageLine->clear();
