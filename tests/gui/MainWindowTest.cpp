@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 
@@ -405,6 +406,16 @@ private slots:
         QVERIFY(!f.window->openHelp());
         f.session.lang = Lang::En;
         QVERIFY(f.window->helpFilePath().endsWith(QStringLiteral("/KVT-640_V10_EN.chm")));
+    }
+
+    void exitEndsWithoutAQuestion() {
+        MessageBoxRecorder boxes;
+        Fixture f;
+        QSignalSpy finished(f.window.get(), &QDialog::finished);
+        f.window->exitButton()->click();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!f.window->isVisible());
+        QVERIFY(boxes.shown().empty());
     }
 
     void commandLine_data() {

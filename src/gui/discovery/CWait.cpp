@@ -61,7 +61,14 @@ void CWait::tick() {
     // The query goes out at the start of the cycle; the bar counts queries.
     m_progress->setValue(std::min(100, m_progress->value() + 20));
     m_worker = std::thread([this] {
-        std::vector<CEquipment> records = m_search.runCycle();
+        std::vector<CEquipment> records;
+        try {
+            records = m_search.runCycle();
+        } catch (...) {
+            // A cycle that could not run counts as one without replies: the window still
+            // comes back and the search ends normally.
+            records.clear();
+        }
         QMetaObject::invokeMethod(
             this, [this, records = std::move(records)]() mutable { cycleDone(std::move(records)); },
             Qt::QueuedConnection);
