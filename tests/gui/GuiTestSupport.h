@@ -21,8 +21,10 @@ namespace kvt::test {
 template <typename T>
 void whenModal(std::function<void(T*)> act, std::function<bool(T*)> ready = {},
                int limitMs = 8000) {
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
+    // Parented to the application so that a watcher still pending when a test ends goes
+    // with it instead of leaking.
+    auto* timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, clock, act, ready, limitMs] {
@@ -31,7 +33,6 @@ void whenModal(std::function<void(T*)> act, std::function<bool(T*)> ready = {},
         if (go || clock->elapsed() > limitMs) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
             if (go) act(window);
         }
     });
