@@ -19,6 +19,7 @@
 #include <deque>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -142,6 +143,9 @@ struct Simulator::Impl {
     Handle stopEvent;  // readable once stop() has been called; never drained
     Handle wakeEvent;  // wakes the TCP loop to apply fault changes
     Handle discovery;
+    // Each device also answers a query sent to its own address (search by IP), with its reply
+    // alone; empty where the shared discovery socket already has that address.
+    std::vector<Handle> ownDiscovery;
     std::vector<Handle> listeners;  // owned by the TCP loop while it runs
     std::thread tcpThread;
     std::thread discoveryThread;
@@ -397,48 +401,64 @@ void Simulator::Impl::tcpLoop() {
 void Simulator::Impl::discoveryLoop() {
     std::uint8_t buffer[1500];
     const auto query = std::array<std::uint8_t, 8>{0, 0, 0, 3, 0, 0, 0, 0};
+    // fds[0] stop, fds[1] the shared socket, fds[2 + i] device i's own address.
+    std::vector<pollfd> fds;
+    fds.push_back({stopEvent.get(), POLLIN, 0});
+    fds.push_back({discovery.get(), POLLIN, 0});
+    for (const Handle& own : ownDiscovery) fds.push_back({own ? own.get() : -1, POLLIN, 0});
     while (!stopping) {
-        pollfd fds[2] = {{stopEvent.get(), POLLIN, 0}, {discovery.get(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
+        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) return;
         if (fds[0].revents != 0) return;
-        if (fds[1].revents == 0) continue;
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        const ssize_t n = ::recvfrom(discovery.get(), buffer, sizeof buffer, 0,
-                                     reinterpret_cast<sockaddr*>(&from), &length);
-        if (n < 0) continue;
-        char text[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-        const std::string sender = std::string(text) + ":" + std::to_string(ntohs(from.sin_port));
-        if (n != 8 || !std::equal(query.begin(), query.end(), buffer)) {
-            log("discovery: ignored " + std::to_string(n) + "-byte datagram from " + sender);
-            continue;
-        }
-        ++queries;
-        std::vector<std::array<std::uint8_t, 68>> replies;
-        {
-            std::lock_guard lock(mutex);
-            for (const SimDevice& d : devices) {
-                if (d.fault().kind != Fault::Kind::NoAnswer) replies.push_back(d.discoveryReply());
+        for (std::size_t k = 1; k < fds.size(); ++k) {
+            if (fds[k].revents == 0) continue;
+            const int socketFd = fds[k].fd;
+            // Which devices answer: all of them on the shared socket, one on its own address.
+            const std::optional<std::size_t> only =
+                k == 1 ? std::nullopt : std::optional<std::size_t>(k - 2);
+            sockaddr_in from{};
+            socklen_t length = sizeof from;
+            const ssize_t n = ::recvfrom(socketFd, buffer, sizeof buffer, 0,
+                                         reinterpret_cast<sockaddr*>(&from), &length);
+            if (n < 0) continue;
+            char text[INET_ADDRSTRLEN] = {};
+            inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+            const std::string sender =
+                std::string(text) + ":" + std::to_string(ntohs(from.sin_port));
+            if (n != 8 || !std::equal(query.begin(), query.end(), buffer)) {
+                log("discovery: ignored " + std::to_string(n) + "-byte datagram from " + sender);
+                continue;
             }
-        }
-        std::size_t sent = 0;
-        for (const auto& reply : replies) {
-            // A full socket buffer is worth a few retries: a burst of 250 must not lose replies
-            // on our side.
-            for (int attempt = 0; attempt < 50; ++attempt) {
-                if (::sendto(discovery.get(), reply.data(), reply.size(), 0,
-                             reinterpret_cast<const sockaddr*>(&from), length) >= 0) {
-                    ++sent;
-                    break;
+            ++queries;
+            std::vector<std::array<std::uint8_t, 68>> replies;
+            {
+                std::lock_guard lock(mutex);
+                for (std::size_t i = 0; i < devices.size(); ++i) {
+                    if (only && *only != i) continue;
+                    if (devices[i].fault().kind != Fault::Kind::NoAnswer) {
+                        replies.push_back(devices[i].discoveryReply());
+                    }
                 }
-                if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS) break;
-                pollfd out{discovery.get(), POLLOUT, 0};
-                ::poll(&out, 1, 10);
             }
+            std::size_t sent = 0;
+            for (const auto& reply : replies) {
+                // A full socket buffer is worth a few retries: a burst of 250 must not lose
+                // replies on our side.
+                for (int attempt = 0; attempt < 50; ++attempt) {
+                    if (::sendto(socketFd, reply.data(), reply.size(), 0,
+                                 reinterpret_cast<const sockaddr*>(&from), length) >= 0) {
+                        ++sent;
+                        break;
+                    }
+                    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS) break;
+                    pollfd out{socketFd, POLLOUT, 0};
+                    ::poll(&out, 1, 10);
+                }
+            }
+            log("discovery query from " + sender +
+                (only ? " to " + specs[*only].address : std::string()) + " -> " +
+                std::to_string(sent) + " of " + std::to_string(replies.size()) +
+                " replies sent");
         }
-        log("discovery query from " + sender + " -> " + std::to_string(sent) + " of " +
-            std::to_string(replies.size()) + " replies sent");
     }
 }
 
@@ -504,6 +524,7 @@ bool Simulator::start(std::string* error) {
     auto fail = [&](const std::string& message) {
         if (error) *error = message;
         d.discovery.reset();
+        d.ownDiscovery.clear();
         d.listeners.clear();
         d.stopEvent.reset();
         d.wakeEvent.reset();
@@ -534,6 +555,14 @@ bool Simulator::start(std::string* error) {
     ::setsockopt(d.discovery.get(), SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
     // The discovery socket sends bursts; blocking sends keep them in order.
     ::fcntl(d.discovery.get(), F_SETFL, ::fcntl(d.discovery.get(), F_GETFL) & ~O_NONBLOCK);
+    d.ownDiscovery.clear();
+    d.ownDiscovery.resize(d.specs.size());
+    for (std::size_t i = 0; i < d.specs.size(); ++i) {
+        if (d.specs[i].address == d.options.discoveryAddress) continue;
+        d.ownDiscovery[i] =
+            bindSocket(SOCK_DGRAM, d.specs[i].address, d.options.discoveryPort, &why);
+        if (!d.ownDiscovery[i]) return fail("device " + d.specs[i].address + ": " + why);
+    }
 
     d.listeners.clear();
     d.listeners.resize(d.specs.size());
@@ -573,6 +602,7 @@ void Simulator::stop() {
         if (t->joinable()) t->join();
     }
     d.discovery.reset();
+    d.ownDiscovery.clear();
     d.listeners.clear();
     d.stopEvent.reset();
     d.wakeEvent.reset();

@@ -128,6 +128,16 @@ TEST_F(SimulatorTest, DiscoveryIgnoresOtherDatagramsAndSilentDevices) {
     EXPECT_EQ(discover(1).size(), 1u);  // the NoAnswer device stays silent
 }
 
+TEST_F(SimulatorTest, QueryToADeviceAddressGetsThatDeviceAloneFromItsAddress) {
+    run({device(2, "GW-A"), device(3, "GW-B")});
+    UdpClient udp(loopbackHost(200));
+    ASSERT_TRUE(udp.sendTo(hexBytes("00000003 00000000"), loopbackHost(3), kPort));
+    const Bytes reply = udp.receive(2000ms);
+    ASSERT_EQ(reply.size(), 68u);
+    EXPECT_EQ(std::string(reply.begin() + 44, reply.begin() + 48), "GW-B");
+    EXPECT_TRUE(udp.receive(150ms).empty());
+}
+
 TEST_F(SimulatorTest, TwoHundredFiftyDevicesAllAnswerOneQuery) {
     std::vector<DeviceSpec> devices;
     for (int i = 0; i < 250; ++i) devices.push_back(device(2 + i));
