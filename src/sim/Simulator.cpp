@@ -456,8 +456,7 @@ void Simulator::Impl::discoveryLoop() {
             }
             log("discovery query from " + sender +
                 (only ? " to " + specs[*only].address : std::string()) + " -> " +
-                std::to_string(sent) + " of " + std::to_string(replies.size()) +
-                " replies sent");
+                std::to_string(sent) + " of " + std::to_string(replies.size()) + " replies sent");
         }
     }
 }
