@@ -34,6 +34,8 @@ Session::Selection Session::selectRow(int row) {
     return Selection::Supported;
 }
 
-void Session::clearSelection() { selectedIndex = selectedIndexForSave = selectedIndexForLoad = -1; }
+void Session::clearSelection() {
+    selectedIndex = selectedIndexForSave = selectedIndexForLoad = -1;
+}
 
 }  // namespace kvt

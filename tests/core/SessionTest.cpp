@@ -6,8 +6,7 @@
 namespace kvt {
 namespace {
 
-CEquipment device(const char* model, const char* userSet, const char* adminSet,
-                  const char* ip) {
+CEquipment device(const char* model, const char* userSet, const char* adminSet, const char* ip) {
     CEquipment record;
     record.model = gbk(model);
     record.userPasswordSet = gbk(userSet);

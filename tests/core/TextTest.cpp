@@ -54,7 +54,10 @@ TEST(Gbk, RefusesWhatItCannotHold) {
 }
 
 TEST(Gbk, InvalidBytesBecomeReplacementCharacters) {
-    EXPECT_EQ(gbkToUtf8(std::string("a\xFF" "b")), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(gbkToUtf8(std::string("a\xFF"
+                                    "b")),
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 TEST(Gbk, CutNeverSplitsACharacter) {

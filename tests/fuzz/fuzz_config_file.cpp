@@ -21,8 +21,8 @@ bool oneWord(const kvt::Gbk& text) {
 }
 
 bool isKey(const kvt::Gbk& text, kvt::Lang lang) {
-    static const std::uint32_t keys[] = {116, 99, 113, 114, 115, 4121, 4122, 4125, 4126, 4127,
-                                         87, 91, 127, 90, 119, 194};
+    static const std::uint32_t keys[] = {116,  99,   113, 114, 115, 4121, 4122, 4125,
+                                         4126, 4127, 87,  91,  127, 90,   119,  194};
     for (auto id : keys) {
         if (text == kvt::uiText(id)) return true;
     }
@@ -35,8 +35,8 @@ bool canStandInAFile(const kvt::ParsedConfigFile& parsed, kvt::Lang lang) {
     auto optionalWord = [&](const kvt::Gbk& text) {
         return text.empty() || (oneWord(text) && !isKey(text, lang));
     };
-    for (const auto* address : {&c.ethernet.ipAddress, &c.ethernet.subnetMask,
-                                &c.ethernet.gateway, &c.ethernet.dns1, &c.ethernet.dns2}) {
+    for (const auto* address : {&c.ethernet.ipAddress, &c.ethernet.subnetMask, &c.ethernet.gateway,
+                                &c.ethernet.dns1, &c.ethernet.dns2}) {
         if (!kvt::addressAccepted(*address)) return false;
     }
     if (!optionalWord(c.identity.firmwareVersion) || !oneWord(c.identity.fileVersion) ||
@@ -98,8 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(second.config.identity.firmwareVersion == config.identity.firmwareVersion);
         FUZZ_CHECK(second.config.identity.fileVersion == config.identity.fileVersion);
         FUZZ_CHECK(kvt::writeConfigFile(second.config, second.kind,
-                                        second.config.identity.firmwareVersion,
-                                        lang) == written);
+                                        second.config.identity.firmwareVersion, lang) == written);
     }
     return 0;
 }

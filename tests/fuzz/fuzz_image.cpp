@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kvt::CConfiguration first;
     FUZZ_CHECK(kvt::parseImage(image, kind, first));
     const auto rebuilt = kvt::buildImage(first, kind);
-    FUZZ_CHECK(rebuilt.size() ==
-               (kind == 0 ? kvt::kUserImageSize : kvt::kBackgroundImageSize));
+    FUZZ_CHECK(rebuilt.size() == (kind == 0 ? kvt::kUserImageSize : kvt::kBackgroundImageSize));
 
     kvt::CConfiguration second;
     FUZZ_CHECK(kvt::parseImage(rebuilt, kind, second));

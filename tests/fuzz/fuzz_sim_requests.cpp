@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::span<const std::uint8_t> header(data + pos, 8);
         const std::uint32_t code = kvt::readBigEndian32(header, 0);
         const std::size_t announced = kvt::readBigEndian32(header, 4);
-        const std::size_t length = std::min({announced, std::size_t{kvt::sim::kMaxPayload},
-                                             size - pos - 8});
+        const std::size_t length =
+            std::min({announced, std::size_t{kvt::sim::kMaxPayload}, size - pos - 8});
         std::vector<std::uint8_t> request(data + pos, data + pos + 8 + length);
         pos += 8 + length;
 

@@ -13,14 +13,13 @@ namespace kvt {
 
 struct PasswordAttempt {
     std::optional<TcpConnection> connection;  // set when a reply arrived (judged by the caller)
-    std::uint32_t messageId = 0;               // 4031, 4032, 7002, or 0 (silent failure)
+    std::uint32_t messageId = 0;              // 4031, 4032, 7002, or 0 (silent failure)
 };
 
 // One OK of the password dialog: a fresh connection to session.currentDeviceAddress, the
 // password check of `kind`, 16 reply bytes into session.passwordReply. Stores the password as
 // session.lastPassword once connected.
-PasswordAttempt attemptPasswordCheck(Session& session, int kind, const Gbk& password,
-                                     FlowUi& ui);
+PasswordAttempt attemptPasswordCheck(Session& session, int kind, const Gbk& password, FlowUi& ui);
 
 // Reads the selected device's configuration of `kind` into a fresh session.config.
 bool readConfiguration(Session& session, int kind, FlowUi& ui);

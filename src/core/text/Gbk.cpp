@@ -55,8 +55,7 @@ std::optional<Gbk> utf8ToGbk(std::string_view utf8, GbkError* error) {
     if (auto stop = cd.convert(utf8, out)) {
         if (error) {
             error->offset = *stop;
-            const std::size_t len =
-                utf8SequenceLength(static_cast<unsigned char>(utf8[*stop]));
+            const std::size_t len = utf8SequenceLength(static_cast<unsigned char>(utf8[*stop]));
             error->character = std::string(utf8.substr(*stop, len));
         }
         return std::nullopt;

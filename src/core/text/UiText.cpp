@@ -41,13 +41,20 @@ std::string uiTextUtf8(std::uint32_t id) {
 Gbk stringResource(int id, Lang lang) {
     const bool zh = lang == Lang::Zh;
     switch (id) {
-        case 92: return zh ? "KVT-640_V10_UM.chm" : "KVT-640_V10_EN.chm";
-        case 93: return zh ? gbk("用户密码\t") : "Password\t";
-        case 111: return zh ? gbk("用户密码") : "Password";
-        case 161: return zh ? gbk("管理员密码\t") : "Admin_Password\t";
-        case 162: return zh ? gbk("管理员密码") : "Admin_Password";
-        case 101: return zh ? gbk("关于 KVT-640(&A)...") : "&About KVT-640...";
-        default: return {};
+        case 92:
+            return zh ? "KVT-640_V10_UM.chm" : "KVT-640_V10_EN.chm";
+        case 93:
+            return zh ? gbk("用户密码\t") : "Password\t";
+        case 111:
+            return zh ? gbk("用户密码") : "Password";
+        case 161:
+            return zh ? gbk("管理员密码\t") : "Admin_Password\t";
+        case 162:
+            return zh ? gbk("管理员密码") : "Admin_Password";
+        case 101:
+            return zh ? gbk("关于 KVT-640(&A)...") : "&About KVT-640...";
+        default:
+            return {};
     }
 }
 
