@@ -254,6 +254,22 @@ private slots:
         QVERIFY(f.window->searchButton()->isEnabled());
     }
 
+    // The bar counts queries that went out: cycles whose send fails leave it where it was.
+    void failedSendsDoNotAdvanceTheBar() {
+        Fixture f;
+        f.session.network.discoveryTarget = "not-an-address";
+        int lastBar = -1;
+        test::whenModal<CWait>([&](CWait* wait) { lastBar = wait->progressBar()->value(); },
+                               [](CWait* wait) {
+                                   return wait->cycles() == CWait::kMaxCycles &&
+                                          !wait->cycleRunning();
+                               });
+        f.window->searchButton()->click();
+        QCOMPARE(lastBar, 0);
+        QCOMPARE(f.window->deviceList()->rowCount(), 0);
+        QVERIFY(f.window->searchButton()->isEnabled());
+    }
+
     void escEndsTheSearchAfterTheRunningCycle() {
         sim::DeviceSpec mute = test::simDevice(2, "mute");
         mute.fault.kind = sim::Fault::Kind::NoAnswer;

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "core/discovery/Search.h"
@@ -77,6 +78,8 @@ void CWait::tick() {
 
 void CWait::cycleDone(std::vector<CEquipment> records) {
     if (m_worker.joinable()) m_worker.join();
+    // The bar counts queries that went out: a cycle whose send failed takes its step back.
+    if (!m_search.lastQuerySent()) m_progress->setValue(std::max(0, m_progress->value() - 20));
     m_table.insert(m_table.end(), std::make_move_iterator(records.begin()),
                    std::make_move_iterator(records.end()));
     if (m_cancelRequested) {
