@@ -16,8 +16,10 @@
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 #include "gui/app/MessageBox.h"
+#include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/CPasswordValidate.h"
+#include "gui/device/CRemoteReset.h"
 #include "gui/device/GuiFlowUi.h"
 #include "gui/editor/CClose.h"
 #include "gui/editor/CMyPropertyPage2.h"
@@ -562,6 +564,85 @@ private slots:
         QVERIFY(stayed);
         QCOMPARE(e.boxes.ids(), Ids{4311});
         QVERIFY(e.sheet->isVisible());
+    }
+
+    // The fixed texts of the dialogs follow the language; texts of the UI text table stay
+    // Chinese in both.
+    void dialogTextsFollowTheLanguage_data() {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QStringList>("fixed");
+        QTest::newRow("zh") << false
+                            << QStringList{u("提示"),       u("配置已更改，是否保存配置？"),
+                                           u("是(&Y)"),     u("否(&N)"),
+                                           u("选择设备"),   u("参数配置方式："),
+                                           u("保存"),       u("下载"),
+                                           u("下载并保存"), u("网络设置"),
+                                           u("密码设置"),   u("IP地址报告"),
+                                           u("后台参数")};
+        QTest::newRow("en") << true
+                            << QStringList{u("Prompt"),
+                                           u("The configuration has changed. Save it?"),
+                                           u("&Yes"),
+                                           u("&No"),
+                                           u("Select Device"),
+                                           u("Configuration mode:"),
+                                           u("Save"),
+                                           u("Download"),
+                                           u("Download and Save"),
+                                           u("Network Settings"),
+                                           u("Password Settings"),
+                                           u("IP Address Report"),
+                                           u("Advanced Parameters")};
+    }
+    void dialogTextsFollowTheLanguage() {
+        QFETCH(bool, english);
+        QFETCH(QStringList, fixed);
+        Session session;
+        session.lang = english ? Lang::En : Lang::Zh;
+        session.newFill(kBackgroundConfig);
+        GuiFlowUi ui(nullptr, session.lang);
+        const auto labelText = [](QWidget* dialog) {
+            const QLabel* label = dialog->findChild<QLabel*>();
+            return label ? label->text() : QString();
+        };
+
+        CClose prompt(session, ui);
+        QCOMPARE(prompt.windowTitle(), fixed[0]);
+        QCOMPARE(labelText(&prompt), fixed[1]);
+        QCOMPARE(prompt.yesButton()->text(), fixed[2]);
+        QCOMPARE(prompt.noButton()->text(), fixed[3]);
+
+        // Save's kind chooser has no session; it takes the language from the flows' UI.
+        for (CDevice* chooser :
+             {new CDevice(&session), new CDevice(nullptr, nullptr, session.lang)}) {
+            QCOMPARE(chooser->windowTitle(), fixed[4]);
+            QCOMPARE(labelText(chooser), fixed[5]);
+            QCOMPARE(chooser->kindList()->itemText(0), fromGbkText(170));
+            QCOMPARE(chooser->kindList()->itemText(1), fromGbkText(171));
+            QCOMPARE(chooser->kindList()->currentIndex(), 0);
+            delete chooser;
+        }
+
+        CLoad load(session, ui);
+        QCOMPARE(load.windowTitle(), u("KVT-640"));
+        QCOMPARE(load.radio(CLoad::Save)->text(), fixed[6]);
+        QCOMPARE(load.radio(CLoad::Download)->text(), fixed[7]);
+        QCOMPARE(load.radio(CLoad::SaveThenDownload)->text(), fixed[8]);
+
+        CMyPropertySheet sheet(session, ui);
+        for (int i = 0; i < 4; ++i) QCOMPARE(sheet.tabs()->tabText(i), fixed[9 + i]);
+
+        // Dialogs labelled from the table alone.
+        CRemoteReset reset;
+        QCOMPARE(reset.windowTitle(), fromGbkText(15001));
+        QCOMPARE(labelText(&reset), fromGbkText(15002));
+        QCOMPARE(reset.okButton()->text(), fromGbkText(15003));
+        QCOMPARE(reset.cancelButton()->text(), fromGbkText(15004));
+        QVERIFY(reset.cancelButton()->isDefault());
+        CPasswordValidate password(session, kUserConfig, ui);
+        QCOMPARE(password.windowTitle(), fromGbkText(7003));
+        QCOMPARE(labelText(&password), fromGbkText(7004));
+        QVERIFY(password.passwordEdit()->text().isEmpty());
     }
 
     void passwordDialogTakesAtMostTwentyGbkBytes() {

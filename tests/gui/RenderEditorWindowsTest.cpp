@@ -60,12 +60,16 @@ class RenderEditorWindowsTest : public QObject {
 private slots:
     void sheetPages_data() {
         QTest::addColumn<int>("kind");
-        QTest::newRow("user") << 0;
-        QTest::newRow("background") << 1;
+        QTest::addColumn<bool>("english");
+        QTest::newRow("user") << 0 << false;
+        QTest::newRow("background") << 1 << false;
+        QTest::newRow("background, English") << 1 << true;
     }
     void sheetPages() {
         QFETCH(int, kind);
+        QFETCH(bool, english);
         Session session;
+        session.lang = english ? Lang::En : Lang::Zh;
         session.newFill(kind);
         session.editorCaption = uiText(kind == 0 ? 4179 : 4180);
         GuiFlowUi ui(nullptr);
@@ -74,9 +78,10 @@ private slots:
             sheet.tabs()->setCurrentIndex(i);
             QCOMPARE(sheet.tabs()->currentIndex(), i);
             render(&sheet,
-                   QStringLiteral("sheet-%1-page%2")
+                   QStringLiteral("sheet-%1-page%2%3")
                        .arg(kind == 0 ? QStringLiteral("user") : QStringLiteral("background"))
-                       .arg(i + 1));
+                       .arg(i + 1)
+                       .arg(english ? QStringLiteral("-en") : QString()));
         }
     }
 
@@ -91,27 +96,36 @@ private slots:
         render(&sheet, QStringLiteral("sheet-background-page4-uart"));
     }
 
+    void dialogs_data() {
+        QTest::addColumn<bool>("english");
+        QTest::newRow("zh") << false;
+        QTest::newRow("en") << true;
+    }
     void dialogs() {
+        QFETCH(bool, english);
+        const QString suffix = english ? QStringLiteral("-en") : QString();
         Session session;
+        session.lang = english ? Lang::En : Lang::Zh;
         session.newFill(kUserConfig);
-        GuiFlowUi ui(nullptr);
+        GuiFlowUi ui(nullptr, session.lang);
         {
             CLoad chooser(session, ui);
-            render(&chooser, QStringLiteral("CLoad-no-device"));
+            render(&chooser, QStringLiteral("CLoad-no-device") + suffix);
         }
         session.selectedIndexForLoad = 0;
         {
             CLoad chooser(session, ui);
-            render(&chooser, QStringLiteral("CLoad"));
+            render(&chooser, QStringLiteral("CLoad") + suffix);
         }
         CDevice kind(&session);
-        render(&kind, QStringLiteral("CDevice"));
+        render(&kind, QStringLiteral("CDevice") + suffix);
+        CClose prompt(session, ui);
+        render(&prompt, QStringLiteral("CClose") + suffix);
+        if (english) return;  // the two below are labelled from the text table alone
         CPasswordValidate password(session, kUserConfig, ui);
         render(&password, QStringLiteral("CPasswordValidate"));
         CRemoteReset reset;
         render(&reset, QStringLiteral("CRemoteReset"));
-        CClose prompt(session, ui);
-        render(&prompt, QStringLiteral("CClose"));
     }
 };
 

@@ -13,12 +13,14 @@
 
 namespace kvt::gui {
 
-CDevice::CDevice(Session* session, QWidget* parent) : QDialog(parent), m_session(session) {
-    setWindowTitle(fromUtf8("选择设备"));
+CDevice::CDevice(Session* session, QWidget* parent, Lang lang)
+    : QDialog(parent), m_session(session) {
+    if (session) lang = session->lang;
+    setWindowTitle(langText(lang, "选择设备", "Select Device"));
     setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(fromUtf8("参数配置方式："), this));
+    row->addWidget(new QLabel(langText(lang, "参数配置方式：", "Configuration mode:"), this));
     m_kind = new QComboBox(this);
     m_kind->addItem(fromGbk(uiText(170)));
     m_kind->addItem(fromGbk(uiText(171)));
@@ -27,8 +29,8 @@ CDevice::CDevice(Session* session, QWidget* parent) : QDialog(parent), m_session
     row->addWidget(m_kind, 1);
     layout->addLayout(row);
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(fromUtf8("确定"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(fromUtf8("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(langText(lang, "确定", "OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(langText(lang, "取消", "Cancel"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDevice::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CDevice::reject);
     layout->addWidget(buttons);

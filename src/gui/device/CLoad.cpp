@@ -24,11 +24,13 @@ CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     auto* group = new QButtonGroup(this);
-    const char* captions[] = {"保存", "下载", "下载并保存"};
+    const Lang lang = session.lang;
+    const QString captions[] = {langText(lang, "保存", "Save"), langText(lang, "下载", "Download"),
+                                langText(lang, "下载并保存", "Download and Save")};
     auto* radios = new QHBoxLayout;
     radios->setSpacing(16);
     for (std::size_t i = 0; i < m_radios.size(); ++i) {
-        m_radios[i] = new QRadioButton(fromUtf8(captions[i]), this);
+        m_radios[i] = new QRadioButton(captions[i], this);
         group->addButton(m_radios[i], static_cast<int>(i));
         radios->addWidget(m_radios[i]);
     }
@@ -41,8 +43,8 @@ CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     }
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* ok = new QPushButton(fromUtf8("确定"), this);
-    auto* cancel = new QPushButton(fromUtf8("取消"), this);
+    auto* ok = new QPushButton(langText(lang, "确定", "OK"), this);
+    auto* cancel = new QPushButton(langText(lang, "取消", "Cancel"), this);
     ok->setDefault(true);
     row->addWidget(ok);
     row->addWidget(cancel);

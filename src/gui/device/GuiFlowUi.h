@@ -2,6 +2,7 @@
 // The desktop tool's answers to the core flows: message boxes, the password dialog, the reset
 // question, the kind chooser, the file dialogs and the busy runner.
 #include "core/device/FlowUi.h"
+#include "core/text/UiText.h"
 
 class QWidget;
 
@@ -10,7 +11,8 @@ namespace kvt::gui {
 class GuiFlowUi : public FlowUi {
 public:
     // `owner` parents the dialogs when no modal dialog is open (the main window).
-    explicit GuiFlowUi(QWidget* owner) : m_owner(owner) {}
+    // `lang` picks the fixed texts of the dialogs that are shown without a session.
+    explicit GuiFlowUi(QWidget* owner, Lang lang = Lang::Zh) : m_owner(owner), m_lang(lang) {}
 
     void message(std::uint32_t textId) override;
     std::optional<TcpConnection> askPassword(Session& session, int kind) override;
@@ -25,6 +27,7 @@ private:
     QWidget* parentWidget() const;
 
     QWidget* m_owner;
+    Lang m_lang;
 };
 
 }  // namespace kvt::gui

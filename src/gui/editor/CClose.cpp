@@ -13,14 +13,17 @@ namespace kvt::gui {
 
 CClose::CClose(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
-    setWindowTitle(fromUtf8("提示"));
+    const Lang lang = session.lang;
+    setWindowTitle(langText(lang, "提示", "Prompt"));
     setMinimumWidth(280);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(fromUtf8("配置已更改，是否保存配置？"), this));
+    layout->addWidget(new QLabel(
+        langText(lang, "配置已更改，是否保存配置？", "The configuration has changed. Save it?"),
+        this));
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    m_yes = new QPushButton(fromUtf8("是(&Y)"), this);
-    m_no = new QPushButton(fromUtf8("否(&N)"), this);
+    m_yes = new QPushButton(langText(lang, "是(&Y)", "&Yes"), this);
+    m_no = new QPushButton(langText(lang, "否(&N)", "&No"), this);
     m_yes->setDefault(true);
     row->addWidget(m_yes);
     row->addWidget(m_no);

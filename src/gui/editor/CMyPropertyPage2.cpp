@@ -30,7 +30,9 @@ std::array<Gbk*, 5> addressFields(CEthernet& ethernet) {
 CMyPropertyPage2::CMyPropertyPage2(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
     auto* layout = new QVBoxLayout(this);
-    m_notice = new QLabel(fromUtf8("注意：网络名称不可超过20个字符！"), this);
+    m_notice = new QLabel(langText(session.lang, "注意：网络名称不可超过20个字符！",
+                                   "Note: the network name may not exceed 20 characters!"),
+                          this);
     layout->addWidget(m_notice);
 
     auto* grid = new QGridLayout;
@@ -61,7 +63,7 @@ CMyPropertyPage2::CMyPropertyPage2(Session& session, QWidget* parent)
 }
 
 QString CMyPropertyPage2::title() const {
-    return fromUtf8("网络设置");
+    return langText(m_session.lang, "网络设置", "Network Settings");
 }
 
 Gbk CMyPropertyPage2::repairAddress(const Gbk& text, const Gbk& repair) {

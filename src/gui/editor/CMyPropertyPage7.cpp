@@ -27,15 +27,18 @@ QLineEdit* passwordField(QWidget* parent) {
 
 CMyPropertyPage7::CMyPropertyPage7(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
+    const Lang lang = session.lang;
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(fromUtf8("注意：密码不可超过20个字符！"), this));
+    layout->addWidget(new QLabel(langText(lang, "注意：密码不可超过20个字符！",
+                                          "Note: a password may not exceed 20 characters!"),
+                                 this));
 
     auto* userGrid = new QGridLayout;
     m_userPassword = passwordField(this);
     m_userConfirm = passwordField(this);
-    userGrid->addWidget(new QLabel(fromUtf8("用户密码"), this), 0, 0);
+    userGrid->addWidget(new QLabel(langText(lang, "用户密码", "User password"), this), 0, 0);
     userGrid->addWidget(m_userPassword, 0, 1);
-    userGrid->addWidget(new QLabel(fromUtf8("确认密码"), this), 1, 0);
+    userGrid->addWidget(new QLabel(langText(lang, "确认密码", "Confirm password"), this), 1, 0);
     userGrid->addWidget(m_userConfirm, 1, 1);
     userGrid->setColumnStretch(1, 1);
     layout->addLayout(userGrid);
@@ -44,9 +47,11 @@ CMyPropertyPage7::CMyPropertyPage7(Session& session, QWidget* parent)
     auto* adminGrid = new QGridLayout(m_adminGroup);
     m_adminPassword = passwordField(m_adminGroup);
     m_adminConfirm = passwordField(m_adminGroup);
-    adminGrid->addWidget(new QLabel(fromUtf8("管理员密码"), m_adminGroup), 0, 0);
+    adminGrid->addWidget(new QLabel(langText(lang, "管理员密码", "Admin password"), m_adminGroup),
+                         0, 0);
     adminGrid->addWidget(m_adminPassword, 0, 1);
-    adminGrid->addWidget(new QLabel(fromUtf8("确认密码"), m_adminGroup), 1, 0);
+    adminGrid->addWidget(new QLabel(langText(lang, "确认密码", "Confirm password"), m_adminGroup),
+                         1, 0);
     adminGrid->addWidget(m_adminConfirm, 1, 1);
     adminGrid->setColumnStretch(1, 1);
     layout->addWidget(m_adminGroup);
@@ -64,7 +69,7 @@ CMyPropertyPage7::CMyPropertyPage7(Session& session, QWidget* parent)
 }
 
 QString CMyPropertyPage7::title() const {
-    return fromUtf8("密码设置");
+    return langText(m_session.lang, "密码设置", "Password Settings");
 }
 
 Gbk& CMyPropertyPage7::stored(Pair pair) const {

@@ -5,12 +5,9 @@
 #include <optional>
 
 #include "core/text/Gbk.h"
+#include "gui/app/Texts.h"
 
 namespace kvt::gui {
-
-inline QString fromGbk(const Gbk& text) {
-    return QString::fromStdString(gbkToUtf8(text));
-}
 
 // nullopt when the text holds a character GBK cannot hold.
 inline std::optional<Gbk> toGbk(const QString& text) {
