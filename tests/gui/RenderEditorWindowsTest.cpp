@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <functional>
@@ -35,6 +36,12 @@ QStringList cutTexts(QWidget* window) {
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
         if (!button->isVisible() || button->text().isEmpty()) continue;
         if (button->width() < button->minimumSizeHint().width()) cut << button->text();
+    }
+    // Tabs pushed out of the row or behind scroll arrows are cut as well.
+    for (QTabBar* bar : window->findChildren<QTabBar*>()) {
+        if (!bar->isVisible()) continue;
+        for (int i = 0; i < bar->count(); ++i)
+            if (bar->tabRect(i).right() >= bar->width()) cut << bar->tabText(i);
     }
     return cut;
 }

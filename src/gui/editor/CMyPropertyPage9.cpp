@@ -66,9 +66,13 @@ CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
         methodBox);
     m_notes[0]->setWordWrap(true);
     m_notes[0]->setStyleSheet(QStringLiteral("color: #c00000;"));
-    m_notes[1] = new QLabel(methodBox);
-    m_notes[2] = new QLabel(methodBox);
-    for (QLabel* note : m_notes) methodLayout->addWidget(note);
+    methodLayout->addWidget(m_notes[0]);
+    // The two further note lines are empty: they come and go with the note but take no room,
+    // where an empty label would leave a blank line each under it.
+    for (std::size_t i = 1; i < m_notes.size(); ++i) {
+        m_notes[i] = new QLabel(methodBox);
+        m_notes[i]->setFixedSize(0, 0);
+    }
     showNotes(false);
     methodBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     layout->addWidget(methodBox);

@@ -39,6 +39,9 @@ CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, QWidget* parent
         m_page9 = new CMyPropertyPage9(session, m_tabs);
         m_tabs->addTab(m_page9, m_page9->title());
     }
+    // Every tab caption stays in view (the English captions are longer than the Chinese):
+    // the sheet takes the width of the whole tab row instead of hiding tabs behind arrows.
+    m_tabs->setUsesScrollButtons(false);
     layout->addWidget(m_tabs);
 
     auto* row = new QHBoxLayout;
