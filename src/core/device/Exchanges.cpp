@@ -88,12 +88,16 @@ std::size_t receiveReply(TcpConnection& connection, std::array<std::uint8_t, kRe
     reply.fill(0);
     std::size_t total = 0;
     ui.runBlocking([&] {
+        // One limit for the whole reply: each receive waits only for what is left of it, so a
+        // device that trickles bytes cannot stretch the exchange past 2000 ms.
         const auto deadline = std::chrono::steady_clock::now() + TcpConnection::kIoLimit;
         while (total < reply.size()) {
-            const long n = connection.receiveSome(std::span(reply).subspan(total));
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            const long n = connection.receiveSome(std::span(reply).subspan(total), left);
             if (n <= 0) break;
             total += static_cast<std::size_t>(n);
-            if (std::chrono::steady_clock::now() >= deadline) break;
         }
     });
     return total;

@@ -56,9 +56,11 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
 
     std::array<std::uint8_t, kDiscoveryReplySize> buffer{};
     int row = 1;
-    for (;;) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCycleLimitMs);
+    while (std::chrono::steady_clock::now() < limit) {
         const long received = m_socket.receive(buffer);
-        if (received <= 0) break;  // the 350 ms window passed without another datagram
+        if (received < 0) break;  // the 350 ms window passed without another datagram
+        // An empty datagram is as malformed as any other short one: dropped, the loop goes on.
         const auto size = static_cast<std::size_t>(received);
         if (auto record = parseBroadcastReply(std::span(buffer.data(), size), row)) {
             found.push_back(std::move(*record));

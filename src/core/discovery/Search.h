@@ -18,14 +18,17 @@ public:
     static constexpr int kMaxQueries = 5;
     static constexpr int kTickMs = 300;
     static constexpr int kReceiveWindowMs = 350;
+    // A cycle's receive loop ends at the latest this long after its query, so that a sender
+    // that never pauses for a whole receive window cannot hold the search.
+    static constexpr int kCycleLimitMs = 2000;
 
     explicit BroadcastSearch(const NetworkOptions& options);
     // Socket, SO_BROADCAST, 350 ms receive limit, bind to the local address and port.
     // false means the search ends silently.
     bool open();
     // One query: clears the buffer, sends the query (a failed send skips the cycle), then
-    // receives until a receive fails or times out. Returns the valid replies of this cycle as
-    // records numbered " 1", " 2", ... in arrival order.
+    // receives until a receive fails or times out, or kCycleLimitMs have passed. Returns the valid
+    // replies of this cycle as records numbered " 1", " 2", ... in arrival order.
     std::vector<CEquipment> runCycle();
     // Whether the last cycle's query went out (only such a cycle advances the progress bar).
     bool lastQuerySent() const { return m_querySent; }

@@ -8,6 +8,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -210,6 +211,19 @@ long TcpConnection::receiveSome(std::span<std::uint8_t> buffer) {
     if (!connected()) return -1;
     return static_cast<long>(
         retryOnInterrupt([&] { return ::recv(m_fd.get(), buffer.data(), buffer.size(), 0); }));
+}
+
+long TcpConnection::receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit) {
+    if (!connected()) return -1;
+    pollfd waiting{m_fd.get(), POLLIN, 0};
+    const int ready = retryOnInterrupt(
+        [&] { return ::poll(&waiting, 1, static_cast<int>(std::max<long>(limit.count(), 0))); });
+    if (ready == 0) {
+        errno = EAGAIN;
+        return -1;
+    }
+    if (ready < 0) return -1;
+    return receiveSome(buffer);
 }
 
 }  // namespace kvt

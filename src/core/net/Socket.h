@@ -69,6 +69,8 @@ public:
     bool send(std::span<const std::uint8_t> bytes);
     // One receive call; returns bytes received, 0 on close, -1 on failure or time-out.
     long receiveSome(std::span<std::uint8_t> buffer);
+    // The same, waiting at most `limit` (and never longer than the receive limit) for data.
+    long receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit);
     void close() { m_fd.reset(); }
 
 private:
