@@ -422,6 +422,17 @@ private slots:
         QVERIFY(!f.window->openHelp());
         f.session.lang = Lang::En;
         QVERIFY(f.window->helpFilePath().endsWith(QStringLiteral("/KVT-640_V10_EN.chm")));
+
+        // F1 reaches the help command from the main window and from a modal dialog over it.
+        QSignalSpy help(f.window.get(), &CRQ_880Dlg::helpRequested);
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QCOMPARE(help.count(), 1);
+        test::whenModal<CAboutDlg>([&](CAboutDlg* about) {
+            QTest::keyClick(about, Qt::Key_F1);
+            about->okButton()->click();
+        });
+        f.window->aboutAction()->trigger();
+        QCOMPARE(help.count(), 2);
     }
 
     void exitEndsWithoutAQuestion() {

@@ -1,6 +1,7 @@
 #include "gui/app/CRQ_880Dlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -8,8 +9,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -57,8 +58,10 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
         setContextMenuPolicy(Qt::ActionsContextMenu);
         connect(m_about, &QAction::triggered, this, &CRQ_880Dlg::showAbout);
     }
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] { openHelp(); });
+    // F1 is the application's help command: it works in the editor and the other dialogs
+    // too, which a shortcut of this window would not reach while they are modal.
+    qApp->installEventFilter(this);
+    connect(this, &CRQ_880Dlg::helpRequested, this, [this] { openHelp(); });
 
     m_session.ensureConfiguration();
     m_session.saveFromPrompt = false;
@@ -196,6 +199,15 @@ void CRQ_880Dlg::showAbout() {
 QString CRQ_880Dlg::helpFilePath() const {
     return QDir(QCoreApplication::applicationDirPath())
         .filePath(resourceString(92, m_session.lang));
+}
+
+bool CRQ_880Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        emit helpRequested();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool CRQ_880Dlg::openHelp() {

@@ -50,6 +50,13 @@ public slots:
     void listClicked(int row);
     void listDoubleClicked(int row);
 
+signals:
+    // F1 was pressed in any window of the tool (the editor and other dialogs included).
+    void helpRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void fillDeviceList();
     void setConfigButtonsEnabled(bool enabled);
