@@ -167,7 +167,8 @@ private:
 class SilentTcpPeer {
 public:
     SilentTcpPeer(const std::string& host, std::uint16_t port) {
-        m_listener = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        // Non-blocking, so that the accept loop ends when the queue is empty.
+        m_listener = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         const int on = 1;
         ::setsockopt(m_listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         const sockaddr_in address = loopbackAddress(host, port);

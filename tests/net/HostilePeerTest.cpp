@@ -100,6 +100,11 @@ struct Oversized {
     std::uint32_t message;  // 0: none
 };
 
+// Test names show the case, not the bytes of the parameter.
+void PrintTo(const Oversized& c, std::ostream* os) {
+    *os << c.why;
+}
+
 class OversizedReplyTest : public HostilePeerTest,
                            public ::testing::WithParamInterface<Oversized> {};
 
@@ -299,6 +304,10 @@ struct ResetCase {
     Bytes before;  // what the peer sends before the reset
     std::uint32_t message;
 };
+
+void PrintTo(const ResetCase& c, std::ostream* os) {
+    *os << c.why;
+}
 
 class ResetMidReplyTest : public HostilePeerTest,
                           public ::testing::WithParamInterface<ResetCase> {};
