@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test: the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the threaded tests again under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, the threaded tests again under ThreadSanitizer, then every fuzz
+# target briefly. Ends with one summary line over all of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 jobs=$(nproc)
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVT_SANITIZE=address
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp
-ctest --test-dir build-asan -j "$jobs" --output-on-failure
+ctest --test-dir build-asan -j "$jobs" --output-on-failure 2>&1 | tee "$logs/asan.log"
 
-if [ -x tools/test-tsan.sh ]; then bash tools/test-tsan.sh; fi
-if [ -x tools/fuzz-ci.sh ]; then bash tools/fuzz-ci.sh; fi
+bash tools/test-tsan.sh 2>&1 | tee "$logs/tsan.log"
+fuzz_status=0
+bash tools/fuzz-ci.sh 2>&1 | tee "$logs/fuzz.log" || fuzz_status=$?
+
+# ctest prints "N% tests passed, F tests failed out of T" per run; fuzz targets count one each.
+read -r total failed < <(cat "$logs"/asan.log "$logs"/tsan.log |
+    sed -nE 's/.* ([0-9]+) tests failed out of ([0-9]+)/\2 \1/p' |
+    awk '{t += $1; f += $2} END {print t + 0, f + 0}')
+targets=$(grep -c '^== fuzz_' "$logs/fuzz.log" || true)
+findings=$(grep -c 'FINDING' "$logs/fuzz.log" || true)
+echo "tests: $((total - failed + targets - findings)) passed, $((failed + findings)) failed"
+exit "$fuzz_status"
