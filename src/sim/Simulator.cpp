@@ -19,7 +19,6 @@
 #include <deque>
 #include <list>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <utility>
 
@@ -413,8 +412,8 @@ void Simulator::Impl::discoveryLoop() {
             if (fds[k].revents == 0) continue;
             const int socketFd = fds[k].fd;
             // Which devices answer: all of them on the shared socket, one on its own address.
-            const std::optional<std::size_t> only =
-                k == 1 ? std::nullopt : std::optional<std::size_t>(k - 2);
+            constexpr std::size_t kAll = static_cast<std::size_t>(-1);
+            const std::size_t only = k == 1 ? kAll : k - 2;
             sockaddr_in from{};
             socklen_t length = sizeof from;
             const ssize_t n = ::recvfrom(socketFd, buffer, sizeof buffer, 0,
@@ -433,7 +432,7 @@ void Simulator::Impl::discoveryLoop() {
             {
                 std::lock_guard lock(mutex);
                 for (std::size_t i = 0; i < devices.size(); ++i) {
-                    if (only && *only != i) continue;
+                    if (only != kAll && only != i) continue;
                     if (devices[i].fault().kind != Fault::Kind::NoAnswer) {
                         replies.push_back(devices[i].discoveryReply());
                     }
@@ -455,7 +454,7 @@ void Simulator::Impl::discoveryLoop() {
                 }
             }
             log("discovery query from " + sender +
-                (only ? " to " + specs[*only].address : std::string()) + " -> " +
+                (only != kAll ? " to " + specs[only].address : std::string()) + " -> " +
                 std::to_string(sent) + " of " + std::to_string(replies.size()) + " replies sent");
         }
     }
