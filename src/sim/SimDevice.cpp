@@ -123,21 +123,21 @@ std::array<std::uint8_t, 4> addressBytes(const std::string& dotted) {
     return out;
 }
 
-SimDevice::SimDevice(DeviceSpec spec) : m_spec(std::move(spec)) {
-    if (m_spec.configuration) {
-        m_config = *m_spec.configuration;
+SimDevice::SimDevice(DeviceSetup setup) : m_setup(std::move(setup)) {
+    if (m_setup.configuration) {
+        m_config = *m_setup.configuration;
     } else {
         m_config = kvt::newConfiguration(kvt::kBackgroundConfig);
-        m_config.ethernet.ipAddress = m_spec.address;
-        if (!m_spec.name.empty()) m_config.ethernet.networkName = m_spec.name;
-        m_config.advance.userPassword = m_spec.userPassword;
-        m_config.advance.adminPassword = m_spec.adminPassword;
+        m_config.ethernet.ipAddress = m_setup.address;
+        if (!m_setup.name.empty()) m_config.ethernet.networkName = m_setup.name;
+        m_config.advance.userPassword = m_setup.userPassword;
+        m_config.advance.adminPassword = m_setup.adminPassword;
     }
-    m_config.productCode = m_spec.productCode;
+    m_config.productCode = m_setup.productCode;
 }
 
 std::string SimDevice::label() const {
-    return m_spec.address + " \"" + kvt::gbkToUtf8(m_config.ethernet.networkName) + "\"";
+    return m_setup.address + " \"" + kvt::gbkToUtf8(m_config.ethernet.networkName) + "\"";
 }
 
 Reply SimDevice::handle(std::span<const std::uint8_t> request, ConnectionAuth& auth) {
@@ -166,7 +166,7 @@ Reply SimDevice::handle(std::span<const std::uint8_t> request, ConnectionAuth& a
 
 Reply SimDevice::readConfig(int kind, const ConnectionAuth& auth, std::uint32_t code) {
     const std::string what = std::string("read ") + kindName(kind) + " (" + hex(code) + ")";
-    if (!m_spec.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
+    if (!m_setup.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
     const bool protectedKind = kind == kvt::kUserConfig ? !m_config.advance.userPassword.empty()
                                                         : !m_config.advance.adminPassword.empty();
     const bool unlocked = kind == kvt::kUserConfig ? auth.user : auth.admin;
@@ -185,7 +185,7 @@ Reply SimDevice::writeConfig(int kind, std::span<const std::uint8_t> request,
     const std::size_t expected =
         kind == kvt::kUserConfig ? kvt::kUserImageSize : kvt::kBackgroundImageSize;
     if (request.size() != expected) return refused(code, Refusal::Malformed, what);
-    if (!m_spec.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
+    if (!m_setup.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
     const bool protectedKind = kind == kvt::kUserConfig ? !m_config.advance.userPassword.empty()
                                                         : !m_config.advance.adminPassword.empty();
     const bool unlocked = kind == kvt::kUserConfig ? auth.user : auth.admin;
@@ -249,7 +249,7 @@ Reply SimDevice::reset(std::span<const std::uint8_t> request, std::uint32_t code
         std::equal(kvt::kMakerTag.begin(), kvt::kMakerTag.end(), request.begin() + 8,
                    [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
     if (!tagged) return refused(code, Refusal::Malformed, what);
-    if (!m_spec.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
+    if (!m_setup.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
     ++m_resets;
     Reply reply;
     reply.bytes = shortReply(code, 8);
@@ -260,27 +260,27 @@ Reply SimDevice::reset(std::span<const std::uint8_t> request, std::uint32_t code
 std::array<std::uint8_t, 68> SimDevice::discoveryReply() const {
     std::array<std::uint8_t, 68> out{};
     out[3] = 0x03;
-    out[9] = static_cast<std::uint8_t>(m_spec.productCode >> 16);
-    out[10] = static_cast<std::uint8_t>(m_spec.productCode >> 8);
-    out[11] = static_cast<std::uint8_t>(m_spec.productCode);
-    out[24] = static_cast<std::uint8_t>(m_spec.firmwareMajor >> 8);
-    out[25] = static_cast<std::uint8_t>(m_spec.firmwareMajor);
-    out[26] = static_cast<std::uint8_t>(m_spec.firmwareMinor >> 8);
-    out[27] = static_cast<std::uint8_t>(m_spec.firmwareMinor);
-    std::copy(m_spec.mac.begin(), m_spec.mac.end(), out.begin() + 28);
-    const auto ip = addressBytes(m_spec.address);
+    out[9] = static_cast<std::uint8_t>(m_setup.productCode >> 16);
+    out[10] = static_cast<std::uint8_t>(m_setup.productCode >> 8);
+    out[11] = static_cast<std::uint8_t>(m_setup.productCode);
+    out[24] = static_cast<std::uint8_t>(m_setup.firmwareMajor >> 8);
+    out[25] = static_cast<std::uint8_t>(m_setup.firmwareMajor);
+    out[26] = static_cast<std::uint8_t>(m_setup.firmwareMinor >> 8);
+    out[27] = static_cast<std::uint8_t>(m_setup.firmwareMinor);
+    std::copy(m_setup.mac.begin(), m_setup.mac.end(), out.begin() + 28);
+    const auto ip = addressBytes(m_setup.address);
     std::copy(ip.begin(), ip.end(), out.begin() + 36);
     out[43] = static_cast<std::uint8_t>((m_config.advance.userPassword.empty() ? 0 : 1) |
                                         (m_config.advance.adminPassword.empty() ? 0 : 2));
     putText(out.data() + 44, m_config.ethernet.networkName);
-    out[67] = m_spec.remoteAllowed ? 1 : 0;
+    out[67] = m_setup.remoteAllowed ? 1 : 0;
     return out;
 }
 
 std::array<std::uint8_t, kReportSize> SimDevice::reportDatagram() const {
     std::array<std::uint8_t, kReportSize> out{};
-    std::copy(m_spec.mac.begin(), m_spec.mac.end(), out.begin() + 36);
-    const auto ip = addressBytes(m_spec.address);
+    std::copy(m_setup.mac.begin(), m_setup.mac.end(), out.begin() + 36);
+    const auto ip = addressBytes(m_setup.address);
     std::copy(ip.begin(), ip.end(), out.begin() + 44);
     putText(out.data() + 56, m_config.ethernet.networkName);
     return out;

@@ -40,13 +40,13 @@ struct Reply {
 
 class SimDevice {
 public:
-    explicit SimDevice(DeviceSpec spec);
+    explicit SimDevice(DeviceSetup setup);
 
-    const DeviceSpec& spec() const { return m_spec; }
+    const DeviceSetup& setup() const { return m_setup; }
     const kvt::CConfiguration& configuration() const { return m_config; }
     void setConfiguration(kvt::CConfiguration config) { m_config = std::move(config); }
-    Fault fault() const { return m_spec.fault; }
-    void setFault(Fault fault) { m_spec.fault = fault; }
+    Fault fault() const { return m_setup.fault; }
+    void setFault(Fault fault) { m_setup.fault = fault; }
     std::size_t resets() const { return m_resets; }
 
     // `request` is one whole message: 8-byte header plus the payload its length announces.
@@ -65,7 +65,7 @@ private:
                         std::uint32_t code);
     Reply reset(std::span<const std::uint8_t> request, std::uint32_t code);
 
-    DeviceSpec m_spec;
+    DeviceSetup m_setup;
     kvt::CConfiguration m_config;
     std::size_t m_resets = 0;
 };

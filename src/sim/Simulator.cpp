@@ -126,7 +126,7 @@ std::uint32_t be32(const kvt::Bytes& bytes, std::size_t offset) {
 
 struct Simulator::Impl {
     Options options;
-    std::vector<DeviceSpec> specs;
+    std::vector<DeviceSetup> setups;
 
     mutable std::mutex mutex;  // guards everything below up to the threads
     std::vector<SimDevice> devices;
@@ -158,7 +158,7 @@ struct Simulator::Impl {
     }
 
     bool openListener(std::size_t i, std::string* error) {
-        listeners[i] = bindSocket(SOCK_STREAM, specs[i].address, options.devicePort, error);
+        listeners[i] = bindSocket(SOCK_STREAM, setups[i].address, options.devicePort, error);
         return static_cast<bool>(listeners[i]);
     }
 
@@ -174,7 +174,7 @@ struct Simulator::Impl {
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             if (wanted[i] && !listeners[i]) {
                 std::string error;
-                if (!openListener(i, &error)) log(specs[i].address + ": " + error);
+                if (!openListener(i, &error)) log(setups[i].address + ": " + error);
             } else if (!wanted[i] && listeners[i]) {
                 listeners[i].reset();
             }
@@ -238,7 +238,7 @@ bool Simulator::Impl::process(Connection& c) {
     while (c.output.empty() && !c.closeWhenSent && c.input.size() >= 8) {
         const std::uint32_t length = be32(c.input, 4);
         if (length > kMaxPayload) {
-            log(specs[c.device].address + " from " + c.peer + ": request announces " +
+            log(setups[c.device].address + " from " + c.peer + ": request announces " +
                 std::to_string(length) + " bytes -> connection closed");
             return false;
         }
@@ -263,9 +263,9 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
         reply = device.handle(request, c.auth);
         fault = device.fault();
         label = device.label();
-        if (reply.stored && !device.spec().stateFile.empty()) {
+        if (reply.stored && !device.setup().stateFile.empty()) {
             std::string error;
-            if (!saveStateFile(device.spec().stateFile, device.configuration(), &error)) {
+            if (!saveStateFile(device.setup().stateFile, device.configuration(), &error)) {
                 reply.summary += " (state file not saved: " + error + ")";
             }
         }
@@ -454,7 +454,7 @@ void Simulator::Impl::discoveryLoop() {
                 }
             }
             log("discovery query from " + sender +
-                (only != kAll ? " to " + specs[only].address : std::string()) + " -> " +
+                (only != kAll ? " to " + setups[only].address : std::string()) + " -> " +
                 std::to_string(sent) + " of " + std::to_string(replies.size()) + " replies sent");
         }
     }
@@ -466,7 +466,7 @@ void Simulator::Impl::reportLoop() {
         std::string key;  // target, port, period: a change restarts the schedule
         Clock::time_point next;
     };
-    std::vector<Schedule> schedules(specs.size());
+    std::vector<Schedule> schedules(setups.size());
     std::unique_lock lock(mutex);
     while (!stopping) {
         const auto now = Clock::now();
@@ -505,10 +505,10 @@ void Simulator::Impl::reportLoop() {
     }
 }
 
-Simulator::Simulator(Options options, std::vector<DeviceSpec> devices)
+Simulator::Simulator(Options options, std::vector<DeviceSetup> devices)
     : m_impl(std::make_unique<Impl>()) {
     m_impl->options = std::move(options);
-    m_impl->specs = std::move(devices);
+    m_impl->setups = std::move(devices);
 }
 
 Simulator::~Simulator() {
@@ -530,12 +530,12 @@ bool Simulator::start(std::string* error) {
     };
 
     std::vector<SimDevice> devices;
-    devices.reserve(d.specs.size());
-    for (const DeviceSpec& spec : d.specs) {
-        SimDevice device(spec);
-        if (!spec.stateFile.empty()) {
-            if (auto saved = loadStateFile(spec.stateFile, device.configuration(), &why)) {
-                saved->productCode = spec.productCode;
+    devices.reserve(d.setups.size());
+    for (const DeviceSetup& setup : d.setups) {
+        SimDevice device(setup);
+        if (!setup.stateFile.empty()) {
+            if (auto saved = loadStateFile(setup.stateFile, device.configuration(), &why)) {
+                saved->productCode = setup.productCode;
                 device.setConfiguration(std::move(*saved));
             } else if (!why.empty()) {
                 return fail(why);
@@ -554,33 +554,33 @@ bool Simulator::start(std::string* error) {
     // The discovery socket sends bursts; blocking sends keep them in order.
     ::fcntl(d.discovery.get(), F_SETFL, ::fcntl(d.discovery.get(), F_GETFL) & ~O_NONBLOCK);
     d.ownDiscovery.clear();
-    d.ownDiscovery.resize(d.specs.size());
-    for (std::size_t i = 0; i < d.specs.size(); ++i) {
-        if (d.specs[i].address == d.options.discoveryAddress) continue;
+    d.ownDiscovery.resize(d.setups.size());
+    for (std::size_t i = 0; i < d.setups.size(); ++i) {
+        if (d.setups[i].address == d.options.discoveryAddress) continue;
         d.ownDiscovery[i] =
-            bindSocket(SOCK_DGRAM, d.specs[i].address, d.options.discoveryPort, &why);
-        if (!d.ownDiscovery[i]) return fail("device " + d.specs[i].address + ": " + why);
+            bindSocket(SOCK_DGRAM, d.setups[i].address, d.options.discoveryPort, &why);
+        if (!d.ownDiscovery[i]) return fail("device " + d.setups[i].address + ": " + why);
     }
 
     d.listeners.clear();
-    d.listeners.resize(d.specs.size());
-    for (std::size_t i = 0; i < d.specs.size(); ++i) {
-        if (d.specs[i].fault.kind == Fault::Kind::Refuse) continue;
-        if (!d.openListener(i, &why)) return fail("device " + d.specs[i].address + ": " + why);
+    d.listeners.resize(d.setups.size());
+    for (std::size_t i = 0; i < d.setups.size(); ++i) {
+        if (d.setups[i].fault.kind == Fault::Kind::Refuse) continue;
+        if (!d.openListener(i, &why)) return fail("device " + d.setups[i].address + ": " + why);
     }
 
     {
         std::lock_guard lock(d.mutex);
         d.devices = std::move(devices);
-        d.requests.assign(d.specs.size(), {});
-        d.reports.assign(d.specs.size(), 0);
+        d.requests.assign(d.setups.size(), {});
+        d.reports.assign(d.setups.size(), 0);
         d.running = true;
     }
     d.stopping = false;
     d.tcpThread = std::thread([&d] { d.tcpLoop(); });
     d.discoveryThread = std::thread([&d] { d.discoveryLoop(); });
     d.reportThread = std::thread([&d] { d.reportLoop(); });
-    d.log("serving " + std::to_string(d.specs.size()) + " device(s); discovery on " +
+    d.log("serving " + std::to_string(d.setups.size()) + " device(s); discovery on " +
           d.options.discoveryAddress + ":" + std::to_string(d.options.discoveryPort) +
           ", configuration port " + std::to_string(d.options.devicePort));
     return true;
@@ -610,15 +610,15 @@ void Simulator::stop() {
 }
 
 std::size_t Simulator::deviceCount() const {
-    return m_impl->specs.size();
+    return m_impl->setups.size();
 }
 
 void Simulator::setFault(std::size_t device, Fault fault) {
     Impl& d = *m_impl;
     std::unique_lock lock(d.mutex);
-    if (device >= d.specs.size()) return;
-    d.specs[device].fault = fault;
-    if (!d.running) return;  // start() opens listeners from the specs
+    if (device >= d.setups.size()) return;
+    d.setups[device].fault = fault;
+    if (!d.running) return;  // start() opens listeners from the setups
     d.devices[device].setFault(fault);
     const std::uint64_t generation = ++d.wantedListeners;
     const std::uint64_t one = 1;
@@ -635,7 +635,7 @@ std::vector<kvt::Bytes> Simulator::requests(std::size_t device) const {
 kvt::CConfiguration Simulator::configuration(std::size_t device) const {
     std::lock_guard lock(m_impl->mutex);
     if (device < m_impl->devices.size()) return m_impl->devices[device].configuration();
-    if (device < m_impl->specs.size()) return SimDevice(m_impl->specs[device]).configuration();
+    if (device < m_impl->setups.size()) return SimDevice(m_impl->setups[device]).configuration();
     return {};
 }
 

@@ -36,7 +36,7 @@ struct Fault {
     bool operator==(const Fault&) const = default;
 };
 
-struct DeviceSpec {
+struct DeviceSetup {
     std::string address;  // loopback address the device serves TCP on, e.g. 127.0.0.2
     kvt::Gbk name;        // network name (also the name in discovery replies and reports)
     std::array<std::uint8_t, 6> mac{0x02, 0, 0, 0, 0, 1};
@@ -64,7 +64,7 @@ struct Options {
 
 class Simulator {
 public:
-    Simulator(Options options, std::vector<DeviceSpec> devices);
+    Simulator(Options options, std::vector<DeviceSetup> devices);
     ~Simulator();  // stops and joins everything
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;

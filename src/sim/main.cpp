@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/DeviceSpecParser.h"
+#include "sim/DeviceSetupParser.h"
 #include "sim/Simulator.h"
 
 namespace {
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     CLI11_PARSE(app, argc, argv);
     options.log = !quiet;
 
-    std::vector<kvt::sim::DeviceSpec> devices;
+    std::vector<kvt::sim::DeviceSetup> devices;
     std::string error;
     if (!configFile.empty()) {
         std::ifstream in(configFile);
@@ -89,12 +89,12 @@ int main(int argc, char** argv) {
         if (app.count("--device-port") == 0) options.devicePort = fromFile.devicePort;
     }
     for (const std::string& text : deviceTexts) {
-        auto spec = kvt::sim::parseDeviceSpec(text, devices.size(), &error);
-        if (!spec) {
+        auto setup = kvt::sim::parseDeviceSetup(text, devices.size(), &error);
+        if (!setup) {
             std::fprintf(stderr, "kvt275r-sim: --device \"%s\": %s\n", text.c_str(), error.c_str());
             return 2;
         }
-        devices.push_back(std::move(*spec));
+        devices.push_back(std::move(*setup));
     }
     if (generated > 0) {
         auto more = kvt::sim::generateDevices(generated, baseAddress, devices.size(), &error);

@@ -13,13 +13,13 @@
 #include "sim/SimDevice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    kvt::sim::DeviceSpec spec;
-    spec.address = "127.0.0.2";
-    spec.name = "fuzz";
-    spec.userPassword = "1234";
-    spec.adminPassword = "admin";
-    spec.remoteAllowed = size > 0 && (data[0] & 1);
-    kvt::sim::SimDevice device(spec);
+    kvt::sim::DeviceSetup setup;
+    setup.address = "127.0.0.2";
+    setup.name = "fuzz";
+    setup.userPassword = "1234";
+    setup.adminPassword = "admin";
+    setup.remoteAllowed = size > 0 && (data[0] & 1);
+    kvt::sim::SimDevice device(setup);
     kvt::sim::ConnectionAuth auth;
 
     std::size_t pos = 1;
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool isWrite = code == kvt::kCmdWriteUser || code == kvt::kCmdWriteBackground;
         const bool protectedKind =
             (code == kvt::kCmdReadUser || code == kvt::kCmdWriteUser) ? !userAuth : !adminAuth;
-        if ((isRead || isWrite) && (protectedKind || !spec.remoteAllowed)) {
+        if ((isRead || isWrite) && (protectedKind || !setup.remoteAllowed)) {
             FUZZ_CHECK(replyCode == kvt::sim::kRefusalCode);
             FUZZ_CHECK(device.configuration() == before);
         }

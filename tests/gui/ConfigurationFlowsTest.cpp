@@ -55,10 +55,10 @@ struct Bench {
     MessageBoxRecorder boxes;
 
     Bench() {
-        sim::DeviceSpec plain = test::simDevice(kPlain, "plain");
-        sim::DeviceSpec locked = test::simDevice(kLocked, "locked");
+        sim::DeviceSetup plain = test::simDevice(kPlain, "plain");
+        sim::DeviceSetup locked = test::simDevice(kLocked, "locked");
         locked.userPassword = "1234";
-        sim::DeviceSpec forbidden = test::simDevice(kForbidden, "forbidden");
+        sim::DeviceSetup forbidden = test::simDevice(kForbidden, "forbidden");
         forbidden.remoteAllowed = false;
         std::string error;
         sim = test::startSimulator({plain, locked, forbidden}, 1, &error);

@@ -47,17 +47,17 @@ inline Session loopbackSession(int discoveryHost = 1) {
     return session;
 }
 
-inline kvt::sim::DeviceSpec simDevice(int host, const std::string& name) {
-    kvt::sim::DeviceSpec spec;
-    spec.address = loopbackHost(host);
-    spec.name = name;
-    spec.mac = {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(host)};
-    return spec;
+inline kvt::sim::DeviceSetup simDevice(int host, const std::string& name) {
+    kvt::sim::DeviceSetup setup;
+    setup.address = loopbackHost(host);
+    setup.name = name;
+    setup.mac = {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(host)};
+    return setup;
 }
 
 // A started simulator answering discovery on host `discoveryHost`, or null (with `error`).
 inline std::unique_ptr<kvt::sim::Simulator> startSimulator(
-    std::vector<kvt::sim::DeviceSpec> devices, int discoveryHost, std::string* error) {
+    std::vector<kvt::sim::DeviceSetup> devices, int discoveryHost, std::string* error) {
     kvt::sim::Options options;
     options.discoveryAddress = loopbackHost(discoveryHost);
     options.log = false;

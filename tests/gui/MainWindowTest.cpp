@@ -62,10 +62,10 @@ private:
 
     // Three gateways, one of another product, on hosts 2..4; discovery on host 1.
     std::unique_ptr<sim::Simulator> threeDevices() {
-        sim::DeviceSpec plain = test::simDevice(2, "alpha");
-        sim::DeviceSpec foreign = test::simDevice(3, "beta");
+        sim::DeviceSetup plain = test::simDevice(2, "alpha");
+        sim::DeviceSetup foreign = test::simDevice(3, "beta");
         foreign.productCode = 0x010203;
-        sim::DeviceSpec locked = test::simDevice(4, "gamma");
+        sim::DeviceSetup locked = test::simDevice(4, "gamma");
         locked.userPassword = "1234";
         locked.firmwareMinor = 10;
         std::string error;
@@ -238,7 +238,7 @@ private slots:
     }
 
     void silentNetworkEndsAfterFiveQueries() {
-        sim::DeviceSpec mute = test::simDevice(2, "mute");
+        sim::DeviceSetup mute = test::simDevice(2, "mute");
         mute.fault.kind = sim::Fault::Kind::NoAnswer;
         std::string error;
         auto sim = test::startSimulator({mute}, 1, &error);
@@ -271,7 +271,7 @@ private slots:
     }
 
     void escEndsTheSearchAfterTheRunningCycle() {
-        sim::DeviceSpec mute = test::simDevice(2, "mute");
+        sim::DeviceSetup mute = test::simDevice(2, "mute");
         mute.fault.kind = sim::Fault::Kind::NoAnswer;
         std::string error;
         auto sim = test::startSimulator({mute}, 1, &error);
@@ -325,7 +325,7 @@ private slots:
     }
 
     void searchByIpListsTheOneDeviceOfAnyProduct() {
-        sim::DeviceSpec foreign = test::simDevice(3, "x");
+        sim::DeviceSetup foreign = test::simDevice(3, "x");
         foreign.productCode = 7;
         std::string error;
         auto own = test::startSimulator({test::simDevice(2, "solo")}, 2, &error);

@@ -52,12 +52,12 @@ private:
     }
 
     std::unique_ptr<sim::Simulator> devices() {
-        sim::DeviceSpec a = test::simDevice(2, "Line-1");
+        sim::DeviceSetup a = test::simDevice(2, "Line-1");
         a.userPassword = "1234";
         a.firmwareMinor = 10;
-        sim::DeviceSpec b = test::simDevice(3, "装配线二");
+        sim::DeviceSetup b = test::simDevice(3, "装配线二");
         b.name = "\xd7\xb0\xc5\xe4\xcf\xdf\xb6\xfe";  // GBK of the name above
-        sim::DeviceSpec c = test::simDevice(4, "Other");
+        sim::DeviceSetup c = test::simDevice(4, "Other");
         c.productCode = 123456;
         std::string error;
         auto sim = test::startSimulator({a, b, c}, 1, &error);

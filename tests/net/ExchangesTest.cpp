@@ -13,7 +13,7 @@ namespace kvt::test {
 namespace {
 
 using namespace std::chrono_literals;
-using kvt::sim::DeviceSpec;
+using kvt::sim::DeviceSetup;
 using kvt::sim::Fault;
 using Kind = Fault::Kind;
 
@@ -22,16 +22,16 @@ constexpr int kHost = 2;
 class ExchangesTest : public NetTest {
 protected:
     // One simulated gateway on host 2, found by a search by IP and selected as a click would.
-    kvt::sim::Simulator& startDevice(DeviceSpec spec) {
-        auto& sim = startSimulator({std::move(spec)}, kHost);
+    kvt::sim::Simulator& startDevice(DeviceSetup setup) {
+        auto& sim = startSimulator({std::move(setup)}, kHost);
         m_session = loopbackSession(kHost);
         EXPECT_EQ(searchByAddress(m_session, loopbackHost(kHost)), AddressSearchOutcome::Found);
         EXPECT_EQ(m_session.selectRow(0), Session::Selection::Supported);
         return sim;
     }
-    static DeviceSpec spec() { return device(kHost, "gw"); }
-    static DeviceSpec protectedSpec() {
-        DeviceSpec s = spec();
+    static DeviceSetup setup() { return device(kHost, "gw"); }
+    static DeviceSetup protectedSetup() {
+        DeviceSetup s = setup();
         s.userPassword = "user1";
         s.adminPassword = "admin1";
         return s;
@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(ExchangesTest, ReadsBothKindsFromAnOpenDevice) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     ASSERT_TRUE(readConfiguration(m_session, kBackgroundConfig, m_ui));
     EXPECT_TRUE(m_ui.messages.empty());
     ASSERT_TRUE(m_session.config);
@@ -61,7 +61,7 @@ TEST_F(ExchangesTest, ReadsBothKindsFromAnOpenDevice) {
 }
 
 TEST_F(ExchangesTest, PasswordCheckThenReadOnTheSameConnection) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"admin1"};
     ASSERT_TRUE(readConfiguration(m_session, kBackgroundConfig, m_ui));
     EXPECT_TRUE(m_ui.messages.empty());
@@ -75,7 +75,7 @@ TEST_F(ExchangesTest, PasswordCheckThenReadOnTheSameConnection) {
 }
 
 TEST_F(ExchangesTest, PasswordDialogRetriesAfterAFailedConnect) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::Refuse, 0});
     m_ui.passwords = {"user1"};
     EXPECT_FALSE(readConfiguration(m_session, kUserConfig, m_ui));
@@ -89,7 +89,7 @@ TEST_F(ExchangesTest, PasswordDialogRetriesAfterAFailedConnect) {
 }
 
 TEST_F(ExchangesTest, WrongPasswordEndsTheReadBeforeAnyRequest) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     m_session.newFill(kUserConfig);
     m_session.config->ethernet.ipAddress = "1.2.3.4";
     m_ui.passwords = {"nope"};
@@ -101,7 +101,7 @@ TEST_F(ExchangesTest, WrongPasswordEndsTheReadBeforeAnyRequest) {
 }
 
 TEST_F(ExchangesTest, CancelledPasswordDialogEndsSilently) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     EXPECT_FALSE(readConfiguration(m_session, kBackgroundConfig, m_ui));
     EXPECT_EQ(m_ui.passwordDialogs, 1);
     EXPECT_TRUE(m_ui.messages.empty());
@@ -109,7 +109,7 @@ TEST_F(ExchangesTest, CancelledPasswordDialogEndsSilently) {
 }
 
 TEST_F(ExchangesTest, ForbiddenDeviceIsRefusedAfterThePasswordCheck) {
-    DeviceSpec s = protectedSpec();
+    DeviceSetup s = protectedSetup();
     s.remoteAllowed = false;
     auto& sim = startDevice(s);
     m_ui.passwords = {"user1"};
@@ -134,7 +134,7 @@ struct ReadFault {
 class ReadFaultTest : public ExchangesTest, public ::testing::WithParamInterface<ReadFault> {};
 
 TEST_P(ReadFaultTest, ShowsTheMessageOfTheFailure) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     sim.setFault(0, GetParam().fault);
     EXPECT_EQ(readConfiguration(m_session, kBackgroundConfig, m_ui), GetParam().succeeds);
     if (GetParam().message) {
@@ -201,7 +201,7 @@ TEST_F(ExchangesTest, UnansweredConnectIsBounded) {
 }
 
 TEST_F(ExchangesTest, DownloadWithoutPasswordSendsOneImageThenOffersTheReset) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     m_session.newFill(kUserConfig);
     m_session.config->ethernet.ipAddress = "192.168.7.7";
     download(m_session, m_ui);
@@ -220,7 +220,7 @@ TEST_F(ExchangesTest, DownloadWithoutPasswordSendsOneImageThenOffersTheReset) {
 }
 
 TEST_F(ExchangesTest, DownloadAfterAReadPresentsTheRememberedPassword) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"user1"};
     ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
     m_session.editorCaption = uiText(4179);
@@ -237,7 +237,7 @@ TEST_F(ExchangesTest, DownloadAfterAReadPresentsTheRememberedPassword) {
 }
 
 TEST_F(ExchangesTest, DownloadOfAFileAsksForThePassword) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     m_session.newFill(kBackgroundConfig);  // caption "新建": the password is not known
     ASSERT_TRUE(m_session.adminPasswordNeeded);
     download(m_session, m_ui);  // the dialog is cancelled
@@ -267,7 +267,7 @@ struct WriteFault {
 class DownloadFaultTest : public ExchangesTest, public ::testing::WithParamInterface<WriteFault> {};
 
 TEST_P(DownloadFaultTest, FailsWithItsMessageAndNoResetQuestion) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     m_session.newFill(kBackgroundConfig);
     sim.setFault(0, GetParam().fault);
     m_ui.resetAnswer = true;
@@ -288,7 +288,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, DownloadFaultTest,
 // Replies that come in several segments: the password reply, the image and the
 // acknowledgement are each gathered before they are judged.
 TEST_F(ExchangesTest, SplitRepliesAreAssembled) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::Split, 100});
     m_ui.passwords = {"user1"};
     ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
@@ -300,7 +300,7 @@ TEST_F(ExchangesTest, SplitRepliesAreAssembled) {
 }
 
 TEST_F(ExchangesTest, DownloadPasswordPathWithoutReply) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"user1"};
     ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
     m_session.editorCaption = uiText(4179);
@@ -311,7 +311,7 @@ TEST_F(ExchangesTest, DownloadPasswordPathWithoutReply) {
 }
 
 TEST_F(ExchangesTest, OlderProductsAreNotSentABlankBlock) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     m_session.newFill(kUserConfig);
     m_session.config->productCode = kProductLegacyB;
     download(m_session, m_ui);
@@ -337,7 +337,7 @@ struct ResetFault {
 class ResetFaultTest : public ExchangesTest, public ::testing::WithParamInterface<ResetFault> {};
 
 TEST_P(ResetFaultTest, ShowsTheMessageOfTheFailure) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     sim.setFault(0, GetParam().fault);
     m_ui.resetAnswer = true;
     remoteReset(m_session, m_ui);
@@ -353,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, ResetFaultTest,
                          [](const auto& param) { return std::string(param.param.why); });
 
 TEST_F(ExchangesTest, ResetCancelledSendsNothing) {
-    auto& sim = startDevice(spec());
+    auto& sim = startDevice(setup());
     remoteReset(m_session, m_ui);
     EXPECT_EQ(m_ui.resetQuestions, 1);
     EXPECT_TRUE(sim.requests(0).empty());
@@ -361,7 +361,7 @@ TEST_F(ExchangesTest, ResetCancelledSendsNothing) {
 }
 
 TEST_F(ExchangesTest, PasswordAttemptWithoutReply) {
-    auto& sim = startDevice(protectedSpec());
+    auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::NoAnswer, 0});
     const auto start = std::chrono::steady_clock::now();
     PasswordAttempt attempt = attemptPasswordCheck(m_session, kUserConfig, "user1", m_ui);

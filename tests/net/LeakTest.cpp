@@ -147,10 +147,10 @@ TEST_F(LeakTest, RefusedExchanges) {
 }
 
 TEST_F(LeakTest, ExchangesAnsweredWithTheWrongCode) {
-    kvt::sim::DeviceSpec spec = device(31, "wrong");
-    spec.userPassword = "pw";
+    kvt::sim::DeviceSetup setup = device(31, "wrong");
+    setup.userPassword = "pw";
     const Counts before = countsNow();
-    auto& sim = startSimulator({spec}, 31);
+    auto& sim = startSimulator({setup}, 31);
     Session session = sessionAt(31);
     // Once right, to see the device answer; its own connections settle before counting.
     ScriptedUi warmUp;

@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(NamespaceBroadcastTest, BroadcastSearchCrossesTheVethPair) {
-    kvt::sim::DeviceSpec gateway;
+    kvt::sim::DeviceSetup gateway;
     gateway.address = "10.77.0.1";
     gateway.name = "ns-gw";
     gateway.mac = {0x02, 0x77, 0, 0, 0, 1};

@@ -77,7 +77,7 @@ protected:
     }
 
     // Starts a simulator with its discovery socket on host `discoveryHost`.
-    kvt::sim::Simulator& startSimulator(std::vector<kvt::sim::DeviceSpec> devices,
+    kvt::sim::Simulator& startSimulator(std::vector<kvt::sim::DeviceSetup> devices,
                                         int discoveryHost = 1) {
         kvt::sim::Options options;
         options.discoveryAddress = loopbackHost(discoveryHost);
@@ -88,12 +88,12 @@ protected:
         return *m_sims.back();
     }
 
-    static kvt::sim::DeviceSpec device(int host, const std::string& name) {
-        kvt::sim::DeviceSpec spec;
-        spec.address = loopbackHost(host);
-        spec.name = name;
-        spec.mac = {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(host)};
-        return spec;
+    static kvt::sim::DeviceSetup device(int host, const std::string& name) {
+        kvt::sim::DeviceSetup setup;
+        setup.address = loopbackHost(host);
+        setup.name = name;
+        setup.mac = {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(host)};
+        return setup;
     }
 
     std::vector<std::unique_ptr<kvt::sim::Simulator>> m_sims;

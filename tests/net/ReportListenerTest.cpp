@@ -155,23 +155,23 @@ TEST_F(ReportListenerTest, DestructorEndsAListeningThread) {
 
 // Simulated gateways configured to report to us show up as rows, one per device.
 TEST_F(ReportListenerTest, ListsReportingSimulatedGateways) {
-    std::vector<kvt::sim::DeviceSpec> specs;
+    std::vector<kvt::sim::DeviceSetup> setups;
     for (int host : {2, 3}) {
-        auto spec = device(host, "gw" + std::to_string(host));
+        auto setup = device(host, "gw" + std::to_string(host));
         CConfiguration config = newConfiguration(kBackgroundConfig);
-        config.ethernet.ipAddress = spec.address;
-        config.ethernet.networkName = spec.name;
+        config.ethernet.ipAddress = setup.address;
+        config.ethernet.networkName = setup.name;
         config.report.enabled = 1;
         config.report.targetIp = loopbackHost(1);
         config.report.port = 16807;
         config.report.period = 1;
-        spec.configuration = config;
-        specs.push_back(spec);
+        setup.configuration = config;
+        setups.push_back(setup);
     }
     Events events;
     ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
     ASSERT_TRUE(listener.start(16807));
-    startSimulator(specs);
+    startSimulator(setups);
     ASSERT_TRUE(waitFor([&] { return listener.snapshot().size() == 2; }, 3000ms));
     const auto table = listener.snapshot();
     std::vector<std::string> names{table[0].name, table[1].name};

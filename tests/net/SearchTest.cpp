@@ -8,20 +8,20 @@ namespace kvt::test {
 namespace {
 
 using namespace std::chrono_literals;
-using kvt::sim::DeviceSpec;
+using kvt::sim::DeviceSetup;
 using kvt::sim::Fault;
 
 class SearchTest : public NetTest {};
 
 TEST_F(SearchTest, BroadcastListsEveryDeviceOfTheFirstAnsweredQuery) {
-    DeviceSpec plain = device(2, "alpha");
-    DeviceSpec locked = device(3, "beta");
+    DeviceSetup plain = device(2, "alpha");
+    DeviceSetup locked = device(3, "beta");
     locked.userPassword = "u";
     locked.adminPassword = "a";
     locked.remoteAllowed = false;
     locked.firmwareMajor = 1;
     locked.firmwareMinor = 10;
-    DeviceSpec foreign = device(4, "gamma");
+    DeviceSetup foreign = device(4, "gamma");
     foreign.productCode = 0x010203;
     auto& sim = startSimulator({plain, locked, foreign});
 
@@ -57,7 +57,7 @@ TEST_F(SearchTest, BroadcastListsEveryDeviceOfTheFirstAnsweredQuery) {
 }
 
 TEST_F(SearchTest, SilenceMeansFiveQueriesAndAnEmptyList) {
-    DeviceSpec mute = device(2, "mute");
+    DeviceSetup mute = device(2, "mute");
     mute.fault.kind = Fault::Kind::NoAnswer;
     auto& sim = startSimulator({mute});
 
@@ -72,7 +72,7 @@ TEST_F(SearchTest, SilenceMeansFiveQueriesAndAnEmptyList) {
 }
 
 TEST_F(SearchTest, CancelEndsAfterTheRunningCycle) {
-    DeviceSpec mute = device(2, "mute");
+    DeviceSetup mute = device(2, "mute");
     mute.fault.kind = Fault::Kind::NoAnswer;
     auto& sim = startSimulator({mute});
 
@@ -155,7 +155,7 @@ TEST_F(SearchTest, SearchByAddressFindsTheOneDeviceAskedFor) {
 }
 
 TEST_F(SearchTest, SearchByAddressOfAnotherProduct) {
-    DeviceSpec foreign = device(2, "x");
+    DeviceSetup foreign = device(2, "x");
     foreign.productCode = 7;
     startSimulator({foreign}, 2);
     Session session = loopbackSession();

@@ -1,7 +1,7 @@
 // Command-line device descriptions and the state file format.
 #include <gtest/gtest.h>
 
-#include "sim/DeviceSpecParser.h"
+#include "sim/DeviceSetupParser.h"
 #include "sim/SimDevice.h"
 #include "sim/StateFile.h"
 
@@ -36,43 +36,43 @@ TEST(FaultText, ParsesEveryKindAndRejectsNonsense) {
     }
 }
 
-TEST(DeviceSpecText, FullDescription) {
+TEST(DeviceSetupText, FullDescription) {
     std::string error;
-    const auto spec = parseDeviceSpec(
+    const auto setup = parseDeviceSetup(
         "name=网关-1,ip=127.0.0.2,mac=02:00:00:00:00:0a,user-password=1234, "
         "admin-password=admin,remote=forbid,product=123456,fw=1.10,fault=split:200,state=/tmp/s",
         0, &error);
-    ASSERT_TRUE(spec) << error;
-    EXPECT_EQ(spec->name, gbk("网关-1"));
-    EXPECT_EQ(spec->address, "127.0.0.2");
-    EXPECT_EQ(spec->mac, (std::array<std::uint8_t, 6>{2, 0, 0, 0, 0, 10}));
-    EXPECT_EQ(spec->userPassword, "1234");
-    EXPECT_EQ(spec->adminPassword, "admin");
-    EXPECT_FALSE(spec->remoteAllowed);
-    EXPECT_EQ(spec->productCode, 123456u);
-    EXPECT_EQ(spec->firmwareMajor, 1);
-    EXPECT_EQ(spec->firmwareMinor, 10);
-    EXPECT_EQ(spec->fault, (Fault{Fault::Kind::Split, 200}));
-    EXPECT_EQ(spec->stateFile, "/tmp/s");
+    ASSERT_TRUE(setup) << error;
+    EXPECT_EQ(setup->name, gbk("网关-1"));
+    EXPECT_EQ(setup->address, "127.0.0.2");
+    EXPECT_EQ(setup->mac, (std::array<std::uint8_t, 6>{2, 0, 0, 0, 0, 10}));
+    EXPECT_EQ(setup->userPassword, "1234");
+    EXPECT_EQ(setup->adminPassword, "admin");
+    EXPECT_FALSE(setup->remoteAllowed);
+    EXPECT_EQ(setup->productCode, 123456u);
+    EXPECT_EQ(setup->firmwareMajor, 1);
+    EXPECT_EQ(setup->firmwareMinor, 10);
+    EXPECT_EQ(setup->fault, (Fault{Fault::Kind::Split, 200}));
+    EXPECT_EQ(setup->stateFile, "/tmp/s");
 }
 
-TEST(DeviceSpecText, DefaultsAndErrors) {
+TEST(DeviceSetupText, DefaultsAndErrors) {
     std::string error;
-    const auto spec = parseDeviceSpec("ip=127.0.0.9", 4, &error);
-    ASSERT_TRUE(spec) << error;
-    EXPECT_EQ(spec->name, "GW-5");
-    EXPECT_EQ(spec->mac[5], 5);
-    EXPECT_TRUE(spec->remoteAllowed);
+    const auto setup = parseDeviceSetup("ip=127.0.0.9", 4, &error);
+    ASSERT_TRUE(setup) << error;
+    EXPECT_EQ(setup->name, "GW-5");
+    EXPECT_EQ(setup->mac[5], 5);
+    EXPECT_TRUE(setup->remoteAllowed);
     for (const char* bad : {"name=x", "ip=10.0.0.1", "ip=127.0.0.2,mac=02:00", "ip=127.0.0.2,x=1",
                             "ip=127.0.0.2,product=16777216", "ip=127.0.0.2,fw=1",
                             "ip=127.0.0.2,user-password=123456789012345678901",
                             "ip=127.0.0.2,remote=maybe", "ip=127.0.0.2,noequals"}) {
-        EXPECT_FALSE(parseDeviceSpec(bad, 0, &error)) << bad;
+        EXPECT_FALSE(parseDeviceSetup(bad, 0, &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
 }
 
-TEST(DeviceSpecText, GeneratedDevicesCrossOctetsAndStayOnLoopback) {
+TEST(DeviceSetupText, GeneratedDevicesCrossOctetsAndStayOnLoopback) {
     std::string error;
     const auto devices = generateDevices(300, "127.0.0.2", 0, &error);
     ASSERT_TRUE(devices) << error;
@@ -87,7 +87,7 @@ TEST(DeviceSpecText, GeneratedDevicesCrossOctetsAndStayOnLoopback) {
 
 TEST(DeviceFile, OptionsAndDevices) {
     Options options;
-    std::vector<DeviceSpec> devices;
+    std::vector<DeviceSetup> devices;
     std::string error;
     const auto json = nlohmann::json::parse(R"({"discoveryPort": 19000, "devices": [
         {"ip": "127.0.0.5", "product": 30103, "fault": "slow:10"}, {"ip": "127.0.0.6"}]})");

@@ -47,8 +47,8 @@ Options testOptions() {
     return o;
 }
 
-DeviceSpec device(int host, const std::string& name = "GW") {
-    DeviceSpec d;
+DeviceSetup device(int host, const std::string& name = "GW") {
+    DeviceSetup d;
     d.address = loopbackHost(host);
     d.name = name;
     d.mac = {0x02, 0x11, 0x22, 0x33, 0x44, static_cast<std::uint8_t>(host)};
@@ -57,7 +57,7 @@ DeviceSpec device(int host, const std::string& name = "GW") {
 
 class SimulatorTest : public ::testing::Test {
 protected:
-    void run(std::vector<DeviceSpec> devices, Options options = testOptions()) {
+    void run(std::vector<DeviceSetup> devices, Options options = testOptions()) {
         m_sim = std::make_unique<Simulator>(options, std::move(devices));
         std::string error;
         ASSERT_TRUE(m_sim->start(&error)) << error;
@@ -83,11 +83,11 @@ protected:
 };
 
 TEST_F(SimulatorTest, DiscoveryReplyCarriesEveryFieldOfEachDevice) {
-    DeviceSpec a = device(2, "GW-A");
+    DeviceSetup a = device(2, "GW-A");
     a.userPassword = "1234";
     a.firmwareMajor = 1;
     a.firmwareMinor = 10;
-    DeviceSpec b = device(3, "twenty-bytes-name-xx");
+    DeviceSetup b = device(3, "twenty-bytes-name-xx");
     b.adminPassword = "admin";
     b.remoteAllowed = false;
     b.productCode = 123456;
@@ -118,7 +118,7 @@ TEST_F(SimulatorTest, DiscoveryReplyCarriesEveryFieldOfEachDevice) {
 }
 
 TEST_F(SimulatorTest, DiscoveryIgnoresOtherDatagramsAndSilentDevices) {
-    DeviceSpec silent = device(3);
+    DeviceSetup silent = device(3);
     silent.fault = {Fault::Kind::NoAnswer, 0};
     run({device(2), silent});
     UdpClient udp(loopbackHost(200));
@@ -139,7 +139,7 @@ TEST_F(SimulatorTest, QueryToADeviceAddressGetsThatDeviceAloneFromItsAddress) {
 }
 
 TEST_F(SimulatorTest, TwoHundredFiftyDevicesAllAnswerOneQuery) {
-    std::vector<DeviceSpec> devices;
+    std::vector<DeviceSetup> devices;
     for (int i = 0; i < 250; ++i) devices.push_back(device(2 + i));
     run(devices);
     const auto replies = discover(250);
@@ -149,7 +149,7 @@ TEST_F(SimulatorTest, TwoHundredFiftyDevicesAllAnswerOneQuery) {
 }
 
 TEST_F(SimulatorTest, ReadsAnswerWithImagesCarryingTheReadCodes) {
-    DeviceSpec d = device(2, "GW-R");
+    DeviceSetup d = device(2, "GW-R");
     run({d});
     const Bytes user = readImage(2, kReadUser, 60);
     ASSERT_EQ(user.size(), 60u);
@@ -168,7 +168,7 @@ TEST_F(SimulatorTest, ReadsAnswerWithImagesCarryingTheReadCodes) {
 }
 
 TEST_F(SimulatorTest, PasswordCheckUnlocksOnlyItsOwnConnectionAndKind) {
-    DeviceSpec d = device(2);
+    DeviceSetup d = device(2);
     d.userPassword = "1234";
     d.adminPassword = "root";
     run({d});
@@ -243,7 +243,7 @@ TEST_F(SimulatorTest, WritesAreStoredReadBackAndChangeDiscoveryFlags) {
 }
 
 TEST_F(SimulatorTest, ForbiddenDeviceAnswersChecksButRefusesConfiguration) {
-    DeviceSpec d = device(2);
+    DeviceSetup d = device(2);
     d.remoteAllowed = false;
     d.userPassword = "pw";
     run({d});
@@ -266,7 +266,7 @@ TEST_F(SimulatorTest, StateFileKeepsTheConfigurationAcrossRestarts) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("kvt-sim-state-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    DeviceSpec d = device(2);
+    DeviceSetup d = device(2);
     d.stateFile = (dir / "gw.json").string();
     run({d});
     CConfiguration edit = m_sim->configuration(0);
@@ -289,7 +289,7 @@ TEST_F(SimulatorTest, BrokenStateFileFailsTheStart) {
     const auto path = std::filesystem::temp_directory_path() /
                       ("kvt-sim-bad-" + std::to_string(::getpid()) + ".json");
     { std::ofstream(path) << "{\"ipMethod\": \"dhcp\"}"; }
-    DeviceSpec d = device(2);
+    DeviceSetup d = device(2);
     d.stateFile = path.string();
     Simulator sim(testOptions(), {d});
     std::string error;
@@ -299,11 +299,11 @@ TEST_F(SimulatorTest, BrokenStateFileFailsTheStart) {
 }
 
 TEST_F(SimulatorTest, ReportsGoToLoopbackTargetsOnly) {
-    DeviceSpec near = device(2, "GW-REP");
+    DeviceSetup near = device(2, "GW-REP");
     near.configuration = newConfiguration(kBackgroundConfig);
     near.configuration->ethernet.networkName = "GW-REP";
     near.configuration->report = {1, loopbackHost(30), 16800, 1};
-    DeviceSpec far = device(3);
+    DeviceSetup far = device(3);
     far.configuration = newConfiguration(kBackgroundConfig);
     far.configuration->report = {1, "192.0.2.1", 16800, 1};
     UdpClient listener(loopbackHost(30), 16800);
@@ -331,7 +331,7 @@ void PrintTo(const FaultCase& c, std::ostream* os) {
 class FaultTest : public SimulatorTest, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(FaultTest, ClientSeesTheFault) {
-    DeviceSpec d = device(2);
+    DeviceSetup d = device(2);
     d.fault = GetParam().fault;
     run({d});
     TcpClient c(loopbackHost(2), kPort);

@@ -21,23 +21,23 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
     // Host 1 answers discovery, hosts 2..251 are the gateways, host 254 is the tool.
-    std::vector<kvt::sim::DeviceSpec> specs;
+    std::vector<kvt::sim::DeviceSetup> setups;
     for (int i = 0; i < devices; ++i) {
-        kvt::sim::DeviceSpec spec;
-        spec.address = kvt::test::loopbackHost(2 + i);
-        spec.name = "bench" + std::to_string(i + 1);
-        spec.mac = {0x02,
-                    0xbe,
-                    0x00,
-                    0x00,
-                    static_cast<std::uint8_t>(i >> 8),
-                    static_cast<std::uint8_t>(i)};
-        specs.push_back(spec);
+        kvt::sim::DeviceSetup setup;
+        setup.address = kvt::test::loopbackHost(2 + i);
+        setup.name = "bench" + std::to_string(i + 1);
+        setup.mac = {0x02,
+                     0xbe,
+                     0x00,
+                     0x00,
+                     static_cast<std::uint8_t>(i >> 8),
+                     static_cast<std::uint8_t>(i)};
+        setups.push_back(setup);
     }
     kvt::sim::Options options;
     options.discoveryAddress = kvt::test::loopbackHost(1);
     options.log = false;
-    kvt::sim::Simulator simulator(options, specs);
+    kvt::sim::Simulator simulator(options, setups);
     std::string error;
     if (!simulator.start(&error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());

@@ -1,4 +1,4 @@
-#include "sim/DeviceSpecParser.h"
+#include "sim/DeviceSetupParser.h"
 
 #include <arpa/inet.h>
 
@@ -75,31 +75,31 @@ std::optional<Fault> parseFault(std::string_view text) {
     return std::nullopt;
 }
 
-DeviceSpec defaultDevice(std::size_t index, const std::string& address) {
-    DeviceSpec spec;
-    spec.address = address;
-    spec.name = "GW-" + std::to_string(index + 1);
+DeviceSetup defaultDevice(std::size_t index, const std::string& address) {
+    DeviceSetup setup;
+    setup.address = address;
+    setup.name = "GW-" + std::to_string(index + 1);
     const std::size_t n = index + 1;
-    spec.mac = {
+    setup.mac = {
         0x02, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)};
-    return spec;
+    return setup;
 }
 
-bool applyDeviceField(DeviceSpec& spec, std::string_view key, std::string_view value,
+bool applyDeviceField(DeviceSetup& setup, std::string_view key, std::string_view value,
                       std::string* error) {
     const std::string v(value);
-    if (key == "name") return gbkField(key, value, spec.name, error);
-    if (key == "user-password") return gbkField(key, value, spec.userPassword, error);
-    if (key == "admin-password") return gbkField(key, value, spec.adminPassword, error);
+    if (key == "name") return gbkField(key, value, setup.name, error);
+    if (key == "user-password") return gbkField(key, value, setup.userPassword, error);
+    if (key == "admin-password") return gbkField(key, value, setup.adminPassword, error);
     if (key == "state") {
-        spec.stateFile = v;
+        setup.stateFile = v;
         return true;
     }
     if (key == "ip") {
         const auto host = hostOrder(v);
         if (!host) return setError(error, "ip: not an IPv4 address: " + v);
         if ((*host >> 24) != 127) return setError(error, "ip: must be a loopback address: " + v);
-        spec.address = v;
+        setup.address = v;
         return true;
     }
     if (key == "mac") {
@@ -110,14 +110,14 @@ bool applyDeviceField(DeviceSpec& spec, std::string_view key, std::string_view v
             v.size() != 17) {
             return setError(error, "mac: expected six hex bytes like 02:00:00:00:00:01: " + v);
         }
-        for (int i = 0; i < 6; ++i) spec.mac[i] = static_cast<std::uint8_t>(b[i]);
+        for (int i = 0; i < 6; ++i) setup.mac[i] = static_cast<std::uint8_t>(b[i]);
         return true;
     }
     if (key == "remote") {
         if (value == "allow") {
-            spec.remoteAllowed = true;
+            setup.remoteAllowed = true;
         } else if (value == "forbid") {
-            spec.remoteAllowed = false;
+            setup.remoteAllowed = false;
         } else {
             return setError(error, "remote: expected allow or forbid: " + v);
         }
@@ -128,7 +128,7 @@ bool applyDeviceField(DeviceSpec& spec, std::string_view key, std::string_view v
         if (!number(value, code) || code > 0xFFFFFF) {
             return setError(error, "product: expected a number 0..16777215: " + v);
         }
-        spec.productCode = code;
+        setup.productCode = code;
         return true;
     }
     if (key == "fw") {
@@ -139,22 +139,22 @@ bool applyDeviceField(DeviceSpec& spec, std::string_view key, std::string_view v
             !number(value.substr(dot + 1), minor)) {
             return setError(error, "fw: expected MAJOR.MINOR, e.g. 1.10: " + v);
         }
-        spec.firmwareMajor = major;
-        spec.firmwareMinor = minor;
+        setup.firmwareMajor = major;
+        setup.firmwareMinor = minor;
         return true;
     }
     if (key == "fault") {
         const auto fault = parseFault(value);
         if (!fault) return setError(error, "fault: unknown fault: " + v);
-        spec.fault = *fault;
+        setup.fault = *fault;
         return true;
     }
     return setError(error, "unknown device key: " + std::string(key));
 }
 
-std::optional<DeviceSpec> parseDeviceSpec(std::string_view text, std::size_t index,
-                                          std::string* error) {
-    DeviceSpec spec = defaultDevice(index, "");
+std::optional<DeviceSetup> parseDeviceSetup(std::string_view text, std::size_t index,
+                                            std::string* error) {
+    DeviceSetup setup = defaultDevice(index, "");
     bool haveAddress = false;
     while (!text.empty()) {
         const auto comma = text.find(',');
@@ -168,18 +168,19 @@ std::optional<DeviceSpec> parseDeviceSpec(std::string_view text, std::size_t ind
             return std::nullopt;
         }
         const std::string_view key = item.substr(0, eq);
-        if (!applyDeviceField(spec, key, item.substr(eq + 1), error)) return std::nullopt;
+        if (!applyDeviceField(setup, key, item.substr(eq + 1), error)) return std::nullopt;
         haveAddress = haveAddress || key == "ip";
     }
     if (!haveAddress) {
         setError(error, "device " + std::to_string(index + 1) + ": ip=ADDRESS is required");
         return std::nullopt;
     }
-    return spec;
+    return setup;
 }
 
-std::optional<std::vector<DeviceSpec>> generateDevices(std::size_t count, const std::string& base,
-                                                       std::size_t firstIndex, std::string* error) {
+std::optional<std::vector<DeviceSetup>> generateDevices(std::size_t count, const std::string& base,
+                                                        std::size_t firstIndex,
+                                                        std::string* error) {
     const auto start = hostOrder(base);
     if (!start || (*start >> 24) != 127) {
         setError(error, "base address must be a loopback address: " + base);
@@ -189,7 +190,7 @@ std::optional<std::vector<DeviceSpec>> generateDevices(std::size_t count, const 
         setError(error, "too many devices for base address " + base);
         return std::nullopt;
     }
-    std::vector<DeviceSpec> out;
+    std::vector<DeviceSetup> out;
     for (std::size_t i = 0; i < count; ++i) {
         out.push_back(
             defaultDevice(firstIndex + i, dotted(*start + static_cast<std::uint32_t>(i))));
@@ -197,7 +198,7 @@ std::optional<std::vector<DeviceSpec>> generateDevices(std::size_t count, const 
     return out;
 }
 
-bool loadDeviceFile(const nlohmann::json& json, Options& options, std::vector<DeviceSpec>& devices,
+bool loadDeviceFile(const nlohmann::json& json, Options& options, std::vector<DeviceSetup>& devices,
                     std::string* error) {
     if (!json.is_object()) return setError(error, "configuration file: expected a JSON object");
     if (json.contains("discoveryAddress")) {
@@ -220,7 +221,7 @@ bool loadDeviceFile(const nlohmann::json& json, Options& options, std::vector<De
     for (const auto& item : json["devices"]) {
         const std::size_t index = devices.size();
         if (!item.is_object()) return setError(error, "devices: each entry is an object");
-        DeviceSpec spec = defaultDevice(index, "");
+        DeviceSetup setup = defaultDevice(index, "");
         for (const auto& [key, value] : item.items()) {
             std::string text;
             if (value.is_string()) {
@@ -232,14 +233,14 @@ bool loadDeviceFile(const nlohmann::json& json, Options& options, std::vector<De
                                            ": expected a string or a number");
             }
             std::string why;
-            if (!applyDeviceField(spec, key, text, &why)) {
+            if (!applyDeviceField(setup, key, text, &why)) {
                 return setError(error, "device " + std::to_string(index + 1) + ": " + why);
             }
         }
-        if (spec.address.empty()) {
+        if (setup.address.empty()) {
             return setError(error, "device " + std::to_string(index + 1) + ": \"ip\" is required");
         }
-        devices.push_back(std::move(spec));
+        devices.push_back(std::move(setup));
     }
     return true;
 }
