@@ -281,7 +281,8 @@ TEST_P(DownloadFaultTest, FailsWithItsMessageAndNoResetQuestion) {
 INSTANTIATE_TEST_SUITE_P(Faults, DownloadFaultTest,
                          ::testing::Values(WriteFault{"refused", {Kind::Refuse, 0}, 5044},
                                            WriteFault{"silent", {Kind::NoAnswer, 0}, 5046},
-                                           WriteFault{"closed", {Kind::CloseWithoutReply, 0}, 5046},
+                                           // A close is an empty acknowledgement: wrong code.
+                                           WriteFault{"closed", {Kind::CloseWithoutReply, 0}, 5047},
                                            WriteFault{"wrongCode", {Kind::WrongCode, 0}, 5047}),
                          [](const auto& param) { return std::string(param.param.why); });
 
@@ -299,15 +300,43 @@ TEST_F(ExchangesTest, SplitRepliesAreAssembled) {
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
-TEST_F(ExchangesTest, DownloadPasswordPathWithoutReply) {
+struct PasswordPathFault {
+    const char* why;
+    Fault fault;
+    std::uint32_t message;
+};
+
+class DownloadPasswordPathTest : public ExchangesTest,
+                                 public ::testing::WithParamInterface<PasswordPathFault> {};
+
+// The remembered password is checked again: silence is a failed connection, while a device
+// that hangs up without a word has answered, and its empty answer is not an acceptance.
+TEST_P(DownloadPasswordPathTest, FailsWithItsMessage) {
     auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"user1"};
     ASSERT_TRUE(readConfiguration(m_session, kUserConfig, m_ui));
     m_session.editorCaption = uiText(4179);
-    sim.setFault(0, {Kind::CloseWithoutReply, 0});
+    sim.setFault(0, GetParam().fault);
     download(m_session, m_ui);
-    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{7002});
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
     EXPECT_FALSE(m_session.chooserResult);
+    EXPECT_EQ(m_session.passwordReply, (std::array<std::uint8_t, 16>{}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DownloadPasswordPathTest,
+    ::testing::Values(PasswordPathFault{"closed", {Kind::CloseWithoutReply, 0}, 4014},
+                      PasswordPathFault{"silent", {Kind::NoAnswer, 0}, 7002}),
+    [](const auto& param) { return std::string(param.param.why); });
+
+TEST_F(ExchangesTest, PasswordCheckClosedWithoutReplyIsAWrongPassword) {
+    auto& sim = startDevice(protectedSetup());
+    sim.setFault(0, {Kind::CloseWithoutReply, 0});
+    m_ui.passwords = {"user1"};
+    EXPECT_FALSE(readConfiguration(m_session, kUserConfig, m_ui));
+    EXPECT_EQ(m_ui.passwordDialogs, 1);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4014});
+    EXPECT_EQ(sim.requests(0), std::vector<Bytes>{passwordCheckRequest(0, "user1")});
 }
 
 TEST_F(ExchangesTest, OlderProductsAreNotSentABlankBlock) {

@@ -81,12 +81,15 @@ bool sendOn(TcpConnection& connection, const Bytes& request, FlowUi& ui) {
 }
 
 // A 16-byte reply. TCP may deliver it in pieces, so the pieces are gathered until all 16 bytes
-// are here, the device closes, or it falls silent. Returns the number of bytes received; the
-// callers judge only the leading bytes, so a shorter reply is judged on what arrived.
-std::size_t receiveReply(TcpConnection& connection, std::array<std::uint8_t, kReplySize>& reply,
-                         FlowUi& ui) {
+// are here, the device closes, or it falls silent. Returns the number of bytes received, or
+// nothing when the receive failed (error or time-out) before a single byte came. A device that
+// closes without a byte has still answered: its empty reply is judged like any other, so a
+// device that drops a wrong password is told apart from one that cannot be reached.
+std::optional<std::size_t> receiveReply(TcpConnection& connection,
+                                        std::array<std::uint8_t, kReplySize>& reply, FlowUi& ui) {
     reply.fill(0);
     std::size_t total = 0;
+    bool closed = false;
     ui.runBlocking([&] {
         // One limit for the whole reply: each receive waits only for what is left of it, so a
         // device that trickles bytes cannot stretch the exchange past 2000 ms.
@@ -96,10 +99,12 @@ std::size_t receiveReply(TcpConnection& connection, std::array<std::uint8_t, kRe
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             const long n = connection.receiveSome(std::span(reply).subspan(total), left);
+            if (n == 0) closed = true;
             if (n <= 0) break;
             total += static_cast<std::size_t>(n);
         }
     });
+    if (total == 0 && !closed) return std::nullopt;
     return total;
 }
 
@@ -153,7 +158,7 @@ PasswordAttempt attemptPasswordCheck(Session& session, int kind, const Gbk& pass
     session.lastPassword = password;
     if (!sendOn(*connected.connection, passwordCheckRequest(kind, password), ui)) return attempt;
     std::array<std::uint8_t, kReplySize> reply{};
-    if (receiveReply(*connected.connection, reply, ui) == 0) {
+    if (!receiveReply(*connected.connection, reply, ui)) {
         attempt.messageId = kMsgPasswordNoReply;
         return attempt;
     }
@@ -257,7 +262,7 @@ void download(Session& session, FlowUi& ui) {
                         ui))
                 return;
             std::array<std::uint8_t, kReplySize> reply{};
-            if (receiveReply(*connected.connection, reply, ui) == 0) {
+            if (!receiveReply(*connected.connection, reply, ui)) {
                 ui.message(kMsgPasswordNoReply);
                 return;
             }
@@ -295,13 +300,13 @@ void download(Session& session, FlowUi& ui) {
         return;
     }
     std::array<std::uint8_t, kReplySize> ack{};
-    const std::size_t received = receiveReply(*connection, ack, ui);
-    if (received == 0) {
+    const std::optional<std::size_t> received = receiveReply(*connection, ack, ui);
+    if (!received) {
         ui.message(kMsgWriteNoAck);
         session.chooserResult = false;
         return;
     }
-    if (!replyCodeIs(std::span(ack.data(), received), writeCode(kind))) {
+    if (!replyCodeIs(std::span(ack.data(), *received), writeCode(kind))) {
         ui.message(kMsgWriteWrongAck);
         session.chooserResult = false;
         return;
@@ -329,8 +334,8 @@ void remoteReset(Session& session, FlowUi& ui) {
     TcpConnection& connection = *connected.connection;
     if (!sendOn(connection, resetRequest(), ui)) return;
     std::array<std::uint8_t, kReplySize> reply{};
-    const std::size_t received = receiveReply(connection, reply, ui);
-    if (received == 0 || !replyCodeIs(std::span(reply.data(), received), kCmdReset))
+    const std::optional<std::size_t> received = receiveReply(connection, reply, ui);
+    if (!received || !replyCodeIs(std::span(reply.data(), *received), kCmdReset))
         ui.message(kMsgResetFailed);
     connection.close();
 }
