@@ -13,30 +13,13 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.bash"
 
 # A 127.a.b.0/24 block of our own (as the C++ tests derive theirs), so ctest -j runs in parallel.
 a=$((($$ >> 8) & 255))
 ((a == 0)) && a=1
 net="127.$a.$(($$ & 255))"
 opts=(--bind "$net.200")
-
-run() {
-    local expected=$1
-    shift
-    "$cli" "$@" >"$work/out" 2>"$work/err"
-    local status=$?
-    if [[ $status -ne $expected ]]; then
-        fail "kvt640-cli $* exited $status, expected $expected (stderr: $(cat "$work/err"))"
-        return 1
-    fi
-    return 0
-}
 
 # start_sim DISCOVERY-HOST DEVICE...: one simulator; waits (bounded) until it answers.
 start_sim() {

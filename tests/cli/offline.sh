@@ -5,25 +5,7 @@ set -u
 cli=${1:?usage: offline.sh PATH-TO-kvt640-cli}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# run EXPECTED-STATUS ARGS...: runs the CLI, keeping stdout and stderr in $work/out, $work/err.
-run() {
-    local expected=$1
-    shift
-    "$cli" "$@" >"$work/out" 2>"$work/err"
-    local status=$?
-    if [[ $status -ne $expected ]]; then
-        fail "kvt640-cli $* exited $status, expected $expected (stderr: $(cat "$work/err"))"
-        return 1
-    fi
-    return 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.bash"
 
 # GBK bytes with CR LF line ends from UTF-8 text with LF line ends.
 gbk_file() { printf '%b' "$1" | iconv -f UTF-8 -t GBK | sed 's/$/\r/'; }

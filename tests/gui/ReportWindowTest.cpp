@@ -12,6 +12,7 @@
 #include "gui/app/Texts.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/widgets/ReportList.h"
+#include "support/ReportDatagram.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -19,15 +20,7 @@ using kvt::test::loopbackHost;
 
 namespace {
 
-std::vector<std::uint8_t> report(std::uint8_t macLast, std::array<std::uint8_t, 4> ip,
-                                 const std::string& name) {
-    std::vector<std::uint8_t> datagram(76, 0);
-    const std::uint8_t mac[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, macLast};
-    std::copy(std::begin(mac), std::end(mac), datagram.begin() + 36);
-    std::copy(ip.begin(), ip.end(), datagram.begin() + 44);
-    std::copy(name.begin(), name.end(), datagram.begin() + 56);
-    return datagram;
-}
+using kvt::test::reportDatagram;
 
 QString cell(const QTableWidget* list, int row, int column) {
     const QTableWidgetItem* item = list->item(row, column);
@@ -134,7 +127,7 @@ private slots:
         QTRY_VERIFY(w.listening());
 
         QTableWidget* list = w.reportList();
-        send(16801, report(1, {192, 168, 0, 10}, "alpha"));
+        send(16801, reportDatagram(1, {192, 168, 0, 10}, "alpha"));
         QTRY_COMPARE(list->rowCount(), 1);
         QCOMPARE(cell(list, 0, 0), QStringLiteral("1"));
         QCOMPARE(cell(list, 0, 1), QStringLiteral("alpha"));
@@ -147,12 +140,12 @@ private slots:
         QVERIFY(cell(list, 0, 6).endsWith(QLatin1Char(' ')));
         QCOMPARE(list->item(0, 6)->textAlignment(), int(Qt::AlignCenter));
 
-        send(16801, report(2, {192, 168, 0, 11}, "beta"));
+        send(16801, reportDatagram(2, {192, 168, 0, 11}, "beta"));
         QTRY_COMPARE(list->rowCount(), 2);
         QCOMPARE(cell(list, 1, 0), QStringLiteral("2"));
         // Same MAC, new address and name: the row stays, the values follow.
         const QString firstTime = cell(list, 0, 6);
-        send(16801, report(1, {10, 0, 0, 1}, "renamed"));
+        send(16801, reportDatagram(1, {10, 0, 0, 1}, "renamed"));
         QTRY_COMPARE(cell(list, 0, 4), QStringLiteral(" 2"));
         QCOMPARE(list->rowCount(), 2);
         QCOMPARE(cell(list, 0, 1), QStringLiteral("renamed"));
@@ -169,7 +162,7 @@ private slots:
         w.startButton()->click();
         QCOMPARE(list->rowCount(), 0);
         QTRY_VERIFY(w.listening());
-        send(16802, report(1, {1, 2, 3, 4}, "again"));
+        send(16802, reportDatagram(1, {1, 2, 3, 4}, "again"));
         QTRY_COMPARE(list->rowCount(), 1);
         QCOMPARE(cell(list, 0, 4), QStringLiteral(" 1"));
         QVERIFY(boxes.shown().empty());
@@ -206,7 +199,7 @@ private slots:
         QVERIFY(w->checkPort());
         w->startButton()->click();
         QTRY_VERIFY(w->listening());
-        send(16804, report(5, {1, 1, 1, 1}, "x"));
+        send(16804, reportDatagram(5, {1, 1, 1, 1}, "x"));
         w->reject();  // Esc / the close box
         QVERIFY(!w->listening());
         w.reset();

@@ -3,6 +3,7 @@
 
 #include "NetFixture.h"
 #include "core/discovery/ReportListener.h"
+#include "support/ReportDatagram.h"
 
 namespace kvt::test {
 namespace {
@@ -40,15 +41,7 @@ struct Events {
     }
 };
 
-std::vector<std::uint8_t> report(std::uint8_t macLast, std::array<std::uint8_t, 4> ip,
-                                 const std::string& name) {
-    std::vector<std::uint8_t> datagram(76, 0);
-    const std::uint8_t mac[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, macLast};
-    std::copy(std::begin(mac), std::end(mac), datagram.begin() + 36);
-    std::copy(ip.begin(), ip.end(), datagram.begin() + 44);
-    std::copy(name.begin(), name.end(), datagram.begin() + 56);
-    return datagram;
-}
+using kvt::test::reportDatagram;
 
 class ReportListenerTest : public NetTest {
 protected:
@@ -65,11 +58,11 @@ TEST_F(ReportListenerTest, KeepsOneRowPerMacAndCountsReports) {
     ASSERT_TRUE(listener.start(16800, &error)) << error;
     EXPECT_TRUE(listener.listening());
 
-    send(16800, report(1, {10, 0, 0, 1}, "first"));
+    send(16800, reportDatagram(1, {10, 0, 0, 1}, "first"));
     ASSERT_TRUE(events.waitRows(1));
-    send(16800, report(2, {10, 0, 0, 2}, "second"));
+    send(16800, reportDatagram(2, {10, 0, 0, 2}, "second"));
     ASSERT_TRUE(events.waitRows(2));
-    send(16800, report(1, {10, 0, 0, 9}, "renamed"));  // same MAC, new address and name
+    send(16800, reportDatagram(1, {10, 0, 0, 9}, "renamed"));  // same MAC, new address and name
     ASSERT_TRUE(events.waitRows(3));
 
     std::lock_guard lock(events.mutex);
@@ -94,7 +87,7 @@ TEST_F(ReportListenerTest, StopsWithinOneReceiveTimeoutAndRestartsEmptyOnANewPor
     Events events;
     ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
     ASSERT_TRUE(listener.start(16801));
-    send(16801, report(1, {10, 0, 0, 1}, "a"));
+    send(16801, reportDatagram(1, {10, 0, 0, 1}, "a"));
     ASSERT_TRUE(events.waitRows(1));
 
     const auto start = std::chrono::steady_clock::now();
@@ -110,7 +103,7 @@ TEST_F(ReportListenerTest, StopsWithinOneReceiveTimeoutAndRestartsEmptyOnANewPor
 
     ASSERT_TRUE(listener.start(16802));
     EXPECT_TRUE(listener.snapshot().empty());
-    send(16802, report(3, {10, 0, 0, 3}, "c"));
+    send(16802, reportDatagram(3, {10, 0, 0, 3}, "c"));
     ASSERT_TRUE(events.waitRows(2));
     const auto table = listener.snapshot();
     ASSERT_EQ(table.size(), 1u);
@@ -126,7 +119,7 @@ TEST_F(ReportListenerTest, StartRightAfterStopWaitsForTheOldSocket) {
     std::string error;
     EXPECT_TRUE(listener.start(16803, &error)) << error;  // same port: the old socket is gone
     EXPECT_FALSE(listener.start(16804, &error));          // already listening
-    send(16803, report(4, {1, 2, 3, 4}, "d"));
+    send(16803, reportDatagram(4, {1, 2, 3, 4}, "d"));
     EXPECT_TRUE(events.waitRows(1));
 }
 
