@@ -22,6 +22,8 @@ struct NetworkOptions {
     std::uint16_t localPort = 10002;
     std::uint16_t devicePort = 18801;
     int connectTimeoutMs = 3000;
+    // Which interfaces a broadcast search leaves by: "all", or one interface's name.
+    std::string searchInterface = "all";
 };
 
 struct Session {

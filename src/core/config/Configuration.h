@@ -69,6 +69,9 @@ struct CEquipment {
     Gbk userPasswordSet;   // "有" / "无"
     Gbk adminPasswordSet;  // "有" / "无"
     Gbk remoteConfig;      // "允许远程配置" / "禁止远程配置"
+    // Not one of the ten texts: the interface (kernel name) whose search heard the device;
+    // empty when the search went to one chosen target.
+    std::string interfaceName;
 
     CEquipment();  // the password-set fields start as text 2001 "无", file version "1.0"
     bool operator==(const CEquipment&) const = default;
