@@ -8,8 +8,14 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "GuiTestSupport.h"
+#include "core/net/Socket.h"
 #include "core/text/UiText.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/CRQ_880App.h"
@@ -36,6 +42,50 @@ struct RecordingActions : ConfigurationActions {
     void openFile() override { calls << QStringLiteral("open"); }
     void saveFile() override { calls << QStringLiteral("save"); }
 };
+
+// Stands where the gateways' discovery responders would and notes when each query arrives,
+// without ever answering.
+class QueryClock {
+public:
+    QueryClock(const std::string& address, std::uint16_t port) {
+        m_bound = m_socket.setReceiveTimeout(std::chrono::milliseconds(20)) &&
+                  m_socket.bind(address, port);
+        if (m_bound) m_thread = std::thread([this] { listen(); });
+    }
+    ~QueryClock() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+    bool bound() const { return m_bound; }
+    std::vector<std::chrono::steady_clock::time_point> arrivals() const {
+        std::lock_guard lock(m_mutex);
+        return m_arrivals;
+    }
+
+private:
+    void listen() {
+        std::array<std::uint8_t, 64> buffer{};
+        while (!m_stop) {
+            if (m_socket.receive(buffer) < 0) continue;
+            const auto now = std::chrono::steady_clock::now();
+            std::lock_guard lock(m_mutex);
+            m_arrivals.push_back(now);
+        }
+    }
+
+    UdpSocket m_socket;
+    bool m_bound = false;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    std::vector<std::chrono::steady_clock::time_point> m_arrivals;
+    std::thread m_thread;
+};
+
+long msBetween(std::chrono::steady_clock::time_point from,
+               std::chrono::steady_clock::time_point to) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
+}
 
 QString cell(const QTableWidget* list, int row, int column) {
     const QTableWidgetItem* item = list->item(row, column);
@@ -245,13 +295,51 @@ private slots:
         QVERIFY2(sim, error.c_str());
         Fixture f;
         int lastBar = -1;
-        test::whenModal<CWait>([&](CWait* wait) { lastBar = wait->progressBar()->value(); },
-                               [](CWait* wait) { return wait->cycles() == 5; });
+        int result = -1;
+        test::whenModal<CWait>([&](CWait* wait) {
+            QObject::connect(wait, &QDialog::finished, [&, wait](int code) {
+                lastBar = wait->progressBar()->value();
+                result = code;
+            });
+        });
         f.window->searchButton()->click();
         QCOMPARE(sim->discoveryQueries(), std::size_t{5});
         QCOMPARE(lastBar, 100);
+        QCOMPARE(result, CWait::kDone);
         QCOMPARE(f.window->deviceList()->rowCount(), 0);
         QVERIFY(f.window->searchButton()->isEnabled());
+    }
+
+    // A cycle that returns lets the next one start at once: its timer tick fell due while it
+    // was receiving. The first query waits one 300 ms period, each silent cycle receives for
+    // 350 ms, so five queries take about 2.05 s, not five periods more.
+    void silentSearchQueriesFollowEachOtherAtOnce() {
+        Fixture f;
+        QueryClock peer(f.session.network.discoveryTarget, f.session.network.discoveryPort);
+        QVERIFY(peer.bound());
+        const auto clicked = std::chrono::steady_clock::now();
+        f.window->searchButton()->click();
+        const auto ended = std::chrono::steady_clock::now();
+        const auto queries = peer.arrivals();
+        QCOMPARE(queries.size(), std::size_t{5});
+        QString times;
+        for (const auto& at : queries) times += QStringLiteral(" %1").arg(msBetween(clicked, at));
+        const QByteArray report = QStringLiteral("queries at (ms):%1, window closed at %2")
+                                      .arg(times)
+                                      .arg(msBetween(clicked, ended))
+                                      .toUtf8();
+        qInfo("%s", report.constData());
+        QVERIFY2(msBetween(clicked, queries[0]) >= 290, report.constData());
+        QVERIFY2(msBetween(clicked, queries[0]) < 500, report.constData());
+        for (std::size_t i = 1; i < queries.size(); ++i) {
+            // At least the receive window; a whole period later means the tick was dropped.
+            QVERIFY2(msBetween(queries[i - 1], queries[i]) >= 340, report.constData());
+            QVERIFY2(msBetween(queries[i - 1], queries[i]) < 500, report.constData());
+        }
+        // The window closes when the fifth cycle's receive window has passed.
+        QVERIFY2(msBetween(queries[4], ended) >= 340, report.constData());
+        QVERIFY2(msBetween(clicked, ended) < 2600, report.constData());
+        QCOMPARE(f.window->deviceList()->rowCount(), 0);
     }
 
     // The bar counts queries that went out: cycles whose send fails leave it where it was.
@@ -259,11 +347,10 @@ private slots:
         Fixture f;
         f.session.network.discoveryTarget = "not-an-address";
         int lastBar = -1;
-        test::whenModal<CWait>([&](CWait* wait) { lastBar = wait->progressBar()->value(); },
-                               [](CWait* wait) {
-                                   return wait->cycles() == CWait::kMaxCycles &&
-                                          !wait->cycleRunning();
-                               });
+        test::whenModal<CWait>([&](CWait* wait) {
+            QObject::connect(wait, &QDialog::finished,
+                             [&, wait] { lastBar = wait->progressBar()->value(); });
+        });
         f.window->searchButton()->click();
         QCOMPARE(lastBar, 0);
         QCOMPARE(f.window->deviceList()->rowCount(), 0);
@@ -281,16 +368,18 @@ private slots:
         bool stillOpenAfterEsc = false;
         QString caption;
         QColor background;
+        int result = -1;
         test::whenModal<CWait>(
             [&](CWait* wait) {
                 searchButtonWasDisabled = !f.window->searchButton()->isEnabled();
                 caption = wait->windowTitle();
                 background = wait->palette().color(QPalette::Window);
+                QObject::connect(wait, &QDialog::finished, [&](int code) { result = code; });
                 QTest::keyClick(wait, Qt::Key_Escape);
                 // The cycle is still receiving: the window waits for it.
                 stillOpenAfterEsc = wait->isVisible();
             },
-            [](CWait* wait) { return wait->cycleRunning(); });
+            [&](CWait*) { return sim->discoveryQueries() == 1; });
         QElapsedTimer clock;
         clock.start();
         f.window->searchButton()->click();
@@ -300,6 +389,7 @@ private slots:
         QCOMPARE(background, QColor(216, 219, 220));
         QCOMPARE(sim->discoveryQueries(), std::size_t{1});
         QVERIFY2(clock.elapsed() < 1500, "the search went on after Esc");
+        QCOMPARE(result, int(QDialog::Rejected));
         QVERIFY(f.window->searchButton()->isEnabled());
     }
 

@@ -84,7 +84,7 @@ private slots:
                 save(wait, QStringLiteral("CWait"), QSize(200, 30));
                 waitSaved = true;
             },
-            [](CWait* wait) { return wait->cycleRunning(); });
+            [](CWait* wait) { return wait->searching(); });
         window.searchButton()->click();
         QVERIFY(waitSaved);
         QCOMPARE(window.deviceList()->rowCount(), 3);

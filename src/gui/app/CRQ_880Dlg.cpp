@@ -155,13 +155,8 @@ void CRQ_880Dlg::search() {
     m_session.devices.clear();
     m_list->setRowCount(0);
     m_search->setEnabled(false);
-    BroadcastSearch broadcast(m_session.network);
-    if (!broadcast.open()) {
-        m_search->setEnabled(true);
-        return;
-    }
     {
-        CWait wait(broadcast, m_session.devices, this);
+        CWait wait(m_session.network, m_session.devices, this);
         wait.exec();
     }
     if (!m_session.devices.empty()) fillDeviceList();
