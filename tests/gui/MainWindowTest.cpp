@@ -1,10 +1,13 @@
 // The main window driven as a user would: button states, searches against simulated gateways,
 // the selection rule, search by IP and the hand-over to the configuration flows.
 #include <QAction>
+#include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -25,6 +28,7 @@
 #include "gui/app/Texts.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
+#include "gui/discovery/InterfaceChoice.h"
 #include "gui/widgets/Ipv4Edit.h"
 #include "gui/widgets/ReportList.h"
 
@@ -87,6 +91,17 @@ long msBetween(std::chrono::steady_clock::time_point from,
         std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
 }
 
+// Interfaces of a made-up PC (tests never send from the real ones).
+std::vector<NetInterface> twoInterfaces() {
+    return {{"eth9", "10.9.0.2", 24, "10.9.0.255"},
+            {"wlan7", "192.168.77.5", 16, "192.168.255.255"}};
+}
+
+// The tool's own settings file, in the test's settings folder.
+QSettings toolSettings() {
+    return QSettings(QStringLiteral("kvt640"), QStringLiteral("kvt640"));
+}
+
 QString cell(const QTableWidget* list, int row, int column) {
     const QTableWidgetItem* item = list->item(row, column);
     return item ? item->text() : QString();
@@ -145,6 +160,13 @@ private:
     }
 
 private slots:
+    // Every test starts as on a PC where the tool never ran.
+    void init() {
+        QSettings settings = toolSettings();
+        settings.clear();
+        settings.sync();
+    }
+
     void opensWithTheTableTextsAndStates() {
         Fixture f;
         CRQ_880Dlg& w = *f.window;
@@ -533,6 +555,150 @@ private slots:
         QCOMPARE(finished.count(), 1);
         QVERIFY(!f.window->isVisible());
         QVERIFY(boxes.shown().empty());
+    }
+
+    void interfaceChoiceTakesTheRememberedInterface_data() {
+        QTest::addColumn<QString>("remembered");  // empty: the tool never ran here
+        QTest::addColumn<int>("lang");            // 0 zh, 1 en
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("first run: all interfaces")
+            << QString() << 0 << QStringLiteral("全部网卡") << QStringLiteral("all");
+        QTest::newRow("English texts")
+            << QString() << 1 << QStringLiteral("All interfaces") << QStringLiteral("all");
+        QTest::newRow("remembered interface still there")
+            << QStringLiteral("wlan7") << 0 << QStringLiteral("wlan7 192.168.77.5/16")
+            << QStringLiteral("wlan7");
+        QTest::newRow("remembered adapter unplugged: all interfaces")
+            << QStringLiteral("usb3") << 0 << QStringLiteral("全部网卡") << QStringLiteral("all");
+    }
+    void interfaceChoiceTakesTheRememberedInterface() {
+        QFETCH(QString, remembered);
+        QFETCH(int, lang);
+        QFETCH(QString, shown);
+        QFETCH(QString, chosen);
+        if (!remembered.isEmpty())
+            toolSettings().setValue(QStringLiteral("search/interface"), remembered);
+        Session session;  // no --broadcast: the search leaves by the PC's interfaces
+        session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        session.network.searchInterface = "stale";
+        CRQ_880Dlg w(session);
+        InterfaceChoice* choice = w.interfaceChoice();
+        QVERIFY(choice->isEnabled());
+        choice->setInterfaces(twoInterfaces());
+        QCOMPARE(choice->count(), 3);
+        QCOMPARE(choice->itemText(0),
+                 lang == 1 ? QStringLiteral("All interfaces") : QStringLiteral("全部网卡"));
+        QCOMPARE(choice->itemText(1), QStringLiteral("eth9 10.9.0.2/24"));
+        QCOMPARE(choice->currentText(), shown);
+        QCOMPARE(QString::fromStdString(session.network.searchInterface), chosen);
+        // Falling back does not forget the adapter: it is chosen again once it is back.
+        if (!remembered.isEmpty())
+            QCOMPARE(toolSettings().value(QStringLiteral("search/interface")).toString(),
+                     remembered);
+    }
+
+    void choosingAnInterfaceIsRememberedForTheNextRun() {
+        {
+            Session session;
+            CRQ_880Dlg w(session);
+            w.show();
+            InterfaceChoice* choice = w.interfaceChoice();
+            choice->setInterfaces(twoInterfaces());
+            QCOMPARE(session.network.searchInterface, std::string("all"));
+            choice->setFocus();
+            QTest::keyClick(choice, Qt::Key_Down);
+            QTest::keyClick(choice, Qt::Key_Down);
+            QCOMPARE(choice->currentText(), QStringLiteral("wlan7 192.168.77.5/16"));
+            QCOMPARE(session.network.searchInterface, std::string("wlan7"));
+        }
+        // Written where the next run looks: ~/.config/kvt640/kvt640.conf.
+        QFile file(test::settingsFolder() + QStringLiteral("/kvt640/kvt640.conf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("interface=wlan7"));
+
+        Session next;
+        CRQ_880Dlg w(next);
+        w.interfaceChoice()->setInterfaces(twoInterfaces());
+        QCOMPARE(w.interfaceChoice()->currentText(), QStringLiteral("wlan7 192.168.77.5/16"));
+        QCOMPARE(next.network.searchInterface, std::string("wlan7"));
+        // Back to all of them, remembered too.
+        w.interfaceChoice()->setFocus();
+        QTest::keyClick(w.interfaceChoice(), Qt::Key_Home);
+        QCOMPARE(next.network.searchInterface, std::string("all"));
+        QCOMPARE(InterfaceChoice::remembered(), QStringLiteral("all"));
+    }
+
+    void interfaceChoiceIsOffWhenTheSearchHasItsOwnTarget_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("no target: the user chooses")
+            << QStringList{QStringLiteral("--lang"), QStringLiteral("zh")} << true
+            << QStringLiteral("搜索经由的网卡");
+        QTest::newRow("--broadcast: the choice would change nothing")
+            << QStringList{QStringLiteral("--broadcast"), QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--lang"), QStringLiteral("zh")}
+            << false << QStringLiteral("搜索发往 127.0.0.1（--broadcast），不经选择的网卡");
+        QTest::newRow("--broadcast, English")
+            << QStringList{QStringLiteral("--broadcast"), QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--lang"), QStringLiteral("en")}
+            << false
+            << QStringLiteral(
+                   "The search goes to 127.0.0.1 (--broadcast), not by a chosen interface");
+    }
+    void interfaceChoiceIsOffWhenTheSearchHasItsOwnTarget() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, enabled);
+        QFETCH(QString, tip);
+        std::vector<std::string> storage{"kvt640"};
+        for (const QString& a : args) storage.push_back(a.toStdString());
+        std::vector<const char*> argv;
+        for (const auto& s : storage) argv.push_back(s.c_str());
+        CRQ_880App app;
+        std::string out;
+        QVERIFY2(!app.parseCommandLine(static_cast<int>(argv.size()), argv.data(), &out),
+                 out.c_str());
+        CRQ_880Dlg w(app.session());
+        QCOMPARE(w.interfaceChoice()->isEnabled(), enabled);
+        QCOMPARE(w.interfaceChoice()->toolTip(), tip);
+    }
+
+    void deviceRowsTellTheirInterface_data() {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<QString>("heardOnEth9");
+        QTest::addColumn<QString>("heardOnGone");
+        QTest::newRow("zh") << 0 << QStringLiteral("网卡：eth9 10.9.0.2/24")
+                            << QStringLiteral("网卡：usb3");
+        QTest::newRow("en") << 1 << QStringLiteral("Interface: eth9 10.9.0.2/24")
+                            << QStringLiteral("Interface: usb3");
+    }
+    void deviceRowsTellTheirInterface() {
+        QFETCH(int, lang);
+        QFETCH(QString, heardOnEth9);
+        QFETCH(QString, heardOnGone);
+        Session session;
+        session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        CRQ_880Dlg w(session);
+        w.interfaceChoice()->setInterfaces(twoInterfaces());
+        CEquipment onEth9;
+        onEth9.ipAddress = "10.9.0.40";
+        onEth9.interfaceName = "eth9";
+        CEquipment onGone = onEth9;  // its adapter was unplugged after the search
+        onGone.interfaceName = "usb3";
+        CEquipment direct = onEth9;  // heard by a search to one chosen target
+        direct.interfaceName.clear();
+        session.devices = {onEth9, onGone, direct};
+        w.showDevices();
+        const QTableWidget* list = w.deviceList();
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(list->columnCount(), 7);
+        for (int c = 0; c < 7; ++c) {
+            QCOMPARE(list->item(0, c)->toolTip(), heardOnEth9);
+            QCOMPARE(list->item(1, c)->toolTip(), heardOnGone);
+            QVERIFY(list->item(2, c)->toolTip().isEmpty());
+        }
+        QCOMPARE(cell(list, 0, 3), QStringLiteral("10.9.0.40"));
     }
 
     void commandLine_data() {

@@ -17,6 +17,7 @@
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
+#include "gui/discovery/InterfaceChoice.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/widgets/Ipv4Edit.h"
 
@@ -92,6 +93,31 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 1)).center());
         save(&window, QStringLiteral("CRQ_880Dlg-devices"), QSize(600, 250));
+    }
+
+    // Without --broadcast the interface choice is on; a long interface text must fit it.
+    void mainWindowWithInterfaceChoice_data() {
+        QTest::addColumn<int>("lang");
+        QTest::newRow("zh") << 0;
+        QTest::newRow("en") << 1;
+    }
+    void mainWindowWithInterfaceChoice() {
+        QFETCH(int, lang);
+        Session session;
+        session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        CRQ_880Dlg window(session);
+        InterfaceChoice* choice = window.interfaceChoice();
+        choice->setInterfaces({{"enp0s31f6", "192.168.100.123", 24, "192.168.100.255"},
+                               {"wlp2s0", "10.0.0.7", 8, "10.255.255.255"}});
+        const QString suffix = QLatin1String(lang == 1 ? "-en" : "-zh");
+        save(&window, QStringLiteral("CRQ_880Dlg-interfaces") + suffix, QSize(600, 250));
+        choice->setCurrentIndex(1);
+        save(&window, QStringLiteral("CRQ_880Dlg-interface") + suffix, QSize(600, 250));
+        // Every text of the list fits the box as it is laid out.
+        for (int i = 0; i < choice->count(); ++i)
+            QVERIFY2(
+                choice->fontMetrics().horizontalAdvance(choice->itemText(i)) < choice->width() - 20,
+                qPrintable(choice->itemText(i)));
     }
 
     void searchByIpDialog() {
