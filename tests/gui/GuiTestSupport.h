@@ -1,8 +1,11 @@
 #pragma once
-// Shared pieces of the desktop tool's tests: acting on a modal window once it is up, the
-// simulator on this process's loopback block, and a session pointed at it.
+// Shared pieces of the desktop tool's tests: settings kept away from the user's, acting on a
+// modal window once it is up, the simulator on this process's loopback block, and a session
+// pointed at it.
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -15,6 +18,18 @@
 #include "support/TestNet.h"
 
 namespace kvt::test {
+
+// The folder that stands for ~/.config in this test process: the tool's own settings and
+// those of Qt's dialogs land there and go with the process.
+inline QString settingsFolder() {
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/kvt-gui-test-config-XXXXXX"));
+    return folder.path();
+}
+
+// Set before main(), so before anything can have looked the settings folder up.
+inline const bool kSettingsIsolated = [] {
+    return qputenv("XDG_CONFIG_HOME", settingsFolder().toLocal8Bit());
+}();
 
 // Runs `act` on the active modal window of type T as soon as it is up and `ready` holds for
 // it; gives up after `limitMs` (the test then fails on its own checks, never hangs).

@@ -1,15 +1,24 @@
 // The main window driven as a user would: button states, searches against simulated gateways,
 // the selection rule, search by IP and the hand-over to the configuration flows.
 #include <QAction>
+#include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "GuiTestSupport.h"
+#include "core/net/Socket.h"
 #include "core/text/UiText.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/CRQ_880App.h"
@@ -19,6 +28,7 @@
 #include "gui/app/Texts.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
+#include "gui/discovery/InterfaceChoice.h"
 #include "gui/widgets/Ipv4Edit.h"
 #include "gui/widgets/ReportList.h"
 
@@ -36,6 +46,61 @@ struct RecordingActions : ConfigurationActions {
     void openFile() override { calls << QStringLiteral("open"); }
     void saveFile() override { calls << QStringLiteral("save"); }
 };
+
+// Stands where the gateways' discovery responders would and notes when each query arrives,
+// without ever answering.
+class QueryClock {
+public:
+    QueryClock(const std::string& address, std::uint16_t port) {
+        m_bound = m_socket.setReceiveTimeout(std::chrono::milliseconds(20)) &&
+                  m_socket.bind(address, port);
+        if (m_bound) m_thread = std::thread([this] { listen(); });
+    }
+    ~QueryClock() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+    bool bound() const { return m_bound; }
+    std::vector<std::chrono::steady_clock::time_point> arrivals() const {
+        std::lock_guard lock(m_mutex);
+        return m_arrivals;
+    }
+
+private:
+    void listen() {
+        std::array<std::uint8_t, 64> buffer{};
+        while (!m_stop) {
+            if (m_socket.receive(buffer) < 0) continue;
+            const auto now = std::chrono::steady_clock::now();
+            std::lock_guard lock(m_mutex);
+            m_arrivals.push_back(now);
+        }
+    }
+
+    UdpSocket m_socket;
+    bool m_bound = false;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    std::vector<std::chrono::steady_clock::time_point> m_arrivals;
+    std::thread m_thread;
+};
+
+long msBetween(std::chrono::steady_clock::time_point from,
+               std::chrono::steady_clock::time_point to) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
+}
+
+// Interfaces of a made-up PC (tests never send from the real ones).
+std::vector<NetInterface> twoInterfaces() {
+    return {{"eth9", "10.9.0.2", 24, "10.9.0.255"},
+            {"wlan7", "192.168.77.5", 16, "192.168.255.255"}};
+}
+
+// The tool's own settings file, in the test's settings folder.
+QSettings toolSettings() {
+    return QSettings(QStringLiteral("kvt640"), QStringLiteral("kvt640"));
+}
 
 QString cell(const QTableWidget* list, int row, int column) {
     const QTableWidgetItem* item = list->item(row, column);
@@ -95,6 +160,13 @@ private:
     }
 
 private slots:
+    // Every test starts as on a PC where the tool never ran.
+    void init() {
+        QSettings settings = toolSettings();
+        settings.clear();
+        settings.sync();
+    }
+
     void opensWithTheTableTextsAndStates() {
         Fixture f;
         CRQ_880Dlg& w = *f.window;
@@ -245,13 +317,51 @@ private slots:
         QVERIFY2(sim, error.c_str());
         Fixture f;
         int lastBar = -1;
-        test::whenModal<CWait>([&](CWait* wait) { lastBar = wait->progressBar()->value(); },
-                               [](CWait* wait) { return wait->cycles() == 5; });
+        int result = -1;
+        test::whenModal<CWait>([&](CWait* wait) {
+            QObject::connect(wait, &QDialog::finished, [&, wait](int code) {
+                lastBar = wait->progressBar()->value();
+                result = code;
+            });
+        });
         f.window->searchButton()->click();
         QCOMPARE(sim->discoveryQueries(), std::size_t{5});
         QCOMPARE(lastBar, 100);
+        QCOMPARE(result, CWait::kDone);
         QCOMPARE(f.window->deviceList()->rowCount(), 0);
         QVERIFY(f.window->searchButton()->isEnabled());
+    }
+
+    // A cycle that returns lets the next one start at once: its timer tick fell due while it
+    // was receiving. The first query waits one 300 ms period, each silent cycle receives for
+    // 350 ms, so five queries take about 2.05 s, not five periods more.
+    void silentSearchQueriesFollowEachOtherAtOnce() {
+        Fixture f;
+        QueryClock peer(f.session.network.discoveryTarget, f.session.network.discoveryPort);
+        QVERIFY(peer.bound());
+        const auto clicked = std::chrono::steady_clock::now();
+        f.window->searchButton()->click();
+        const auto ended = std::chrono::steady_clock::now();
+        const auto queries = peer.arrivals();
+        QCOMPARE(queries.size(), std::size_t{5});
+        QString times;
+        for (const auto& at : queries) times += QStringLiteral(" %1").arg(msBetween(clicked, at));
+        const QByteArray report = QStringLiteral("queries at (ms):%1, window closed at %2")
+                                      .arg(times)
+                                      .arg(msBetween(clicked, ended))
+                                      .toUtf8();
+        qInfo("%s", report.constData());
+        QVERIFY2(msBetween(clicked, queries[0]) >= 290, report.constData());
+        QVERIFY2(msBetween(clicked, queries[0]) < 500, report.constData());
+        for (std::size_t i = 1; i < queries.size(); ++i) {
+            // At least the receive window; a whole period later means the tick was dropped.
+            QVERIFY2(msBetween(queries[i - 1], queries[i]) >= 340, report.constData());
+            QVERIFY2(msBetween(queries[i - 1], queries[i]) < 500, report.constData());
+        }
+        // The window closes when the fifth cycle's receive window has passed.
+        QVERIFY2(msBetween(queries[4], ended) >= 340, report.constData());
+        QVERIFY2(msBetween(clicked, ended) < 2600, report.constData());
+        QCOMPARE(f.window->deviceList()->rowCount(), 0);
     }
 
     // The bar counts queries that went out: cycles whose send fails leave it where it was.
@@ -259,11 +369,10 @@ private slots:
         Fixture f;
         f.session.network.discoveryTarget = "not-an-address";
         int lastBar = -1;
-        test::whenModal<CWait>([&](CWait* wait) { lastBar = wait->progressBar()->value(); },
-                               [](CWait* wait) {
-                                   return wait->cycles() == CWait::kMaxCycles &&
-                                          !wait->cycleRunning();
-                               });
+        test::whenModal<CWait>([&](CWait* wait) {
+            QObject::connect(wait, &QDialog::finished,
+                             [&, wait] { lastBar = wait->progressBar()->value(); });
+        });
         f.window->searchButton()->click();
         QCOMPARE(lastBar, 0);
         QCOMPARE(f.window->deviceList()->rowCount(), 0);
@@ -281,16 +390,18 @@ private slots:
         bool stillOpenAfterEsc = false;
         QString caption;
         QColor background;
+        int result = -1;
         test::whenModal<CWait>(
             [&](CWait* wait) {
                 searchButtonWasDisabled = !f.window->searchButton()->isEnabled();
                 caption = wait->windowTitle();
                 background = wait->palette().color(QPalette::Window);
+                QObject::connect(wait, &QDialog::finished, [&](int code) { result = code; });
                 QTest::keyClick(wait, Qt::Key_Escape);
                 // The cycle is still receiving: the window waits for it.
                 stillOpenAfterEsc = wait->isVisible();
             },
-            [](CWait* wait) { return wait->cycleRunning(); });
+            [&](CWait*) { return sim->discoveryQueries() == 1; });
         QElapsedTimer clock;
         clock.start();
         f.window->searchButton()->click();
@@ -300,6 +411,7 @@ private slots:
         QCOMPARE(background, QColor(216, 219, 220));
         QCOMPARE(sim->discoveryQueries(), std::size_t{1});
         QVERIFY2(clock.elapsed() < 1500, "the search went on after Esc");
+        QCOMPARE(result, int(QDialog::Rejected));
         QVERIFY(f.window->searchButton()->isEnabled());
     }
 
@@ -443,6 +555,131 @@ private slots:
         QCOMPARE(finished.count(), 1);
         QVERIFY(!f.window->isVisible());
         QVERIFY(boxes.shown().empty());
+    }
+
+    void interfaceChoiceTakesTheRememberedInterface_data() {
+        QTest::addColumn<QString>("remembered");  // empty: the tool never ran here
+        QTest::addColumn<int>("lang");            // 0 zh, 1 en
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("first run: all interfaces")
+            << QString() << 0 << QStringLiteral("全部网卡") << QStringLiteral("all");
+        QTest::newRow("English texts")
+            << QString() << 1 << QStringLiteral("All interfaces") << QStringLiteral("all");
+        QTest::newRow("remembered interface still there")
+            << QStringLiteral("wlan7") << 0 << QStringLiteral("wlan7 192.168.77.5/16")
+            << QStringLiteral("wlan7");
+        QTest::newRow("remembered adapter unplugged: all interfaces")
+            << QStringLiteral("usb3") << 0 << QStringLiteral("全部网卡") << QStringLiteral("all");
+    }
+    void interfaceChoiceTakesTheRememberedInterface() {
+        QFETCH(QString, remembered);
+        QFETCH(int, lang);
+        QFETCH(QString, shown);
+        QFETCH(QString, chosen);
+        if (!remembered.isEmpty())
+            toolSettings().setValue(QStringLiteral("search/interface"), remembered);
+        Session session;  // no --broadcast: the search leaves by the PC's interfaces
+        session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        session.network.searchInterface = "stale";
+        CRQ_880Dlg w(session);
+        InterfaceChoice* choice = w.interfaceChoice();
+        QVERIFY(choice->isEnabled());
+        choice->setInterfaces(twoInterfaces());
+        QCOMPARE(choice->count(), 3);
+        QCOMPARE(choice->itemText(0),
+                 lang == 1 ? QStringLiteral("All interfaces") : QStringLiteral("全部网卡"));
+        QCOMPARE(choice->itemText(1), QStringLiteral("eth9 10.9.0.2/24"));
+        QCOMPARE(choice->currentText(), shown);
+        QCOMPARE(QString::fromStdString(session.network.searchInterface), chosen);
+        // Falling back does not forget the adapter: it is chosen again once it is back.
+        if (!remembered.isEmpty())
+            QCOMPARE(toolSettings().value(QStringLiteral("search/interface")).toString(),
+                     remembered);
+    }
+
+    void choosingAnInterfaceIsRememberedForTheNextRun() {
+        {
+            Session session;
+            CRQ_880Dlg w(session);
+            w.show();
+            InterfaceChoice* choice = w.interfaceChoice();
+            choice->setInterfaces(twoInterfaces());
+            QCOMPARE(session.network.searchInterface, std::string("all"));
+            choice->setFocus();
+            QTest::keyClick(choice, Qt::Key_Down);
+            QTest::keyClick(choice, Qt::Key_Down);
+            QCOMPARE(choice->currentText(), QStringLiteral("wlan7 192.168.77.5/16"));
+            QCOMPARE(session.network.searchInterface, std::string("wlan7"));
+        }
+        // Written where the next run looks: ~/.config/kvt640/kvt640.conf.
+        QFile file(test::settingsFolder() + QStringLiteral("/kvt640/kvt640.conf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("interface=wlan7"));
+
+        Session next;
+        CRQ_880Dlg w(next);
+        w.interfaceChoice()->setInterfaces(twoInterfaces());
+        QCOMPARE(w.interfaceChoice()->currentText(), QStringLiteral("wlan7 192.168.77.5/16"));
+        QCOMPARE(next.network.searchInterface, std::string("wlan7"));
+        // Back to all of them, remembered too.
+        w.interfaceChoice()->setFocus();
+        QTest::keyClick(w.interfaceChoice(), Qt::Key_Home);
+        QCOMPARE(next.network.searchInterface, std::string("all"));
+        QCOMPARE(InterfaceChoice::remembered(), QStringLiteral("all"));
+    }
+
+    void interfaceChoiceIsOffWhenTheSearchHasItsOwnTarget_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("no target: the user chooses")
+            << QStringList{QStringLiteral("--lang"), QStringLiteral("zh")} << true
+            << QStringLiteral("搜索经由的网卡");
+        QTest::newRow("--broadcast: the choice would change nothing")
+            << QStringList{QStringLiteral("--broadcast"), QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--lang"), QStringLiteral("zh")}
+            << false << QStringLiteral("搜索发往 127.0.0.1（--broadcast），不经选择的网卡");
+    }
+    void interfaceChoiceIsOffWhenTheSearchHasItsOwnTarget() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, enabled);
+        QFETCH(QString, tip);
+        std::vector<std::string> storage{"kvt640"};
+        for (const QString& a : args) storage.push_back(a.toStdString());
+        std::vector<const char*> argv;
+        for (const auto& s : storage) argv.push_back(s.c_str());
+        CRQ_880App app;
+        std::string out;
+        QVERIFY2(!app.parseCommandLine(static_cast<int>(argv.size()), argv.data(), &out),
+                 out.c_str());
+        CRQ_880Dlg w(app.session());
+        QCOMPARE(w.interfaceChoice()->isEnabled(), enabled);
+        QCOMPARE(w.interfaceChoice()->toolTip(), tip);
+    }
+
+    void deviceRowsTellTheirInterface() {
+        Session session;
+        CRQ_880Dlg w(session);
+        w.interfaceChoice()->setInterfaces(twoInterfaces());
+        CEquipment onEth9;
+        onEth9.ipAddress = "10.9.0.40";
+        onEth9.interfaceName = "eth9";
+        CEquipment onGone = onEth9;  // its adapter was unplugged after the search
+        onGone.interfaceName = "usb3";
+        CEquipment direct = onEth9;  // heard by a search to one chosen target
+        direct.interfaceName.clear();
+        session.devices = {onEth9, onGone, direct};
+        w.showDevices();
+        const QTableWidget* list = w.deviceList();
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(list->columnCount(), 7);
+        for (int c = 0; c < 7; ++c) {
+            QCOMPARE(list->item(0, c)->toolTip(), QStringLiteral("网卡：eth9 10.9.0.2/24"));
+            QCOMPARE(list->item(1, c)->toolTip(), QStringLiteral("网卡：usb3"));
+            QVERIFY(list->item(2, c)->toolTip().isEmpty());
+        }
+        QCOMPARE(cell(list, 0, 3), QStringLiteral("10.9.0.40"));
     }
 
     void commandLine_data() {

@@ -17,6 +17,7 @@
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
+#include "gui/discovery/InterfaceChoice.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/widgets/Ipv4Edit.h"
 
@@ -84,7 +85,7 @@ private slots:
                 save(wait, QStringLiteral("CWait"), QSize(200, 30));
                 waitSaved = true;
             },
-            [](CWait* wait) { return wait->cycleRunning(); });
+            [](CWait* wait) { return wait->searching(); });
         window.searchButton()->click();
         QVERIFY(waitSaved);
         QCOMPARE(window.deviceList()->rowCount(), 3);
@@ -92,6 +93,22 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 1)).center());
         save(&window, QStringLiteral("CRQ_880Dlg-devices"), QSize(600, 250));
+    }
+
+    // Without --broadcast the interface choice is on; a long interface text must fit it.
+    void mainWindowWithInterfaceChoice() {
+        Session session;
+        CRQ_880Dlg window(session);
+        InterfaceChoice* choice = window.interfaceChoice();
+        choice->setInterfaces({{"enp0s31f6", "192.168.100.123", 24, "192.168.100.255"},
+                               {"wlp2s0", "10.0.0.7", 8, "10.255.255.255"}});
+        choice->setCurrentIndex(1);
+        save(&window, QStringLiteral("CRQ_880Dlg-interface"), QSize(600, 250));
+        // Every text of the list fits the box as it is laid out.
+        for (int i = 0; i < choice->count(); ++i)
+            QVERIFY2(
+                choice->fontMetrics().horizontalAdvance(choice->itemText(i)) < choice->width() - 20,
+                qPrintable(choice->itemText(i)));
     }
 
     void searchByIpDialog() {

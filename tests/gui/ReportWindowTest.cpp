@@ -1,10 +1,14 @@
 // The IP address report window: the port check, the start/stop states and the rows built from
 // report datagrams sent to it over loopback.
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "GuiTestSupport.h"
 #include "core/net/Socket.h"
@@ -191,6 +195,72 @@ private slots:
         QTRY_VERIFY(idle(w));
         QVERIFY(!w.listening());
         QVERIFY(boxes.shown().empty());
+    }
+
+    // Gateways may report far faster than a list can be redrawn per report: the window must
+    // keep answering while a flood runs, and show the right counts once it is over.
+    void floodKeepsTheWindowResponsive() {
+        constexpr std::uint8_t kDevices = 8;
+        constexpr std::size_t kReports = 40000;
+        constexpr std::uint16_t kPort = 16805;
+        ipAddrReport w(m_session);
+        w.show();
+        w.portEdit()->setText(QString::number(kPort));
+        QVERIFY(w.checkPort());
+        w.startButton()->click();
+        QTRY_VERIFY(w.listening());
+
+        std::vector<std::vector<std::uint8_t>> reports;
+        for (std::uint8_t d = 1; d <= kDevices; ++d)
+            reports.push_back(reportDatagram(d, {10, 0, 0, d}, "flood-" + std::to_string(d)));
+        std::atomic<bool> floodOver{false};
+        std::atomic<bool> stalled{false};
+        std::thread flood([&] {
+            UdpSocket sender;
+            const std::string address = m_session.network.localAddress;
+            for (std::size_t sent = 0; sent < kReports && !stalled; ++sent) {
+                // As fast as the listener takes them in, but never more than its socket
+                // buffer holds, so that every report counts.
+                const auto since = std::chrono::steady_clock::now();
+                while (sent - w.datagramsReceived() >= 64) {
+                    if (std::chrono::steady_clock::now() - since > std::chrono::seconds(5)) {
+                        stalled = true;
+                        break;
+                    }
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
+                sender.sendTo(reports[sent % kDevices], address, kPort);
+            }
+            floodOver = true;
+        });
+
+        QElapsedTimer floodClock;
+        floodClock.start();
+        qint64 worstMs = 0;
+        int samples = 0;
+        while (!floodOver) {
+            QElapsedTimer clock;
+            clock.start();
+            QEventLoop loop;
+            QTimer::singleShot(50, &loop, &QEventLoop::quit);
+            loop.exec();
+            worstMs = std::max(worstMs, clock.elapsed());
+            ++samples;
+        }
+        flood.join();
+        const qint64 floodMs = floodClock.elapsed();
+        qInfo("%zu reports in %lld ms; a 50 ms timer fired after at most %lld ms (%d samples)",
+              kReports, static_cast<long long>(floodMs), static_cast<long long>(worstMs), samples);
+        QVERIFY2(!stalled, "the listener stopped taking reports in");
+        QVERIFY2(worstMs < 300, qPrintable(QStringLiteral("worst: %1 ms").arg(worstMs)));
+        QVERIFY(samples >= 3);
+
+        QTableWidget* list = w.reportList();
+        QTRY_COMPARE(list->rowCount(), int(kDevices));
+        const QString each = QStringLiteral("%1").arg(kReports / kDevices, 2);
+        for (int r = 0; r < kDevices; ++r) QTRY_COMPARE(cell(list, r, 4), each);
+        QCOMPARE(w.datagramsReceived(), kReports);
+        w.reject();
     }
 
     void closingWhileListeningStopsTheListener() {

@@ -23,6 +23,7 @@
 #include "gui/app/Texts.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
+#include "gui/discovery/InterfaceChoice.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/widgets/ReportList.h"
 
@@ -81,10 +82,14 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_list = new QTableWidget(this);
     setUpReportList(m_list, kColumns);
     m_list->setMinimumHeight(240);
+    m_interfaceChoice = new InterfaceChoice(session, this);
 
     auto* layout = new QGridLayout(this);
     auto* left = new QVBoxLayout;
-    for (QPushButton* b : {m_search, m_searchByIp, m_userConfig, m_backgroundConfig, m_report})
+    left->addWidget(m_search);
+    left->addWidget(m_interfaceChoice);
+    left->addSpacing(6);
+    for (QPushButton* b : {m_searchByIp, m_userConfig, m_backgroundConfig, m_report})
         left->addWidget(b);
     left->addStretch(1);
     layout->addLayout(left, 0, 0);
@@ -135,7 +140,7 @@ void CRQ_880Dlg::setConfigButtonsEnabled(bool enabled) {
     m_save->setEnabled(enabled);
 }
 
-void CRQ_880Dlg::fillDeviceList() {
+void CRQ_880Dlg::showDevices() {
     m_list->setRowCount(0);
     for (int r = 0; r < static_cast<int>(m_session.devices.size()); ++r) {
         const CEquipment& d = m_session.devices[static_cast<std::size_t>(r)];
@@ -143,6 +148,11 @@ void CRQ_880Dlg::fillDeviceList() {
             m_list, r,
             {fromGbk(d.rowNumber), fromGbk(d.name), fromGbk(d.model), fromGbk(d.ipAddress),
              fromGbk(d.macAddress), fromGbk(d.firmwareVersion), fromGbk(d.userPasswordSet)});
+        // The seven columns stay as they are; the interface is told on demand.
+        if (d.interfaceName.empty()) continue;
+        const QString tip = langText(m_session.lang, "网卡：%1", "Interface: %1")
+                                .arg(m_interfaceChoice->describe(d.interfaceName));
+        for (int c = 0; c < m_list->columnCount(); ++c) m_list->item(r, c)->setToolTip(tip);
     }
 }
 
@@ -155,16 +165,11 @@ void CRQ_880Dlg::search() {
     m_session.devices.clear();
     m_list->setRowCount(0);
     m_search->setEnabled(false);
-    BroadcastSearch broadcast(m_session.network);
-    if (!broadcast.open()) {
-        m_search->setEnabled(true);
-        return;
-    }
     {
-        CWait wait(broadcast, m_session.devices, this);
+        CWait wait(m_session.network, m_session.devices, this);
         wait.exec();
     }
-    if (!m_session.devices.empty()) fillDeviceList();
+    if (!m_session.devices.empty()) showDevices();
     m_search->setEnabled(true);
     afterSearch();
 }
@@ -179,7 +184,7 @@ void CRQ_880Dlg::searchByIp() {
         // Nothing on this thread touches the session while the query runs: user input is
         // held back and this window has no timers of its own.
         runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
-        if (outcome == AddressSearchOutcome::Found) fillDeviceList();
+        if (outcome == AddressSearchOutcome::Found) showDevices();
     }
     m_searchByIp->setEnabled(true);
     // Also after a failure: the list is empty then, so nothing may stay selected.

@@ -14,6 +14,7 @@ namespace kvt::gui {
 
 class CAppointIpAddr;
 class ConfigurationActions;
+class InterfaceChoice;
 
 class CRQ_880Dlg : public QDialog {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     QPushButton* saveButton() const { return m_save; }
     QPushButton* exitButton() const { return m_exit; }
     QTableWidget* deviceList() const { return m_list; }
+    InterfaceChoice* interfaceChoice() const { return m_interfaceChoice; }
     QAction* aboutAction() const { return m_about; }
     CAppointIpAddr* searchByIpDialog() const { return m_appoint; }
 
@@ -49,6 +51,8 @@ public slots:
     bool openHelp();
     void listClicked(int row);
     void listDoubleClicked(int row);
+    // Shows the device table in the list; a row's tooltip names the interface it was heard on.
+    void showDevices();
 
 signals:
     // F1 was pressed in any window of the tool (the editor and other dialogs included).
@@ -58,7 +62,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void fillDeviceList();
     void setConfigButtonsEnabled(bool enabled);
     void afterSearch();
 
@@ -74,6 +77,7 @@ private:
     QPushButton* m_new = nullptr;
     QPushButton* m_exit = nullptr;
     QTableWidget* m_list = nullptr;
+    InterfaceChoice* m_interfaceChoice = nullptr;
     QAction* m_about = nullptr;
     CAppointIpAddr* m_appoint = nullptr;
 };

@@ -4,7 +4,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <utility>
 
 #include "core/discovery/Search.h"
@@ -12,8 +11,8 @@
 
 namespace kvt::gui {
 
-CWait::CWait(BroadcastSearch& search, std::vector<CEquipment>& table, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_search(search), m_table(table) {
+CWait::CWait(const NetworkOptions& options, std::vector<CEquipment>& table, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_options(options), m_table(table) {
     setObjectName(QStringLiteral("CWait"));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(216, 219, 220));
@@ -32,73 +31,55 @@ CWait::CWait(BroadcastSearch& search, std::vector<CEquipment>& table, QWidget* p
     m_cancel->setVisible(false);
     connect(m_cancel, &QPushButton::clicked, this, &CWait::reject);
     setFixedSize(320, 48);
-
-    m_timer.setInterval(BroadcastSearch::kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, &CWait::tick);
 }
 
 CWait::~CWait() {
+    // Only reached early if the window goes away while searching: stop after the cycle.
+    m_cancelFlag = true;
     if (m_worker.joinable()) m_worker.join();
 }
 
 void CWait::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (m_timer.isActive() || m_cycles != 0) return;
-    m_cycles = 0;
-    m_cancelRequested = false;
+    if (m_started) return;
+    m_started = true;
     m_progress->setValue(0);
     setWindowTitle(uiString(8006));
-    m_timer.start();
-}
-
-void CWait::tick() {
-    if (m_worker.joinable()) return;  // the running cycle has not come back: merge the tick
-    ++m_cycles;
-    if (m_cycles > kMaxCycles) {
-        m_timer.stop();
-        done(kDone);
-        return;
-    }
-    // The query goes out at the start of the cycle; the bar counts queries.
-    m_progress->setValue(std::min(100, m_progress->value() + 20));
     m_worker = std::thread([this] {
         std::vector<CEquipment> records;
         try {
-            records = m_search.runCycle();
+            records = runBroadcastSearch(m_options, &m_cancelFlag, [this](int bar) {
+                QMetaObject::invokeMethod(
+                    this, [this, bar] { m_progress->setValue(bar); }, Qt::QueuedConnection);
+            });
         } catch (...) {
-            // A cycle that could not run counts as one without replies: the window still
-            // comes back and the search ends normally.
+            // A search that could not run ends like a silent one: the window still closes.
             records.clear();
         }
         QMetaObject::invokeMethod(
-            this, [this, records = std::move(records)]() mutable { cycleDone(std::move(records)); },
+            this,
+            [this, records = std::move(records)]() mutable { searchDone(std::move(records)); },
             Qt::QueuedConnection);
     });
 }
 
-void CWait::cycleDone(std::vector<CEquipment> records) {
+void CWait::searchDone(std::vector<CEquipment> records) {
     if (m_worker.joinable()) m_worker.join();
-    // The bar counts queries that went out: a cycle whose send failed takes its step back.
-    if (!m_search.lastQuerySent()) m_progress->setValue(std::max(0, m_progress->value() - 20));
     m_table.insert(m_table.end(), std::make_move_iterator(records.begin()),
                    std::make_move_iterator(records.end()));
     if (m_cancelRequested) {
-        m_timer.stop();
         QDialog::reject();
         return;
     }
-    if (!m_table.empty()) {
-        m_timer.stop();
-        done(kDone);
-    }
+    done(kDone);
 }
 
 void CWait::reject() {
     if (m_worker.joinable()) {
         m_cancelRequested = true;
+        m_cancelFlag = true;
         return;
     }
-    m_timer.stop();
     QDialog::reject();
 }
 

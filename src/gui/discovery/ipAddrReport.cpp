@@ -52,6 +52,8 @@ ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     layout->addWidget(m_list, 1);
     resize(m_list->minimumWidth() + 24, 320);
 
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &ipAddrReport::showChangedRows);
     connect(m_start, &QPushButton::clicked, this, &ipAddrReport::startListening);
     connect(m_stop, &QPushButton::clicked, this, &ipAddrReport::stopListening);
 
@@ -66,6 +68,10 @@ ipAddrReport::~ipAddrReport() {
 
 bool ipAddrReport::listening() const {
     return m_listener && m_listener->listening();
+}
+
+std::size_t ipAddrReport::datagramsReceived() const {
+    return m_listener ? m_listener->datagramsReceived() : 0;
 }
 
 bool ipAddrReport::eventFilter(QObject* watched, QEvent* event) {
@@ -110,20 +116,45 @@ void ipAddrReport::startListening() {
     // window never listens on another port than the one it shows.
     if (m_port->text() != QString::number(m_listenPort) && !checkPort()) return;
     m_list->setRowCount(0);
+    for (auto& changed : m_changed) changed = false;
+    m_anyChanged = false;
     setIdle(false);
     if (!m_listener) {
         m_listener = std::make_unique<ReportListener>(
-            [this](std::size_t index, const ReportRecord& record) {
-                QMetaObject::invokeMethod(
-                    this, [this, index, record] { showRow(index, record); }, Qt::QueuedConnection);
+            // Runs for every datagram: no event, no copy, only a mark.
+            [this](std::size_t index, const ReportRecord&) {
+                if (index >= m_changed.size()) return;
+                m_changed[index].store(true, std::memory_order_relaxed);
+                m_anyChanged.store(true, std::memory_order_release);
             },
             [this] {
                 QMetaObject::invokeMethod(
-                    this, [this] { setIdle(true); }, Qt::QueuedConnection);
+                    this, [this] { listenerStopped(); }, Qt::QueuedConnection);
             },
             m_session.network.localAddress);
     }
-    if (!m_listener->start(m_listenPort)) setIdle(true);  // e.g. the port is in use; no message
+    if (m_listener->start(m_listenPort))
+        m_refresh.start();
+    else
+        setIdle(true);  // e.g. the port is in use; no message
+}
+
+void ipAddrReport::showChangedRows() {
+    if (!m_listener || !m_anyChanged.exchange(false, std::memory_order_acquire)) return;
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < m_changed.size(); ++i)
+        if (m_changed[i].exchange(false, std::memory_order_relaxed)) rows.push_back(i);
+    // The table is newer than the marks read above; a row marked again meanwhile is only
+    // shown once more at the next refresh.
+    const std::vector<ReportRecord> table = m_listener->snapshot();
+    for (const std::size_t i : rows)
+        if (i < table.size()) showRow(i, table[i]);
+}
+
+void ipAddrReport::listenerStopped() {
+    m_refresh.stop();
+    showChangedRows();  // the last reports before the stop
+    setIdle(true);
 }
 
 void ipAddrReport::stopListening() {
@@ -140,6 +171,7 @@ void ipAddrReport::showRow(std::size_t index, const ReportRecord& record) {
 void ipAddrReport::shutDown() {
     // Stops the thread and waits for it; row updates still queued die with this window.
     m_listener.reset();
+    m_refresh.stop();
 }
 
 void ipAddrReport::done(int result) {

@@ -1,8 +1,12 @@
 #pragma once
 // IP address report listener window: listens on one UDP port and lists every reporting device
 // with its report count and the times of its last two reports. The receiving runs on the
-// listener's own thread; its row updates are queued to this window's thread.
+// listener's own thread, which only marks the rows it changed; this window shows the marked
+// rows from its refresh timer, so that a flood of reports cannot swamp its event loop.
 #include <QDialog>
+#include <QTimer>
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -23,6 +27,8 @@ class ipAddrReport : public QDialog {
     Q_OBJECT
 public:
     static constexpr std::uint16_t kDefaultPort = 16800;
+    // Changed rows are shown at most this often: often enough to look live.
+    static constexpr int kRefreshMs = 100;
 
     explicit ipAddrReport(Session& session, QWidget* parent = nullptr);
     ~ipAddrReport() override;
@@ -33,6 +39,8 @@ public:
     QTableWidget* reportList() const { return m_list; }
     std::uint16_t listenPort() const { return m_listenPort; }
     bool listening() const;
+    // Datagrams the running (or last) listening has taken in; may be asked from any thread.
+    std::size_t datagramsReceived() const;
 
     // The input check of the port edit (run when it loses the focus). Returns whether the
     // text was a valid port; otherwise the message is shown and the edit shows the port again.
@@ -49,6 +57,8 @@ protected:
 private:
     void setIdle(bool idle);
     void showRow(std::size_t index, const ReportRecord& record);
+    void showChangedRows();
+    void listenerStopped();
     void shutDown();
 
     Session& m_session;
@@ -59,6 +69,10 @@ private:
     std::uint16_t m_listenPort = kDefaultPort;
     bool m_checking = false;
     std::unique_ptr<ReportListener> m_listener;
+    QTimer m_refresh;
+    // Set on the listener thread for each row it changed, taken back by showChangedRows().
+    std::array<std::atomic<bool>, ReportTable::kCapacity> m_changed{};
+    std::atomic<bool> m_anyChanged{false};
 };
 
 }  // namespace kvt::gui

@@ -43,8 +43,9 @@ QString FileDialog::saveFileName(QWidget* parent) {
 }
 
 QString FileDialog::openFileName(QWidget* parent) {
+    // "*" rather than "*.*": on Linux many files have no dot in their names.
     return run(parent, QFileDialog::AcceptOpen,
-               {QStringLiteral("Config File (*.inf)"), QStringLiteral("All File (*.*)")});
+               {QStringLiteral("Config File (*.inf)"), QStringLiteral("All File (*)")});
 }
 
 void FileDialog::setNextFileName(const QString& name) {

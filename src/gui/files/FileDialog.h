@@ -12,7 +12,7 @@ public:
     // Save: filter "Config File (*.inf)", default suffix "inf", the platform asks before an
     // existing file is replaced. Empty when cancelled.
     static QString saveFileName(QWidget* parent);
-    // Open: filters "Config File (*.inf)" and "All File (*.*)". Empty when cancelled.
+    // Open: filters "Config File (*.inf)" and "All File (*)". Empty when cancelled.
     static QString openFileName(QWidget* parent);
 
     // Test hook: the next dialog returns `name` at once (an empty name means cancelled).
