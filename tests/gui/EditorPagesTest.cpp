@@ -518,6 +518,8 @@ private slots:
             << "mismatch" << true << 5042;
         QTest::newRow("a size the check refuses is put back, the other change still prompts")
             << "size" << true << 199;
+        QTest::newRow("a size in range that escaped its edit's check is stored and prompts")
+            << "size in range" << true << 0;
     }
     void cancelChecksThePageInView() {
         QFETCH(QString, edit);
@@ -551,6 +553,9 @@ private slots:
             typeInto(passwords->passwordEdit(CMyPropertyPage7::User), u("new"));
             if (edit == u("password"))
                 typeInto(passwords->confirmEdit(CMyPropertyPage7::User), u("new"));
+        } else if (edit == u("size in range")) {
+            QVERIFY(e.toTab(3));
+            e.sheet->advancedPage()->sizeEdit(0)->setText(u("100"));
         } else if (edit == u("size")) {
             QComboBox* method = e.sheet->ethernetPage()->methodList();
             method->setFocus();
@@ -570,6 +575,7 @@ private slots:
         if (edit == u("address")) QCOMPARE(atPrompt.ethernet.ipAddress, Gbk("10.9.8.7"));
         if (edit == u("password")) QCOMPARE(atPrompt.advance.userPassword, Gbk("new"));
         if (edit == u("mismatch")) QCOMPARE(atPrompt.advance.userPassword, Gbk());
+        if (edit == u("size in range")) QCOMPARE(atPrompt.parameter.assemblySizes[0], Gbk("100"));
         if (edit == u("size")) {
             QCOMPARE(atPrompt.parameter.assemblySizes[0], Gbk("64"));
             QCOMPARE(e.sheet->advancedPage()->sizeEdit(0)->text(), u("64"));
