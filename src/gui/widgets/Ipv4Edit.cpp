@@ -229,9 +229,9 @@ void Ipv4Edit::paste(int index, const QString& text) {
 void Ipv4Edit::showContextMenu(int index, const QPoint& globalPos) {
     QLineEdit* edit = fieldEdit(index);
     QMenu* menu = edit->createStandardContextMenu();
-    // The menu's Paste goes through the same rule as Ctrl+V. Qt names the action only from
-    // 6.5 on; before, its text (translated like ours) tells it. Missed, QLineEdit's own paste
-    // still refuses an address through the field's validator.
+    // The menu's Paste goes through the same rule as Ctrl+V. Qt 6.4 leaves the action
+    // unnamed, so its text (translated as QLineEdit translates it) tells it. Missed,
+    // QLineEdit's own paste still refuses an address through the field's validator.
     const QString pasteText = QLineEdit::tr("&Paste");
     for (QAction* action : menu->actions()) {
         if (action->objectName() != QLatin1String("edit-paste") &&
