@@ -15,6 +15,7 @@
 #include "core/device/Exchanges.h"
 #include "core/discovery/ReportListener.h"
 #include "core/discovery/Search.h"
+#include "core/files/CsvExport.h"
 #include "core/files/FileFlows.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
@@ -155,7 +156,11 @@ nlohmann::json deviceJson(const CEquipment& device) {
 }
 
 // The device list: its seven columns, tab-separated, under the list's headers.
-void printDevices(const std::vector<CEquipment>& devices, bool json) {
+void printDevices(const std::vector<CEquipment>& devices, bool json, bool csv, Lang lang) {
+    if (csv) {
+        std::cout << deviceTableCsv(devices, lang);
+        return;
+    }
     if (json) {
         nlohmann::json array = nlohmann::json::array();
         for (const CEquipment& device : devices) array.push_back(deviceJson(device));
@@ -185,17 +190,18 @@ void addSearch(CLI::App& app, CliContext& context) {
     auto broadcast = std::make_shared<std::string>("255.255.255.255");
     auto ip = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
+    auto csv = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
         app, "search", "Find gateways: broadcast search, or search by IP with --ip",
-        "kvt640-cli search [--broadcast ADDR | --ip ADDR] [--json] [network options]",
-        [&context, args, broadcast, ip, json] {
+        "kvt640-cli search [--broadcast ADDR | --ip ADDR] [--json | --csv] [network options]",
+        [&context, args, broadcast, ip, json, csv] {
             applyNetworkArgs(context, *args);
             Session& session = context.session;
             if (!ip->empty()) {
                 const AddressSearchOutcome outcome = searchByAddress(session, *ip);
                 printDevices(outcome == AddressSearchOutcome::Found ? session.devices
                                                                     : std::vector<CEquipment>{},
-                             *json);
+                             *json, *csv, session.lang);
                 if (outcome != AddressSearchOutcome::Found)
                     throw CliFailure("no device answered the search at " + *ip, kExitNotFound);
                 return;
@@ -203,7 +209,7 @@ void addSearch(CLI::App& app, CliContext& context) {
             session.network.discoveryTarget = *broadcast;
             session.devices = runBroadcastSearch(session.network, nullptr, {});
             session.clearSelection();
-            printDevices(session.devices, *json);
+            printDevices(session.devices, *json, *csv, session.lang);
             if (session.devices.empty())
                 throw CliFailure("no device answered the search", kExitNotFound);
         });
@@ -212,7 +218,9 @@ void addSearch(CLI::App& app, CliContext& context) {
         "--broadcast", *broadcast, "address the query goes to (default 255.255.255.255)");
     command->add_option("--ip", *ip, "search by IP: ask this one address")
         ->excludes(broadcastOption);
-    command->add_flag("--json", *json, "print a JSON array");
+    CLI::Option* jsonFlag = command->add_flag("--json", *json, "print a JSON array");
+    command->add_flag("--csv", *csv, "print CSV (UTF-8 with BOM, headers in the --lang language)")
+        ->excludes(jsonFlag);
     addNetworkOptions(command, *args);
 }
 
@@ -329,9 +337,10 @@ struct ListenArgs {
     double seconds = 0;
     std::size_t count = 0;
     bool json = false;
+    bool csv = false;
 };
 
-void runListener(const ListenArgs& args) {
+void runListener(const ListenArgs& args, Lang lang) {
     // Interrupts are taken synchronously below; the listener thread inherits the mask.
     sigset_t interrupts;
     sigemptyset(&interrupts);
@@ -342,8 +351,9 @@ void runListener(const ListenArgs& args) {
 
     std::mutex outputMutex;
     std::atomic<std::size_t> updates{0};
-    // Row updates as they come: on stdout, or on stderr when stdout carries the JSON table.
-    std::ostream& live = args.json ? std::cerr : std::cout;
+    // Row updates as they come: on stdout, or on stderr when stdout carries the final table.
+    const bool tableAtEnd = args.json || args.csv;
+    std::ostream& live = tableAtEnd ? std::cerr : std::cout;
     ReportListener listener(
         [&](std::size_t, const ReportRecord& record) {
             {
@@ -358,7 +368,7 @@ void runListener(const ListenArgs& args) {
         pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
         throw CliFailure(error, kExitListen);
     }
-    if (!args.json) {
+    if (!tableAtEnd) {
         std::lock_guard lock(outputMutex);
         for (std::uint32_t id = 4501; id <= 4507; ++id)
             std::cout << uiTextUtf8(id) << (id == 4507 ? '\n' : '\t');
@@ -379,6 +389,10 @@ void runListener(const ListenArgs& args) {
     listener.stop();
     const auto table = listener.snapshot();
     pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    if (args.csv) {
+        std::lock_guard lock(outputMutex);
+        std::cout << reportTableCsv(table, lang);
+    }
     if (args.json) {
         nlohmann::json array = nlohmann::json::array();
         for (const ReportRecord& record : table) array.push_back(reportJson(record));
@@ -391,11 +405,12 @@ void addListen(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<ListenArgs>();
     CLI::App* command = context.addCommand(
         app, "listen", "Listen for IP address reports and print each row update",
-        "kvt640-cli listen [--port N] [--bind ADDR] [--seconds S | --count N] [--json]",
-        [args] { runListener(*args); });
-    command->footer(std::string(kStatusHelp) +
-                    " Without --seconds or --count the listener runs until interrupted. With "
-                    "--json the row updates go to stderr and stdout gets the final table.");
+        "kvt640-cli listen [--port N] [--bind ADDR] [--seconds S | --count N] [--json | --csv]",
+        [args, &context] { runListener(*args, context.session.lang); });
+    command->footer(
+        std::string(kStatusHelp) +
+        " Without --seconds or --count the listener runs until interrupted. With "
+        "--json or --csv the row updates go to stderr and stdout gets the final table.");
     command->add_option("--port", args->port, "UDP port to listen on (default 16800)")
         ->check(CLI::Range(1, 65535));
     command->add_option("--bind", args->bindAddress, "local address (default 0.0.0.0)");
@@ -405,7 +420,13 @@ void addListen(CLI::App& app, CliContext& context) {
     command->add_option("--count", args->count, "stop after this many reports")
         ->check(CLI::PositiveNumber)
         ->excludes(seconds);
-    command->add_flag("--json", args->json, "print the table as a JSON array at the end");
+    CLI::Option* jsonFlag =
+        command->add_flag("--json", args->json, "print the table as a JSON array at the end");
+    command
+        ->add_flag("--csv", args->csv,
+                   "print the table as CSV at the end (UTF-8 with BOM, headers in the --lang "
+                   "language)")
+        ->excludes(jsonFlag);
 }
 
 }  // namespace

@@ -19,3 +19,35 @@ run() {
     fi
     return 0
 }
+
+# own_loopback_block: sets $net to a 127.a.b prefix of this process's own (as the C++ tests
+# derive theirs), so ctest -j runs the scripts in parallel.
+own_loopback_block() {
+    local a=$((($$ >> 8) & 255))
+    ((a == 0)) && a=1
+    net="127.$a.$(($$ & 255))"
+}
+
+# start_sim DISCOVERY-HOST DEVICE...: one simulator on $net.HOST (needs $sim and $net; its pid
+# goes to the array sims); waits (bounded) until it answers.
+start_sim() {
+    local host=$1
+    shift
+    local args=(--quiet --discovery-address "$net.$host")
+    for d in "$@"; do args+=(--device "$d"); done
+    "$sim" "${args[@]}" 2>>"$work/sim.log" &
+    sims+=($!)
+    for _ in $(seq 1 10); do
+        "$cli" search --broadcast "$net.$host" --bind "$net.201" >/dev/null 2>&1 && return 0
+    done
+    fail "simulator on $net.$host did not come up"
+}
+
+# bound PORT: waits (bounded) until someone listens on UDP $net.1:PORT.
+bound() {
+    for _ in $(seq 1 300); do
+        ss -Hlun "src $net.1:$1" 2>/dev/null | grep -q . && return 0
+        sleep 0.01
+    done
+    return 1
+}

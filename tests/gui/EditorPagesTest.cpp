@@ -500,6 +500,88 @@ private slots:
                                  e.session.lang));
     }
 
+    // Cancel runs the checks of the page in view as leaving it would: what the user typed there
+    // is a change that gets the prompt; what the checks refuse is never stored.
+    void cancelChecksThePageInView_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<bool>("prompted");
+        QTest::addColumn<int>("message");  // shown before the prompt; 0 for none
+        QTest::newRow("an address typed on the Ethernet page, the focus still in it")
+            << "address" << true << 0;
+        QTest::newRow("nothing changed") << "none" << false << 0;
+        QTest::newRow("an address retyped as it was") << "same address" << false << 0;
+        QTest::newRow("a stored address written another way is no change")
+            << "short gateway" << false << 0;
+        QTest::newRow("a new password pair, the focus still in the confirmation")
+            << "password" << true << 0;
+        QTest::newRow("a password without its confirmation: the page's message, the password gone")
+            << "mismatch" << true << 5042;
+        QTest::newRow("a size the check refuses is put back, the other change still prompts")
+            << "size" << true << 199;
+        QTest::newRow("a size in range that escaped its edit's check is stored and prompts")
+            << "size in range" << true << 0;
+    }
+    void cancelChecksThePageInView() {
+        QFETCH(QString, edit);
+        QFETCH(bool, prompted);
+        QFETCH(int, message);
+        Editor e(kBackgroundConfig, [](CConfiguration& c) {
+            c.ethernet.ipMethod = 0;  // static: the addresses can be edited
+            c.ethernet.ipAddress = "192.168.1.20";
+            c.ethernet.gateway = "10.1";  // shown as 10.1.0.0
+            c.advance.userPassword = "secret";
+        });
+        CConfiguration atPrompt;
+        test::ModalWatch<CClose> prompt([&](CClose* d) {
+            atPrompt = e.config();
+            d->noButton()->click();
+        });
+        const auto typeInto = [](QWidget* field, const QString& keys) {
+            field->setFocus(Qt::TabFocusReason);  // selects the text, as Tab does
+            for (const QChar c : keys) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        };
+        Ipv4Edit* ip = e.sheet->ethernetPage()->addressEdit(CMyPropertyPage2::IpAddress);
+        CMyPropertyPage7* passwords = e.sheet->passwordPage();
+        if (edit == u("address")) {
+            typeInto(ip->fieldEdit(0), u("10.9.8.7"));
+        } else if (edit == u("same address")) {
+            typeInto(ip->fieldEdit(0), u("192.168.1.20"));
+        } else if (edit == u("short gateway")) {
+            e.sheet->ethernetPage()->addressEdit(CMyPropertyPage2::Gateway)->setFocus();
+        } else if (edit == u("password") || edit == u("mismatch")) {
+            QVERIFY(e.toTab(1));
+            typeInto(passwords->passwordEdit(CMyPropertyPage7::User), u("new"));
+            if (edit == u("password"))
+                typeInto(passwords->confirmEdit(CMyPropertyPage7::User), u("new"));
+        } else if (edit == u("size in range")) {
+            QVERIFY(e.toTab(3));
+            e.sheet->advancedPage()->sizeEdit(0)->setText(u("100"));
+        } else if (edit == u("size")) {
+            QComboBox* method = e.sheet->ethernetPage()->methodList();
+            method->setFocus();
+            QTest::keyClick(method, Qt::Key_Down);
+            QVERIFY(e.toTab(3));
+            // Set past the edit's own check, as only a program can.
+            e.sheet->advancedPage()->sizeEdit(0)->setText(u("300"));
+        }
+        QVERIFY(e.session.config);
+
+        e.sheet->cancelButton()->click();
+        QVERIFY(!e.sheet->isVisible());
+        QCOMPARE(prompt.count(), prompted ? 1 : 0);
+        QCOMPARE(e.boxes.ids(), message ? Ids{static_cast<std::uint32_t>(message)} : Ids{});
+        QVERIFY(!e.session.config);
+        if (!prompted) return;
+        if (edit == u("address")) QCOMPARE(atPrompt.ethernet.ipAddress, Gbk("10.9.8.7"));
+        if (edit == u("password")) QCOMPARE(atPrompt.advance.userPassword, Gbk("new"));
+        if (edit == u("mismatch")) QCOMPARE(atPrompt.advance.userPassword, Gbk());
+        if (edit == u("size in range")) QCOMPARE(atPrompt.parameter.assemblySizes[0], Gbk("100"));
+        if (edit == u("size")) {
+            QCOMPARE(atPrompt.parameter.assemblySizes[0], Gbk("64"));
+            QCOMPARE(e.sheet->advancedPage()->sizeEdit(0)->text(), u("64"));
+        }
+    }
+
     void okSavesAndCloses() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u("ok.inf"));

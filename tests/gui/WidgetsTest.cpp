@@ -1,12 +1,16 @@
 // The shared pieces other windows build on: the IPv4 address control, the message routine and
 // the busy runner.
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <atomic>
 #include <stdexcept>
 #include <thread>
@@ -20,6 +24,35 @@
 
 using namespace kvt;
 using namespace kvt::gui;
+
+namespace {
+
+// An address control in an active window beside an edit that has the focus first, so that
+// the control is entered from outside as a user does.
+struct AddressForm {
+    QWidget window;
+    QLineEdit* outside = new QLineEdit(&window);
+    Ipv4Edit* address = new Ipv4Edit(&window);
+
+    explicit AddressForm(const QString& text) {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(outside);
+        layout->addWidget(address);
+        address->setText(text);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        if (!QTest::qWaitForWindowActive(&window)) qWarning("form not active");
+        outside->setFocus();
+    }
+    QLineEdit* field(int index) const { return address->fieldEdit(index); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    // Keys go where the focus is, as they do from a keyboard.
+    void type(const QString& keys) {
+        for (const QChar c : keys) QTest::keyClick(focus(), c.toLatin1());
+    }
+};
+
+}  // namespace
 
 class WidgetsTest : public QObject {
     Q_OBJECT
@@ -78,6 +111,150 @@ private slots:
         for (int i = 0; i < 4; ++i) QVERIFY(!edit.fieldEdit(i)->isEnabled());
         edit.setField(3, 9);
         QCOMPARE(edit.field(3), 9);
+    }
+
+    // Typing a whole address over an existing one, however the control was entered.
+    void ipv4TypingOverAnAddress_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("Tab selects the first field; each '.' after an automatic move is swallowed")
+            << "10.5.3.4"
+            << "tab"
+            << "192.168.1.20"
+            << "192.168.1.20";
+        QTest::newRow("a click into the first field selects its text") << "10.5.3.4"
+                                                                       << "click"
+                                                                       << "192.168.1.20"
+                                                                       << "192.168.1.20";
+        QTest::newRow("into an empty control") << ""
+                                               << "click"
+                                               << "192.168.1.20"
+                                               << "192.168.1.20";
+        QTest::newRow("a 0 fills its field (no leading zeros), so the next '.' is swallowed")
+            << "192.168.100.200"
+            << "tab"
+            << "10.0.0.5"
+            << "10.0.0.5";
+        QTest::newRow("a value above 25 fills its field") << "1.2.3.4"
+                                                          << "tab"
+                                                          << "26.30.7.255"
+                                                          << "26.30.7.255";
+        QTest::newRow("a digit beyond a full field at its end starts the next field")
+            << "192.168.1.1"
+            << "end"
+            << "10"
+            << "192.10.1.1";
+        QTest::newRow("'.' at the start of a field is swallowed; the digit goes in before")
+            << "1.2.3.4"
+            << "start"
+            << ".5"
+            << "51.2.3.4";
+    }
+    void ipv4TypingOverAnAddress() {
+        QFETCH(QString, before);
+        QFETCH(QString, entry);
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        AddressForm form(before);
+        QLineEdit* first = form.field(0);
+        if (entry == QLatin1String("tab")) {
+            QTest::keyClick(form.outside, Qt::Key_Tab);
+        } else if (entry == QLatin1String("click")) {
+            // At the right end of the field, where a plain click would leave the cursor.
+            QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(first->width() - 2, 5));
+        } else {
+            first->setFocus(Qt::OtherFocusReason);
+            first->setCursorPosition(entry == QLatin1String("end") ? 3 : 0);
+        }
+        QCOMPARE(form.focus(), first);
+        form.type(keys);
+        QCOMPARE(form.address->text(), after);
+    }
+
+    void ipv4BackspaceAndArrowsCrossFields() {
+        AddressForm form(QStringLiteral("192.168.1.20"));
+        form.field(2)->setFocus();
+        form.field(2)->setCursorPosition(0);
+        QTest::keyClick(form.focus(), Qt::Key_Backspace);  // goes back, deletes nothing
+        QCOMPARE(form.focus(), form.field(1));
+        QCOMPARE(form.field(1)->cursorPosition(), 3);
+        QCOMPARE(form.address->text(), QStringLiteral("192.168.1.20"));
+        QTest::keyClick(form.focus(), Qt::Key_Backspace);  // inside a field: an ordinary delete
+        QCOMPARE(form.address->text(), QStringLiteral("192.16.1.20"));
+        QTest::keyClick(form.focus(), Qt::Key_Left);
+        QTest::keyClick(form.focus(), Qt::Key_Left);
+        QCOMPARE(form.focus(), form.field(1));
+        QTest::keyClick(form.focus(), Qt::Key_Left);
+        QCOMPARE(form.focus(), form.field(0));
+        QCOMPARE(form.field(0)->cursorPosition(), 3);
+        QTest::keyClick(form.focus(), Qt::Key_Right);
+        QCOMPARE(form.focus(), form.field(1));
+        QCOMPARE(form.field(1)->cursorPosition(), 0);
+        // Backspace in the first field has nowhere to go.
+        form.field(0)->setFocus();
+        form.field(0)->setCursorPosition(0);
+        QTest::keyClick(form.focus(), Qt::Key_Backspace);
+        QCOMPARE(form.focus(), form.field(0));
+        QCOMPARE(form.address->text(), QStringLiteral("192.16.1.20"));
+    }
+
+    // Ctrl+V into a field whose text is selected.
+    void ipv4Paste_data() {
+        QTest::addColumn<int>("into");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("after");
+        const QString kept = QStringLiteral("192.168.1.20");
+        QTest::newRow("a whole address fills all four fields") << 0 << "10.0.0.5"
+                                                               << "10.0.0.5";
+        QTest::newRow("from any field") << 2 << "10.0.0.5"
+                                        << "10.0.0.5";
+        QTest::newRow("white space and a line end around it are ignored") << 3 << " 10.0.0.5\r\n"
+                                                                          << "10.0.0.5";
+        QTest::newRow("leading zeros read as decimal") << 1 << "010.001.000.099"
+                                                       << "10.1.0.99";
+        QTest::newRow("junk: three parts are refused") << 0 << "10.0.0" << kept;
+        QTest::newRow("junk: a part above 255") << 0 << "10.0.0.256" << kept;
+        QTest::newRow("junk: a word after it") << 0 << "10.0.0.5 x" << kept;
+        QTest::newRow("junk: letters") << 0 << "a.b.c.d" << kept;
+        QTest::newRow("a number without a dot goes into the field") << 3 << "7"
+                                                                    << "192.168.1.7";
+        QTest::newRow("junk: a number that is no octet") << 3 << "300" << kept;
+        QTest::newRow("junk: four digits are not cut to three") << 3 << "1234" << kept;
+    }
+    void ipv4Paste() {
+        QFETCH(int, into);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, after);
+        AddressForm form(QStringLiteral("192.168.1.20"));
+        QGuiApplication::clipboard()->setText(clipboard);
+        form.field(into)->setFocus();
+        form.field(into)->selectAll();
+        QTest::keyClick(form.focus(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(form.address->text(), after);
+    }
+
+    // The context menu's Paste takes the same rule as Ctrl+V.
+    void ipv4PasteFromTheMenu() {
+        AddressForm form(QStringLiteral("192.168.1.20"));
+        QSignalSpy changed(form.address, &Ipv4Edit::fieldChanged);
+        QGuiApplication::clipboard()->setText(QStringLiteral("10.0.0.5"));
+        QLineEdit* field = form.field(1);
+        field->setFocus();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                    field->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(field, &menuEvent);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QAction* paste = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text().startsWith(QStringLiteral("&Paste"))) paste = action;
+        QVERIFY(paste);
+        paste->trigger();
+        menu->close();
+        QCOMPARE(form.address->text(), QStringLiteral("10.0.0.5"));
+        QVERIFY(changed.count() >= 4);  // the pages store on these
     }
 
     void columnWidthsFollowTheFont() {

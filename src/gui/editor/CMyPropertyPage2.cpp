@@ -100,7 +100,10 @@ bool CMyPropertyPage2::onActivate() {
         *fields[i] = repairAddress(*fields[i], kRepairValues[i]);
 
     m_method->setCurrentIndex(eth.ipMethod);
-    for (std::size_t i = 0; i < fields.size(); ++i) m_addresses[i]->setText(fromGbk(*fields[i]));
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        m_addresses[i]->setText(fromGbk(*fields[i]));
+        m_shown[i] = m_addresses[i]->text();
+    }
     m_name->setText(fromGbk(eth.networkName));
     showNameByKind();
     enableAddresses(eth.ipMethod);
@@ -163,9 +166,10 @@ bool CMyPropertyPage2::deactivate() {
     const auto fields = addressFields(eth);
     bool changed = false;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const Gbk text = m_addresses[i]->text().toStdString();
-        if (text != *fields[i]) changed = true;
-        *fields[i] = text;
+        const QString text = m_addresses[i]->text();
+        if (text != m_shown[i]) changed = true;
+        m_shown[i] = text;
+        *fields[i] = text.toStdString();
     }
     if (changed) markChanged();
     return true;

@@ -47,6 +47,9 @@ private:
     QLineEdit* m_name;
     QComboBox* m_method;
     std::array<Ipv4Edit*, 5> m_addresses{};
+    // What the address controls showed when the page was entered: an address written
+    // differently (a missing part, a leading zero) is no change until the user changes it.
+    std::array<QString, 5> m_shown{};
     std::array<QLabel*, 7> m_labels{};
 };
 

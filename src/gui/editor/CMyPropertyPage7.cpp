@@ -128,10 +128,13 @@ bool CMyPropertyPage7::storePair(Pair pair) {
     // An over-long password would be cut to 20 bytes in the image; refuse it instead.
     const std::optional<Gbk> typed = checkLength(pair);
     if (!typed) return false;
+    // Storing a different password is a change, whether the pair matched or was emptied.
     if (password->text() == confirm->text()) {
+        if (*typed != stored(pair)) markChanged();
         stored(pair) = *typed;
         return true;
     }
+    if (!stored(pair).empty()) markChanged();
     stored(pair).clear();
     MessageBox::show(this, 5042, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
     password->clear();

@@ -201,6 +201,7 @@ bool CMyPropertyPage9::deactivate() {
             m_sizes[i]->text() == fromGbk(cfg->parameter.assemblySizes[i]))
             continue;
         cfg->parameter.assemblySizes[i] = *toGbk(m_sizes[i]->text());
+        markChanged();
     }
     return true;
 }

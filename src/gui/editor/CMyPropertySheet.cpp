@@ -114,6 +114,10 @@ void CMyPropertySheet::accept() {
 
 void CMyPropertySheet::reject() {
     leaveControls();
+    // The page in view stores what it holds, as leaving it would, so that an edit made there
+    // gets the prompt too. A refusal does not keep the sheet open: Cancel goes on with what
+    // the page's check left, and the check stores nothing it refuses.
+    if (PropertyPage* page = currentPage()) page->deactivate();
     if (m_session.configChanged) {
         CClose prompt(m_session, m_ui, this);
         prompt.exec();

@@ -1,11 +1,31 @@
 #pragma once
 // IPv4 address entry: four fields of 0..255. An empty field reads as 0, as the address
 // controls of the product's dialogs do.
+//
+// Keys and pastes follow the platform's address control, with its rules made explicit:
+// - A digit goes in only when its field stays a plain octet (0..255, no leading zero). When the
+//   field then can take no further digit (three digits, a value above 25, or a lone 0) and the
+//   cursor is at its end, the next field takes over with its text selected, so that typing
+//   goes on over it. A digit that does not fit a full field whose cursor is at the end starts
+//   the next field.
+// - "." (or space) moves to the next field, text selected, only after typed digits: the field
+//   holds text, the cursor is not at its start and nothing is selected. Otherwise it is
+//   swallowed; above all the "." typed right after the automatic move, so that typing
+//   "192.168.1.20" over any address gives 192.168.1.20.
+// - Backspace and Left at the start of a field go to the end of the previous one; Right at the
+//   end of a field goes to the start of the next one.
+// - Entering the control with a mouse click selects the clicked field's text, as Tab does.
+// - A pasted text with a dot (surrounding white space ignored) must be a whole address, four
+//   decimal parts of 0..255: it fills all four fields, whichever field has the focus. Anything
+//   else with a dot is refused: a beep, nothing changes. A text without a dot goes into the
+//   field only if the field stays an octet. (Dropped text is the field's own: an octet or
+//   nothing.)
 #include <QFrame>
 #include <QString>
 #include <array>
 #include <cstdint>
 
+class QKeyEvent;
 class QLineEdit;
 
 namespace kvt::gui {
@@ -43,7 +63,17 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    enum class Entry { SelectAll, Start, End };
+    void enterField(int index, Entry entry);
+    // Returns true when the key has been dealt with here.
+    bool keyPress(int index, QKeyEvent* key);
+    void paste(int index, const QString& text);
+    void showContextMenu(int index, const QPoint& globalPos);
+
     std::array<QLineEdit*, 4> m_fields{};
+    bool m_digitTyped = false;  // the key being handled is a digit the field takes
+    bool m_focusInside = false;
+    QLineEdit* m_enteredByMouse = nullptr;  // its text gets selected when the click ends
 };
 
 }  // namespace kvt::gui
