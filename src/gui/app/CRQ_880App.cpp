@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <sstream>
 
+#include "KvtVersion.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/ConfigurationActions.h"
 
@@ -22,6 +23,7 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
                                                 bool* toStderr) {
     CLI::App cli{"KVT-640: configuration tool for KVT-275R gateways.", "kvt640"};
     cli.allow_extras();  // Qt's own options (-platform, -style, ...)
+    cli.set_version_flag("--version", std::string("kvt640 ") + kVersion);
     NetworkOptions& net = m_session.network;
     std::string lang;
     cli.add_option("--lang", lang,
