@@ -10,4 +10,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcli11-dev \
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
     fonts-noto-cjk xvfb xauth iproute2 \
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev \
+    librsvg2-bin
