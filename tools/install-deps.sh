@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
     fonts-noto-cjk xvfb xauth iproute2 \
     clang-14 libclang-rt-14-dev \
-    librsvg2-bin help2man bash-completion desktop-file-utils appstream
+    librsvg2-bin help2man bash-completion desktop-file-utils appstream \
+    file dpkg-dev
