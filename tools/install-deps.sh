@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing and running the tools needs.
+# Installs every Debian 12 package that building, testing, packaging and running the tools needs.
 set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -11,5 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
     fonts-noto-cjk xvfb xauth iproute2 \
     clang-14 libclang-rt-14-dev \
-    librsvg2-bin help2man bash-completion desktop-file-utils appstream \
-    file dpkg-dev
+    librsvg2-bin help2man bash-completion \
+    file dpkg-dev lintian desktop-file-utils appstream
