@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing and running the tools needs.
+# Installs every Debian 12 package that building, testing, packaging and running the tools needs.
 set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -10,4 +10,6 @@ $SUDO apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcli11-dev \
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
     fonts-noto-cjk xvfb xauth iproute2 \
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev \
+    librsvg2-bin help2man bash-completion \
+    file dpkg-dev lintian desktop-file-utils appstream

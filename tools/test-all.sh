@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test: the whole suite under AddressSanitizer and
+# Installs, builds and runs every test: the Debian package of the optimised build (built,
+# checked, installed, run and removed), the whole suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the threaded tests again under ThreadSanitizer, then every fuzz
 # target briefly. Ends with one summary line over all of it.
 set -euo pipefail
@@ -12,6 +13,8 @@ trap 'rm -rf "$logs"' EXIT
 # The optimised build that the demo uses: -O2 warns about things a debug build does not.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_BUILD_TESTS=OFF
 cmake --build build -j "$jobs"
+package_status=0
+bash tools/test-package.sh build 2>&1 | tee "$logs/package.log" || package_status=$?
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVT_SANITIZE=address
 cmake --build build-asan -j "$jobs"
@@ -30,5 +33,13 @@ read -r total failed < <(cat "$logs"/asan.log "$logs"/tsan.log |
     awk '{t += $1; f += $2} END {print t + 0, f + 0}')
 targets=$(grep -c '^== fuzz_' "$logs/fuzz.log" || true)
 findings=$(grep -c 'FINDING' "$logs/fuzz.log" || true)
-echo "tests: $((total - failed + targets - findings)) passed, $((failed + findings)) failed"
-exit "$fuzz_status"
+# The package's checks count one each; a package stage that ended without its line, one failure.
+read -r package_passed package_failed < <(
+    sed -nE 's/^package checks: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' "$logs/package.log") ||
+    true
+package_passed=${package_passed:-0}
+package_failed=${package_failed:-1}
+passed=$((total - failed + targets - findings + package_passed))
+echo "tests: $passed passed, $((failed + findings + package_failed)) failed"
+if ((fuzz_status != 0)); then exit "$fuzz_status"; fi
+exit "$package_status"

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "KvtVersion.h"
 #include "NetworkCommands.h"
 #include "OfflineCommands.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     // it stands on the command line.
     app.fallthrough();
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("kvt640-cli ") + kvt::kVersion);
     app.add_option("--lang", context.lang, "language of the resources: zh (default) or en")
         ->check(CLI::IsMember({"zh", "en"}));
 

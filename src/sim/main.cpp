@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "KvtVersion.h"
 #include "sim/DeviceSetupParser.h"
 #include "sim/Simulator.h"
 
@@ -38,6 +39,7 @@ constexpr const char* kFooter =
 int main(int argc, char** argv) {
     CLI::App app{"KVT-275R gateway simulator on loopback addresses", "kvt275r-sim"};
     app.footer(kFooter);
+    app.set_version_flag("--version", std::string("kvt275r-sim ") + kvt::kVersion);
     std::vector<std::string> deviceTexts;
     std::string configFile;
     std::size_t generated = 0;

@@ -2,13 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <QApplication>
+#include <QDirIterator>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QPainter>
-#include <QPixmap>
 #include <QTranslator>
 #include <sstream>
 
+#include "KvtVersion.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/ConfigurationActions.h"
 
@@ -22,6 +22,7 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
                                                 bool* toStderr) {
     CLI::App cli{"KVT-640: configuration tool for KVT-275R gateways.", "kvt640"};
     cli.allow_extras();  // Qt's own options (-platform, -style, ...)
+    cli.set_version_flag("--version", std::string("kvt640 ") + kVersion);
     NetworkOptions& net = m_session.network;
     std::string lang;
     cli.add_option("--lang", lang,
@@ -57,21 +58,13 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
 }
 
 QIcon CRQ_880App::programIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0, 84, 147));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(20);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("K"));
-    painter.end();
-    return QIcon(pixmap);
+    // The icon theme's copy first, so that a theme may restyle it; otherwise the PNGs compiled
+    // in from the same drawing (e.g. run from the build directory, nothing installed).
+    QIcon own;
+    QDirIterator png(QStringLiteral(":/icons"), {QStringLiteral("*.png")}, QDir::Files,
+                     QDirIterator::Subdirectories);
+    while (png.hasNext()) own.addFile(png.next());
+    return QIcon::fromTheme(QStringLiteral("com.kelvarin.kvt640"), own);
 }
 
 int CRQ_880App::run() {

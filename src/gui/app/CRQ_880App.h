@@ -29,6 +29,7 @@ public:
                                         bool* toStderr = nullptr);
     // Chinese unless the locale's language is English.
     static Lang localeLanguage();
+    // The window icon: the installed theme's, else the compiled-in copy.
     static QIcon programIcon();
 
     void setActionsFactory(ActionsFactory factory) { m_factory = std::move(factory); }
