@@ -28,6 +28,8 @@ TEST(FaultText, ParsesEveryKindAndRejectsNonsense) {
         {"wrong-code", Fault{Fault::Kind::WrongCode, 0}},
         {"close", Fault{Fault::Kind::CloseWithoutReply, 0}},
         {"slow:1500", Fault{Fault::Kind::Slow, 1500}},
+        {"ignore-write", Fault{Fault::Kind::IgnoreWrite, 0}},
+        {"ignore-write:5", std::nullopt},
         {"short:10", std::nullopt},  // no pause for this kind
         {"slow:-1", std::nullopt},
         {"slow:", std::nullopt},
