@@ -21,10 +21,17 @@ sleep 0.5
 
 if [ -n "${DISPLAY:-}" ] && [ -x build/src/gui/kvt640 ]; then
     echo "Simulated gateways on 127.0.0.2-5 (user password 1234, administrator password admin)."
+    echo "A download of a new 127.x address followed by the reset moves a gateway there."
     build/src/gui/kvt640 --broadcast 127.0.0.1
 else
     echo "== search (no display: the command-line tool stands in for the desktop tool)"
     "$cli" search --broadcast 127.0.0.1
     echo "== read the user configuration of 127.0.0.2"
     "$cli" read --ip 127.0.0.2 --kind user --password 1234
+    echo "== give Line-1 the address 127.0.0.6 (download with reset), then search again"
+    "$cli" read --ip 127.0.0.2 --kind user --password 1234 -o "$state/line1.inf"
+    iconv -f GBK -t UTF-8 "$state/line1.inf" | sed 's/^\(IP地址\t\t\)[0-9.]*/\1127.0.0.6/' |
+        iconv -f UTF-8 -t GBK >"$state/line1-new.inf"
+    "$cli" write --ip 127.0.0.2 "$state/line1-new.inf" --password 1234 --reset
+    "$cli" search --broadcast 127.0.0.1
 fi

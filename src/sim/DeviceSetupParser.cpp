@@ -66,6 +66,7 @@ std::optional<Fault> parseFault(std::string_view text) {
         {"wrong-code", Fault::Kind::WrongCode, false},
         {"close", Fault::Kind::CloseWithoutReply, false},
         {"slow", Fault::Kind::Slow, true},
+        {"ignore-write", Fault::Kind::IgnoreWrite, false},
     };
     for (const Entry& e : kEntries) {
         if (e.name != name) continue;

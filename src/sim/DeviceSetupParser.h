@@ -11,7 +11,8 @@
 
 namespace kvt::sim {
 
-// "none", "no-answer", "refuse", "split[:MS]", "short", "wrong-code", "close", "slow[:MS]".
+// "none", "no-answer", "refuse", "split[:MS]", "short", "wrong-code", "close", "slow[:MS]",
+// "ignore-write".
 // Split and slow pause 200 ms when no pause is given.
 std::optional<Fault> parseFault(std::string_view text);
 

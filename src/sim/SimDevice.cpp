@@ -7,49 +7,25 @@
 #include <cstring>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/WireFormat.h"
 
 namespace kvt::sim {
 namespace {
 
 constexpr std::size_t kTextField = 20;
 
-void putBe32(kvt::Bytes& out, std::size_t offset, std::uint32_t value) {
-    out[offset] = static_cast<std::uint8_t>(value >> 24);
-    out[offset + 1] = static_cast<std::uint8_t>(value >> 16);
-    out[offset + 2] = static_cast<std::uint8_t>(value >> 8);
-    out[offset + 3] = static_cast<std::uint8_t>(value);
-}
-
-std::uint32_t be32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) << 24 |
-           static_cast<std::uint32_t>(bytes[offset + 1]) << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
-}
+using kvt::wire::readU32;
+using kvt::wire::writeU32;
 
 // A 16-byte reply: code, length word, then two words of detail.
 kvt::Bytes shortReply(std::uint32_t code, std::uint32_t length, std::uint32_t tail = 0,
                       std::uint32_t tail2 = 0) {
     kvt::Bytes out(kvt::kReplySize, 0);
-    putBe32(out, 0, code);
-    putBe32(out, 4, length);
-    putBe32(out, 8, tail);
-    putBe32(out, 12, tail2);
+    writeU32(out, 0, code);
+    writeU32(out, 4, length);
+    writeU32(out, 8, tail);
+    writeU32(out, 12, tail2);
     return out;
-}
-
-// A text field taken up to its first NUL.
-kvt::Gbk fieldText(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    std::string out;
-    for (std::size_t i = offset; i < offset + kTextField && i < bytes.size(); ++i) {
-        if (bytes[i] == 0) break;
-        out.push_back(static_cast<char>(bytes[i]));
-    }
-    return out;
-}
-
-void putText(std::uint8_t* field, const kvt::Gbk& text) {
-    const std::size_t n = kvt::gbkCutLength(text, kTextField);
-    std::memcpy(field, text.data(), n);
 }
 
 std::string hex(std::uint32_t code) {
@@ -91,7 +67,7 @@ kvt::Bytes refusalReply(std::uint32_t requestCode, Refusal reason) {
 
 void applyWrongCode(kvt::Bytes& reply) {
     if (reply.size() < 4) return;
-    putBe32(reply, 0, be32(reply, 0) + 1);
+    writeU32(reply, 0, readU32(reply, 0) + 1);
 }
 
 std::string faultText(const Fault& fault) {
@@ -112,6 +88,8 @@ std::string faultText(const Fault& fault) {
             return "close";
         case Fault::Kind::Slow:
             return "slow:" + std::to_string(fault.pauseMs);
+        case Fault::Kind::IgnoreWrite:
+            return "ignore-write";
     }
     return "?";
 }
@@ -123,7 +101,7 @@ std::array<std::uint8_t, 4> addressBytes(const std::string& dotted) {
     return out;
 }
 
-SimDevice::SimDevice(DeviceSetup setup) : m_setup(std::move(setup)) {
+SimDevice::SimDevice(DeviceSetup setup) : m_setup(std::move(setup)), m_address(m_setup.address) {
     if (m_setup.configuration) {
         m_config = *m_setup.configuration;
     } else {
@@ -137,11 +115,11 @@ SimDevice::SimDevice(DeviceSetup setup) : m_setup(std::move(setup)) {
 }
 
 std::string SimDevice::label() const {
-    return m_setup.address + " \"" + kvt::gbkToUtf8(m_config.ethernet.networkName) + "\"";
+    return m_address + " \"" + kvt::gbkToUtf8(m_config.ethernet.networkName) + "\"";
 }
 
 Reply SimDevice::handle(std::span<const std::uint8_t> request, ConnectionAuth& auth) {
-    const std::uint32_t code = be32(request, 0);
+    const std::uint32_t code = readU32(request, 0);
     switch (code) {
         case kvt::kCmdReadUser:
             return readConfig(kvt::kUserConfig, auth, code);
@@ -174,7 +152,7 @@ Reply SimDevice::readConfig(int kind, const ConnectionAuth& auth, std::uint32_t 
 
     Reply reply;
     reply.bytes = kvt::buildImage(m_config, kind);
-    if (reply.bytes.size() >= 4) putBe32(reply.bytes, 0, code);  // replies carry the read code
+    if (reply.bytes.size() >= 4) writeU32(reply.bytes, 0, code);  // replies carry the read code
     reply.summary = what + " -> " + std::to_string(reply.bytes.size()) + "-byte image";
     return reply;
 }
@@ -190,6 +168,13 @@ Reply SimDevice::writeConfig(int kind, std::span<const std::uint8_t> request,
                                                         : !m_config.advance.adminPassword.empty();
     const bool unlocked = kind == kvt::kUserConfig ? auth.user : auth.admin;
     if (protectedKind && !unlocked) return refused(code, Refusal::PasswordNeeded, what);
+
+    if (m_setup.fault.kind == Fault::Kind::IgnoreWrite) {
+        Reply reply;
+        reply.bytes = shortReply(code, 8);
+        reply.summary = what + " -> acknowledged, not stored";
+        return reply;
+    }
 
     kvt::CConfiguration parsed;
     kvt::parseImage(request, kind, parsed);
@@ -232,7 +217,9 @@ Reply SimDevice::passwordCheck(int kind, std::span<const std::uint8_t> request,
     const kvt::Gbk& stored = user ? m_config.advance.userPassword : m_config.advance.adminPassword;
     const kvt::Gbk storedField = stored.substr(0, kvt::gbkCutLength(stored, kTextField));
     // A device without that password has nothing to protect and accepts any check.
-    if (ok && !storedField.empty()) ok = fieldText(request, offset) == storedField;
+    if (ok && !storedField.empty()) {
+        ok = kvt::wire::textField(request, offset, kTextField) == storedField;
+    }
     (user ? auth.user : auth.admin) = ok;
 
     Reply reply;
@@ -253,6 +240,7 @@ Reply SimDevice::reset(std::span<const std::uint8_t> request, std::uint32_t code
     ++m_resets;
     Reply reply;
     reply.bytes = shortReply(code, 8);
+    reply.restart = true;
     reply.summary = what + " -> reset #" + std::to_string(m_resets);
     return reply;
 }
@@ -268,11 +256,11 @@ std::array<std::uint8_t, 68> SimDevice::discoveryReply() const {
     out[26] = static_cast<std::uint8_t>(m_setup.firmwareMinor >> 8);
     out[27] = static_cast<std::uint8_t>(m_setup.firmwareMinor);
     std::copy(m_setup.mac.begin(), m_setup.mac.end(), out.begin() + 28);
-    const auto ip = addressBytes(m_setup.address);
+    const auto ip = addressBytes(m_address);
     std::copy(ip.begin(), ip.end(), out.begin() + 36);
     out[43] = static_cast<std::uint8_t>((m_config.advance.userPassword.empty() ? 0 : 1) |
                                         (m_config.advance.adminPassword.empty() ? 0 : 2));
-    putText(out.data() + 44, m_config.ethernet.networkName);
+    kvt::wire::writeTextField(out, 44, kTextField, m_config.ethernet.networkName);
     out[67] = m_setup.remoteAllowed ? 1 : 0;
     return out;
 }
@@ -280,9 +268,9 @@ std::array<std::uint8_t, 68> SimDevice::discoveryReply() const {
 std::array<std::uint8_t, kReportSize> SimDevice::reportDatagram() const {
     std::array<std::uint8_t, kReportSize> out{};
     std::copy(m_setup.mac.begin(), m_setup.mac.end(), out.begin() + 36);
-    const auto ip = addressBytes(m_setup.address);
+    const auto ip = addressBytes(m_address);
     std::copy(ip.begin(), ip.end(), out.begin() + 44);
-    putText(out.data() + 56, m_config.ethernet.networkName);
+    kvt::wire::writeTextField(out, 56, kTextField, m_config.ethernet.networkName);
     return out;
 }
 

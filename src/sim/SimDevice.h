@@ -35,6 +35,7 @@ struct Reply {
     kvt::Bytes bytes;
     bool closeAfter = true;  // false after a password check: the next request follows
     bool stored = false;     // the stored configuration changed (state file to be written)
+    bool restart = false;    // an accepted reset: the device applies its stored settings
     std::string summary;     // human-readable exchange, passwords masked
 };
 
@@ -43,6 +44,9 @@ public:
     explicit SimDevice(DeviceSetup setup);
 
     const DeviceSetup& setup() const { return m_setup; }
+    // The address the device serves on: `setup().address` until a restart applies another.
+    const std::string& address() const { return m_address; }
+    void setAddress(std::string address) { m_address = std::move(address); }
     const kvt::CConfiguration& configuration() const { return m_config; }
     void setConfiguration(kvt::CConfiguration config) { m_config = std::move(config); }
     Fault fault() const { return m_setup.fault; }
@@ -52,6 +56,8 @@ public:
     // `request` is one whole message: 8-byte header plus the payload its length announces.
     Reply handle(std::span<const std::uint8_t> request, ConnectionAuth& auth);
 
+    // Name = network name, IP = the serving address, password flags = whether the stored
+    // passwords are non-empty; MAC, firmware, product and permission come from the setup.
     std::array<std::uint8_t, 68> discoveryReply() const;
     std::array<std::uint8_t, kReportSize> reportDatagram() const;
     // Display name for logs (UTF-8).
@@ -66,6 +72,7 @@ private:
     Reply reset(std::span<const std::uint8_t> request, std::uint32_t code);
 
     DeviceSetup m_setup;
+    std::string m_address;
     kvt::CConfiguration m_config;
     std::size_t m_resets = 0;
 };

@@ -22,6 +22,9 @@
 #include <thread>
 #include <utility>
 
+#include "core/config/WireFormat.h"
+#include "core/discovery/DiscoveryCodec.h"
+#include "core/net/Socket.h"
 #include "sim/SimDevice.h"
 #include "sim/StateFile.h"
 
@@ -29,34 +32,7 @@ namespace kvt::sim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Owns one descriptor; the simulator's sockets are plain POSIX so that the poll loop can
-// drive them non-blocking.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(int fd) : m_fd(fd) {}
-    ~Handle() { reset(); }
-    Handle(Handle&& o) noexcept : m_fd(std::exchange(o.m_fd, -1)) {}
-    Handle& operator=(Handle&& o) noexcept {
-        if (this != &o) {
-            reset();
-            m_fd = std::exchange(o.m_fd, -1);
-        }
-        return *this;
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    void reset() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
+using kvt::Fd;
 
 bool makeAddress(const std::string& address, std::uint16_t port, sockaddr_in& out) {
     std::memset(&out, 0, sizeof out);
@@ -69,13 +45,13 @@ std::string errnoText(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
-Handle bindSocket(int type, const std::string& address, std::uint16_t port, std::string* error) {
+Fd bindSocket(int type, const std::string& address, std::uint16_t port, std::string* error) {
     sockaddr_in addr{};
     if (!makeAddress(address, port, addr)) {
         if (error) *error = "not an IPv4 address: " + address;
         return {};
     }
-    Handle fd(::socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    Fd fd(::socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd) {
         if (error) *error = errnoText("socket");
         return {};
@@ -99,14 +75,47 @@ bool isLoopbackTarget(const std::string& dotted) {
     return (ntohl(addr.s_addr) >> 24) == 127;
 }
 
+// Why device `device` cannot serve on the stored address `stored` (empty when it can), given
+// where every device serves now. `target` receives the address in its canonical form.
+std::string addressRefusal(std::size_t device, const std::string& stored,
+                           const std::vector<std::string>& serving, std::string& target) {
+    in_addr addr{};
+    if (inet_pton(AF_INET, stored.c_str(), &addr) != 1) {
+        return "\"" + stored + "\" is not an IPv4 address";
+    }
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &addr, text, sizeof text);
+    target = text;
+    if ((ntohl(addr.s_addr) >> 24) != 127) return target + " is outside 127.0.0.0/8";
+    for (std::size_t other = 0; other < serving.size(); ++other) {
+        if (other != device && serving[other] == target) {
+            return target + " is taken by device " + std::to_string(other + 1);
+        }
+    }
+    return {};
+}
+
+// What a device binds on its address: its configuration port (none while it refuses
+// connections) and its own discovery responder (none on the shared discovery address).
+struct DeviceSockets {
+    Fd listener;
+    Fd discovery;
+};
+
 struct Segment {
     Clock::time_point due;
     kvt::Bytes bytes;
 };
 
+struct Listener {
+    Fd fd;
+    std::string address;
+};
+
 struct Connection {
-    Handle fd;
+    Fd fd;
     std::size_t device = 0;
+    std::string local;  // the device address the connection came in on
     std::string peer;
     kvt::Bytes input;
     ConnectionAuth auth;
@@ -115,12 +124,6 @@ struct Connection {
     bool mute = false;        // NoAnswer / Short: further requests are read but never answered
     bool peerClosed = false;  // the client shut down its side; answer what is left, then close
 };
-
-std::uint32_t be32(const kvt::Bytes& bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) << 24 |
-           static_cast<std::uint32_t>(bytes[offset + 1]) << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
-}
 
 }  // namespace
 
@@ -134,18 +137,24 @@ struct Simulator::Impl {
     std::vector<std::size_t> reports;
     std::uint64_t wantedListeners = 0;  // generation of fault changes asked for
     std::uint64_t appliedListeners = 0;
+    // Own discovery sockets of moved devices, on their way to the discovery thread.
+    std::vector<std::pair<std::size_t, Fd>> handovers;
+    std::uint64_t wantedHandovers = 0;
+    std::uint64_t appliedHandovers = 0;
     std::condition_variable changed;
     bool running = false;
 
     std::atomic<std::size_t> queries{0};
     std::atomic<bool> stopping{false};
-    Handle stopEvent;  // readable once stop() has been called; never drained
-    Handle wakeEvent;  // wakes the TCP loop to apply fault changes
-    Handle discovery;
+    Fd stopEvent;      // readable once stop() has been called; never drained
+    Fd wakeEvent;      // wakes the TCP loop to apply fault changes
+    Fd discoveryWake;  // wakes the discovery thread to take handovers
+    Fd discovery;
     // Each device also answers a query sent to its own address (search by IP), with its reply
-    // alone; empty where the shared discovery socket already has that address.
-    std::vector<Handle> ownDiscovery;
-    std::vector<Handle> listeners;  // owned by the TCP loop while it runs
+    // alone; empty where the shared discovery socket already has that address. Owned by the
+    // discovery thread while it runs.
+    std::vector<Fd> ownDiscovery;
+    std::vector<Listener> listeners;  // owned by the TCP loop while it runs
     std::thread tcpThread;
     std::thread discoveryThread;
     std::thread reportThread;
@@ -157,9 +166,23 @@ struct Simulator::Impl {
         std::fprintf(stderr, "kvt275r-sim: %s\n", line.c_str());
     }
 
-    bool openListener(std::size_t i, std::string* error) {
-        listeners[i] = bindSocket(SOCK_STREAM, setups[i].address, options.devicePort, error);
-        return static_cast<bool>(listeners[i]);
+    std::string bindDevice(const std::string& address, bool refuse, DeviceSockets& out) {
+        std::string why;
+        if (!refuse) {
+            out.listener = bindSocket(SOCK_STREAM, address, options.devicePort, &why);
+            if (!out.listener) return why;
+        }
+        if (address != options.discoveryAddress) {
+            out.discovery = bindSocket(SOCK_DGRAM, address, options.discoveryPort, &why);
+            if (!out.discovery) return why;
+        }
+        return {};
+    }
+
+    std::vector<std::string> servingAddresses() const {
+        std::vector<std::string> out;
+        for (const SimDevice& d : devices) out.push_back(d.address());
+        return out;
     }
 
     // Opens or closes listeners to match the faults (loop thread, or start before it runs).
@@ -170,13 +193,16 @@ struct Simulator::Impl {
         for (std::size_t i = 0; i < devices.size(); ++i) {
             wanted[i] = devices[i].fault().kind != Fault::Kind::Refuse;
         }
+        const std::vector<std::string> addresses = servingAddresses();
         lock.unlock();
         for (std::size_t i = 0; i < wanted.size(); ++i) {
-            if (wanted[i] && !listeners[i]) {
+            if (wanted[i] && !listeners[i].fd) {
                 std::string error;
-                if (!openListener(i, &error)) log(setups[i].address + ": " + error);
-            } else if (!wanted[i] && listeners[i]) {
-                listeners[i].reset();
+                listeners[i].fd = bindSocket(SOCK_STREAM, addresses[i], options.devicePort, &error);
+                listeners[i].address = addresses[i];
+                if (!listeners[i].fd) log(addresses[i] + ": " + error);
+            } else if (!wanted[i] && listeners[i].fd) {
+                listeners[i].fd.reset();
             }
         }
         lock.lock();
@@ -184,6 +210,8 @@ struct Simulator::Impl {
         changed.notify_all();
     }
 
+    void restart(std::size_t device);
+    void takeHandovers();
     void tcpLoop();
     void acceptAll(std::size_t device, std::list<Connection>& connections);
     // Each returns false when the connection is to be closed.
@@ -195,12 +223,65 @@ struct Simulator::Impl {
     void reportLoop();
 };
 
+// A reset applies the stored IP address, as a gateway applies its settings when it restarts.
+// Runs on the TCP loop, the only thread that moves devices, so the check and the move agree.
+void Simulator::Impl::restart(std::size_t device) {
+    std::string stored;
+    std::string label;
+    std::vector<std::string> serving;
+    bool refuse = false;
+    {
+        std::lock_guard lock(mutex);
+        const SimDevice& d = devices[device];
+        stored = kvt::gbkToUtf8(d.configuration().ethernet.ipAddress);
+        label = d.label();
+        serving = servingAddresses();
+        refuse = d.fault().kind == Fault::Kind::Refuse;
+    }
+    const std::string& current = serving[device];
+    std::string target;
+    std::string why = addressRefusal(device, stored, serving, target);
+    if (why.empty() && target == current) return;
+    DeviceSockets sockets;
+    if (why.empty()) why = bindDevice(target, refuse, sockets);
+    if (!why.empty()) {
+        log(label + ": restarted; stays at " + current + ": " + why);
+        return;
+    }
+    listeners[device] = {std::move(sockets.listener), target};
+    {
+        std::unique_lock lock(mutex);
+        devices[device].setAddress(target);
+        handovers.emplace_back(device, std::move(sockets.discovery));
+        const std::uint64_t generation = ++wantedHandovers;
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(discoveryWake.get(), &one, sizeof one);
+        changed.notify_all();  // the report source moves too
+        // The old address is silent once this returns.
+        changed.wait_for(lock, std::chrono::seconds(5),
+                         [&] { return appliedHandovers >= generation || stopping; });
+    }
+    log(label + ": restarted; moved to " + target);
+}
+
+void Simulator::Impl::takeHandovers() {
+    std::vector<std::pair<std::size_t, Fd>> taken;
+    std::unique_lock lock(mutex);
+    taken.swap(handovers);
+    const std::uint64_t generation = wantedHandovers;
+    lock.unlock();
+    for (auto& [device, socket] : taken) ownDiscovery[device] = std::move(socket);
+    lock.lock();
+    appliedHandovers = generation;
+    changed.notify_all();
+}
+
 void Simulator::Impl::acceptAll(std::size_t device, std::list<Connection>& connections) {
     for (;;) {
         sockaddr_in peer{};
         socklen_t length = sizeof peer;
-        Handle fd(::accept4(listeners[device].get(), reinterpret_cast<sockaddr*>(&peer), &length,
-                            SOCK_CLOEXEC | SOCK_NONBLOCK));
+        Fd fd(::accept4(listeners[device].fd.get(), reinterpret_cast<sockaddr*>(&peer), &length,
+                        SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (!fd) return;
         const int one = 1;
         // Split replies must leave as separate segments.
@@ -210,6 +291,7 @@ void Simulator::Impl::acceptAll(std::size_t device, std::list<Connection>& conne
         Connection c;
         c.fd = std::move(fd);
         c.device = device;
+        c.local = listeners[device].address;
         c.peer = std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
         connections.push_back(std::move(c));
     }
@@ -236,10 +318,10 @@ bool Simulator::Impl::receive(Connection& c) {
 bool Simulator::Impl::process(Connection& c) {
     // Requests are answered one at a time: the next waits until the reply has left.
     while (c.output.empty() && !c.closeWhenSent && c.input.size() >= 8) {
-        const std::uint32_t length = be32(c.input, 4);
+        const std::uint32_t length = kvt::wire::readU32(c.input, 4);
         if (length > kMaxPayload) {
-            log(setups[c.device].address + " from " + c.peer + ": request announces " +
-                std::to_string(length) + " bytes -> connection closed");
+            log(c.local + " from " + c.peer + ": request announces " + std::to_string(length) +
+                " bytes -> connection closed");
             return false;
         }
         if (c.input.size() < 8 + length) break;
@@ -255,6 +337,8 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
     Reply reply;
     Fault fault;
     std::string label;
+    std::string stateFile;
+    std::optional<kvt::CConfiguration> toSave;
     {
         std::lock_guard lock(mutex);
         requests[c.device].emplace_back(request.begin(), request.end());
@@ -263,17 +347,18 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
         reply = device.handle(request, c.auth);
         fault = device.fault();
         label = device.label();
-        if (reply.stored && !device.setup().stateFile.empty()) {
-            std::string error;
-            if (!saveStateFile(device.setup().stateFile, device.configuration(), &error)) {
-                reply.summary += " (state file not saved: " + error + ")";
-            }
-        }
+        stateFile = device.setup().stateFile;
+        if (reply.stored && !stateFile.empty()) toSave = device.configuration();
         if (reply.stored) changed.notify_all();  // the report schedule may have changed
+    }
+    // Only this thread writes state files, so saving outside the lock keeps their order.
+    if (std::string error; toSave && !saveStateFile(stateFile, *toSave, &error)) {
+        reply.summary += " (state file not saved: " + error + ")";
     }
     std::string line = label + " from " + c.peer + ": " + reply.summary;
     if (c.mute) {
         log(line + " [unanswered]");
+        if (reply.restart) restart(c.device);
         return;
     }
     const auto now = Clock::now();
@@ -282,6 +367,7 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
     switch (fault.kind) {
         case Fault::Kind::None:
         case Fault::Kind::Refuse:
+        case Fault::Kind::IgnoreWrite:
             c.output.push_back({now, reply.bytes});
             break;
         case Fault::Kind::NoAnswer:
@@ -317,6 +403,8 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
     }
     if (fault.kind != Fault::Kind::None) line += " [fault " + faultText(fault) + "]";
     log(line);
+    // The reply is queued on the connection, which outlives the listener it came from.
+    if (reply.restart) restart(c.device);
 }
 
 bool Simulator::Impl::flush(Connection& c, Clock::time_point now) {
@@ -348,8 +436,8 @@ void Simulator::Impl::tcpLoop() {
         fds.push_back({stopEvent.get(), POLLIN, 0});
         fds.push_back({wakeEvent.get(), POLLIN, 0});
         for (std::size_t i = 0; i < listeners.size(); ++i) {
-            if (!listeners[i]) continue;
-            fds.push_back({listeners[i].get(), POLLIN, 0});
+            if (!listeners[i].fd) continue;
+            fds.push_back({listeners[i].fd.get(), POLLIN, 0});
             listenerOf.push_back(i);
         }
         const auto now = Clock::now();
@@ -378,7 +466,9 @@ void Simulator::Impl::tcpLoop() {
         }
         std::size_t index = 2;
         for (const std::size_t device : listenerOf) {
-            if (fds[index++].revents != 0 && listeners[device]) acceptAll(device, connections);
+            if (fds[index++].revents != 0 && listeners[device].fd) {
+                acceptAll(device, connections);
+            }
         }
         const auto after = Clock::now();
         for (Connection* c : connectionOf) {
@@ -394,26 +484,39 @@ void Simulator::Impl::tcpLoop() {
         }
     }
     connections.clear();
-    for (Handle& l : listeners) l.reset();
+    for (Listener& l : listeners) l.fd.reset();
 }
 
 void Simulator::Impl::discoveryLoop() {
     std::uint8_t buffer[1500];
-    const auto query = std::array<std::uint8_t, 8>{0, 0, 0, 3, 0, 0, 0, 0};
-    // fds[0] stop, fds[1] the shared socket, fds[2 + i] device i's own address.
+    const auto query = kvt::discoveryQuery();
+    // fds[0] stop, fds[1] handovers, fds[2] the shared socket, fds[3 + i] device i's own address.
+    constexpr std::size_t kShared = 2;
     std::vector<pollfd> fds;
-    fds.push_back({stopEvent.get(), POLLIN, 0});
-    fds.push_back({discovery.get(), POLLIN, 0});
-    for (const Handle& own : ownDiscovery) fds.push_back({own ? own.get() : -1, POLLIN, 0});
+    const auto watch = [&] {
+        fds.clear();
+        fds.push_back({stopEvent.get(), POLLIN, 0});
+        fds.push_back({discoveryWake.get(), POLLIN, 0});
+        fds.push_back({discovery.get(), POLLIN, 0});
+        for (const Fd& own : ownDiscovery) fds.push_back({own ? own.get() : -1, POLLIN, 0});
+    };
+    watch();
     while (!stopping) {
         if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) return;
         if (fds[0].revents != 0) return;
-        for (std::size_t k = 1; k < fds.size(); ++k) {
+        if (fds[1].revents != 0) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const auto n = ::read(discoveryWake.get(), &count, sizeof count);
+            takeHandovers();
+            watch();
+            continue;  // what the other sockets hold is still there at the next poll
+        }
+        for (std::size_t k = kShared; k < fds.size(); ++k) {
             if (fds[k].revents == 0) continue;
             const int socketFd = fds[k].fd;
             // Which devices answer: all of them on the shared socket, one on its own address.
             constexpr std::size_t kAll = static_cast<std::size_t>(-1);
-            const std::size_t only = k == 1 ? kAll : k - 2;
+            const std::size_t only = k == kShared ? kAll : k - kShared - 1;
             sockaddr_in from{};
             socklen_t length = sizeof from;
             const ssize_t n = ::recvfrom(socketFd, buffer, sizeof buffer, 0,
@@ -429,8 +532,10 @@ void Simulator::Impl::discoveryLoop() {
             }
             ++queries;
             std::vector<std::array<std::uint8_t, 68>> replies;
+            std::string to;
             {
                 std::lock_guard lock(mutex);
+                if (only != kAll) to = " to " + devices[only].address();
                 for (std::size_t i = 0; i < devices.size(); ++i) {
                     if (only != kAll && only != i) continue;
                     if (devices[i].fault().kind != Fault::Kind::NoAnswer) {
@@ -453,18 +558,18 @@ void Simulator::Impl::discoveryLoop() {
                     ::poll(&out, 1, 10);
                 }
             }
-            log("discovery query from " + sender +
-                (only != kAll ? " to " + setups[only].address : std::string()) + " -> " +
-                std::to_string(sent) + " of " + std::to_string(replies.size()) + " replies sent");
+            log("discovery query from " + sender + to + " -> " + std::to_string(sent) + " of " +
+                std::to_string(replies.size()) + " replies sent");
         }
     }
 }
 
 void Simulator::Impl::reportLoop() {
-    Handle socketFd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     struct Schedule {
-        std::string key;  // target, port, period: a change restarts the schedule
+        std::string key;  // source, target, port, period: a change restarts the schedule
         Clock::time_point next;
+        Fd source;  // bound to the device's address: reports leave from where the device is
+        bool sourceTried = false;
     };
     std::vector<Schedule> schedules(setups.size());
     std::unique_lock lock(mutex);
@@ -475,13 +580,15 @@ void Simulator::Impl::reportLoop() {
             const SimDevice& d = devices[i];
             const kvt::IPReport& r = d.configuration().report;
             const bool on = r.enabled == 1 && r.period > 0 && r.port > 0 && r.port <= 65535;
-            const std::string key = on ? kvt::gbkToUtf8(r.targetIp) + ":" + std::to_string(r.port) +
-                                             "/" + std::to_string(r.period)
+            const std::string key = on ? d.address() + " > " + kvt::gbkToUtf8(r.targetIp) + ":" +
+                                             std::to_string(r.port) + "/" + std::to_string(r.period)
                                        : std::string();
             Schedule& s = schedules[i];
             if (key != s.key) {
                 s.key = key;
                 s.next = now;
+                s.source.reset();
+                s.sourceTried = false;
                 if (on && !isLoopbackTarget(r.targetIp)) {
                     log(d.label() + ": IP address report to " + kvt::gbkToUtf8(r.targetIp) +
                         " refused: the simulator sends reports to 127.0.0.0/8 only");
@@ -489,10 +596,16 @@ void Simulator::Impl::reportLoop() {
             }
             if (!on || !isLoopbackTarget(r.targetIp)) continue;
             if (s.next <= now) {
+                if (!s.sourceTried) {
+                    s.sourceTried = true;
+                    std::string why;
+                    s.source = bindSocket(SOCK_DGRAM, d.address(), 0, &why);
+                    if (!s.source) log(d.label() + ": no IP address reports: " + why);
+                }
                 sockaddr_in to{};
                 makeAddress(r.targetIp, static_cast<std::uint16_t>(r.port), to);
                 const auto datagram = d.reportDatagram();
-                if (socketFd && ::sendto(socketFd.get(), datagram.data(), datagram.size(), 0,
+                if (s.source && ::sendto(s.source.get(), datagram.data(), datagram.size(), 0,
                                          reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
                     ++reports[i];
                 }
@@ -500,7 +613,7 @@ void Simulator::Impl::reportLoop() {
             }
             wakeAt = std::min(wakeAt, s.next);
         }
-        // Woken early by stop() and by writes that change a report setting.
+        // Woken early by stop(), by writes that change a report setting and by moves.
         changed.wait_until(lock, wakeAt);
     }
 }
@@ -526,17 +639,22 @@ bool Simulator::start(std::string* error) {
         d.listeners.clear();
         d.stopEvent.reset();
         d.wakeEvent.reset();
+        d.discoveryWake.reset();
         return false;
     };
 
+    const std::size_t count = d.setups.size();
     std::vector<SimDevice> devices;
-    devices.reserve(d.setups.size());
-    for (const DeviceSetup& setup : d.setups) {
+    devices.reserve(count);
+    std::vector<bool> fromState(count, false);
+    for (std::size_t i = 0; i < count; ++i) {
+        const DeviceSetup& setup = d.setups[i];
         SimDevice device(setup);
         if (!setup.stateFile.empty()) {
             if (auto saved = loadStateFile(setup.stateFile, device.configuration(), &why)) {
                 saved->productCode = setup.productCode;
                 device.setConfiguration(std::move(*saved));
+                fromState[i] = true;
             } else if (!why.empty()) {
                 return fail(why);
             }
@@ -544,43 +662,67 @@ bool Simulator::start(std::string* error) {
         devices.push_back(std::move(device));
     }
 
-    d.stopEvent = Handle(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    d.wakeEvent = Handle(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (!d.stopEvent || !d.wakeEvent) return fail(errnoText("eventfd"));
+    d.stopEvent = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    d.wakeEvent = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    d.discoveryWake = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!d.stopEvent || !d.wakeEvent || !d.discoveryWake) return fail(errnoText("eventfd"));
     d.discovery = bindSocket(SOCK_DGRAM, d.options.discoveryAddress, d.options.discoveryPort, &why);
     if (!d.discovery) return fail("discovery: " + why);
     const int one = 1;
     ::setsockopt(d.discovery.get(), SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
     // The discovery socket sends bursts; blocking sends keep them in order.
     ::fcntl(d.discovery.get(), F_SETFL, ::fcntl(d.discovery.get(), F_GETFL) & ~O_NONBLOCK);
-    d.ownDiscovery.clear();
-    d.ownDiscovery.resize(d.setups.size());
-    for (std::size_t i = 0; i < d.setups.size(); ++i) {
-        if (d.setups[i].address == d.options.discoveryAddress) continue;
-        d.ownDiscovery[i] =
-            bindSocket(SOCK_DGRAM, d.setups[i].address, d.options.discoveryPort, &why);
-        if (!d.ownDiscovery[i]) return fail("device " + d.setups[i].address + ": " + why);
-    }
 
+    // A device started from its state file comes up where that stores, as a gateway does
+    // after a power cycle; where it cannot, it serves on ip= and says why.
+    std::vector<std::string> serving;
+    for (const DeviceSetup& setup : d.setups) serving.push_back(setup.address);
+    std::vector<DeviceSockets> sockets(count);
+    std::vector<bool> bound(count, false);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!fromState[i]) continue;
+        const std::string stored = kvt::gbkToUtf8(devices[i].configuration().ethernet.ipAddress);
+        std::string target;
+        std::string refusal = addressRefusal(i, stored, serving, target);
+        if (refusal.empty() && target == serving[i]) continue;
+        const bool refuse = d.setups[i].fault.kind == Fault::Kind::Refuse;
+        if (refusal.empty()) refusal = d.bindDevice(target, refuse, sockets[i]);
+        if (refusal.empty()) {
+            serving[i] = target;
+            bound[i] = true;
+        } else {
+            sockets[i] = {};
+            d.log("device " + std::to_string(i + 1) + " starts at " + serving[i] +
+                  ", not at the address its state file stores: " + refusal);
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (bound[i]) continue;
+        const bool refuse = d.setups[i].fault.kind == Fault::Kind::Refuse;
+        why = d.bindDevice(serving[i], refuse, sockets[i]);
+        if (!why.empty()) return fail("device " + serving[i] + ": " + why);
+    }
+    d.ownDiscovery.clear();
     d.listeners.clear();
-    d.listeners.resize(d.setups.size());
-    for (std::size_t i = 0; i < d.setups.size(); ++i) {
-        if (d.setups[i].fault.kind == Fault::Kind::Refuse) continue;
-        if (!d.openListener(i, &why)) return fail("device " + d.setups[i].address + ": " + why);
+    for (std::size_t i = 0; i < count; ++i) {
+        d.ownDiscovery.push_back(std::move(sockets[i].discovery));
+        d.listeners.push_back({std::move(sockets[i].listener), serving[i]});
+        devices[i].setAddress(serving[i]);
     }
 
     {
         std::lock_guard lock(d.mutex);
         d.devices = std::move(devices);
-        d.requests.assign(d.setups.size(), {});
-        d.reports.assign(d.setups.size(), 0);
+        d.requests.assign(count, {});
+        d.reports.assign(count, 0);
+        d.handovers.clear();
         d.running = true;
     }
     d.stopping = false;
     d.tcpThread = std::thread([&d] { d.tcpLoop(); });
     d.discoveryThread = std::thread([&d] { d.discoveryLoop(); });
     d.reportThread = std::thread([&d] { d.reportLoop(); });
-    d.log("serving " + std::to_string(d.setups.size()) + " device(s); discovery on " +
+    d.log("serving " + std::to_string(count) + " device(s); discovery on " +
           d.options.discoveryAddress + ":" + std::to_string(d.options.discoveryPort) +
           ", configuration port " + std::to_string(d.options.devicePort));
     return true;
@@ -604,13 +746,21 @@ void Simulator::stop() {
     d.listeners.clear();
     d.stopEvent.reset();
     d.wakeEvent.reset();
+    d.discoveryWake.reset();
     std::lock_guard lock(d.mutex);
+    d.handovers.clear();
     d.running = false;
     d.log("stopped");
 }
 
 std::size_t Simulator::deviceCount() const {
     return m_impl->setups.size();
+}
+
+std::string Simulator::address(std::size_t device) const {
+    std::lock_guard lock(m_impl->mutex);
+    if (device < m_impl->devices.size()) return m_impl->devices[device].address();
+    return device < m_impl->setups.size() ? m_impl->setups[device].address : std::string();
 }
 
 void Simulator::setFault(std::size_t device, Fault fault) {

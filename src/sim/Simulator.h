@@ -30,6 +30,7 @@ struct Fault {
         WrongCode,          // reply command code + 1
         CloseWithoutReply,  // request read, then the connection is closed
         Slow,               // pauseMs delay before the reply
+        IgnoreWrite,        // a write is acknowledged as usual but not stored
     };
     Kind kind = Kind::None;
     int pauseMs = 0;
@@ -37,7 +38,7 @@ struct Fault {
 };
 
 struct DeviceSetup {
-    std::string address;  // loopback address the device serves TCP on, e.g. 127.0.0.2
+    std::string address;  // loopback address the device starts serving on, e.g. 127.0.0.2
     kvt::Gbk name;        // network name (also the name in discovery replies and reports)
     std::array<std::uint8_t, 6> mac{0x02, 0, 0, 0, 0, 1};
     std::uint16_t firmwareMajor = 1;
@@ -47,7 +48,8 @@ struct DeviceSetup {
     bool remoteAllowed = true;
     std::uint32_t productCode = kvt::kProductKvt275r;  // 24 bits shown in discovery replies
     // Keeps the configuration across restarts (JSON). When the file exists it wins over the
-    // fields above and over `configuration`; it is written after every accepted write.
+    // fields above and over `configuration`, and the device comes up at the IP address it
+    // stores (where it can; see Simulator::address); it is written after every stored write.
     std::string stateFile;
     // Starting configuration; when absent the device starts from the background New fill with
     // IP address = `address`, network name = `name` and the two passwords above.
@@ -76,6 +78,10 @@ public:
     void stop();
 
     std::size_t deviceCount() const;
+    // The address device `device` serves on now. A reset moves a device to the IP address of
+    // its stored configuration when that is a free 127.0.0.0/8 address it can bind; starting
+    // from a state file does the same. Device indexes never change.
+    std::string address(std::size_t device) const;
     // Takes effect before it returns (a Refuse listener is closed, or reopened after Refuse).
     void setFault(std::size_t device, Fault fault);
     // Every complete TCP request the device received, in order (password bytes included).

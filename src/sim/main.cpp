@@ -18,7 +18,8 @@ constexpr const char* kDeviceHelp =
     "127.0.0.0/8), name=TEXT (default GW-N), mac=02:00:00:00:00:01, user-password=TEXT, "
     "admin-password=TEXT, remote=allow|forbid, product=NUMBER (24-bit product code, KVT-275R = "
     "134103), fw=MAJOR.MINOR, fault=none|no-answer|refuse|split[:MS]|short|wrong-code|close|"
-    "slow[:MS], state=FILE (JSON that keeps the configuration across restarts). Example: "
+    "slow[:MS]|ignore-write (a write is acknowledged but not stored), state=FILE (JSON that "
+    "keeps the configuration across restarts, created readable by its owner only). Example: "
     "--device \"name=GW-1,ip=127.0.0.2,user-password=1234,fault=split:200\"";
 
 constexpr const char* kFooter =
@@ -30,8 +31,17 @@ constexpr const char* kFooter =
     "read, write or reset of a device with remote=forbid, get the 16-byte refusal 00 00 00 FF, "
     "00 00 00 08, request code, reason (1 password check needed, 2 remote configuration "
     "forbidden, 3 malformed, 4 unknown command).\n"
-    "IP address reports are sent while the stored configuration enables them, to 127.0.0.0/8 "
-    "targets only.\n"
+    "Discovery replies carry the stored network name and password flags at once after a "
+    "write, and the address the device serves on.\n"
+    "A reset (0x0A) applies the stored IP address, as a gateway does on restart: the device "
+    "closes its configuration port, discovery responder and report source and opens them on "
+    "the new address; until then it keeps its old one. It stays where it is, and logs why, "
+    "when the stored address is not an IPv4 address in 127.0.0.0/8, is served by another "
+    "simulated device or cannot be bound; its configuration keeps the written address. The "
+    "IP method (static, DHCP, BOOTP) does not matter. A device started from a state file "
+    "comes up at the address the file stores, by the same rules.\n"
+    "IP address reports are sent from the device's address while the stored configuration "
+    "enables them, to 127.0.0.0/8 targets only.\n"
     "Runs until SIGINT or SIGTERM.";
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The simulated gateway's request handling over a stream of framed requests on one
 // connection: every reply is a well-formed message, protected configurations are never served
-// or changed without the right password, and what a device stores always rebuilds to a valid
-// image.
+// or changed without the right password, a device that ignores writes never changes, and what a
+// device stores always rebuilds to a valid image.
 #include <algorithm>
 #include <cstdint>
 #include <span>
@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setup.userPassword = "1234";
     setup.adminPassword = "admin";
     setup.remoteAllowed = size > 0 && (data[0] & 1);
+    const bool ignoresWrites = size > 0 && (data[0] & 2);
+    if (ignoresWrites) setup.fault = {kvt::sim::Fault::Kind::IgnoreWrite, 0};
     kvt::sim::SimDevice device(setup);
     kvt::sim::ConnectionAuth auth;
 
@@ -58,7 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(replyCode == kvt::sim::kRefusalCode);
             FUZZ_CHECK(device.configuration() == before);
         }
-        if (!isWrite) FUZZ_CHECK(device.configuration() == before);
+        if (!isWrite || ignoresWrites) FUZZ_CHECK(device.configuration() == before);
+        FUZZ_CHECK(!reply.stored || (isWrite && !ignoresWrites));
+        // Only an accepted reset restarts the device (and may move it).
+        if (reply.restart) FUZZ_CHECK(code == kvt::kCmdReset && replyCode == code);
 
         // The stored configuration always rebuilds to an image that parses back to itself.
         for (int kind : {0, 1}) {

@@ -1,5 +1,10 @@
-// Command-line device descriptions and the state file format.
+// Command-line device descriptions and the state file: its form, its mode, its earlier form.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "sim/DeviceSetupParser.h"
 #include "sim/SimDevice.h"
@@ -23,6 +28,8 @@ TEST(FaultText, ParsesEveryKindAndRejectsNonsense) {
         {"wrong-code", Fault{Fault::Kind::WrongCode, 0}},
         {"close", Fault{Fault::Kind::CloseWithoutReply, 0}},
         {"slow:1500", Fault{Fault::Kind::Slow, 1500}},
+        {"ignore-write", Fault{Fault::Kind::IgnoreWrite, 0}},
+        {"ignore-write:5", std::nullopt},
         {"short:10", std::nullopt},  // no pause for this kind
         {"slow:-1", std::nullopt},
         {"slow:", std::nullopt},
@@ -110,15 +117,83 @@ TEST(StateJson, RoundTripKeepsBytesThatAreNotValidGbk) {
     c.report = {1, "127.0.0.1", 16800, 7200};
     c.parameter.reservedParameter = 0xAB;
     c.parameter.assemblySizes[8] = "12";
-    const auto json = configurationToJson(c);
-    EXPECT_TRUE(json["networkName"].is_string());
-    EXPECT_TRUE(json["adminPassword"].is_object());
+    const auto json = configurationToJson(c, kBackgroundConfig);
+    EXPECT_TRUE(json["network_name"].is_string());
+    EXPECT_TRUE(json["admin_password"].is_object());
     std::string error;
-    const auto back = configurationFromJson(json, CConfiguration{}, &error);
+    const auto back = configurationFromJson(json, CConfiguration{}, kUserConfig, &error);
     ASSERT_TRUE(back) << error;
-    CConfiguration expected = c;
-    expected.productCode = 0;  // the product code comes from the device description
+    EXPECT_EQ(back->config, c);
+}
+
+class StateFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("kvt-sim-parts-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string path(const char* name) const { return (m_dir / name).string(); }
+    static unsigned mode(const std::string& file) {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    }
+    std::filesystem::path m_dir;
+};
+
+TEST_F(StateFileTest, NewFileIsTheOwnersAloneAndAReplacedOneKeepsItsMode) {
+    const std::string file = path("gw.json");
+    CConfiguration c = newConfiguration(kBackgroundConfig);
+    c.advance.adminPassword = "secret";
+    std::string error;
+    ASSERT_TRUE(saveStateFile(file, c, &error)) << error;
+    EXPECT_EQ(mode(file), 0600u);
+
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    c.ethernet.ipAddress = "127.0.0.9";
+    ASSERT_TRUE(saveStateFile(file, c, &error)) << error;
+    EXPECT_EQ(mode(file), 0640u);
+    const auto back = loadStateFile(file, CConfiguration{}, &error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(*back, c);  // the replacement did happen
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1);  // no leftovers
+}
+
+TEST_F(StateFileTest, EarlierCamelCaseFormIsStillRead) {
+    // As the simulator wrote it before the state took the CLI's JSON form.
+    const std::string file = path("earlier.json");
+    std::ofstream(file) << R"({
+  "adminPassword": {"gbkHex": "ff8001"},
+  "assemblySizes": ["64", "64", "0", "128", "128", "0", "256", "256", "12"],
+  "dns1": "0.0.0.0",
+  "dns2": "8.8.8.8",
+  "gateway": "127.0.0.1",
+  "ipAddress": "127.0.0.7",
+  "ipMethod": 0,
+  "ipSettingMethod": 1,
+  "networkName": "网关",
+  "report": {"enabled": 1, "period": 7200, "port": 16801, "targetIp": "127.0.0.1"},
+  "reservedParameter": 171,
+  "subnetMask": "255.0.0.0",
+  "userPassword": "1234"
+})";
+    CConfiguration expected = newConfiguration(kBackgroundConfig);
+    expected.ethernet = {gbk("网关"), 0,         "127.0.0.7", "255.0.0.0",
+                         "127.0.0.1", "0.0.0.0", "8.8.8.8"};
+    expected.advance = {"1234", std::string("\xFF\x80\x01", 3)};
+    expected.report = {1, "127.0.0.1", 16801, 7200};
+    expected.parameter.ipSettingMethod = 1;
+    expected.parameter.reservedParameter = 171;
+    expected.parameter.assemblySizes[8] = "12";
+    std::string error;
+    const auto back = loadStateFile(file, newConfiguration(kBackgroundConfig), &error);
+    ASSERT_TRUE(back) << error;
     EXPECT_EQ(*back, expected);
+
+    std::ofstream(file, std::ios::trunc) << R"({"ipAddress": "127.0.0.7", "report": 5})";
+    EXPECT_FALSE(loadStateFile(file, CConfiguration{}, &error));
+    EXPECT_NE(error.find("report"), std::string::npos) << error;
 }
 
 }  // namespace

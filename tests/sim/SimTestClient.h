@@ -133,12 +133,20 @@ public:
         return ::sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&a),
                         sizeof a) == static_cast<ssize_t>(bytes.size());
     }
-    // One datagram within `limit`, empty on time-out.
-    Bytes receive(std::chrono::milliseconds limit) {
+    // One datagram within `limit`, empty on time-out; `from` gets the sender's address.
+    Bytes receive(std::chrono::milliseconds limit, std::string* from = nullptr) {
         pollfd p{m_fd, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
         std::uint8_t buffer[2048];
-        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        sockaddr_in sender{};
+        socklen_t length = sizeof sender;
+        const ssize_t n = ::recvfrom(m_fd, buffer, sizeof buffer, 0,
+                                     reinterpret_cast<sockaddr*>(&sender), &length);
+        if (from) {
+            char text[INET_ADDRSTRLEN] = {};
+            inet_ntop(AF_INET, &sender.sin_addr, text, sizeof text);
+            *from = text;
+        }
         return n > 0 ? Bytes(buffer, buffer + n) : Bytes{};
     }
 

@@ -1,13 +1,16 @@
 // The simulator seen from a raw-socket client: discovery replies, every configuration exchange,
-// password checks on the same connection, persistence and each injected fault.
+// password checks on the same connection, persistence, moves after a reset and each injected
+// fault.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "SimTestClient.h"
 #include "core/config/DeviceImage.h"
+#include "core/net/Socket.h"
 #include "sim/SimDevice.h"
 #include "sim/Simulator.h"
 #include "support/TestNet.h"
@@ -380,6 +383,9 @@ TEST_P(FaultTest, ClientSeesTheFault) {
             EXPECT_FALSE(closed);  // held open until the client gives up
             break;
         }
+        case Fault::Kind::IgnoreWrite:  // reads are not touched
+            EXPECT_EQ(be32(c.exchange(kReadUser, 60), 0), 0x25u);
+            break;
         case Fault::Kind::None:
             break;
     }
@@ -394,8 +400,169 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FaultTest,
                                            FaultCase{"WrongCode", {Fault::Kind::WrongCode, 0}},
                                            FaultCase{"Slow", {Fault::Kind::Slow, 300}},
                                            FaultCase{"Split", {Fault::Kind::Split, 100}},
-                                           FaultCase{"Short", {Fault::Kind::Short, 0}}),
+                                           FaultCase{"Short", {Fault::Kind::Short, 0}},
+                                           FaultCase{"IgnoreWrite", {Fault::Kind::IgnoreWrite, 0}}),
                          [](const auto& param) { return std::string(param.param.why); });
+
+// A folder of the test's own for state files.
+class StateDir {
+public:
+    StateDir()
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("kvt-sim-move-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(m_path);
+    }
+    ~StateDir() { std::filesystem::remove_all(m_path); }
+    std::string file(const char* name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The reply to a query sent to `ip` alone (search by IP), empty when nothing answers in `limit`.
+Bytes queryAt(const std::string& ip, std::chrono::milliseconds limit = 2000ms) {
+    UdpClient udp(loopbackHost(200));
+    EXPECT_TRUE(udp.sendTo(hexBytes("00000003 00000000"), ip, kPort));
+    return udp.receive(limit);
+}
+
+// The dotted address at `offset` (discovery reply 36, report 44).
+std::string addressAt(const Bytes& datagram, std::size_t offset) {
+    if (datagram.size() < offset + 4) return {};
+    return std::to_string(datagram[offset]) + "." + std::to_string(datagram[offset + 1]) + "." +
+           std::to_string(datagram[offset + 2]) + "." + std::to_string(datagram[offset + 3]);
+}
+
+const Bytes kAckUser = hexBytes("00000026 00000008 0000000000000000");
+const Bytes kAckReset = hexBytes("0000000A 00000008 0000000000000000");
+
+TEST_F(SimulatorTest, ResetMovesTheDeviceToTheWrittenAddressAndARestartKeepsIt) {
+    const std::string old = loopbackHost(2);
+    const std::string moved = loopbackHost(40);
+    StateDir dir;
+    DeviceSetup d = device(2, "GW-M");
+    d.stateFile = dir.file("gw.json");
+    UdpClient reports(loopbackHost(30), 16800);
+    ASSERT_TRUE(reports.bound());
+    run({d, device(3, "GW-N")});
+    CConfiguration edit = m_sim->configuration(0);
+    edit.ethernet.ipAddress = moved;
+    edit.report = {1, loopbackHost(30), 16800, 1};
+    ASSERT_EQ(readImage(2, buildImage(edit, kUserConfig), 16), kAckUser);
+
+    // Written, not yet applied: the device is where it was.
+    EXPECT_EQ(m_sim->address(0), old);
+    EXPECT_FALSE(TcpClient(moved, kPort).connected());
+    EXPECT_EQ(addressAt(queryAt(old), 36), old);
+
+    ASSERT_EQ(readImage(2, resetRequest(), 16), kAckReset);
+    EXPECT_EQ(m_sim->address(0), moved);
+    EXPECT_EQ(m_sim->address(1), loopbackHost(3));
+    EXPECT_EQ(TcpClient(moved, kPort).exchange(kReadUser, 60).size(), 60u);
+    EXPECT_EQ(TcpClient(old, kPort).connectErrno(), ECONNREFUSED);
+    EXPECT_EQ(addressAt(queryAt(moved), 36), moved);
+    EXPECT_TRUE(queryAt(old, 300ms).empty());
+    const auto replies = discover(2);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_TRUE(addressAt(replies[0], 36) == moved || addressAt(replies[1], 36) == moved);
+
+    // Reports leave from the new address and carry it; the move restarts their schedule.
+    std::string from;
+    Bytes report;
+    for (int i = 0; i < 5 && addressAt(report, 44) != moved; ++i) {
+        report = reports.receive(3000ms, &from);
+    }
+    EXPECT_EQ(addressAt(report, 44), moved);
+    EXPECT_EQ(from, moved);
+
+    std::ifstream saved(d.stateFile);
+    const auto state = nlohmann::json::parse(saved, nullptr, false);
+    ASSERT_TRUE(state.is_object());
+    EXPECT_EQ(state.value("ip_address", ""), moved);
+    m_sim->stop();
+
+    run({d, device(3, "GW-N")});
+    EXPECT_EQ(m_sim->address(0), moved);
+    EXPECT_EQ(TcpClient(moved, kPort).exchange(kReadUser, 60).size(), 60u);
+    EXPECT_FALSE(TcpClient(old, kPort).connected());
+    EXPECT_EQ(addressAt(queryAt(moved), 36), moved);
+}
+
+// Addresses a device cannot take: it stays, serving as before, and keeps the written address.
+struct RefusedMove {
+    const char* why;
+    std::string (*target)();
+    bool occupied;  // something else listens on the target's configuration port
+};
+void PrintTo(const RefusedMove& c, std::ostream* os) {
+    *os << c.why;
+}
+
+class RefusedMoveTest : public SimulatorTest, public ::testing::WithParamInterface<RefusedMove> {};
+
+TEST_P(RefusedMoveTest, DeviceStaysWhereItIs) {
+    const std::string target = GetParam().target();
+    Fd blocker;
+    if (GetParam().occupied) {
+        blocker = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const sockaddr_in a = address(target, kPort);
+        ASSERT_EQ(::bind(blocker.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+        ASSERT_EQ(::listen(blocker.get(), 1), 0);
+    }
+    // The other device refuses connections, so a failing bind cannot stand in for the check
+    // that keeps two devices off one address.
+    DeviceSetup neighbour = device(3, "GW-T");
+    neighbour.fault = {Fault::Kind::Refuse, 0};
+    run({device(2, "GW-S"), neighbour});
+    CConfiguration edit = m_sim->configuration(0);
+    edit.ethernet.ipAddress = target;
+    ASSERT_EQ(readImage(2, buildImage(edit, kUserConfig), 16), kAckUser);
+    ASSERT_EQ(readImage(2, resetRequest(), 16), kAckReset);
+
+    EXPECT_EQ(m_sim->address(0), loopbackHost(2));
+    EXPECT_EQ(m_sim->configuration(0).ethernet.ipAddress, target);
+    EXPECT_EQ(readImage(2, kReadUser, 60).size(), 60u);
+    EXPECT_EQ(addressAt(queryAt(loopbackHost(2)), 36), loopbackHost(2));
+    // The other device keeps its address and answers alone there.
+    EXPECT_EQ(m_sim->address(1), loopbackHost(3));
+    const Bytes other = queryAt(loopbackHost(3));
+    ASSERT_EQ(other.size(), 68u);
+    EXPECT_EQ(std::string(other.begin() + 44, other.begin() + 48), "GW-T");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, RefusedMoveTest,
+    ::testing::Values(RefusedMove{"OutsideLoopback", [] { return std::string("10.1.2.3"); }, false},
+                      RefusedMove{"TakenByAnotherDevice", [] { return loopbackHost(3); }, false},
+                      RefusedMove{"PortHeldElsewhere", [] { return loopbackHost(42); }, true}),
+    [](const auto& param) { return std::string(param.param.why); });
+
+TEST_F(SimulatorTest, IgnoreWriteAcknowledgesButKeepsTheConfiguration) {
+    StateDir dir;
+    DeviceSetup d = device(2);
+    d.fault = {Fault::Kind::IgnoreWrite, 0};
+    d.stateFile = dir.file("ignored.json");
+    run({d});
+    const CConfiguration before = m_sim->configuration(0);
+    CConfiguration edit = before;
+    edit.ethernet.ipAddress = loopbackHost(40);
+    edit.ethernet.gateway = "10.9.9.9";
+    edit.advance.userPassword = "new";
+    edit.advance.adminPassword = "adm";
+    EXPECT_EQ(readImage(2, buildImage(edit, kUserConfig), 16), kAckUser);
+    EXPECT_EQ(readImage(2, buildImage(edit, kBackgroundConfig), 16),
+              hexBytes("00000006 00000008 0000000000000000"));
+    EXPECT_EQ(m_sim->configuration(0), before);
+
+    // The next read (no password needed: none was stored) shows the old values.
+    CConfiguration back;
+    parseImage(readImage(2, kReadUser, 60), kUserConfig, back);
+    EXPECT_EQ(back.ethernet.gateway, before.ethernet.gateway);
+    EXPECT_EQ(back.ethernet.ipAddress, loopbackHost(2));
+    EXPECT_EQ(readImage(2, resetRequest(), 16), kAckReset);
+    EXPECT_EQ(m_sim->address(0), loopbackHost(2));
+    EXPECT_FALSE(std::filesystem::exists(d.stateFile));
+}
 
 TEST_F(SimulatorTest, FaultsChangeWhileRunning) {
     run({device(2)});

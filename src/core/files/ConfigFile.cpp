@@ -424,7 +424,8 @@ FileReadStatus readWholeFile(const std::string& path, std::string& bytes) {
     return status;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         unsigned newFileMode) {
     auto fail = [&](const char* what, int code) {
         if (error) *error = errnoText(what, code);
         return false;
@@ -450,8 +451,10 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = (slash == std::string::npos ? std::string() : folder) + "." + base + ".tmp-" +
                std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        // 0666 under the umask: the same permissions a plain save would give a new file.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Under the umask, as a plain save would create it; never wider than asked for, not
+        // even while the temporary file exists.
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                    static_cast<mode_t>(newFileMode & 0777));
         if (fd < 0 && errno != EEXIST) return fail(path.c_str(), errno);
     }
     if (fd < 0) return fail(path.c_str(), EEXIST);

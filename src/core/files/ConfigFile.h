@@ -29,7 +29,10 @@ inline constexpr std::size_t kMaxConfigFileBytes = 16u << 20;
 FileReadStatus readWholeFile(const std::string& path, std::string& bytes);
 
 // Writes `bytes` to `path` atomically (temporary file in the same folder, then rename), so a
-// failed save leaves the old file whole. Returns false with errno-style text in `error`.
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
+// failed save leaves the old file whole. A new file gets `newFileMode` under the umask (0600
+// for files that hold passwords); a replaced file keeps its own mode. Returns false with
+// errno-style text in `error`.
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         unsigned newFileMode = 0666);
 
 }  // namespace kvt

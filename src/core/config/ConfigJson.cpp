@@ -1,0 +1,184 @@
+#include "core/config/ConfigJson.h"
+
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <type_traits>
+#include <variant>
+
+namespace kvt {
+namespace {
+
+static_assert(std::is_same_v<int, std::int32_t>, "the kind is held as a 32-bit field");
+
+using Sizes = std::array<Gbk, 9>;
+using FieldRef = std::variant<std::int32_t*, std::uint32_t*, Gbk*, Sizes*>;
+
+struct Fields {
+    CConfiguration& config;
+    std::int32_t& kind;
+};
+
+struct Field {
+    std::string_view key;
+    FieldRef (*ref)(Fields&);
+};
+
+// The one key list: writer and reader both walk it, so the keys and their order cannot drift.
+constexpr Field kFields[] = {
+    {"kind", [](Fields& f) -> FieldRef { return &f.kind; }},
+    {"product_code", [](Fields& f) -> FieldRef { return &f.config.productCode; }},
+    {"firmware_version", [](Fields& f) -> FieldRef { return &f.config.identity.firmwareVersion; }},
+    {"file_version", [](Fields& f) -> FieldRef { return &f.config.identity.fileVersion; }},
+    {"network_name", [](Fields& f) -> FieldRef { return &f.config.ethernet.networkName; }},
+    {"ip_method", [](Fields& f) -> FieldRef { return &f.config.ethernet.ipMethod; }},
+    {"ip_address", [](Fields& f) -> FieldRef { return &f.config.ethernet.ipAddress; }},
+    {"subnet_mask", [](Fields& f) -> FieldRef { return &f.config.ethernet.subnetMask; }},
+    {"gateway", [](Fields& f) -> FieldRef { return &f.config.ethernet.gateway; }},
+    {"dns1", [](Fields& f) -> FieldRef { return &f.config.ethernet.dns1; }},
+    {"dns2", [](Fields& f) -> FieldRef { return &f.config.ethernet.dns2; }},
+    {"user_password", [](Fields& f) -> FieldRef { return &f.config.advance.userPassword; }},
+    {"admin_password", [](Fields& f) -> FieldRef { return &f.config.advance.adminPassword; }},
+    {"report_enabled", [](Fields& f) -> FieldRef { return &f.config.report.enabled; }},
+    {"report_target", [](Fields& f) -> FieldRef { return &f.config.report.targetIp; }},
+    {"report_port", [](Fields& f) -> FieldRef { return &f.config.report.port; }},
+    {"report_period", [](Fields& f) -> FieldRef { return &f.config.report.period; }},
+    {"ip_setting_method",
+     [](Fields& f) -> FieldRef { return &f.config.parameter.ipSettingMethod; }},
+    {"reserved_parameter",
+     [](Fields& f) -> FieldRef { return &f.config.parameter.reservedParameter; }},
+    {"assembly_sizes", [](Fields& f) -> FieldRef { return &f.config.parameter.assemblySizes; }},
+};
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+template <typename T>
+bool readInteger(const OrderedJson& value, T& out) {
+    std::int64_t wide = 0;
+    if (value.is_number_unsigned()) {
+        const auto u = value.get<std::uint64_t>();
+        if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return false;
+        wide = static_cast<std::int64_t>(u);
+    } else if (value.is_number_integer()) {
+        wide = value.get<std::int64_t>();
+    } else {
+        return false;
+    }
+    if (wide < static_cast<std::int64_t>(std::numeric_limits<T>::min()) ||
+        wide > static_cast<std::int64_t>(std::numeric_limits<T>::max())) {
+        return false;
+    }
+    out = static_cast<T>(wide);
+    return true;
+}
+
+struct ToJson {
+    OrderedJson operator()(const std::int32_t* v) const { return *v; }
+    OrderedJson operator()(const std::uint32_t* v) const { return *v; }
+    OrderedJson operator()(const Gbk* v) const { return gbkTextToJson(*v); }
+    OrderedJson operator()(const Sizes* v) const {
+        OrderedJson out = OrderedJson::array();
+        for (const Gbk& text : *v) out.push_back(gbkTextToJson(text));
+        return out;
+    }
+};
+
+struct FromJson {
+    const OrderedJson& value;
+    bool operator()(std::int32_t* v) const { return readInteger(value, *v); }
+    bool operator()(std::uint32_t* v) const { return readInteger(value, *v); }
+    bool operator()(Gbk* v) const {
+        auto text = gbkTextFromJson(value);
+        if (text) *v = std::move(*text);
+        return text.has_value();
+    }
+    bool operator()(Sizes* v) const {
+        if (!value.is_array() || value.size() != v->size()) return false;
+        Sizes read;
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            auto text = gbkTextFromJson(value[i]);
+            if (!text) return false;
+            read[i] = std::move(*text);
+        }
+        *v = std::move(read);
+        return true;
+    }
+};
+
+}  // namespace
+
+OrderedJson gbkTextToJson(const Gbk& text) {
+    std::string utf8 = gbkToUtf8(text);
+    if (const auto back = utf8ToGbk(utf8); back && *back == text) return utf8;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(text.size() * 2);
+    for (const unsigned char c : text) {
+        hex.push_back(kDigits[c >> 4]);
+        hex.push_back(kDigits[c & 0xF]);
+    }
+    return OrderedJson{{"gbkHex", hex}};
+}
+
+std::optional<Gbk> gbkTextFromJson(const OrderedJson& value) {
+    if (value.is_string()) return utf8ToGbk(value.get_ref<const std::string&>());
+    if (!value.is_object() || value.size() != 1 || !value.contains("gbkHex")) return std::nullopt;
+    const OrderedJson& hexValue = value["gbkHex"];
+    if (!hexValue.is_string()) return std::nullopt;
+    const auto& hex = hexValue.get_ref<const std::string&>();
+    if (hex.size() % 2 != 0) return std::nullopt;
+    Gbk bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<char>(high << 4 | low));
+    }
+    return bytes;
+}
+
+OrderedJson configurationToJson(const CConfiguration& config, int kind) {
+    // The table hands out pointers for reading and writing alike; a copy keeps `config` const.
+    CConfiguration copy = config;
+    std::int32_t copyKind = kind;
+    Fields fields{copy, copyKind};
+    OrderedJson out = OrderedJson::object();
+    for (const Field& field : kFields) {
+        out[std::string(field.key)] = std::visit(ToJson{}, field.ref(fields));
+    }
+    return out;
+}
+
+std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
+                                                       const CConfiguration& base, int baseKind,
+                                                       std::string* error) {
+    auto fail = [&](std::string message) -> std::optional<JsonConfiguration> {
+        if (error) *error = std::move(message);
+        return std::nullopt;
+    };
+    if (!json.is_object()) return fail("not a JSON object");
+    JsonConfiguration result{base, baseKind};
+    Fields fields{result.config, result.kind};
+    for (const auto& [key, value] : json.items()) {
+        const Field* field = nullptr;
+        for (const Field& f : kFields) {
+            if (f.key == key) field = &f;
+        }
+        if (!field) return fail("unknown key \"" + key + "\"");
+        if (!std::visit(FromJson{value}, field->ref(fields))) {
+            return fail("bad value for \"" + key + "\"");
+        }
+    }
+    if (result.kind != kUserConfig && result.kind != kBackgroundConfig) {
+        return fail("bad value for \"kind\"");
+    }
+    return result;
+}
+
+}  // namespace kvt

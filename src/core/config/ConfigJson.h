@@ -1,0 +1,39 @@
+#pragma once
+// The JSON form of a configuration: what `kvt640-cli show --json` and `read --json` print and
+// what the simulator keeps its devices' state in. One key list, in the order both print it.
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "core/config/Configuration.h"
+
+namespace kvt {
+
+using OrderedJson = nlohmann::ordered_json;
+
+// A GBK text is a JSON string when it reads as UTF-8 and converts back to the same bytes;
+// otherwise it is {"gbkHex": "<two hex digits per byte>"}, so that no byte is ever lost.
+OrderedJson gbkTextToJson(const Gbk& text);
+// Either form; nullopt for anything else (a string GBK cannot hold, bad hex, another type).
+std::optional<Gbk> gbkTextFromJson(const OrderedJson& value);
+
+// Keys: kind, product_code, firmware_version, file_version, network_name, ip_method,
+// ip_address, subnet_mask, gateway, dns1, dns2, user_password, admin_password, report_enabled,
+// report_target, report_port, report_period, ip_setting_method, reserved_parameter,
+// assembly_sizes (an array of the nine texts, instances 102, 101, 103, 112, 111, 113, 122,
+// 121, 123).
+OrderedJson configurationToJson(const CConfiguration& config, int kind);
+
+struct JsonConfiguration {
+    CConfiguration config;
+    int kind = kUserConfig;
+};
+
+// Keys that are missing keep the values of `base` and `baseKind`. An unknown key, a value of
+// the wrong type, a number out of its field's range or a kind other than 0 and 1 fails, and
+// `error` names the key.
+std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
+                                                       const CConfiguration& base, int baseKind,
+                                                       std::string* error);
+
+}  // namespace kvt
