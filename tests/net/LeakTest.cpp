@@ -218,7 +218,8 @@ INSTANTIATE_TEST_SUITE_P(Exchanges, SilentPeerLeakTest,
                              Silent{"passwordCheck", Exchange::Password, 7002, kRuns, 250},
                              Silent{"download", Exchange::Download, 5046, kRuns, 250},
                              Silent{"reset", Exchange::Reset, 5065, kRuns, 250},
-                             // A read waits out eight receive calls (16 s): all 1000 at once.
+                             // A read waits out eight receive calls and the seven pauses
+                             // between them (17.4 s): all 1000 at once.
                              Silent{"read", Exchange::Read, 4020, kRuns, 1000}),
                          [](const auto& param) { return std::string(param.param.why); });
 
