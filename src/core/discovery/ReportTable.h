@@ -23,7 +23,8 @@ struct ReportRecord {
     bool operator==(const ReportRecord&) const = default;
 };
 
-// Time text of the listener's columns: strftime " %X " in local time.
+// Time text of the listener's columns: strftime " %X " in local time, in GBK whatever charset
+// the locale writes (" 13时05分09秒 " under zh_CN.UTF-8).
 std::string reportTimeText(std::time_t when);
 
 class ReportTable {
