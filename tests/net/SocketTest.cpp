@@ -178,6 +178,7 @@ TEST_F(SocketTest, QueuedDatagramsAreTakenInBatches) {
     UdpSocket socket;
     ASSERT_TRUE(socket.bind(loopbackHost(7), 0));
     ASSERT_TRUE(socket.setReceiveInterface());
+    ASSERT_TRUE(socket.setArrivalTimes());
     DatagramBatch batch(4, 8);
     EXPECT_EQ(socket.receiveQueued(batch), 0);
 
@@ -198,6 +199,9 @@ TEST_F(SocketTest, QueuedDatagramsAreTakenInBatches) {
     EXPECT_EQ(batch.bytes(3)[0], 4);
     EXPECT_EQ(batch.interfaceIndex(0), loopback);
     EXPECT_EQ(batch.interfaceIndex(1), loopback);
+    ASSERT_TRUE(batch.arrival(0));
+    EXPECT_LE(*batch.arrival(0), std::chrono::system_clock::now());
+    EXPECT_GT(*batch.arrival(0), std::chrono::system_clock::now() - 60s);
     ASSERT_EQ(socket.receiveQueued(batch), 2);
     EXPECT_EQ(batch.bytes(1).size(), 8u);  // 12 bytes sent, cut to 8
     EXPECT_EQ(batch.bytes(1)[7], 6);

@@ -97,6 +97,8 @@ bool BroadcastSearch::open() {
         m_socket.shutdownAndClose();
         return false;
     }
+    // Only for the record of when the replies came in.
+    m_socket.setArrivalTimes();
     // A smaller buffer only risks losing replies of very large segments; not worth failing.
     if (m_options.searchReceiveBuffer > 0)
         m_socket.enlargeReceiveBuffer(m_options.searchReceiveBuffer);
@@ -120,6 +122,7 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
         }
     }
     if (!m_querySent) return found;
+    m_queryTime = m_heardTime = Clock::now();
 
     const auto window = std::chrono::milliseconds(kReceiveWindowMs);
     const Deadline limit = Clock::now() + std::chrono::milliseconds(kCycleLimitMs);
@@ -132,6 +135,7 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
         const long received = m_socket.receiveQueued(*m_batch);
         if (received < 0) break;  // a failed receive ends the cycle, as in the product
         bool heard = false;
+        std::optional<std::chrono::system_clock::time_point> lastArrival;
         for (std::size_t i = 0; i < static_cast<std::size_t>(received); ++i) {
             std::size_t route = 0;
             if (!m_interfaces.empty()) {
@@ -143,6 +147,7 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
                 route = static_cast<std::size_t>(at - m_interfaceIndexes.begin());
             }
             heard = true;
+            lastArrival = m_batch->arrival(i);
             // An empty or short datagram is as malformed as any other: dropped, the loop goes on.
             auto record = parseBroadcastReply(m_batch->bytes(i), row);
             if (!record) continue;
@@ -155,33 +160,51 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
             found.push_back(std::move(*record));
             ++row;
         }
-        if (heard) silenceEnds = Clock::now() + window;
+        if (heard) {
+            const auto now = Clock::now();
+            silenceEnds = now + window;
+            // When the datagram reached the PC, not when this loop came to it.
+            m_heardTime = now;
+            if (lastArrival) {
+                const auto late = std::chrono::system_clock::now() - *lastArrival;
+                if (late > Clock::duration::zero()) m_heardTime = now - late;
+            }
+        }
     }
     return found;
 }
 
 std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
                                            const std::atomic<bool>* cancel,
-                                           const std::function<void(int)>& progress) {
+                                           const std::function<void(int)>& progress,
+                                           SearchTimes* times) {
+    SearchTimes moments;
+    moments.started = std::chrono::steady_clock::now();
+    std::vector<CEquipment> records;
     BroadcastSearch search(options);
-    if (!search.open()) return {};
-    const auto cancelled = [cancel] { return cancel && cancel->load(); };
-
-    // The window's timer fires 300 ms after it opens. Every cycle then blocks longer than one
-    // period, so the next tick is already due when a cycle ends and the cycles follow each
-    // other at once.
-    waitTick(cancel);
-    int bar = 0;
-    for (int cycle = 1; cycle <= BroadcastSearch::kMaxQueries && !cancelled(); ++cycle) {
-        auto records = search.runCycle();
-        // A cycle whose query could not be sent leaves the bar where it was.
-        if (search.lastQuerySent()) {
-            bar += 20;
-            if (progress) progress(bar);
+    if (search.open()) {
+        const auto cancelled = [cancel] { return cancel && cancel->load(); };
+        // The window's timer fires 300 ms after it opens. Every cycle then blocks longer than
+        // one period, so the next tick is already due when a cycle ends and the cycles follow
+        // each other at once.
+        waitTick(cancel);
+        int bar = 0;
+        for (int cycle = 1; cycle <= BroadcastSearch::kMaxQueries && !cancelled(); ++cycle) {
+            records = search.runCycle();
+            moments.cycles = cycle;
+            moments.lastQuery = search.lastQueryTime();
+            moments.lastHeard = search.lastHeardTime();
+            // A cycle whose query could not be sent leaves the bar where it was.
+            if (search.lastQuerySent()) {
+                bar += 20;
+                if (progress) progress(bar);
+            }
+            if (!records.empty()) break;
         }
-        if (!records.empty()) return records;
     }
-    return {};
+    moments.ended = std::chrono::steady_clock::now();
+    if (times) *times = moments;
+    return records;
 }
 
 AddressSearchOutcome searchByAddress(Session& session, const std::string& address) {

@@ -66,6 +66,10 @@ public:
     // The interfaces the queries leave by; empty for the single query to the target.
     const std::vector<NetInterface>& interfaces() const { return m_interfaces; }
     const std::string& error() const { return m_error; }
+    // When the last cycle's query went out and when its last datagram came in (the query
+    // time when none did): the devices' share of the cycle, for benchmarks.
+    Deadline lastQueryTime() const { return m_queryTime; }
+    Deadline lastHeardTime() const { return m_heardTime; }
 
 private:
     NetworkOptions m_options;
@@ -75,6 +79,18 @@ private:
     std::unique_ptr<DatagramBatch> m_batch;
     std::string m_error;
     bool m_querySent = false;
+    Deadline m_queryTime{};
+    Deadline m_heardTime{};
+};
+
+// Moments of one whole search, for benchmarks: its protocol's own waits are the tick before the
+// first query and the receive window after the last datagram of each cycle.
+struct SearchTimes {
+    Deadline started{};
+    Deadline lastQuery{};  // when the last cycle's query went out
+    Deadline lastHeard{};  // when the last cycle's last datagram came in
+    Deadline ended{};
+    int cycles = 0;
 };
 
 // The whole search as the progress window runs it: up to five cycles, the first after one
@@ -83,7 +99,8 @@ private:
 // Without a chosen target the queries leave by every interface (options.searchInterface).
 std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
                                            const std::atomic<bool>* cancel,
-                                           const std::function<void(int)>& progress);
+                                           const std::function<void(int)>& progress,
+                                           SearchTimes* times = nullptr);
 
 enum class AddressSearchOutcome {
     Failed,     // socket, bind, send or receive failure (2 s without reply included)

@@ -17,6 +17,9 @@ namespace kvt {
 
 namespace {
 
+// Ancillary data of one received datagram: its interface and its arrival time.
+constexpr std::size_t kControlSize = CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(timespec));
+
 bool setTimeout(int fd, int option, std::chrono::milliseconds timeout) {
     timeval value{};
     value.tv_sec = static_cast<time_t>(timeout.count() / 1000);
@@ -65,14 +68,14 @@ DatagramBatch::DatagramBatch(std::size_t capacity, std::size_t datagramSize)
     : m_capacity(std::max<std::size_t>(capacity, 1)),
       m_datagramSize(std::max<std::size_t>(datagramSize, 1)),
       m_data(m_capacity * m_datagramSize),
-      m_control(m_capacity * CMSG_SPACE(sizeof(in_pktinfo))),
+      m_control(m_capacity * kControlSize),
       m_iov(m_capacity),
       m_headers(m_capacity) {}
 
 DatagramBatch::~DatagramBatch() = default;
 
 void DatagramBatch::prepare() {
-    const std::size_t controlSize = CMSG_SPACE(sizeof(in_pktinfo));
+    const std::size_t controlSize = kControlSize;
     for (std::size_t i = 0; i < m_capacity; ++i) {
         m_iov[i].iov_base = m_data.data() + i * m_datagramSize;
         m_iov[i].iov_len = m_datagramSize;
@@ -103,6 +106,20 @@ unsigned DatagramBatch::interfaceIndex(std::size_t i) const {
         }
     }
     return 0;
+}
+
+std::optional<std::chrono::system_clock::time_point> DatagramBatch::arrival(std::size_t i) const {
+    auto& header = const_cast<msghdr&>(m_headers[i].msg_hdr);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            return std::chrono::system_clock::time_point(
+                std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                    std::chrono::seconds(stamp.tv_sec) + std::chrono::nanoseconds(stamp.tv_nsec)));
+        }
+    }
+    return std::nullopt;
 }
 
 Fd& Fd::operator=(Fd&& other) noexcept {
@@ -168,6 +185,11 @@ int UdpSocket::receiveBuffer() const {
 bool UdpSocket::setReceiveInterface() {
     const int on = 1;
     return valid() && ::setsockopt(m_fd.get(), IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+}
+
+bool UdpSocket::setArrivalTimes() {
+    const int on = 1;
+    return valid() && ::setsockopt(m_fd.get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on) == 0;
 }
 
 bool UdpSocket::bind(const std::string& address, std::uint16_t port) {

@@ -59,6 +59,9 @@ public:
     // The interface the datagram arrived on (its kernel index); 0 unless the socket asked
     // for it with setReceiveInterface().
     unsigned interfaceIndex(std::size_t i) const;
+    // When the kernel took the datagram in (wall clock); nullopt unless the socket asked for
+    // it with setArrivalTimes().
+    std::optional<std::chrono::system_clock::time_point> arrival(std::size_t i) const;
 
 private:
     friend class UdpSocket;
@@ -68,7 +71,7 @@ private:
     std::size_t m_datagramSize;
     std::size_t m_size = 0;
     std::vector<std::uint8_t> m_data;
-    std::vector<std::uint8_t> m_control;  // room for one IP_PKTINFO per datagram
+    std::vector<std::uint8_t> m_control;  // room for IP_PKTINFO and a time stamp per datagram
     std::vector<iovec> m_iov;
     std::vector<mmsghdr> m_headers;
 };
@@ -88,6 +91,8 @@ public:
     int receiveBuffer() const;
     // Each received datagram then tells the interface it came in on.
     bool setReceiveInterface();
+    // Each received datagram then tells when it came in.
+    bool setArrivalTimes();
     bool bind(const std::string& address, std::uint16_t port);
     std::uint16_t localPort() const;
     bool sendTo(std::span<const std::uint8_t> bytes, const std::string& address,
