@@ -51,13 +51,15 @@ std::optional<std::size_t> ReportTable::apply(std::span<const std::uint8_t> data
     const auto report = datagram.first(std::min(datagram.size(), kDatagramSize));
     Gbk mac = wire::macAddress(report, 36);
 
-    const auto found = std::find_if(m_rows.begin(), m_rows.end(),
-                                    [&](const ReportRecord& r) { return r.mac == mac; });
-    std::size_t index = static_cast<std::size_t>(found - m_rows.begin());
-    if (found == m_rows.end()) {
+    const auto found = m_rowOf.find(mac);
+    std::size_t index = m_rows.size();
+    if (found != m_rowOf.end()) {
+        index = found->second;
+    } else {
         // The table has room for 255 devices; further newcomers are not listed.
         if (m_rows.size() >= kCapacity) return std::nullopt;
         m_rows.emplace_back();
+        m_rowOf.emplace(mac, index);
     }
 
     ReportRecord& record = m_rows[index];

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/text/Gbk.h"
@@ -36,11 +37,16 @@ public:
     // or nullopt when the table is full and the MAC is new (the report is ignored).
     std::optional<std::size_t> apply(std::span<const std::uint8_t> datagram,
                                      const std::string& timeText);
-    void clear() { m_rows.clear(); }
+    void clear() {
+        m_rows.clear();
+        m_rowOf.clear();
+    }
     const std::vector<ReportRecord>& rows() const { return m_rows; }
 
 private:
     std::vector<ReportRecord> m_rows;
+    // Row of each MAC text: a flood of reports must not scan 255 rows per report.
+    std::unordered_map<Gbk, std::size_t> m_rowOf;
 };
 
 }  // namespace kvt
