@@ -9,7 +9,10 @@ $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git python3 \
     libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcli11-dev \
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
-    fonts-noto-cjk xvfb xauth iproute2 \
+    fonts-noto-cjk xvfb xauth iproute2 locales \
     clang-14 libclang-rt-14-dev \
     librsvg2-bin help2man bash-completion \
     file dpkg-dev lintian desktop-file-utils appstream
+# The report times are tested under the locale of a Chinese desktop; tests build any other
+# locale they need from the sources of `locales` themselves.
+locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' || $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8

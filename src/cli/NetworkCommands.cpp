@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <iostream>
@@ -152,7 +153,8 @@ nlohmann::json deviceJson(const CEquipment& device) {
             {"firmware", utf8(device.firmwareVersion)},
             {"user_password_set", utf8(device.userPasswordSet)},
             {"admin_password_set", utf8(device.adminPasswordSet)},
-            {"remote_config", utf8(device.remoteConfig)}};
+            {"remote_config", utf8(device.remoteConfig)},
+            {"interface", device.interfaceName}};
 }
 
 // The device list: its seven columns, tab-separated, under the list's headers.
@@ -167,12 +169,18 @@ void printDevices(const std::vector<CEquipment>& devices, bool json, bool csv, L
         std::cout << array.dump(2) << '\n';
         return;
     }
+    // A search out of several network cards adds the card each device was heard on.
+    const bool byCard = std::any_of(devices.begin(), devices.end(),
+                                    [](const CEquipment& d) { return !d.interfaceName.empty(); });
     for (std::uint32_t id = 4001; id <= 4007; ++id)
-        std::cout << uiTextUtf8(id) << (id == 4007 ? '\n' : '\t');
+        std::cout << uiTextUtf8(id) << (id == 4007 ? "" : "\t");
+    std::cout << (byCard ? "\t接口\n" : "\n");
     for (const CEquipment& d : devices) {
         std::cout << utf8(d.rowNumber) << '\t' << utf8(d.name) << '\t' << utf8(d.model) << '\t'
                   << utf8(d.ipAddress) << '\t' << utf8(d.macAddress) << '\t'
-                  << utf8(d.firmwareVersion) << '\t' << utf8(d.userPasswordSet) << '\n';
+                  << utf8(d.firmwareVersion) << '\t' << utf8(d.userPasswordSet);
+        if (byCard) std::cout << '\t' << d.interfaceName;
+        std::cout << '\n';
     }
 }
 
@@ -187,14 +195,18 @@ void findDevice(CliContext& context, const std::string& address) {
 
 void addSearch(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
-    auto broadcast = std::make_shared<std::string>("255.255.255.255");
+    auto broadcast = std::make_shared<std::string>();
+    auto interface = std::make_shared<std::string>("all");
     auto ip = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
     auto csv = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
-        app, "search", "Find gateways: broadcast search, or search by IP with --ip",
-        "kvt640-cli search [--broadcast ADDR | --ip ADDR] [--json | --csv] [network options]",
-        [&context, args, broadcast, ip, json, csv] {
+        app, "search",
+        "Find gateways: broadcast search out of every network interface (or the one named with "
+        "--interface), the single query to --broadcast ADDR, or search by IP with --ip",
+        "kvt640-cli search [--interface NAME|all | --broadcast ADDR | --ip ADDR] [--json | --csv] "
+        "[network options]",
+        [&context, args, broadcast, interface, ip, json, csv] {
             applyNetworkArgs(context, *args);
             Session& session = context.session;
             if (!ip->empty()) {
@@ -206,18 +218,44 @@ void addSearch(CLI::App& app, CliContext& context) {
                     throw CliFailure("no device answered the search at " + *ip, kExitNotFound);
                 return;
             }
-            session.network.discoveryTarget = *broadcast;
-            session.devices = runBroadcastSearch(session.network, nullptr, {});
+            NetworkOptions& network = session.network;
+            if (!broadcast->empty()) {
+                network.discoveryTarget = *broadcast;
+                network.discoveryTargetChosen = true;
+            }
+            network.searchInterface = *interface;
+            // A card that is not there is a mistake on the command line, not an empty network.
+            const SearchPlan plan = planBroadcastSearch(network);
+            if (!plan.error.empty()) throw CliFailure(plan.error, kExitUsage);
+            session.devices = runBroadcastSearch(network, nullptr, {});
             session.clearSelection();
             printDevices(session.devices, *json, *csv, session.lang);
             if (session.devices.empty())
                 throw CliFailure("no device answered the search", kExitNotFound);
         });
-    command->footer(kStatusHelp);
+    command->footer(
+        std::string(kStatusHelp) +
+        " Without --broadcast the query leaves by every up, broadcast-capable IPv4 interface "
+        "(loopback excepted), each to 255.255.255.255, and the replies are merged: a device "
+        "heard on two interfaces is listed once, with the interface it was heard on first "
+        "(column 接口, JSON key \"interface\"). --interface NAME asks only that interface; a "
+        "NAME that is not an up, broadcast-capable IPv4 interface is a usage error (status 2). "
+        "When no interface qualifies, the one query goes to 255.255.255.255 by the default "
+        "route. --broadcast ADDR sends the single query to ADDR alone (127.0.0.1 reaches a "
+        "simulator on loopback); devices then carry no interface.");
     CLI::Option* broadcastOption = command->add_option(
-        "--broadcast", *broadcast, "address the query goes to (default 255.255.255.255)");
+        "--broadcast", *broadcast,
+        "send the single query to this address only (e.g. 255.255.255.255 by the default "
+        "route, or 127.0.0.1)");
+    CLI::Option* interfaceOption =
+        command
+            ->add_option("--interface", *interface,
+                         "network interface the query leaves by: a name such as eth0, or all "
+                         "(default all)")
+            ->excludes(broadcastOption);
     command->add_option("--ip", *ip, "search by IP: ask this one address")
-        ->excludes(broadcastOption);
+        ->excludes(broadcastOption)
+        ->excludes(interfaceOption);
     CLI::Option* jsonFlag = command->add_flag("--json", *json, "print a JSON array");
     command->add_flag("--csv", *csv, "print CSV (UTF-8 with BOM, headers in the --lang language)")
         ->excludes(jsonFlag);

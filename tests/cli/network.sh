@@ -53,8 +53,9 @@ run 0 search --broadcast "$net.1" "${opts[@]}" &&
 run 0 search --broadcast "$net.1" --json "${opts[@]}" &&
     {
         keys=$(grep -o '"[a-z_]*":' "$work/out" | sort -u | tr -d '":\n')
-        [[ $keys == "admin_password_setfirmwareipmacmodelnameremote_configrowuser_password_set" ]] ||
+        [[ $keys == "admin_password_setfirmwareinterfaceipmacmodelnameremote_configrowuser_password_set" ]] ||
             fail "search --json keys: $keys"
+        grep -q '"interface": ""' "$work/out" || fail "search --json: one chosen target, no interface"
         [[ $(grep -c '"row"' "$work/out") -eq 2 ]] || fail "search --json: expected two objects"
         grep -q '"row": " 1"' "$work/out" || fail "search --json: row text"
         grep -q '"user_password_set": "有"' "$work/out" || fail "search --json: UTF-8 texts"
@@ -65,6 +66,9 @@ run 0 search --ip "$net.5" --json "${opts[@]}" &&
         grep -q '"admin_password_set": "有"' "$work/out" || fail "search --ip: admin password"
     }
 run 3 search --ip "$net.99" "${opts[@]}"
+# A network card that is not there is a usage error, named in the message; nothing is sent.
+run 2 search --interface kvt-no-such-card "${opts[@]}" &&
+    { grep -q 'kvt-no-such-card' "$work/err" || fail "missing card: message $(cat "$work/err")"; }
 
 # --- read: passwords are never prompted for
 run 4 read --ip "$net.5" --kind user "${opts[@]}" &&

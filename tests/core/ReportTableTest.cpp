@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <clocale>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/discovery/ReportTable.h"
+#include "core/text/Gbk.h"
 
 namespace kvt {
 namespace {
@@ -101,6 +105,59 @@ TEST(ReportTable, TimeTextIsLocalTimeOfDayBetweenSpaces) {
     ::tzset();
     EXPECT_EQ(reportTimeText(0), " 08:00:00 ");
 }
+
+// The locale a desktop session hands the program (Qt installs it with setlocale). Taken from
+// the system when it is there, otherwise built with localedef into a directory of the test's
+// own (LOCPATH), which needs the locale sources of Debian's `locales` package but no root.
+class LocaleTimeText : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        ::setenv("TZ", "UTC0", 1);
+        ::tzset();
+        const std::string name = GetParam();
+        if (std::setlocale(LC_ALL, name.c_str())) return;
+        const auto dot = name.find('.');
+        const std::string source = name.substr(0, dot);
+        const std::string charset = name.substr(dot + 1);
+        if (!std::filesystem::exists("/usr/share/i18n/locales/" + source))
+            GTEST_SKIP() << "no locale sources for " << name << " (Debian package 'locales')";
+        m_directory =
+            std::filesystem::temp_directory_path() / ("kvt-locale-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_directory);
+        const std::string command = "localedef -i " + source + " -f " + charset + " " +
+                                    (m_directory / name).string() + " >/dev/null 2>&1";
+        [[maybe_unused]] const int status = std::system(command.c_str());
+        ::setenv("LOCPATH", m_directory.c_str(), 1);
+        if (!std::setlocale(LC_ALL, name.c_str()))
+            GTEST_SKIP() << "localedef could not build " << name;
+    }
+    void TearDown() override {
+        std::setlocale(LC_ALL, "C");
+        ::unsetenv("LOCPATH");
+        if (!m_directory.empty()) std::filesystem::remove_all(m_directory);
+    }
+    std::filesystem::path m_directory;
+};
+
+// Whatever charset the locale writes its time in, the text is GBK: it is stored and shown as
+// such. The locales' own words for the time of day ("13时05分09秒") prove the conversion.
+TEST_P(LocaleTimeText, IsGbkWhateverTheLocaleCharset) {
+    const std::time_t when = 13 * 3600 + 5 * 60 + 9;
+    const Gbk text = reportTimeText(when);
+    EXPECT_EQ(gbkToUtf8(text), " 13时05分09秒 ");
+    EXPECT_EQ(text, gbk(" 13时05分09秒 "));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChineseDesktops, LocaleTimeText,
+    ::testing::Values("zh_CN.UTF-8",     // today's desktops: the locale writes UTF-8
+                      "zh_CN.GB18030"),  // older ones: a GBK superset, kept byte for byte
+    [](const auto& param) {
+        std::string name = param.param;
+        for (char& c : name)
+            if (c == '.' || c == '-') c = '_';
+        return name;
+    });
 
 }  // namespace
 }  // namespace kvt

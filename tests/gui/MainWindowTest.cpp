@@ -640,6 +640,11 @@ private slots:
             << QStringList{QStringLiteral("--broadcast"), QStringLiteral("127.0.0.1"),
                            QStringLiteral("--lang"), QStringLiteral("zh")}
             << false << QStringLiteral("搜索发往 127.0.0.1（--broadcast），不经选择的网卡");
+        // The default address given on purpose still means the one query by the default route.
+        QTest::newRow("--broadcast 255.255.255.255: the single query, no choice")
+            << QStringList{QStringLiteral("--broadcast"), QStringLiteral("255.255.255.255"),
+                           QStringLiteral("--lang"), QStringLiteral("zh")}
+            << false << QStringLiteral("搜索发往 255.255.255.255（--broadcast），不经选择的网卡");
     }
     void interfaceChoiceIsOffWhenTheSearchHasItsOwnTarget() {
         QFETCH(QStringList, args);

@@ -172,9 +172,11 @@ public:
         const int on = 1;
         ::setsockopt(m_listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         const sockaddr_in address = loopbackAddress(host, port);
+        // The longest queue the system allows: a thousand exchanges connect at once, and a
+        // full queue drops handshakes, which the tool would see as a failed connect.
         m_ready = ::bind(m_listener.get(), reinterpret_cast<const sockaddr*>(&address),
                          sizeof address) == 0 &&
-                  ::listen(m_listener.get(), 1024) == 0;
+                  ::listen(m_listener.get(), SOMAXCONN) == 0;
         if (m_ready) m_thread = std::thread([this] { serve(); });
     }
     ~SilentTcpPeer() {
@@ -207,18 +209,22 @@ private:
                 if (!gone) kept.push_back(std::move(connections[i]));
             }
             connections = std::move(kept);
-            if (polled[0].revents & POLLIN) {
-                for (;;) {
-                    Fd c(::accept4(m_listener.get(), nullptr, nullptr,
-                                   SOCK_CLOEXEC | SOCK_NONBLOCK));
-                    if (!c) break;
-                    connections.push_back(std::move(c));
-                    ++m_accepted;
-                }
-            }
+            if (polled[0].revents & POLLIN) acceptQueued(connections);
             m_open = static_cast<int>(connections.size());
         }
+        // Connections the kernel completed but this thread had not taken yet count as
+        // accepted too: the tool has connected to them.
+        acceptQueued(connections);
         m_listener.reset();
+    }
+
+    void acceptQueued(std::vector<Fd>& connections) {
+        for (;;) {
+            Fd c(::accept4(m_listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            if (!c) return;
+            connections.push_back(std::move(c));
+            ++m_accepted;
+        }
     }
 
     Fd m_listener;

@@ -2,6 +2,7 @@
 // report floods. Each case checks the outcome the user sees, its time bound, and that the
 // process is still healthy afterwards: no descriptor or thread left behind (the fixture) and a
 // normal exchange with a well-behaved simulated gateway still works.
+#include <netinet/tcp.h>
 #include <sys/time.h>
 
 #include <algorithm>
@@ -23,6 +24,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint16_t kDevicePort = 18801;
 constexpr auto kIo = TcpConnection::kIoLimit;  // each receive call: 2000 ms
 constexpr int kImageAttempts = 8;
+// Between two receive attempts of an image that is still incomplete.
+constexpr auto kPause = 200ms;
 // Scheduling slack for one bounded wait, generous enough for sanitizer builds on a busy box.
 constexpr auto kMargin = 400ms;
 // A peer's own sends never block for longer than this.
@@ -51,6 +54,13 @@ Bytes withJunk(Bytes head, std::size_t total) {
 Bytes userReadReply() {
     Bytes image = buildImage(newConfiguration(kUserConfig), kUserConfig);
     image[3] = static_cast<std::uint8_t>(kCmdReadUser);
+    return image;
+}
+
+// The 164-byte background image as a device sends it in reply to a read (code 0x05).
+Bytes backgroundReadReply() {
+    Bytes image = buildImage(newConfiguration(kBackgroundConfig), kBackgroundConfig);
+    image[3] = static_cast<std::uint8_t>(kCmdReadBackground);
     return image;
 }
 
@@ -98,6 +108,7 @@ struct Oversized {
     Bytes head;
     bool succeeds;
     std::uint32_t message;  // 0: none
+    int pauses;             // between receive attempts of an image still incomplete
 };
 
 // Test names show the case, not the bytes of the parameter.
@@ -125,8 +136,11 @@ TEST_P(OversizedReplyTest, ReadIsBoundedInBytesAndTime) {
         EXPECT_EQ(readConfiguration(session, kUserConfig, ui), GetParam().succeeds);
         const auto took = elapsedSince(start);
         note(GetParam().why, took);
-        // Every receive finds data waiting, so none of them waits for its limit.
-        EXPECT_LT(took, kIo);
+        // Every receive finds data waiting, so none of them waits for its limit: the time is
+        // the pauses between them.
+        const auto pauses = GetParam().pauses * kPause;
+        EXPECT_GE(took, pauses - 50ms);
+        EXPECT_LT(took, pauses + kIo);
         if (GetParam().message) {
             EXPECT_EQ(ui.messages, std::vector<std::uint32_t>{GetParam().message});
         } else {
@@ -147,10 +161,88 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, OversizedReplyTest,
     ::testing::Values(
         // A right header followed by junk: the image is its first 60 bytes.
-        Oversized{"rightLengthThenJunk", header(kCmdReadUser, 52), true, 0},
+        Oversized{"rightLengthThenJunk", header(kCmdReadUser, 52), true, 0, 0},
         // The length says 65535: eight receive calls, all answered, never complete.
-        Oversized{"hugeLength", header(kCmdReadUser, 0xFFFF), false, 4021},
-        Oversized{"wrongCode", header(kCmdWriteUser, 0xFFFF), false, 4020}),
+        Oversized{"hugeLength", header(kCmdReadUser, 0xFFFF), false, 4021, kImageAttempts - 1},
+        Oversized{"wrongCode", header(kCmdWriteUser, 0xFFFF), false, 4020, kImageAttempts - 1}),
+    [](const auto& param) { return std::string(param.param.why); });
+
+// --- Images in many segments ---------------------------------------------------------
+
+// How a peer cuts the image: `head` bytes first, then `headPause`, then pieces of `piece`
+// bytes, `pause` apart. The times are taken from one start, so a peer that is scheduled late
+// does not fall further and further behind.
+struct Pieces {
+    const char* why;
+    std::size_t head;
+    std::chrono::milliseconds headPause;
+    std::size_t piece;
+    std::chrono::milliseconds pause;
+    std::chrono::milliseconds atLeast;
+    std::chrono::milliseconds atMost;
+};
+
+void PrintTo(const Pieces& c, std::ostream* os) {
+    *os << c.why;
+}
+
+class ImageInPiecesTest : public HostilePeerTest, public ::testing::WithParamInterface<Pieces> {};
+
+TEST_P(ImageInPiecesTest, IsAssembledWhileThePeerKeepsSending) {
+    const Pieces& p = GetParam();
+    const Bytes image = backgroundReadReply();
+    {
+        HostileTcpPeer peer(loopbackHost(17), kDevicePort, [&](PeerConnection& c, int) {
+            if (!c.read(8)) return;
+            const int on = 1;  // every piece its own segment
+            ::setsockopt(c.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            const auto start = Clock::now();
+            auto due = start + p.headPause;
+            if (!c.send(Bytes(image.begin(), image.begin() + static_cast<long>(p.head)))) return;
+            for (std::size_t at = p.head; at < image.size(); at += p.piece, due += p.pause) {
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+                if (c.toolClosedWithin(std::max(left, 0ms))) return;
+                const std::size_t end = std::min(image.size(), at + p.piece);
+                if (!c.send(Bytes(image.begin() + static_cast<long>(at),
+                                  image.begin() + static_cast<long>(end))))
+                    return;
+            }
+            c.toolClosedWithin(5s);
+        });
+        ASSERT_TRUE(peer.ready());
+        Session session = sessionAt(17);
+        ScriptedUi ui;
+        const auto start = Clock::now();
+        EXPECT_TRUE(readConfiguration(session, kBackgroundConfig, ui));
+        const auto took = elapsedSince(start);
+        note(p.why, took);
+        EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
+        ASSERT_TRUE(session.config);
+        EXPECT_EQ(buildImage(*session.config, kBackgroundConfig).size(), kBackgroundImageSize);
+        EXPECT_GE(took, p.atLeast);
+        EXPECT_LE(took, p.atMost);
+    }
+    expectHealthy();
+}
+
+// 164 bytes: the last piece leaves the peer at (pieces - 1) x pause after the first; the read
+// ends at the first attempt after that, at most one pause later.
+INSTANTIATE_TEST_SUITE_P(
+    Images, ImageInPiecesTest,
+    ::testing::Values(
+        // Complete at the first receive: no pause at all.
+        Pieces{"oneSegment", kBackgroundImageSize, 0ms, 1, 0ms, 0ms, kPause - 50ms},
+        // 24 segments of 7 bytes 50 ms apart, as a slow TCP stack sends them: more segments
+        // than receive attempts, so only the pauses let them gather.
+        Pieces{"sevenByteSegments50msApart", 7, 50ms, 7, 50ms, 23 * 50ms - 50ms,
+               23 * 50ms + kPause + kMargin},
+        // Header alone, payload a second later in one piece: the second attempt waits for it.
+        Pieces{"headerThenPayload1sLater", 8, 1000ms, kBackgroundImageSize, 0ms, 1000ms - 50ms,
+               1000ms + kPause + kMargin},
+        // Header alone, then the payload in 39 pieces of 4 bytes, 30 ms apart.
+        Pieces{"headerThenPayloadIn4BytePieces", 8, 30ms, 4, 30ms, 39 * 30ms - 50ms,
+               39 * 30ms + kPause + kMargin}),
     [](const auto& param) { return std::string(param.param.why); });
 
 // --- Slow and late peers, run side by side -----------------------------------------------
@@ -172,7 +264,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
     const auto byteEvery = 1900ms;
     std::vector<SlowCase> cases;
     // Twelve bytes of a promised 65535, then silence: one answered receive and seven that
-    // time out.
+    // time out, each after a pause.
     cases.push_back({"fewBytesOfAHugeLength",
                      11,
                      [](PeerConnection& c, int) {
@@ -183,9 +275,10 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      1,
                      read,
                      {4021},
-                     (kImageAttempts - 1) * kIo - kMargin,
-                     kImageAttempts * (kIo + kMargin)});
-    // An image trickled a byte every 1.9 s: each of the eight receives gets one byte.
+                     (kImageAttempts - 1) * (kIo + kPause) - kMargin,
+                     (kImageAttempts - 1) * (kIo + kPause) + kImageAttempts * kMargin});
+    // An image trickled a byte every 1.9 s: each of the eight receives gets one byte (the
+    // pauses fall inside the gaps between the bytes).
     cases.push_back({"imageByteEvery1.9s",
                      12,
                      [&](PeerConnection& c, int) {
@@ -195,7 +288,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      read,
                      {4021},
                      kImageAttempts * byteEvery - kMargin,
-                     kImageAttempts * (kIo + kMargin)});
+                     kImageAttempts * (byteEvery + kMargin)});
     // A 16-byte reply gets 2 s in all, however it is cut up; one byte is judged as it is.
     cases.push_back({"passwordReplyByteEvery1.9s",
                      13,

@@ -172,5 +172,67 @@ TEST_F(ReportListenerTest, ListsReportingSimulatedGateways) {
     EXPECT_EQ(names, (std::vector<std::string>{"gw2", "gw3"}));
 }
 
+// A burst of reports reaches a batched owner in few calls: each call names a changed row once,
+// in row order, with its state after the batch; together they end in the table's state.
+TEST_F(ReportListenerTest, BatchesNameEachChangedRowOnceWithItsLatestState) {
+    std::mutex mutex;
+    std::condition_variable allSent;
+    bool sent = false;
+    std::vector<std::vector<ReportListener::RowUpdate>> batches;
+    ReportListener listener(nullptr, nullptr, loopbackHost(1));
+    listener.onRowsUpdated([&](std::vector<ReportListener::RowUpdate> updates) {
+        std::unique_lock lock(mutex);
+        batches.push_back(std::move(updates));
+        // The first call holds the thread until the whole burst is queued in the socket.
+        allSent.wait_for(lock, 3s, [&] { return sent; });
+    });
+    ASSERT_TRUE(listener.start(16808));
+    constexpr std::size_t kDevices = 20;
+    constexpr std::size_t kRounds = 10;
+    for (std::size_t round = 0; round < kRounds; ++round)
+        for (std::size_t d = 0; d < kDevices; ++d)
+            send(16808, reportDatagram(static_cast<std::uint8_t>(d), {10, 0, 0, 1}, "r"));
+    {
+        std::lock_guard lock(mutex);
+        sent = true;
+    }
+    allSent.notify_all();
+    ASSERT_TRUE(waitFor([&] { return listener.datagramsReceived() == kDevices * kRounds; }));
+    listener.stop();
+    ASSERT_TRUE(waitFor([&] { return !listener.listening(); }));
+
+    std::lock_guard lock(mutex);
+    // The first report alone, then the queued rest in full batches: that is what lets a
+    // window repaint once per batch rather than once per report.
+    const std::size_t rest = kDevices * kRounds - 1;
+    EXPECT_LE(batches.size(), 1 + (rest + ReportListener::kBatch - 1) / ReportListener::kBatch);
+    std::vector<ReportRecord> last(kDevices);
+    for (const auto& updates : batches) {
+        ASSERT_FALSE(updates.empty());
+        for (std::size_t i = 1; i < updates.size(); ++i)
+            EXPECT_LT(updates[i - 1].index, updates[i].index);
+        for (const auto& update : updates) {
+            ASSERT_LT(update.index, kDevices);
+            last[update.index] = update.record;
+        }
+    }
+    EXPECT_EQ(last, listener.snapshot());
+    EXPECT_EQ(last[0].count, "10");
+}
+
+// A stop wakes the thread out of its wait for reports instead of waiting for the receive
+// time-out to pass.
+TEST_F(ReportListenerTest, StopWakesAQuietListenerAtOnce) {
+    Events events;
+    ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
+    ASSERT_TRUE(listener.start(16809));
+    send(16809, reportDatagram(1, {10, 0, 0, 1}, "a"));
+    ASSERT_TRUE(events.waitRows(1));  // the thread is inside its receive loop
+    const auto start = std::chrono::steady_clock::now();
+    listener.stop();
+    ASSERT_TRUE(events.waitStopped(1));
+    EXPECT_LT(elapsedSince(start), std::chrono::milliseconds(ReportListener::kReceiveTimeoutMs));
+}
+
 }  // namespace
 }  // namespace kvt::test

@@ -1,5 +1,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -169,6 +170,71 @@ TEST_F(SocketTest, UdpReceiveTimesOut) {
     ASSERT_TRUE(
         sender.sendTo(std::array<std::uint8_t, 3>{1, 2, 3}, loopbackHost(6), socket.localPort()));
     EXPECT_EQ(socket.receive(buffer), 3);
+}
+
+// A burst is taken out of the socket in one call, each datagram with its own length (cut at
+// the batch's size) and the interface it came in on; an empty queue is not a failure.
+TEST_F(SocketTest, QueuedDatagramsAreTakenInBatches) {
+    UdpSocket socket;
+    ASSERT_TRUE(socket.bind(loopbackHost(7), 0));
+    ASSERT_TRUE(socket.setReceiveInterface());
+    ASSERT_TRUE(socket.setArrivalTimes());
+    DatagramBatch batch(4, 8);
+    EXPECT_EQ(socket.receiveQueued(batch), 0);
+
+    UdpSocket sender;
+    const unsigned loopback = ::if_nametoindex("lo");
+    ASSERT_NE(loopback, 0u);
+    for (std::uint8_t n = 1; n <= 6; ++n) {
+        // Even datagrams leave by a named interface: the way a search picks its network card.
+        const std::vector<std::uint8_t> bytes(std::size_t{n} * 2, n);
+        ASSERT_TRUE(n % 2 == 0
+                        ? sender.sendVia(bytes, loopbackHost(7), socket.localPort(), loopback)
+                        : sender.sendTo(bytes, loopbackHost(7), socket.localPort()));
+    }
+    ASSERT_TRUE(waitReadable(socket.fd(), std::chrono::steady_clock::now() + 1s));
+    ASSERT_EQ(socket.receiveQueued(batch), 4);
+    EXPECT_EQ(batch.bytes(0).size(), 2u);
+    EXPECT_EQ(batch.bytes(3).size(), 8u);  // 8 of its 8 bytes
+    EXPECT_EQ(batch.bytes(3)[0], 4);
+    EXPECT_EQ(batch.interfaceIndex(0), loopback);
+    EXPECT_EQ(batch.interfaceIndex(1), loopback);
+    ASSERT_TRUE(batch.arrival(0));
+    EXPECT_LE(*batch.arrival(0), std::chrono::system_clock::now());
+    EXPECT_GT(*batch.arrival(0), std::chrono::system_clock::now() - 60s);
+    ASSERT_EQ(socket.receiveQueued(batch), 2);
+    EXPECT_EQ(batch.bytes(1).size(), 8u);  // 12 bytes sent, cut to 8
+    EXPECT_EQ(batch.bytes(1)[7], 6);
+    EXPECT_EQ(socket.receiveQueued(batch), 0);
+}
+
+// A wait ends at its deadline, not at the next timer tick after it, and at once when the
+// wake descriptor becomes readable.
+TEST_F(SocketTest, WaitsEndOnTheirDeadline) {
+    UdpSocket socket;
+    ASSERT_TRUE(socket.bind(loopbackHost(8), 0));
+    std::array<std::uint8_t, 8> buffer{};
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(socket.receive(buffer, start + 150ms), -1);
+    EXPECT_GE(elapsedSince(start), 150ms);
+
+    int wake[2];
+    ASSERT_EQ(::pipe2(wake, O_CLOEXEC), 0);
+    const Fd wakeRead(wake[0]);
+    const Fd wakeWrite(wake[1]);
+    ASSERT_EQ(::write(wakeWrite.get(), "x", 1), 1);
+    start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(waitReadable(socket.fd(), start + 5s, wakeRead.get()));
+    EXPECT_LT(elapsedSince(start), 1s);
+}
+
+TEST_F(SocketTest, ReceiveBufferCanBeEnlarged) {
+    UdpSocket socket;
+    const int before = socket.receiveBuffer();
+    ASSERT_GT(before, 0);
+    ASSERT_TRUE(socket.enlargeReceiveBuffer(before * 4));
+    // Without the privilege to pass the system's ceiling the grant may stay lower.
+    EXPECT_GE(socket.receiveBuffer(), before);
 }
 
 }  // namespace

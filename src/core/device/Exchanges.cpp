@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <thread>
 
 #include "core/config/DeviceImage.h"
 #include "core/device/Messages.h"
@@ -34,6 +35,7 @@ constexpr std::uint32_t kMsgPasswordConnect = 7001;
 constexpr std::uint32_t kMsgPasswordNoReply = 7002;
 
 constexpr int kReceiveAttempts = 8;
+constexpr std::chrono::milliseconds kImagePause{200};
 
 Gbk text(std::uint32_t id) {
     return uiText(id);
@@ -114,15 +116,20 @@ struct ImageReply {
 };
 
 // Up to eight receive calls, each bounded by the 2000 ms receive limit, until the header's
-// length has arrived. A closed connection ends the attempts at once: nothing more can come.
+// length has arrived. After a call that leaves the image incomplete the read pauses 200 ms:
+// that pause is what lets a device that sends its image in many small segments deliver more
+// than one segment per call. A closed connection ends the attempts at once: nothing more can
+// come.
 ImageReply receiveImage(TcpConnection& connection, bool legacy, FlowUi& ui) {
     ImageAccumulator accumulator(legacy);
     ui.runBlocking([&] {
         std::vector<std::uint8_t> chunk(kAccumulationLimit);
-        for (int attempt = 0; attempt < kReceiveAttempts && !accumulator.complete(); ++attempt) {
-            const long n = connection.receiveSome(chunk);
+        for (int attempt = 1; attempt <= kReceiveAttempts; ++attempt) {
+            const long n = connection.receiveSome(chunk, TcpConnection::kIoLimit);
             if (n == 0) break;
             if (n > 0) accumulator.append(std::span(chunk.data(), static_cast<std::size_t>(n)));
+            if (accumulator.complete() || attempt == kReceiveAttempts) break;
+            std::this_thread::sleep_for(kImagePause);
         }
     });
     return {accumulator.bytes(), accumulator.complete()};

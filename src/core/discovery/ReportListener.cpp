@@ -1,5 +1,9 @@
 #include "core/discovery/ReportListener.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -10,6 +14,10 @@ namespace kvt {
 
 namespace {
 
+// Room for some 50 ms of a flood of 100,000 reports a second, should the thread be kept from
+// running for that long.
+constexpr int kReceiveBuffer = 4 * 1024 * 1024;
+
 std::string socketError(const char* what, std::uint16_t port, int error) {
     return std::string(what) + " UDP port " + std::to_string(port) + ": " + std::strerror(error);
 }
@@ -19,7 +27,8 @@ std::string socketError(const char* what, std::uint16_t port, int error) {
 ReportListener::ReportListener(RowUpdated onRow, Stopped onStopped, std::string bindAddress)
     : m_onRow(std::move(onRow)),
       m_onStopped(std::move(onStopped)),
-      m_bindAddress(std::move(bindAddress)) {}
+      m_bindAddress(std::move(bindAddress)),
+      m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 ReportListener::~ReportListener() {
     {
@@ -27,8 +36,24 @@ ReportListener::~ReportListener() {
         m_quit = true;
     }
     m_stopRequested = true;
+    wake();
     m_changed.notify_all();
     if (m_thread.joinable()) m_thread.join();
+}
+
+void ReportListener::wake() {
+    const std::uint64_t one = 1;
+    if (m_wake) [[maybe_unused]]
+        const auto n = ::write(m_wake.get(), &one, sizeof one);
+}
+
+const std::string& ReportListener::timeText() {
+    const std::time_t now = std::time(nullptr);
+    if (now != m_timeTextOf) {
+        m_timeText = reportTimeText(now);
+        m_timeTextOf = now;
+    }
+    return m_timeText;
 }
 
 bool ReportListener::start(std::uint16_t port, std::string* error) {
@@ -46,6 +71,10 @@ bool ReportListener::start(std::uint16_t port, std::string* error) {
             return false;
         }
         m_stopRequested = false;
+        // A wake-up left from the last stop must not end the new run.
+        std::uint64_t pending = 0;
+        if (m_wake) [[maybe_unused]]
+            const auto n = ::read(m_wake.get(), &pending, sizeof pending);
         m_table.clear();
         m_datagrams = 0;
     }
@@ -62,6 +91,9 @@ bool ReportListener::start(std::uint16_t port, std::string* error) {
     } else if (!socket.bind(m_bindAddress, port)) {
         failure = errno;
         what = "cannot listen on";
+    } else if (!m_wake) {
+        failure = EMFILE;
+        what = "cannot create the stop event for";
     }
     if (what) {
         if (error) *error = socketError(what, port, failure);
@@ -82,6 +114,7 @@ bool ReportListener::start(std::uint16_t port, std::string* error) {
 
 void ReportListener::stop() {
     m_stopRequested = true;
+    wake();
 }
 
 bool ReportListener::listening() const {
@@ -125,21 +158,40 @@ void ReportListener::run() {
 }
 
 void ReportListener::listen(UdpSocket socket) {
-    std::array<std::uint8_t, ReportTable::kDatagramSize> buffer{};
+    // Best effort: a smaller buffer only loses reports of a flood.
+    socket.enlargeReceiveBuffer(kReceiveBuffer);
+    DatagramBatch batch(kBatch, ReportTable::kDatagramSize);
+    std::vector<std::pair<std::size_t, ReportRecord>> perReport;
+    std::vector<std::size_t> changed;
     while (!m_stopRequested) {
-        const long received = socket.receive(buffer);
-        if (received < 0) continue;  // time-out: look at the stop request again
-        const std::string timeText = reportTimeText(std::time(nullptr));
-        std::optional<std::size_t> row;
-        ReportRecord record;
+        const auto timeOut =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
+        // Time-out or a wake-up: look at the stop request again.
+        if (!waitReadable(socket.fd(), timeOut, m_wake.get())) continue;
+        const long received = socket.receiveQueued(batch);
+        if (received <= 0) continue;
+        const std::string& time = timeText();
+        perReport.clear();
+        changed.clear();
+        std::vector<RowUpdate> updates;
         {
             std::lock_guard lock(m_mutex);
-            row = m_table.apply(std::span(buffer.data(), static_cast<std::size_t>(received)),
-                                timeText);
-            if (row) record = m_table.rows()[*row];
+            for (std::size_t i = 0; i < static_cast<std::size_t>(received); ++i) {
+                const auto row = m_table.apply(batch.bytes(i), time);
+                if (!row) continue;
+                if (m_onRow) perReport.emplace_back(*row, m_table.rows()[*row]);
+                if (m_onRows) changed.push_back(*row);
+            }
+            if (!changed.empty()) {
+                std::sort(changed.begin(), changed.end());
+                changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+                updates.reserve(changed.size());
+                for (std::size_t row : changed) updates.push_back({row, m_table.rows()[row]});
+            }
         }
-        ++m_datagrams;
-        if (row && m_onRow) m_onRow(*row, record);
+        m_datagrams += static_cast<std::size_t>(received);
+        for (const auto& [row, record] : perReport) m_onRow(row, record);
+        if (!updates.empty()) m_onRows(std::move(updates));
     }
     socket.shutdownAndClose();
 }

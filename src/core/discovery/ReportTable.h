@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/text/Gbk.h"
@@ -23,7 +24,8 @@ struct ReportRecord {
     bool operator==(const ReportRecord&) const = default;
 };
 
-// Time text of the listener's columns: strftime " %X " in local time.
+// Time text of the listener's columns: strftime " %X " in local time, in GBK whatever charset
+// the locale writes (" 13时05分09秒 " under zh_CN.UTF-8).
 std::string reportTimeText(std::time_t when);
 
 class ReportTable {
@@ -35,11 +37,16 @@ public:
     // or nullopt when the table is full and the MAC is new (the report is ignored).
     std::optional<std::size_t> apply(std::span<const std::uint8_t> datagram,
                                      const std::string& timeText);
-    void clear() { m_rows.clear(); }
+    void clear() {
+        m_rows.clear();
+        m_rowOf.clear();
+    }
     const std::vector<ReportRecord>& rows() const { return m_rows; }
 
 private:
     std::vector<ReportRecord> m_rows;
+    // Row of each MAC text: a flood of reports must not scan 255 rows per report.
+    std::unordered_map<Gbk, std::size_t> m_rowOf;
 };
 
 }  // namespace kvt

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,9 @@
 namespace kvt {
 
 namespace {
+
+// Ancillary data of one received datagram: its interface and its arrival time.
+constexpr std::size_t kControlSize = CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(timespec));
 
 bool setTimeout(int fd, int option, std::chrono::milliseconds timeout) {
     timeval value{};
@@ -43,6 +47,80 @@ auto retryOnInterrupt(Call call) {
 }
 
 }  // namespace
+
+bool waitReadable(int fd, Deadline deadline, int wakeFd) {
+    pollfd polled[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const nfds_t count = wakeFd >= 0 ? 2 : 1;
+    for (;;) {
+        // A deadline already passed still looks once at what is queued.
+        const auto left = std::max(deadline - std::chrono::steady_clock::now(),
+                                   std::chrono::steady_clock::duration::zero());
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec limit{static_cast<time_t>(ns / 1'000'000'000),
+                             static_cast<long>(ns % 1'000'000'000)};
+        const int ready = ::ppoll(polled, count, &limit, nullptr);
+        if (ready > 0) return true;
+        if (ready == 0 || errno != EINTR) return false;
+    }
+}
+
+DatagramBatch::DatagramBatch(std::size_t capacity, std::size_t datagramSize)
+    : m_capacity(std::max<std::size_t>(capacity, 1)),
+      m_datagramSize(std::max<std::size_t>(datagramSize, 1)),
+      m_data(m_capacity * m_datagramSize),
+      m_control(m_capacity * kControlSize),
+      m_iov(m_capacity),
+      m_headers(m_capacity) {}
+
+DatagramBatch::~DatagramBatch() = default;
+
+void DatagramBatch::prepare() {
+    const std::size_t controlSize = kControlSize;
+    for (std::size_t i = 0; i < m_capacity; ++i) {
+        m_iov[i].iov_base = m_data.data() + i * m_datagramSize;
+        m_iov[i].iov_len = m_datagramSize;
+        msghdr& header = m_headers[i].msg_hdr;
+        header = msghdr{};
+        header.msg_iov = &m_iov[i];
+        header.msg_iovlen = 1;
+        header.msg_control = m_control.data() + i * controlSize;
+        header.msg_controllen = controlSize;
+        m_headers[i].msg_len = 0;
+    }
+    m_size = 0;
+}
+
+std::span<const std::uint8_t> DatagramBatch::bytes(std::size_t i) const {
+    const std::size_t length = std::min<std::size_t>(m_headers[i].msg_len, m_datagramSize);
+    return {m_data.data() + i * m_datagramSize, length};
+}
+
+unsigned DatagramBatch::interfaceIndex(std::size_t i) const {
+    // CMSG_NXTHDR takes a non-const header; nothing is written through it.
+    auto& header = const_cast<msghdr&>(m_headers[i].msg_hdr);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            return static_cast<unsigned>(info.ipi_ifindex);
+        }
+    }
+    return 0;
+}
+
+std::optional<std::chrono::system_clock::time_point> DatagramBatch::arrival(std::size_t i) const {
+    auto& header = const_cast<msghdr&>(m_headers[i].msg_hdr);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            return std::chrono::system_clock::time_point(
+                std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                    std::chrono::seconds(stamp.tv_sec) + std::chrono::nanoseconds(stamp.tv_nsec)));
+        }
+    }
+    return std::nullopt;
+}
 
 Fd& Fd::operator=(Fd&& other) noexcept {
     if (this != &other) {
@@ -90,6 +168,30 @@ bool UdpSocket::setReceiveBuffer(int bytes) {
     return valid() && ::setsockopt(m_fd.get(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
 }
 
+bool UdpSocket::enlargeReceiveBuffer(int bytes) {
+    if (!valid()) return false;
+    if (::setsockopt(m_fd.get(), SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0)
+        return true;
+    return setReceiveBuffer(bytes);
+}
+
+int UdpSocket::receiveBuffer() const {
+    int bytes = 0;
+    socklen_t length = sizeof bytes;
+    if (!valid() || ::getsockopt(m_fd.get(), SOL_SOCKET, SO_RCVBUF, &bytes, &length) != 0) return 0;
+    return bytes;
+}
+
+bool UdpSocket::setReceiveInterface() {
+    const int on = 1;
+    return valid() && ::setsockopt(m_fd.get(), IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+}
+
+bool UdpSocket::setArrivalTimes() {
+    const int on = 1;
+    return valid() && ::setsockopt(m_fd.get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on) == 0;
+}
+
 bool UdpSocket::bind(const std::string& address, std::uint16_t port) {
     if (!valid()) return false;
     const auto local = udpAddress(address, port);
@@ -115,6 +217,54 @@ bool UdpSocket::sendTo(std::span<const std::uint8_t> bytes, const std::string& a
                         reinterpret_cast<const sockaddr*>(&*target), sizeof *target);
     });
     return sent == static_cast<ssize_t>(bytes.size());
+}
+
+bool UdpSocket::sendVia(std::span<const std::uint8_t> bytes, const std::string& address,
+                        std::uint16_t port, unsigned interfaceIndex) {
+    if (!valid()) return false;
+    auto target = udpAddress(address, port);
+    if (!target) return false;
+    iovec data{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
+    alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = &*target;
+    message.msg_namelen = sizeof *target;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(interfaceIndex);  // the source: that interface's own
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+    const ssize_t sent =
+        retryOnInterrupt([&] { return ::sendmsg(m_fd.get(), &message, MSG_NOSIGNAL); });
+    return sent == static_cast<ssize_t>(bytes.size());
+}
+
+long UdpSocket::receive(std::span<std::uint8_t> buffer, Deadline deadline) {
+    if (!valid()) return -1;
+    if (!waitReadable(m_fd.get(), deadline)) {
+        errno = EAGAIN;
+        return -1;
+    }
+    return static_cast<long>(retryOnInterrupt(
+        [&] { return ::recv(m_fd.get(), buffer.data(), buffer.size(), MSG_DONTWAIT); }));
+}
+
+long UdpSocket::receiveQueued(DatagramBatch& batch) {
+    if (!valid()) return -1;
+    batch.prepare();
+    const int n = retryOnInterrupt([&] {
+        return ::recvmmsg(m_fd.get(), batch.m_headers.data(),
+                          static_cast<unsigned>(batch.m_capacity), MSG_DONTWAIT, nullptr);
+    });
+    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    batch.m_size = static_cast<std::size_t>(n);
+    return n;
 }
 
 long UdpSocket::receive(std::span<std::uint8_t> buffer) {
@@ -215,14 +365,10 @@ long TcpConnection::receiveSome(std::span<std::uint8_t> buffer) {
 
 long TcpConnection::receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit) {
     if (!connected()) return -1;
-    pollfd waiting{m_fd.get(), POLLIN, 0};
-    const int ready = retryOnInterrupt(
-        [&] { return ::poll(&waiting, 1, static_cast<int>(std::max<long>(limit.count(), 0))); });
-    if (ready == 0) {
+    if (!waitReadable(m_fd.get(), std::chrono::steady_clock::now() + limit)) {
         errno = EAGAIN;
         return -1;
     }
-    if (ready < 0) return -1;
     return receiveSome(buffer);
 }
 

@@ -49,6 +49,16 @@ std::size_t utf8SequenceLength(unsigned char lead) {
 
 }  // namespace
 
+std::optional<Gbk> toGbk(std::string_view text, const char* charset) {
+    const iconv_t probe = iconv_open("GBK", charset);
+    if (probe == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    iconv_close(probe);
+    Iconv cd("GBK", charset);
+    std::string out;
+    if (cd.convert(text, out)) return std::nullopt;
+    return out;
+}
+
 std::optional<Gbk> utf8ToGbk(std::string_view utf8, GbkError* error) {
     Iconv cd("GBK", "UTF-8");
     std::string out;

@@ -19,6 +19,10 @@ struct GbkError {
 // UTF-8 -> GBK. Fails on characters that GBK cannot hold and on malformed UTF-8.
 std::optional<Gbk> utf8ToGbk(std::string_view utf8, GbkError* error = nullptr);
 
+// Text in `charset` (any name iconv knows, e.g. a locale's nl_langinfo(CODESET)) -> GBK.
+// Fails on characters that GBK cannot hold, malformed input and unknown charsets.
+std::optional<Gbk> toGbk(std::string_view text, const char* charset);
+
 // UTF-8 -> GBK for texts that are known to be representable (our own literals).
 Gbk gbk(std::string_view utf8);
 

@@ -30,8 +30,10 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
                    "locale, Chinese unless it is English)")
         ->check(CLI::IsMember({"zh", "en"}));
     cli.add_option("--broadcast", net.discoveryTarget,
-                   "Address the search query is sent to (default 255.255.255.255); a simulator "
-                   "on loopback is reached with e.g. 127.0.0.1");
+                   "Send the search's single query to this address only (default: out of every "
+                   "network interface to 255.255.255.255); a simulator on loopback is reached "
+                   "with e.g. 127.0.0.1")
+        ->each([&net](const std::string&) { net.discoveryTargetChosen = true; });
     cli.add_option("--discovery-port", net.discoveryPort,
                    "UDP port of the devices' discovery responders (default 18801)");
     cli.add_option("--local-address", net.localAddress,

@@ -25,7 +25,7 @@ InterfaceChoice::InterfaceChoice(Session& session, QWidget* parent)
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
     const Lang lang = session.lang;
     const std::string& target = session.network.discoveryTarget;
-    if (target != NetworkOptions{}.discoveryTarget) {
+    if (session.network.singleDiscoveryTarget()) {
         setEnabled(false);
         setToolTip(langText(lang, "搜索发往 %1（--broadcast），不经选择的网卡",
                             "The search goes to %1 (--broadcast), not by a chosen interface")
