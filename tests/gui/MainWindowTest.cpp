@@ -161,11 +161,7 @@ private:
 
 private slots:
     // Every test starts as on a PC where the tool never ran.
-    void init() {
-        QSettings settings = toolSettings();
-        settings.clear();
-        settings.sync();
-    }
+    void init() { test::clearSettings(); }
 
     void opensWithTheTableTextsAndStates() {
         Fixture f;
@@ -581,6 +577,7 @@ private slots:
             toolSettings().setValue(QStringLiteral("search/interface"), remembered);
         Session session;  // no --broadcast: the search leaves by the PC's interfaces
         session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        const test::InterfaceLanguage language(session.lang);
         session.network.searchInterface = "stale";
         CRQ_880Dlg w(session);
         InterfaceChoice* choice = w.interfaceChoice();

@@ -67,6 +67,7 @@ private slots:
         }
         Session english = test::loopbackSession();
         english.lang = Lang::En;
+        const test::InterfaceLanguage language(english.lang);
         ipAddrReport e(english);
         QCOMPARE(e.startButton()->text(), QStringLiteral("Start"));
     }

@@ -37,6 +37,8 @@ public:
     QTableWidget* deviceList() const { return m_list; }
     InterfaceChoice* interfaceChoice() const { return m_interfaceChoice; }
     QAction* aboutAction() const { return m_about; }
+    // The entries of the language menu ("语言 / Language" in the window's menu).
+    QAction* languageAction(Lang lang) const { return lang == Lang::En ? m_english : m_chinese; }
     CAppointIpAddr* searchByIpDialog() const { return m_appoint; }
 
     // The help file beside the program, named by string resource 92.
@@ -64,6 +66,8 @@ protected:
 private:
     void setConfigButtonsEnabled(bool enabled);
     void afterSearch();
+    void addLanguageMenu();
+    void chooseLanguage(Lang lang);
 
     Session& m_session;
     ConfigurationActions* m_actions = nullptr;
@@ -79,6 +83,8 @@ private:
     QTableWidget* m_list = nullptr;
     InterfaceChoice* m_interfaceChoice = nullptr;
     QAction* m_about = nullptr;
+    QAction* m_chinese = nullptr;
+    QAction* m_english = nullptr;
     CAppointIpAddr* m_appoint = nullptr;
 };
 

@@ -28,21 +28,20 @@ constexpr std::array<ReportColumn, 7> kColumns = {
 ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("ipAddrReport"));
-    const Lang lang = session.lang;
-    setWindowTitle(langText(lang, "IP地址报告", "IP Address Report"));
+    setWindowTitle(tr("IP地址报告"));
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(langText(lang, "UDP监听端口：", "UDP listening port:"), this));
+    top->addWidget(new QLabel(tr("UDP监听端口："), this));
     m_port = new QLineEdit(this);
     m_port->setFixedWidth(80);
     m_port->installEventFilter(this);
     top->addWidget(m_port);
-    top->addWidget(new QLabel(langText(lang, "（1 ~ 65535）", "(1 ~ 65535)"), this));
+    top->addWidget(new QLabel(tr("（1 ~ 65535）"), this));
     top->addStretch(1);
-    m_start = new QPushButton(langText(lang, "开始", "Start"), this);
+    m_start = new QPushButton(tr("开始"), this);
     m_start->setDefault(true);
-    m_stop = new QPushButton(langText(lang, "结束", "Stop"), this);
+    m_stop = new QPushButton(tr("结束"), this);
     top->addWidget(m_start);
     top->addWidget(m_stop);
     layout->addLayout(top);
