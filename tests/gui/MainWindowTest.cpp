@@ -190,7 +190,11 @@ private slots:
         for (int c = 0; c < 7; ++c) {
             QCOMPARE(list->horizontalHeaderItem(c)->text(),
                      uiString(4001 + static_cast<unsigned>(c)));
-            QCOMPARE(list->columnWidth(c), scaledColumnWidth(list, widths[c]));
+            // The last column also takes the width the window gives beyond the others.
+            if (c < 6)
+                QCOMPARE(list->columnWidth(c), scaledColumnWidth(list, widths[c]));
+            else
+                QVERIFY(list->columnWidth(c) >= scaledColumnWidth(list, widths[c]));
             QVERIFY(list->columnWidth(c) >= widths[c]);
         }
         // A MAC address is never cut off, whatever the font.

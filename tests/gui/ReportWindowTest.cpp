@@ -63,7 +63,13 @@ private slots:
         for (int c = 0; c < 7; ++c) {
             QCOMPARE(w.reportList()->horizontalHeaderItem(c)->text(),
                      uiString(4501 + static_cast<unsigned>(c)));
-            QCOMPARE(w.reportList()->columnWidth(c), scaledColumnWidth(w.reportList(), widths[c]));
+            // The last column also takes the width the window gives beyond the others.
+            if (c < 6)
+                QCOMPARE(w.reportList()->columnWidth(c),
+                         scaledColumnWidth(w.reportList(), widths[c]));
+            else
+                QVERIFY(w.reportList()->columnWidth(c) >=
+                        scaledColumnWidth(w.reportList(), widths[c]));
         }
         Session english = test::loopbackSession();
         english.lang = Lang::En;

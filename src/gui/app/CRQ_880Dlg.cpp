@@ -20,6 +20,7 @@
 #include <array>
 
 #include "core/discovery/Search.h"
+#include "core/files/CsvExport.h"
 #include "gui/app/Busy.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/ConfigurationActions.h"
@@ -30,6 +31,7 @@
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/InterfaceChoice.h"
 #include "gui/discovery/ipAddrReport.h"
+#include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
 
 namespace kvt::gui {
@@ -55,9 +57,12 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     setWindowTitle(QStringLiteral("KVT-640"));
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
 
-    // The window's menu (a context menu here): language, and the about item when the
+    // The window's menu (a context menu here): export, language, and the about item when the
     // resource has a text.
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_export = new QAction(tr("导出设备列表(CSV)..."), this);
+    addAction(m_export);
+    connect(m_export, &QAction::triggered, this, &CRQ_880Dlg::exportDevices);
     addLanguageMenu();
     const QString aboutText = resourceString(101, session.lang);
     if (!aboutText.isEmpty()) {
@@ -192,6 +197,11 @@ void CRQ_880Dlg::showDevices() {
         const QString tip = tr("网卡：%1").arg(m_interfaceChoice->describe(d.interfaceName));
         for (int c = 0; c < m_list->columnCount(); ++c) m_list->item(r, c)->setToolTip(tip);
     }
+}
+
+void CRQ_880Dlg::exportDevices() {
+    exportCsv(this, QStringLiteral("devices.csv"),
+              deviceTableCsv(m_session.devices, m_session.lang));
 }
 
 void CRQ_880Dlg::afterSearch() {

@@ -1,5 +1,6 @@
 #include "gui/discovery/ipAddrReport.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,8 +13,10 @@
 #include <array>
 
 #include "core/discovery/ReportListener.h"
+#include "core/files/CsvExport.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
+#include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
 
 namespace kvt::gui {
@@ -55,6 +58,10 @@ ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     connect(&m_refresh, &QTimer::timeout, this, &ipAddrReport::showChangedRows);
     connect(m_start, &QPushButton::clicked, this, &ipAddrReport::startListening);
     connect(m_stop, &QPushButton::clicked, this, &ipAddrReport::stopListening);
+    m_export = new QAction(tr("导出报告列表(CSV)..."), this);
+    addAction(m_export);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_export, &QAction::triggered, this, &ipAddrReport::exportReports);
 
     m_listenPort = kDefaultPort;
     m_port->setText(QString::number(m_listenPort));
@@ -158,6 +165,13 @@ void ipAddrReport::listenerStopped() {
 
 void ipAddrReport::stopListening() {
     if (m_listener) m_listener->stop();
+}
+
+void ipAddrReport::exportReports() {
+    // The listener's own table: complete even while rows wait for the next refresh.
+    const std::vector<ReportRecord> rows =
+        m_listener ? m_listener->snapshot() : std::vector<ReportRecord>{};
+    exportCsv(this, QStringLiteral("reports.csv"), reportTableCsv(rows, m_session.lang));
 }
 
 void ipAddrReport::showRow(std::size_t index, const ReportRecord& record) {

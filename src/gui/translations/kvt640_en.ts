@@ -161,6 +161,10 @@
 <context>
     <name>kvt::gui::CRQ_880Dlg</name>
     <message>
+        <source>导出设备列表(CSV)...</source>
+        <translation>Export Device List (CSV)...</translation>
+    </message>
+    <message>
         <source>所选语言将在下次启动本程序时使用。</source>
         <translation>The chosen language is used from the next start of the program.</translation>
     </message>
@@ -205,6 +209,10 @@
     <message>
         <source>结束</source>
         <translation>Stop</translation>
+    </message>
+    <message>
+        <source>导出报告列表(CSV)...</source>
+        <translation>Export Report List (CSV)...</translation>
     </message>
 </context>
 </TS>
