@@ -49,6 +49,9 @@ private:
     }
 
 private slots:
+    // Every test starts as on a PC where the tool never ran (no remembered port).
+    void init() { test::clearSettings(); }
+
     void opensIdleOnTheDefaultPort() {
         ipAddrReport w(m_session);
         QCOMPARE(w.windowTitle(), QStringLiteral("IP地址报告"));

@@ -1,13 +1,20 @@
 // What the desktop tool remembers between runs (~/.config/kvt640/kvt640.conf, here in the
-// test's own folder): the interface language; and which language a start takes.
+// test's own folder): the main window's size and place, the folder of the last file, the
+// report port and the interface language; and which language a start takes.
 #include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "GuiTestSupport.h"
 #include "gui/app/CRQ_880App.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/MessageBox.h"
+#include "gui/discovery/ipAddrReport.h"
+#include "gui/files/FileDialog.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -30,7 +37,92 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { test::clearSettings(); }
+    void init() {
+        test::clearSettings();
+        FileDialog::resetHook();
+    }
+
+    void mainWindowComesBackAsItWasLeft() {
+        const QRect left(140, 90, 990, 610);
+        {
+            Session session;
+            CRQ_880Dlg window(session);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(window.size() != left.size());  // not what a first start shows anyway
+            window.setGeometry(left);
+            QTRY_COMPARE(window.geometry(), left);
+            window.exitButton()->click();
+        }
+        Session next;
+        CRQ_880Dlg window(next);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.geometry(), left);
+    }
+
+    // Open and Save (configuration files and exports alike) start where the user last chose a
+    // file; a cancelled dialog changes nothing.
+    void fileDialogsStartInTheLastFolder_data() {
+        QTest::addColumn<int>("first");  // 0 save, 1 open, 2 export
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<int>("second");
+        QTest::newRow("saved there, Open starts there") << 0 << false << 1;
+        QTest::newRow("opened there, an export starts there") << 1 << false << 2;
+        QTest::newRow("exported there, Save starts there") << 2 << false << 0;
+        QTest::newRow("cancelled: the folder before stays") << 0 << true << 1;
+    }
+    void fileDialogsStartInTheLastFolder() {
+        QFETCH(int, first);
+        QFETCH(bool, cancelled);
+        QFETCH(int, second);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString before = root.filePath(QStringLiteral("before"));
+        const QString chosen = root.filePath(QStringLiteral("configs"));
+        QVERIFY(QDir().mkpath(before) && QDir().mkpath(chosen));
+        const auto ask = [](int which) {
+            switch (which) {
+                case 0:
+                    return FileDialog::saveFileName(nullptr);
+                case 1:
+                    return FileDialog::openFileName(nullptr);
+                default:
+                    return FileDialog::saveCsvFileName(nullptr, QStringLiteral("devices.csv"));
+            }
+        };
+        FileDialog::setNextFileName(before + QStringLiteral("/old.inf"));
+        ask(0);
+        FileDialog::setNextFileName(cancelled ? QString() : chosen + QStringLiteral("/a.inf"));
+        ask(first);
+
+        QString shown;
+        QString offered;
+        test::whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            shown = dialog->directory().absolutePath();
+            offered = dialog->selectedFiles().value(0);
+            dialog->reject();
+        });
+        QCOMPARE(ask(second), QString());
+        const QString expected = cancelled ? before : chosen;
+        QCOMPARE(shown, expected);
+        if (second == 2) QCOMPARE(offered, expected + QStringLiteral("/devices.csv"));
+    }
+
+    void reportWindowOffersTheLastPort() {
+        Session session = test::loopbackSession();
+        {
+            ipAddrReport window(session);
+            QCOMPARE(window.portEdit()->text(), QStringLiteral("16800"));
+            window.portEdit()->setText(QStringLiteral("16833"));
+            window.startButton()->click();
+            QTRY_VERIFY(window.listening());
+            window.reject();
+        }
+        ipAddrReport window(session);
+        QCOMPARE(window.portEdit()->text(), QStringLiteral("16833"));
+        QCOMPARE(window.listenPort(), std::uint16_t{16833});
+    }
 
     void startLanguage_data() {
         QTest::addColumn<QString>("option");  // --lang, empty when not given

@@ -142,6 +142,9 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
 
     setConfigButtonsEnabled(false);
     m_open->setEnabled(true);
+    // Where and how big the user left it last time; the platform's choice at first.
+    const QByteArray geometry = Settings::mainWindowGeometry();
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
 
 CRQ_880Dlg::~CRQ_880Dlg() {
@@ -202,6 +205,11 @@ void CRQ_880Dlg::showDevices() {
 void CRQ_880Dlg::exportDevices() {
     exportCsv(this, QStringLiteral("devices.csv"),
               deviceTableCsv(m_session.devices, m_session.lang));
+}
+
+void CRQ_880Dlg::done(int result) {
+    Settings::setMainWindowGeometry(saveGeometry());
+    QDialog::done(result);
 }
 
 void CRQ_880Dlg::afterSearch() {

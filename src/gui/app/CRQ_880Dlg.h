@@ -58,6 +58,7 @@ public slots:
     void showDevices();
     // Writes the device table to a .csv file the user chooses.
     void exportDevices();
+    void done(int result) override;
 
 signals:
     // F1 was pressed in any window of the tool (the editor and other dialogs included).

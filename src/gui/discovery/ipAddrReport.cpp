@@ -15,6 +15,7 @@
 #include "core/discovery/ReportListener.h"
 #include "core/files/CsvExport.h"
 #include "gui/app/MessageBox.h"
+#include "gui/app/Settings.h"
 #include "gui/app/Texts.h"
 #include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
@@ -63,7 +64,8 @@ ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_export, &QAction::triggered, this, &ipAddrReport::exportReports);
 
-    m_listenPort = kDefaultPort;
+    // The port listened on last time, so that the window is ready for the same gateways.
+    m_listenPort = Settings::reportPort().value_or(kDefaultPort);
     m_port->setText(QString::number(m_listenPort));
     setIdle(true);
 }
@@ -139,10 +141,12 @@ void ipAddrReport::startListening() {
             },
             m_session.network.localAddress);
     }
-    if (m_listener->start(m_listenPort))
+    if (m_listener->start(m_listenPort)) {
         m_refresh.start();
-    else
+        Settings::setReportPort(m_listenPort);
+    } else {
         setIdle(true);  // e.g. the port is in use; no message
+    }
 }
 
 void ipAddrReport::showChangedRows() {

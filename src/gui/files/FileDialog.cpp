@@ -1,8 +1,11 @@
 #include "gui/files/FileDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 #include <deque>
+
+#include "gui/app/Settings.h"
 
 namespace kvt::gui {
 
@@ -26,7 +29,7 @@ struct Request {
     QString suggested;  // file name offered by a save dialog
 };
 
-QString run(QWidget* parent, const Request& request) {
+QString ask(QWidget* parent, const Request& request) {
     ++hook().requests;
     if (!hook().names.empty()) {
         QString name = hook().names.front();
@@ -39,9 +42,18 @@ QString run(QWidget* parent, const Request& request) {
                                                                : QFileDialog::ExistingFile);
     dialog.setNameFilters(request.filters);
     dialog.setDefaultSuffix(request.suffix);
+    // A folder that has gone since is left to the dialog's own choice.
+    const QString folder = Settings::lastFolder();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
     if (!request.suggested.isEmpty()) dialog.selectFile(request.suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString run(QWidget* parent, const Request& request) {
+    const QString name = ask(parent, request);
+    if (!name.isEmpty()) Settings::setLastFolder(QFileInfo(name).absolutePath());
+    return name;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The open-file and save-file dialogs of the tool, with a hook so that tests can give the next
-// chosen name without a dialog being shown.
+// chosen name without a dialog being shown. The dialogs open in the folder of the file last
+// chosen (remembered between runs).
 #include <QString>
 
 class QWidget;
