@@ -83,14 +83,12 @@ private slots:
         QTest::addColumn<QString>("zh");
         QTest::addColumn<QString>("en");
         QTest::newRow("main window button") << 4177u << u("搜索设备") << u("Search Devices");
-        QTest::newRow("same Chinese as 4001, its own entry") << 4501u << u("序号") << u("No.");
         QTest::newRow("configuration-file key keeps its line end")
             << 4054u << u("静态配置\n") << u("Static\n");
         QTest::newRow("message of our own")
             << uint(kMsgSaveFailed) << u("保存失败，无法写入该文件!")
             << u("Saving failed: the file cannot be written!");
         QTest::newRow("empty entry stays empty") << 172u << QString() << QString();
-        QTest::newRow("id without an entry") << 4182u << QString() << QString();
     }
     void uiStringFollowsTheInterface() {
         QFETCH(uint, id);
