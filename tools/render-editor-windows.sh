@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the desktop tool's editor (every page, user and background configuration) and the
 # device dialogs (save/download chooser, kind chooser, password, reset question, save-changes
-# prompt) to PNG files without a display.
+# prompt) to PNG files without a display, in Chinese and in English (-en). Fails when a text is
+# cut off or an English window shows a fixed text in Chinese.
 #   tools/render-editor-windows.sh [OUTPUT_DIR]   (default: build-render/editor-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."

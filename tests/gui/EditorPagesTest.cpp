@@ -648,11 +648,12 @@ private slots:
         QVERIFY(e.sheet->isVisible());
     }
 
-    // The fixed texts of the dialogs follow the language; texts of the UI text table stay
-    // Chinese in both.
+    // The fixed texts of the dialogs and the texts they take from the UI text table follow the
+    // interface language.
     void dialogTextsFollowTheLanguage_data() {
         QTest::addColumn<bool>("english");
         QTest::addColumn<QStringList>("fixed");
+        QTest::addColumn<QStringList>("table");  // texts 170, 171, 15001..15004, 7003, 7004
         QTest::newRow("zh") << false
                             << QStringList{u("提示"),       u("配置已更改，是否保存配置？"),
                                            u("是(&Y)"),     u("否(&N)"),
@@ -660,7 +661,11 @@ private slots:
                                            u("保存"),       u("下载"),
                                            u("下载并保存"), u("网络设置"),
                                            u("密码设置"),   u("IP地址报告"),
-                                           u("后台参数")};
+                                           u("后台参数")}
+                            << QStringList{fromGbkText(170),   fromGbkText(171),
+                                           fromGbkText(15001), fromGbkText(15002),
+                                           fromGbkText(15003), fromGbkText(15004),
+                                           fromGbkText(7003),  fromGbkText(7004)};
         QTest::newRow("en") << true
                             << QStringList{u("Prompt"),
                                            u("The configuration has changed. Save it?"),
@@ -674,15 +679,26 @@ private slots:
                                            u("Network Settings"),
                                            u("Password Settings"),
                                            u("IP Address Report"),
-                                           u("Advanced Parameters")};
+                                           u("Advanced Parameters")}
+                            << QStringList{u("User configuration"),
+                                           u("Background configuration"),
+                                           u("Remote Reset"),
+                                           u("Reset the remote device?"),
+                                           u("OK"),
+                                           u("Cancel"),
+                                           u("Enter Password"),
+                                           u("This device asks for a password. Please enter the "
+                                             "password:")};
     }
     void dialogTextsFollowTheLanguage() {
         QFETCH(bool, english);
         QFETCH(QStringList, fixed);
+        QFETCH(QStringList, table);
         Session session;
         session.lang = english ? Lang::En : Lang::Zh;
+        const test::InterfaceLanguage language(session.lang);
         session.newFill(kBackgroundConfig);
-        GuiFlowUi ui(nullptr, session.lang);
+        GuiFlowUi ui(nullptr);
         const auto labelText = [](QWidget* dialog) {
             const QLabel* label = dialog->findChild<QLabel*>();
             return label ? label->text() : QString();
@@ -694,13 +710,12 @@ private slots:
         QCOMPARE(prompt.yesButton()->text(), fixed[2]);
         QCOMPARE(prompt.noButton()->text(), fixed[3]);
 
-        // Save's kind chooser has no session; it takes the language from the flows' UI.
-        for (CDevice* chooser :
-             {new CDevice(&session), new CDevice(nullptr, nullptr, session.lang)}) {
+        // Save's kind chooser has no session; its texts follow the language all the same.
+        for (CDevice* chooser : {new CDevice(&session), new CDevice(nullptr, nullptr)}) {
             QCOMPARE(chooser->windowTitle(), fixed[4]);
             QCOMPARE(labelText(chooser), fixed[5]);
-            QCOMPARE(chooser->kindList()->itemText(0), fromGbkText(170));
-            QCOMPARE(chooser->kindList()->itemText(1), fromGbkText(171));
+            QCOMPARE(chooser->kindList()->itemText(0), table[0]);
+            QCOMPARE(chooser->kindList()->itemText(1), table[1]);
             QCOMPARE(chooser->kindList()->currentIndex(), 0);
             delete chooser;
         }
@@ -716,14 +731,14 @@ private slots:
 
         // Dialogs labelled from the table alone.
         CRemoteReset reset;
-        QCOMPARE(reset.windowTitle(), fromGbkText(15001));
-        QCOMPARE(labelText(&reset), fromGbkText(15002));
-        QCOMPARE(reset.okButton()->text(), fromGbkText(15003));
-        QCOMPARE(reset.cancelButton()->text(), fromGbkText(15004));
+        QCOMPARE(reset.windowTitle(), table[2]);
+        QCOMPARE(labelText(&reset), table[3]);
+        QCOMPARE(reset.okButton()->text(), table[4]);
+        QCOMPARE(reset.cancelButton()->text(), table[5]);
         QVERIFY(reset.cancelButton()->isDefault());
         CPasswordValidate password(session, kUserConfig, ui);
-        QCOMPARE(password.windowTitle(), fromGbkText(7003));
-        QCOMPARE(labelText(&password), fromGbkText(7004));
+        QCOMPARE(password.windowTitle(), table[6]);
+        QCOMPARE(labelText(&password), table[7]);
         QVERIFY(password.passwordEdit()->text().isEmpty());
     }
 

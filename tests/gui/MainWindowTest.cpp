@@ -161,11 +161,7 @@ private:
 
 private slots:
     // Every test starts as on a PC where the tool never ran.
-    void init() {
-        QSettings settings = toolSettings();
-        settings.clear();
-        settings.sync();
-    }
+    void init() { test::clearSettings(); }
 
     void opensWithTheTableTextsAndStates() {
         Fixture f;
@@ -194,7 +190,11 @@ private slots:
         for (int c = 0; c < 7; ++c) {
             QCOMPARE(list->horizontalHeaderItem(c)->text(),
                      uiString(4001 + static_cast<unsigned>(c)));
-            QCOMPARE(list->columnWidth(c), scaledColumnWidth(list, widths[c]));
+            // The last column also takes the width the window gives beyond the others.
+            if (c < 6)
+                QCOMPARE(list->columnWidth(c), scaledColumnWidth(list, widths[c]));
+            else
+                QVERIFY(list->columnWidth(c) >= scaledColumnWidth(list, widths[c]));
             QVERIFY(list->columnWidth(c) >= widths[c]);
         }
         // A MAC address is never cut off, whatever the font.
@@ -581,6 +581,7 @@ private slots:
             toolSettings().setValue(QStringLiteral("search/interface"), remembered);
         Session session;  // no --broadcast: the search leaves by the PC's interfaces
         session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        const test::InterfaceLanguage language(session.lang);
         session.network.searchInterface = "stale";
         CRQ_880Dlg w(session);
         InterfaceChoice* choice = w.interfaceChoice();

@@ -1,10 +1,12 @@
 // Renders every window of the search and report part of the tool to PNG files, for a person
 // to look at (tools/render-windows.sh sets KVT_RENDER_DIR); as a test it proves that each
-// window builds, lays out and paints with its content.
+// window builds, lays out and paints with its content, in both interface languages, and that
+// no fixed text of the English windows is left in Chinese.
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
@@ -15,6 +17,7 @@
 #include "core/net/Socket.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/CRQ_880Dlg.h"
+#include "gui/app/MessageBox.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/InterfaceChoice.h"
@@ -50,7 +53,16 @@ private:
                 varied = image.pixel(x, y) != first;
         QVERIFY2(varied, qPrintable(name));
         QVERIFY(picture.save(m_out.filePath(name + QStringLiteral(".png"))));
+        QCOMPARE(test::cutTexts(window), QStringList{});
+        if (test::InterfaceLanguage::english()) QCOMPARE(test::cjkTexts(window), QStringList{});
     }
+
+    static void addLanguageRows() {
+        QTest::addColumn<bool>("english");
+        QTest::newRow("zh") << false;
+        QTest::newRow("en") << true;
+    }
+    static QString suffix(bool english) { return english ? QStringLiteral("-en") : QString(); }
 
     std::unique_ptr<sim::Simulator> devices() {
         sim::DeviceSetup a = test::simDevice(2, "Line-1");
@@ -73,16 +85,23 @@ private slots:
         QVERIFY(m_out.mkpath(QStringLiteral(".")));
     }
 
+    // Nothing remembered from an earlier test (window size, report port).
+    void init() { test::clearSettings(); }
+
+    void mainWindow_data() { addLanguageRows(); }
     void mainWindow() {
+        QFETCH(bool, english);
         auto sim = devices();
         QVERIFY(sim);
         Session session = test::loopbackSession();
+        session.lang = english ? Lang::En : Lang::Zh;
+        const test::InterfaceLanguage language(session.lang);
         CRQ_880Dlg window(session);
-        save(&window, QStringLiteral("CRQ_880Dlg-empty"), QSize(600, 250));
+        save(&window, QStringLiteral("CRQ_880Dlg-empty") + suffix(english), QSize(600, 250));
         bool waitSaved = false;
         test::whenModal<CWait>(
             [&](CWait* wait) {
-                save(wait, QStringLiteral("CWait"), QSize(200, 30));
+                save(wait, QStringLiteral("CWait") + suffix(english), QSize(200, 30));
                 waitSaved = true;
             },
             [](CWait* wait) { return wait->searching(); });
@@ -92,7 +111,7 @@ private slots:
         QTableWidget* list = window.deviceList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 1)).center());
-        save(&window, QStringLiteral("CRQ_880Dlg-devices"), QSize(600, 250));
+        save(&window, QStringLiteral("CRQ_880Dlg-devices") + suffix(english), QSize(600, 250));
     }
 
     // Without --broadcast the interface choice is on; a long interface text must fit it.
@@ -111,16 +130,37 @@ private slots:
                 qPrintable(choice->itemText(i)));
     }
 
+    void searchByIpDialog_data() { addLanguageRows(); }
     void searchByIpDialog() {
+        QFETCH(bool, english);
+        const test::InterfaceLanguage language(english ? Lang::En : Lang::Zh);
         Session session = test::loopbackSession();
         CAppointIpAddr dialog(session);
         dialog.addressEdit()->setText(QStringLiteral("192.168.1.254"));
-        save(&dialog, QStringLiteral("CAppointIpAddr"), QSize(200, 50));
+        save(&dialog, QStringLiteral("CAppointIpAddr") + suffix(english), QSize(200, 50));
     }
 
+    void aboutBox_data() { addLanguageRows(); }
     void aboutBox() {
+        QFETCH(bool, english);
+        const test::InterfaceLanguage language(english ? Lang::En : Lang::Zh);
         CAboutDlg about;
-        save(&about, QStringLiteral("CAboutDlg"), QSize(250, 60));
+        save(&about, QStringLiteral("CAboutDlg") + suffix(english), QSize(250, 60));
+    }
+
+    // A real message box: our text and Qt's own button, both in the interface language.
+    void messageBox_data() { addLanguageRows(); }
+    void messageBox() {
+        QFETCH(bool, english);
+        const test::InterfaceLanguage language(english ? Lang::En : Lang::Zh);
+        bool saved = false;
+        test::whenModal<QMessageBox>([&](QMessageBox* box) {
+            save(box, QStringLiteral("MessageBox") + suffix(english), QSize(150, 60));
+            saved = true;
+            box->button(QMessageBox::Ok)->click();
+        });
+        MessageBox::show(nullptr, 4034, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        QVERIFY(saved);
     }
 
     void reportWindow_data() {
@@ -132,6 +172,7 @@ private slots:
         QFETCH(int, lang);
         Session session = test::loopbackSession();
         session.lang = lang == 1 ? Lang::En : Lang::Zh;
+        const test::InterfaceLanguage language(session.lang);
         ipAddrReport window(session);
         const std::uint16_t port = static_cast<std::uint16_t>(16810 + lang);
         window.portEdit()->setText(QString::number(port));

@@ -49,6 +49,9 @@ private:
     }
 
 private slots:
+    // Every test starts as on a PC where the tool never ran (no remembered port).
+    void init() { test::clearSettings(); }
+
     void opensIdleOnTheDefaultPort() {
         ipAddrReport w(m_session);
         QCOMPARE(w.windowTitle(), QStringLiteral("IP地址报告"));
@@ -63,10 +66,17 @@ private slots:
         for (int c = 0; c < 7; ++c) {
             QCOMPARE(w.reportList()->horizontalHeaderItem(c)->text(),
                      uiString(4501 + static_cast<unsigned>(c)));
-            QCOMPARE(w.reportList()->columnWidth(c), scaledColumnWidth(w.reportList(), widths[c]));
+            // The last column also takes the width the window gives beyond the others.
+            if (c < 6)
+                QCOMPARE(w.reportList()->columnWidth(c),
+                         scaledColumnWidth(w.reportList(), widths[c]));
+            else
+                QVERIFY(w.reportList()->columnWidth(c) >=
+                        scaledColumnWidth(w.reportList(), widths[c]));
         }
         Session english = test::loopbackSession();
         english.lang = Lang::En;
+        const test::InterfaceLanguage language(english.lang);
         ipAddrReport e(english);
         QCOMPARE(e.startButton()->text(), QStringLiteral("Start"));
     }

@@ -3,14 +3,14 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QDirIterator>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <sstream>
 
 #include "KvtVersion.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/ConfigurationActions.h"
+#include "gui/app/Language.h"
+#include "gui/app/Settings.h"
 
 namespace kvt::gui {
 
@@ -26,8 +26,8 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
     NetworkOptions& net = m_session.network;
     std::string lang;
     cli.add_option("--lang", lang,
-                   "Language of the string resources and fixed window texts (default: from the "
-                   "locale, Chinese unless it is English)")
+                   "Interface language (default: the one chosen in the window's menu, else the "
+                   "locale's: Chinese unless it is English)")
         ->check(CLI::IsMember({"zh", "en"}));
     cli.add_option("--broadcast", net.discoveryTarget,
                    "Send the search's single query to this address only (default: out of every "
@@ -55,7 +55,7 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
         if (toStderr) *toStderr = code != 0;
         return code;
     }
-    m_session.lang = lang.empty() ? localeLanguage() : lang == "en" ? Lang::En : Lang::Zh;
+    m_session.lang = chooseLanguage(lang, Settings::language(), localeLanguage());
     return std::nullopt;
 }
 
@@ -70,11 +70,7 @@ QIcon CRQ_880App::programIcon() {
 }
 
 int CRQ_880App::run() {
-    QTranslator qtTexts;
-    if (m_session.lang == Lang::Zh &&
-        qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtTexts);
+    installTranslations(m_session.lang);
     QApplication::setApplicationName(QStringLiteral("KVT-640"));
     QApplication::setWindowIcon(programIcon());
 

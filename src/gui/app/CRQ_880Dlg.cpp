@@ -1,6 +1,7 @@
 #include "gui/app/CRQ_880Dlg.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -10,21 +11,27 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "core/discovery/Search.h"
+#include "core/files/CsvExport.h"
 #include "gui/app/Busy.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/ConfigurationActions.h"
+#include "gui/app/MessageBox.h"
+#include "gui/app/Settings.h"
 #include "gui/app/Texts.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/InterfaceChoice.h"
 #include "gui/discovery/ipAddrReport.h"
+#include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
 
 namespace kvt::gui {
@@ -37,7 +44,9 @@ constexpr std::array<ReportColumn, 7> kColumns = {
 QPushButton* makeButton(QWidget* parent, std::uint32_t text) {
     auto* button = new QPushButton(uiString(text), parent);
     button->setAutoDefault(false);
-    button->setMinimumWidth(100);
+    // At least the product's width, and never narrower than the text (the English texts are
+    // longer): an explicit minimum would otherwise let the layout squeeze the text.
+    button->setMinimumWidth(std::max(100, button->sizeHint().width()));
     return button;
 }
 
@@ -48,7 +57,13 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     setWindowTitle(QStringLiteral("KVT-640"));
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
 
-    // About item of the window's menu (a context menu here), when the resource has a text.
+    // The window's menu (a context menu here): export, language, and the about item when the
+    // resource has a text.
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_export = new QAction(tr("导出设备列表(CSV)..."), this);
+    addAction(m_export);
+    connect(m_export, &QAction::triggered, this, &CRQ_880Dlg::exportDevices);
+    addLanguageMenu();
     const QString aboutText = resourceString(101, session.lang);
     if (!aboutText.isEmpty()) {
         m_about = new QAction(aboutText, this);
@@ -56,7 +71,6 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
         separator->setSeparator(true);
         addAction(separator);
         addAction(m_about);
-        setContextMenuPolicy(Qt::ActionsContextMenu);
         connect(m_about, &QAction::triggered, this, &CRQ_880Dlg::showAbout);
     }
     // F1 is the application's help command: it works in the editor and the other dialogs
@@ -128,10 +142,39 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
 
     setConfigButtonsEnabled(false);
     m_open->setEnabled(true);
+    // Where and how big the user left it last time; the platform's choice at first.
+    const QByteArray geometry = Settings::mainWindowGeometry();
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
 
 CRQ_880Dlg::~CRQ_880Dlg() {
     m_session.dropConfiguration();
+}
+
+void CRQ_880Dlg::addLanguageMenu() {
+    // Named in both languages, and each language in its own, so that a user who cannot read
+    // the interface in view still finds the way to the other.
+    auto* menu = new QMenu(this);
+    auto* group = new QActionGroup(menu);
+    m_chinese = menu->addAction(QStringLiteral("中文"));
+    m_english = menu->addAction(QStringLiteral("English"));
+    for (QAction* action : {m_chinese, m_english}) {
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    languageAction(m_session.lang)->setChecked(true);
+    connect(m_chinese, &QAction::triggered, this, [this] { chooseLanguage(Lang::Zh); });
+    connect(m_english, &QAction::triggered, this, [this] { chooseLanguage(Lang::En); });
+    auto* entry = new QAction(QStringLiteral("语言 / Language"), this);
+    entry->setMenu(menu);
+    addAction(entry);
+}
+
+void CRQ_880Dlg::chooseLanguage(Lang lang) {
+    Settings::setLanguage(lang);
+    // Every window takes its texts when it is built: the choice shows from the next start.
+    if (lang != m_session.lang)
+        MessageBox::showText(this, tr("所选语言将在下次启动本程序时使用。"));
 }
 
 void CRQ_880Dlg::setConfigButtonsEnabled(bool enabled) {
@@ -144,16 +187,29 @@ void CRQ_880Dlg::showDevices() {
     m_list->setRowCount(0);
     for (int r = 0; r < static_cast<int>(m_session.devices.size()); ++r) {
         const CEquipment& d = m_session.devices[static_cast<std::size_t>(r)];
+        // Another product's row holds table texts in place of its name and model; they and the
+        // password cell show in the interface language.
+        const bool otherProduct = d.model == uiText(8000) || d.model == uiText(4024);
         setReportRow(
             m_list, r,
-            {fromGbk(d.rowNumber), fromGbk(d.name), fromGbk(d.model), fromGbk(d.ipAddress),
-             fromGbk(d.macAddress), fromGbk(d.firmwareVersion), fromGbk(d.userPasswordSet)});
+            {fromGbk(d.rowNumber), otherProduct ? shownValue(d.name, {8001}) : fromGbk(d.name),
+             shownValue(d.model, {8000, 4024}), fromGbk(d.ipAddress), fromGbk(d.macAddress),
+             fromGbk(d.firmwareVersion), shownValue(d.userPasswordSet, {8002, 8003})});
         // The seven columns stay as they are; the interface is told on demand.
         if (d.interfaceName.empty()) continue;
-        const QString tip = langText(m_session.lang, "网卡：%1", "Interface: %1")
-                                .arg(m_interfaceChoice->describe(d.interfaceName));
+        const QString tip = tr("网卡：%1").arg(m_interfaceChoice->describe(d.interfaceName));
         for (int c = 0; c < m_list->columnCount(); ++c) m_list->item(r, c)->setToolTip(tip);
     }
+}
+
+void CRQ_880Dlg::exportDevices() {
+    exportCsv(this, QStringLiteral("devices.csv"),
+              deviceTableCsv(m_session.devices, m_session.lang));
+}
+
+void CRQ_880Dlg::done(int result) {
+    Settings::setMainWindowGeometry(saveGeometry());
+    QDialog::done(result);
 }
 
 void CRQ_880Dlg::afterSearch() {

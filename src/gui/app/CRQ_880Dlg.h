@@ -37,6 +37,9 @@ public:
     QTableWidget* deviceList() const { return m_list; }
     InterfaceChoice* interfaceChoice() const { return m_interfaceChoice; }
     QAction* aboutAction() const { return m_about; }
+    QAction* exportAction() const { return m_export; }
+    // The entries of the language menu ("语言 / Language" in the window's menu).
+    QAction* languageAction(Lang lang) const { return lang == Lang::En ? m_english : m_chinese; }
     CAppointIpAddr* searchByIpDialog() const { return m_appoint; }
 
     // The help file beside the program, named by string resource 92.
@@ -53,6 +56,9 @@ public slots:
     void listDoubleClicked(int row);
     // Shows the device table in the list; a row's tooltip names the interface it was heard on.
     void showDevices();
+    // Writes the device table to a .csv file the user chooses.
+    void exportDevices();
+    void done(int result) override;
 
 signals:
     // F1 was pressed in any window of the tool (the editor and other dialogs included).
@@ -64,6 +70,8 @@ protected:
 private:
     void setConfigButtonsEnabled(bool enabled);
     void afterSearch();
+    void addLanguageMenu();
+    void chooseLanguage(Lang lang);
 
     Session& m_session;
     ConfigurationActions* m_actions = nullptr;
@@ -79,6 +87,9 @@ private:
     QTableWidget* m_list = nullptr;
     InterfaceChoice* m_interfaceChoice = nullptr;
     QAction* m_about = nullptr;
+    QAction* m_export = nullptr;
+    QAction* m_chinese = nullptr;
+    QAction* m_english = nullptr;
     CAppointIpAddr* m_appoint = nullptr;
 };
 

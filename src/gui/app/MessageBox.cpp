@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <utility>
 
-#include "core/text/ExtraText.h"
+#include "gui/app/Texts.h"
 
 namespace kvt::gui {
 
@@ -53,7 +53,7 @@ MessageBox::Answer firstButton(MessageBox::Buttons buttons) {
 
 MessageBox::Answer MessageBox::show(QWidget* parent, std::uint32_t textId, Buttons buttons,
                                     Icon icon) {
-    return showText(parent, QString::fromStdString(messageTextUtf8(textId)), buttons, icon, textId);
+    return showText(parent, uiString(textId), buttons, icon, textId);
 }
 
 MessageBox::Answer MessageBox::showText(QWidget* parent, const QString& text, Buttons buttons,

@@ -2,31 +2,32 @@
 // Text helpers at the Qt edge: the model and the tables hold GBK, widgets take QString.
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 
 #include "core/text/Gbk.h"
 #include "core/text/UiText.h"
 
 namespace kvt::gui {
 
-// Text `id` of the UI text table.
-inline QString uiString(std::uint32_t id) {
-    return QString::fromStdString(uiTextUtf8(id));
-}
+// Text `id` of the UI text table, or one of our message ids (90000 up), in the interface
+// language: the Chinese text as the table holds it, or its translation (Qt Linguist context
+// "UiText", the id as disambiguation). Only for showing: files and the wire take the table's
+// own texts from the core.
+QString uiString(std::uint32_t id);
 
 // A GBK text of the model (device names, addresses, ...).
 inline QString fromGbk(const Gbk& text) {
     return QString::fromStdString(gbkToUtf8(text));
 }
 
+// A model value that may be a table text (the list shows "有", "其它设备", ...; the editor's
+// caption may be "新建"): shown in the interface language when it is the text of one of
+// `ids`, as it is otherwise (a device's own name, a file name).
+QString shownValue(const Gbk& value, std::initializer_list<std::uint32_t> ids);
+
 // A string resource of the chosen language.
 inline QString resourceString(int id, Lang lang) {
     return fromGbk(stringResource(id, lang));
-}
-
-// A fixed text of a window (the texts that the UI text table does not provide), in the chosen
-// language. Both arguments are UTF-8 literals.
-inline QString langText(Lang lang, const char* zh, const char* en) {
-    return QString::fromUtf8(lang == Lang::En ? en : zh);
 }
 
 }  // namespace kvt::gui

@@ -8,29 +8,26 @@
 #include <QVBoxLayout>
 
 #include "core/Session.h"
-#include "core/text/UiText.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
 
-CDevice::CDevice(Session* session, QWidget* parent, Lang lang)
-    : QDialog(parent), m_session(session) {
-    if (session) lang = session->lang;
-    setWindowTitle(langText(lang, "选择设备", "Select Device"));
+CDevice::CDevice(Session* session, QWidget* parent) : QDialog(parent), m_session(session) {
+    setWindowTitle(tr("选择设备"));
     setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(langText(lang, "参数配置方式：", "Configuration mode:"), this));
+    row->addWidget(new QLabel(tr("参数配置方式："), this));
     m_kind = new QComboBox(this);
-    m_kind->addItem(fromGbk(uiText(170)));
-    m_kind->addItem(fromGbk(uiText(171)));
+    m_kind->addItem(uiString(170));
+    m_kind->addItem(uiString(171));
     m_kind->setCurrentIndex(0);
     m_kind->setMinimumWidth(140);
     row->addWidget(m_kind, 1);
     layout->addLayout(row);
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(langText(lang, "确定", "OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(langText(lang, "取消", "Cancel"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(tr("取消"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDevice::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CDevice::reject);
     layout->addWidget(buttons);

@@ -2,8 +2,6 @@
 // The configuration-kind chooser ("选择设备"): user or background configuration.
 #include <QDialog>
 
-#include "core/text/UiText.h"
-
 class QComboBox;
 
 namespace kvt {
@@ -16,9 +14,8 @@ class CDevice : public QDialog {
     Q_OBJECT
 public:
     // With a session, OK performs the New fill of the chosen kind; without one the chooser
-    // only answers (the caller fills). The fixed texts follow the session's language, or
-    // `lang` without a session.
-    explicit CDevice(Session* session, QWidget* parent = nullptr, Lang lang = Lang::Zh);
+    // only answers (the caller fills).
+    explicit CDevice(Session* session, QWidget* parent = nullptr);
 
     QComboBox* kindList() const { return m_kind; }
     int selectedKind() const;

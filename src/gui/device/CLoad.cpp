@@ -24,9 +24,7 @@ CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
     auto* group = new QButtonGroup(this);
-    const Lang lang = session.lang;
-    const QString captions[] = {langText(lang, "保存", "Save"), langText(lang, "下载", "Download"),
-                                langText(lang, "下载并保存", "Download and Save")};
+    const QString captions[] = {tr("保存"), tr("下载"), tr("下载并保存")};
     auto* radios = new QHBoxLayout;
     radios->setSpacing(16);
     for (std::size_t i = 0; i < m_radios.size(); ++i) {
@@ -43,8 +41,8 @@ CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     }
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* ok = new QPushButton(langText(lang, "确定", "OK"), this);
-    auto* cancel = new QPushButton(langText(lang, "取消", "Cancel"), this);
+    auto* ok = new QPushButton(tr("确定"), this);
+    auto* cancel = new QPushButton(tr("取消"), this);
     ok->setDefault(true);
     row->addWidget(ok);
     row->addWidget(cancel);

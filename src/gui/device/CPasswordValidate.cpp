@@ -8,7 +8,6 @@
 
 #include "core/device/Exchanges.h"
 #include "core/text/ExtraText.h"
-#include "core/text/UiText.h"
 #include "gui/app/MessageBox.h"
 #include "gui/editor/TextInput.h"
 
@@ -20,18 +19,18 @@ constexpr std::size_t kPasswordMaxBytes = 20;
 
 CPasswordValidate::CPasswordValidate(Session& session, int kind, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_kind(kind), m_ui(ui) {
-    setWindowTitle(fromGbk(uiText(7003)));
+    setWindowTitle(uiString(7003));
     setMinimumWidth(300);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(fromGbk(uiText(7004)), this));
+    layout->addWidget(new QLabel(uiString(7004), this));
     m_password = new QLineEdit(this);
     m_password->setEchoMode(QLineEdit::Password);
     limitGbkBytes(m_password, kPasswordMaxBytes);
     layout->addWidget(m_password);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* ok = new QPushButton(fromGbk(uiText(7005)), this);
-    auto* cancel = new QPushButton(fromGbk(uiText(7006)), this);
+    auto* ok = new QPushButton(uiString(7005), this);
+    auto* cancel = new QPushButton(uiString(7006), this);
     ok->setDefault(true);
     row->addWidget(ok);
     row->addWidget(cancel);

@@ -5,22 +5,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/text/UiText.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
 
 CRemoteReset::CRemoteReset(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(fromGbk(uiText(15001)));
+    setWindowTitle(uiString(15001));
     setMinimumWidth(280);
     auto* layout = new QVBoxLayout(this);
-    auto* question = new QLabel(fromGbk(uiText(15002)), this);
+    auto* question = new QLabel(uiString(15002), this);
     question->setMinimumWidth(220);
     layout->addWidget(question);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    m_ok = new QPushButton(fromGbk(uiText(15003)), this);
-    m_cancel = new QPushButton(fromGbk(uiText(15004)), this);
+    m_ok = new QPushButton(uiString(15003), this);
+    m_cancel = new QPushButton(uiString(15004), this);
     row->addWidget(m_ok);
     row->addWidget(m_cancel);
     layout->addLayout(row);

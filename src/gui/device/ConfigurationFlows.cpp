@@ -10,7 +10,7 @@
 namespace kvt::gui {
 
 ConfigurationFlows::ConfigurationFlows(Session& session, QWidget* owner)
-    : m_session(session), m_owner(owner), m_ui(owner, session.lang) {}
+    : m_session(session), m_owner(owner), m_ui(owner) {}
 
 void ConfigurationFlows::readThenEdit(int kind, std::uint32_t captionId) {
     if (!readConfiguration(m_session, kind, m_ui)) return;

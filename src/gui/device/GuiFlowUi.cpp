@@ -34,7 +34,7 @@ bool GuiFlowUi::confirmReset() {
 
 std::optional<int> GuiFlowUi::chooseKind() {
     // The flow performs the New fill itself; the chooser only answers here.
-    CDevice dialog(nullptr, parentWidget(), m_lang);
+    CDevice dialog(nullptr, parentWidget());
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.selectedKind();
 }

@@ -2,7 +2,6 @@
 // The desktop tool's answers to the core flows: message boxes, the password dialog, the reset
 // question, the kind chooser, the file dialogs and the busy runner.
 #include "core/device/FlowUi.h"
-#include "core/text/UiText.h"
 
 class QWidget;
 
@@ -11,8 +10,7 @@ namespace kvt::gui {
 class GuiFlowUi : public FlowUi {
 public:
     // `owner` parents the dialogs when no modal dialog is open (the main window).
-    // `lang` picks the fixed texts of the dialogs that are shown without a session.
-    explicit GuiFlowUi(QWidget* owner, Lang lang = Lang::Zh) : m_owner(owner), m_lang(lang) {}
+    explicit GuiFlowUi(QWidget* owner) : m_owner(owner) {}
 
     void message(std::uint32_t textId) override;
     std::optional<TcpConnection> askPassword(Session& session, int kind) override;
@@ -27,7 +25,6 @@ private:
     QWidget* parentWidget() const;
 
     QWidget* m_owner;
-    Lang m_lang;
 };
 
 }  // namespace kvt::gui

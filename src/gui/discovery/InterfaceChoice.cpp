@@ -1,37 +1,24 @@
 #include "gui/discovery/InterfaceChoice.h"
 
 #include <QAbstractItemView>
-#include <QSettings>
 #include <algorithm>
 
+#include "gui/app/Settings.h"
 #include "gui/app/Texts.h"
 
 namespace kvt::gui {
-
-namespace {
-
-// ~/.config/kvt640/kvt640.conf
-QSettings settings() {
-    return QSettings(QStringLiteral("kvt640"), QStringLiteral("kvt640"));
-}
-
-const QString kSettingsKey = QStringLiteral("search/interface");
-
-}  // namespace
 
 InterfaceChoice::InterfaceChoice(Session& session, QWidget* parent)
     : QComboBox(parent), m_session(session) {
     setObjectName(QStringLiteral("InterfaceChoice"));
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    const Lang lang = session.lang;
     const std::string& target = session.network.discoveryTarget;
     if (session.network.singleDiscoveryTarget()) {
         setEnabled(false);
-        setToolTip(langText(lang, "搜索发往 %1（--broadcast），不经选择的网卡",
-                            "The search goes to %1 (--broadcast), not by a chosen interface")
-                       .arg(QString::fromStdString(target)));
+        setToolTip(
+            tr("搜索发往 %1（--broadcast），不经选择的网卡").arg(QString::fromStdString(target)));
     } else {
-        setToolTip(langText(lang, "搜索经由的网卡", "Network interface the search goes out by"));
+        setToolTip(tr("搜索经由的网卡"));
     }
     connect(this, &QComboBox::activated, this, &InterfaceChoice::chosen);
     setInterfaces(broadcastInterfaces());
@@ -41,7 +28,7 @@ void InterfaceChoice::setInterfaces(std::vector<NetInterface> interfaces) {
     m_interfaces = std::move(interfaces);
     const QSignalBlocker quiet(this);
     clear();
-    addItem(langText(m_session.lang, "全部网卡", "All interfaces"), QString::fromLatin1(kAll));
+    addItem(tr("全部网卡"), QString::fromLatin1(kAll));
     for (const NetInterface& interface : m_interfaces)
         addItem(QString::fromStdString(describeInterface(interface)),
                 QString::fromStdString(interface.name));
@@ -57,7 +44,7 @@ QString InterfaceChoice::describe(const std::string& name) const {
 }
 
 QString InterfaceChoice::remembered() {
-    return settings().value(kSettingsKey, QString::fromLatin1(kAll)).toString();
+    return Settings::searchInterface(QString::fromLatin1(kAll));
 }
 
 void InterfaceChoice::showPopup() {
@@ -68,7 +55,7 @@ void InterfaceChoice::showPopup() {
 void InterfaceChoice::chosen(int index) {
     const QString value = itemData(index).toString();
     m_session.network.searchInterface = value.toStdString();
-    settings().setValue(kSettingsKey, value);
+    Settings::setSearchInterface(value);
 }
 
 }  // namespace kvt::gui

@@ -1,5 +1,6 @@
 #include "gui/discovery/ipAddrReport.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,8 +13,11 @@
 #include <array>
 
 #include "core/discovery/ReportListener.h"
+#include "core/files/CsvExport.h"
 #include "gui/app/MessageBox.h"
+#include "gui/app/Settings.h"
 #include "gui/app/Texts.h"
+#include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
 
 namespace kvt::gui {
@@ -28,21 +32,20 @@ constexpr std::array<ReportColumn, 7> kColumns = {
 ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("ipAddrReport"));
-    const Lang lang = session.lang;
-    setWindowTitle(langText(lang, "IP地址报告", "IP Address Report"));
+    setWindowTitle(tr("IP地址报告"));
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(langText(lang, "UDP监听端口：", "UDP listening port:"), this));
+    top->addWidget(new QLabel(tr("UDP监听端口："), this));
     m_port = new QLineEdit(this);
     m_port->setFixedWidth(80);
     m_port->installEventFilter(this);
     top->addWidget(m_port);
-    top->addWidget(new QLabel(langText(lang, "（1 ~ 65535）", "(1 ~ 65535)"), this));
+    top->addWidget(new QLabel(tr("（1 ~ 65535）"), this));
     top->addStretch(1);
-    m_start = new QPushButton(langText(lang, "开始", "Start"), this);
+    m_start = new QPushButton(tr("开始"), this);
     m_start->setDefault(true);
-    m_stop = new QPushButton(langText(lang, "结束", "Stop"), this);
+    m_stop = new QPushButton(tr("结束"), this);
     top->addWidget(m_start);
     top->addWidget(m_stop);
     layout->addLayout(top);
@@ -56,8 +59,13 @@ ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     connect(&m_refresh, &QTimer::timeout, this, &ipAddrReport::showChangedRows);
     connect(m_start, &QPushButton::clicked, this, &ipAddrReport::startListening);
     connect(m_stop, &QPushButton::clicked, this, &ipAddrReport::stopListening);
+    m_export = new QAction(tr("导出报告列表(CSV)..."), this);
+    addAction(m_export);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_export, &QAction::triggered, this, &ipAddrReport::exportReports);
 
-    m_listenPort = kDefaultPort;
+    // The port listened on last time, so that the window is ready for the same gateways.
+    m_listenPort = Settings::reportPort().value_or(kDefaultPort);
     m_port->setText(QString::number(m_listenPort));
     setIdle(true);
 }
@@ -133,10 +141,12 @@ void ipAddrReport::startListening() {
             },
             m_session.network.localAddress);
     }
-    if (m_listener->start(m_listenPort))
+    if (m_listener->start(m_listenPort)) {
         m_refresh.start();
-    else
+        Settings::setReportPort(m_listenPort);
+    } else {
         setIdle(true);  // e.g. the port is in use; no message
+    }
 }
 
 void ipAddrReport::showChangedRows() {
@@ -159,6 +169,13 @@ void ipAddrReport::listenerStopped() {
 
 void ipAddrReport::stopListening() {
     if (m_listener) m_listener->stop();
+}
+
+void ipAddrReport::exportReports() {
+    // The listener's own table: complete even while rows wait for the next refresh.
+    const std::vector<ReportRecord> rows =
+        m_listener ? m_listener->snapshot() : std::vector<ReportRecord>{};
+    exportCsv(this, QStringLiteral("reports.csv"), reportTableCsv(rows, m_session.lang));
 }
 
 void ipAddrReport::showRow(std::size_t index, const ReportRecord& record) {

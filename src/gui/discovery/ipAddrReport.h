@@ -13,6 +13,7 @@
 #include "core/Session.h"
 #include "core/discovery/ReportTable.h"
 
+class QAction;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -37,6 +38,7 @@ public:
     QPushButton* startButton() const { return m_start; }
     QPushButton* stopButton() const { return m_stop; }
     QTableWidget* reportList() const { return m_list; }
+    QAction* exportAction() const { return m_export; }
     std::uint16_t listenPort() const { return m_listenPort; }
     bool listening() const;
     // Datagrams the running (or last) listening has taken in; may be asked from any thread.
@@ -49,6 +51,8 @@ public:
 public slots:
     void startListening();
     void stopListening();
+    // Writes the report table to a .csv file the user chooses.
+    void exportReports();
     void done(int result) override;
 
 protected:
@@ -66,6 +70,7 @@ private:
     QPushButton* m_start = nullptr;
     QPushButton* m_stop = nullptr;
     QTableWidget* m_list = nullptr;
+    QAction* m_export = nullptr;
     std::uint16_t m_listenPort = kDefaultPort;
     bool m_checking = false;
     std::unique_ptr<ReportListener> m_listener;

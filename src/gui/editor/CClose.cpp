@@ -13,17 +13,14 @@ namespace kvt::gui {
 
 CClose::CClose(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
-    const Lang lang = session.lang;
-    setWindowTitle(langText(lang, "提示", "Prompt"));
+    setWindowTitle(tr("提示"));
     setMinimumWidth(280);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        langText(lang, "配置已更改，是否保存配置？", "The configuration has changed. Save it?"),
-        this));
+    layout->addWidget(new QLabel(tr("配置已更改，是否保存配置？"), this));
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    m_yes = new QPushButton(langText(lang, "是(&Y)", "&Yes"), this);
-    m_no = new QPushButton(langText(lang, "否(&N)", "&No"), this);
+    m_yes = new QPushButton(tr("是(&Y)"), this);
+    m_no = new QPushButton(tr("否(&N)"), this);
     m_yes->setDefault(true);
     row->addWidget(m_yes);
     row->addWidget(m_no);

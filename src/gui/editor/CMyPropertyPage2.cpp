@@ -30,15 +30,13 @@ std::array<Gbk*, 5> addressFields(CEthernet& ethernet) {
 CMyPropertyPage2::CMyPropertyPage2(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
     auto* layout = new QVBoxLayout(this);
-    m_notice = new QLabel(langText(session.lang, "注意：网络名称不可超过20个字符！",
-                                   "Note: the network name may not exceed 20 characters!"),
-                          this);
+    m_notice = new QLabel(tr("注意：网络名称不可超过20个字符！"), this);
     layout->addWidget(m_notice);
 
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
     for (std::size_t i = 0; i < m_labels.size(); ++i) {
-        m_labels[i] = new QLabel(fromGbk(uiText(9002 + static_cast<std::uint32_t>(i))), this);
+        m_labels[i] = new QLabel(uiString(9002 + static_cast<std::uint32_t>(i)), this);
         grid->addWidget(m_labels[i], static_cast<int>(i), 0);
     }
     m_nameLabel = m_labels[0];
@@ -56,14 +54,14 @@ CMyPropertyPage2::CMyPropertyPage2(Session& session, QWidget* parent)
     m_addresses[Dns1]->setEnabled(false);
     m_addresses[Dns2]->setEnabled(false);
 
-    setWindowTitle(fromGbk(uiText(9001)));
+    setWindowTitle(uiString(9001));
     connect(m_method, &QComboBox::activated, this, &CMyPropertyPage2::methodChosen);
     onFocusLost(m_name, [this] { checkName(); });
     installEnterRule();
 }
 
 QString CMyPropertyPage2::title() const {
-    return langText(m_session.lang, "网络设置", "Network Settings");
+    return tr("网络设置");
 }
 
 Gbk CMyPropertyPage2::repairAddress(const Gbk& text, const Gbk& repair) {
@@ -84,7 +82,7 @@ Gbk CMyPropertyPage2::repairAddress(const Gbk& text, const Gbk& repair) {
 
 void CMyPropertyPage2::initialise() {
     m_method->clear();
-    m_method->addItem(fromGbk(uiText(5012)));
+    m_method->addItem(uiString(5012));
     m_method->addItem(QStringLiteral("DHCP"));
     m_method->setCurrentIndex(config()->ethernet.ipMethod == 0 ? 0 : 1);
     showNameByKind();

@@ -27,18 +27,15 @@ QLineEdit* passwordField(QWidget* parent) {
 
 CMyPropertyPage7::CMyPropertyPage7(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
-    const Lang lang = session.lang;
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(langText(lang, "注意：密码不可超过20个字符！",
-                                          "Note: a password may not exceed 20 characters!"),
-                                 this));
+    layout->addWidget(new QLabel(tr("注意：密码不可超过20个字符！"), this));
 
     auto* userGrid = new QGridLayout;
     m_userPassword = passwordField(this);
     m_userConfirm = passwordField(this);
-    userGrid->addWidget(new QLabel(langText(lang, "用户密码", "User password"), this), 0, 0);
+    userGrid->addWidget(new QLabel(tr("用户密码"), this), 0, 0);
     userGrid->addWidget(m_userPassword, 0, 1);
-    userGrid->addWidget(new QLabel(langText(lang, "确认密码", "Confirm password"), this), 1, 0);
+    userGrid->addWidget(new QLabel(tr("确认密码"), this), 1, 0);
     userGrid->addWidget(m_userConfirm, 1, 1);
     userGrid->setColumnStretch(1, 1);
     layout->addLayout(userGrid);
@@ -47,11 +44,9 @@ CMyPropertyPage7::CMyPropertyPage7(Session& session, QWidget* parent)
     auto* adminGrid = new QGridLayout(m_adminGroup);
     m_adminPassword = passwordField(m_adminGroup);
     m_adminConfirm = passwordField(m_adminGroup);
-    adminGrid->addWidget(new QLabel(langText(lang, "管理员密码", "Admin password"), m_adminGroup),
-                         0, 0);
+    adminGrid->addWidget(new QLabel(tr("管理员密码"), m_adminGroup), 0, 0);
     adminGrid->addWidget(m_adminPassword, 0, 1);
-    adminGrid->addWidget(new QLabel(langText(lang, "确认密码", "Confirm password"), m_adminGroup),
-                         1, 0);
+    adminGrid->addWidget(new QLabel(tr("确认密码"), m_adminGroup), 1, 0);
     adminGrid->addWidget(m_adminConfirm, 1, 1);
     adminGrid->setColumnStretch(1, 1);
     layout->addWidget(m_adminGroup);
@@ -69,7 +64,7 @@ CMyPropertyPage7::CMyPropertyPage7(Session& session, QWidget* parent)
 }
 
 QString CMyPropertyPage7::title() const {
-    return langText(m_session.lang, "密码设置", "Password Settings");
+    return tr("密码设置");
 }
 
 Gbk& CMyPropertyPage7::stored(Pair pair) const {
@@ -103,8 +98,7 @@ std::optional<Gbk> CMyPropertyPage7::checkLength(Pair pair) {
         m_messageLine->clear();
         return typed;
     }
-    m_messageLine->setText(typed ? fromGbk(uiText(198))
-                                 : QString::fromStdString(messageTextUtf8(kMsgNotGbk)));
+    m_messageLine->setText(uiString(typed ? 198 : kMsgNotGbk));
     edit->clear();
     return std::nullopt;
 }

@@ -21,31 +21,30 @@ constexpr std::int32_t kDefaultPeriod = 10;
 
 CMyPropertyPage8::CMyPropertyPage8(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
-    const Lang lang = session.lang;
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(langText(lang, "设置", "Settings"), this);
+    auto* group = new QGroupBox(tr("设置"), this);
     auto* grid = new QGridLayout(group);
-    m_enable = new QCheckBox(langText(lang, "启用", "Enable"), group);
+    m_enable = new QCheckBox(tr("启用"), group);
     grid->addWidget(m_enable, 0, 0, 1, 2);
 
-    grid->addWidget(new QLabel(langText(lang, "自动报告目标", "Report target"), group), 1, 0);
+    grid->addWidget(new QLabel(tr("自动报告目标"), group), 1, 0);
     auto* targetRow = new QHBoxLayout;
     m_target = new Ipv4Edit(group);
     m_port = new QLineEdit(group);
     m_port->setMaximumWidth(70);
     targetRow->addWidget(m_target, 1);
-    targetRow->addWidget(new QLabel(langText(lang, "：", ":"), group));
+    targetRow->addWidget(new QLabel(tr("："), group));
     targetRow->addWidget(m_port);
-    targetRow->addWidget(new QLabel(langText(lang, "(1～65535)", "(1~65535)"), group));
+    targetRow->addWidget(new QLabel(tr("(1～65535)"), group));
     grid->addLayout(targetRow, 1, 1);
 
-    grid->addWidget(new QLabel(langText(lang, "自动报告周期", "Report period"), group), 2, 0);
+    grid->addWidget(new QLabel(tr("自动报告周期"), group), 2, 0);
     auto* periodRow = new QHBoxLayout;
     m_period = new QLineEdit(group);
     m_period->setMaximumWidth(70);
     periodRow->addWidget(m_period);
     periodRow->addWidget(new QLabel(QStringLiteral("s"), group));
-    periodRow->addWidget(new QLabel(langText(lang, "(1～7200)", "(1~7200)"), group));
+    periodRow->addWidget(new QLabel(tr("(1～7200)"), group));
     periodRow->addStretch(1);
     grid->addLayout(periodRow, 2, 1);
     grid->setColumnStretch(1, 1);
@@ -69,7 +68,7 @@ CMyPropertyPage8::CMyPropertyPage8(Session& session, QWidget* parent)
 }
 
 QString CMyPropertyPage8::title() const {
-    return langText(m_session.lang, "IP地址报告", "IP Address Report");
+    return tr("IP地址报告");
 }
 
 bool CMyPropertyPage8::onActivate() {

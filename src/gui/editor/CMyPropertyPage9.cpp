@@ -46,24 +46,16 @@ bool sizeInRange(const QString& text) {
 
 CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
-    const Lang lang = session.lang;
     auto* layout = new QVBoxLayout(this);
 
-    auto* methodBox =
-        new QGroupBox(langText(lang, "获得IP地址方式", "How the IP address is obtained"), this);
+    auto* methodBox = new QGroupBox(tr("获得IP地址方式"), this);
     auto* methodLayout = new QVBoxLayout(methodBox);
-    m_pcRadio = new QRadioButton(
-        langText(lang, "使用PC配置软件设置", "Set by the PC configuration tool"), methodBox);
-    m_uartRadio = new QRadioButton(
-        langText(lang, "使用串口（UART）设置", "Set by the host over the serial port (UART)"),
-        methodBox);
+    m_pcRadio = new QRadioButton(tr("使用PC配置软件设置"), methodBox);
+    m_uartRadio = new QRadioButton(tr("使用串口（UART）设置"), methodBox);
     methodLayout->addWidget(m_pcRadio);
     methodLayout->addWidget(m_uartRadio);
     m_notes[0] = new QLabel(
-        langText(lang, "【注：选择此功能后必须向串口发送正确的初始化报文才能启动以太网接口！】",
-                 "[Note: with this option the host must send a correct initialisation message "
-                 "over the serial port before the Ethernet interface starts!]"),
-        methodBox);
+        tr("【注：选择此功能后必须向串口发送正确的初始化报文才能启动以太网接口！】"), methodBox);
     m_notes[0]->setWordWrap(true);
     m_notes[0]->setStyleSheet(QStringLiteral("color: #c00000;"));
     methodLayout->addWidget(m_notes[0]);
@@ -77,8 +69,7 @@ CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
     methodBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     layout->addWidget(methodBox);
 
-    auto* sizesBox = new QGroupBox(
-        langText(lang, "Ethernet/IP连接参数", "Ethernet/IP Connection Parameters"), this);
+    auto* sizesBox = new QGroupBox(tr("Ethernet/IP连接参数"), this);
     auto* grid = new QGridLayout(sizesBox);
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -107,7 +98,7 @@ CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
 }
 
 QString CMyPropertyPage9::title() const {
-    return langText(m_session.lang, "后台参数", "Advanced Parameters");
+    return tr("后台参数");
 }
 
 void CMyPropertyPage9::initialise() {

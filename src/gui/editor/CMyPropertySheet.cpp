@@ -25,7 +25,8 @@ constexpr int kWidening = 50;
 CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
     m_session.ensureConfiguration();
-    setWindowTitle(fromGbk(m_session.editorCaption));
+    // "新建" and the read buttons' captions are table texts, an opened file's name is not.
+    setWindowTitle(shownValue(m_session.editorCaption, {4189, 4179, 4180}));
 
     auto* layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
@@ -46,8 +47,8 @@ CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, QWidget* parent
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    m_ok = new QPushButton(fromGbk(uiText(195)), this);
-    m_cancel = new QPushButton(fromGbk(uiText(196)), this);
+    m_ok = new QPushButton(uiString(195), this);
+    m_cancel = new QPushButton(uiString(196), this);
     // Enter never presses OK: no button of the sheet is a default button.
     for (QPushButton* button : {m_ok, m_cancel}) {
         button->setAutoDefault(false);

@@ -1,6 +1,7 @@
 #pragma once
-// The open-file and save-file dialogs of configuration files, with a hook so that tests can
-// give the next chosen name without a dialog being shown.
+// The open-file and save-file dialogs of the tool, with a hook so that tests can give the next
+// chosen name without a dialog being shown. The dialogs open in the folder of the file last
+// chosen (remembered between runs).
 #include <QString>
 
 class QWidget;
@@ -14,6 +15,9 @@ public:
     static QString saveFileName(QWidget* parent);
     // Open: filters "Config File (*.inf)" and "All File (*)". Empty when cancelled.
     static QString openFileName(QWidget* parent);
+    // Save of an exported table: filter "CSV (*.csv)", default suffix "csv", `suggested` as
+    // the file name offered. Empty when cancelled.
+    static QString saveCsvFileName(QWidget* parent, const QString& suggested);
 
     // Test hook: the next dialog returns `name` at once (an empty name means cancelled).
     static void setNextFileName(const QString& name);

@@ -232,7 +232,9 @@ void Ipv4Edit::showContextMenu(int index, const QPoint& globalPos) {
     // The menu's Paste goes through the same rule as Ctrl+V. Qt 6.4 leaves the action
     // unnamed, so its text (translated as QLineEdit translates it) tells it. Missed,
     // QLineEdit's own paste still refuses an address through the field's validator.
-    const QString pasteText = QLineEdit::tr("&Paste");
+    // (Held in a variable: the text is Qt's, not one for our own translation files.)
+    static constexpr const char* kQtPaste = "&Paste";
+    const QString pasteText = QLineEdit::tr(kQtPaste);
     for (QAction* action : menu->actions()) {
         if (action->objectName() != QLatin1String("edit-paste") &&
             !action->text().startsWith(pasteText))

@@ -26,6 +26,8 @@ void setUpReportList(QTableWidget* list, std::span<const ReportColumn> columns) 
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setWordWrap(false);
     list->horizontalHeader()->setHighlightSections(false);
+    // The last column takes what the window gives beyond the fixed widths.
+    list->horizontalHeader()->setStretchLastSection(true);
     int total = 0;
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         const ReportColumn& column = columns[static_cast<std::size_t>(c)];

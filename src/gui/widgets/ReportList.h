@@ -1,6 +1,6 @@
 #pragma once
 // The report-style lists of the main window and the report window: grid lines, full-row
-// selection, centred cells, columns of fixed widths.
+// selection, centred cells, columns of fixed widths but the last, which fills the list's width.
 #include <QString>
 #include <cstdint>
 #include <span>

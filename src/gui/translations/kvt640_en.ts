@@ -1,0 +1,218 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>kvt::gui::CClose</name>
+    <message>
+        <source>提示</source>
+        <translation>Prompt</translation>
+    </message>
+    <message>
+        <source>配置已更改，是否保存配置？</source>
+        <translation>The configuration has changed. Save it?</translation>
+    </message>
+    <message>
+        <source>是(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>否(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CDevice</name>
+    <message>
+        <source>选择设备</source>
+        <translation>Select Device</translation>
+    </message>
+    <message>
+        <source>参数配置方式：</source>
+        <translation>Configuration mode:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CLoad</name>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>下载</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>下载并保存</source>
+        <translation>Download and Save</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CMyPropertyPage2</name>
+    <message>
+        <source>注意：网络名称不可超过20个字符！</source>
+        <translation>Note: the network name may not exceed 20 characters!</translation>
+    </message>
+    <message>
+        <source>网络设置</source>
+        <translation>Network Settings</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CMyPropertyPage7</name>
+    <message>
+        <source>注意：密码不可超过20个字符！</source>
+        <translation>Note: a password may not exceed 20 characters!</translation>
+    </message>
+    <message>
+        <source>用户密码</source>
+        <translation>User password</translation>
+    </message>
+    <message>
+        <source>确认密码</source>
+        <translation>Confirm password</translation>
+    </message>
+    <message>
+        <source>管理员密码</source>
+        <translation>Admin password</translation>
+    </message>
+    <message>
+        <source>密码设置</source>
+        <translation>Password Settings</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CMyPropertyPage8</name>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>自动报告目标</source>
+        <translation>Report target</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source>(1～65535)</source>
+        <translation>(1~65535)</translation>
+    </message>
+    <message>
+        <source>自动报告周期</source>
+        <translation>Report period</translation>
+    </message>
+    <message>
+        <source>(1～7200)</source>
+        <translation>(1~7200)</translation>
+    </message>
+    <message>
+        <source>IP地址报告</source>
+        <translation>IP Address Report</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CMyPropertyPage9</name>
+    <message>
+        <source>获得IP地址方式</source>
+        <translation>How the IP address is obtained</translation>
+    </message>
+    <message>
+        <source>使用PC配置软件设置</source>
+        <translation>Set by the PC configuration tool</translation>
+    </message>
+    <message>
+        <source>使用串口（UART）设置</source>
+        <translation>Set by the host over the serial port (UART)</translation>
+    </message>
+    <message>
+        <source>【注：选择此功能后必须向串口发送正确的初始化报文才能启动以太网接口！】</source>
+        <translation>[Note: with this option the host must send a correct initialisation message over the serial port before the Ethernet interface starts!]</translation>
+    </message>
+    <message>
+        <source>Ethernet/IP连接参数</source>
+        <translation>Ethernet/IP Connection Parameters</translation>
+    </message>
+    <message>
+        <source>后台参数</source>
+        <translation>Advanced Parameters</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::CRQ_880Dlg</name>
+    <message>
+        <source>导出设备列表(CSV)...</source>
+        <translation>Export Device List (CSV)...</translation>
+    </message>
+    <message>
+        <source>所选语言将在下次启动本程序时使用。</source>
+        <translation>The chosen language is used from the next start of the program.</translation>
+    </message>
+    <message>
+        <source>网卡：%1</source>
+        <translation>Interface: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::InterfaceChoice</name>
+    <message>
+        <source>搜索发往 %1（--broadcast），不经选择的网卡</source>
+        <translation>The search goes to %1 (--broadcast), not by a chosen interface</translation>
+    </message>
+    <message>
+        <source>搜索经由的网卡</source>
+        <translation>Network interface the search goes out by</translation>
+    </message>
+    <message>
+        <source>全部网卡</source>
+        <translation>All interfaces</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::ipAddrReport</name>
+    <message>
+        <source>IP地址报告</source>
+        <translation>IP Address Report</translation>
+    </message>
+    <message>
+        <source>UDP监听端口：</source>
+        <translation>UDP listening port:</translation>
+    </message>
+    <message>
+        <source>（1 ~ 65535）</source>
+        <translation>(1 ~ 65535)</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>导出报告列表(CSV)...</source>
+        <translation>Export Report List (CSV)...</translation>
+    </message>
+</context>
+</TS>
