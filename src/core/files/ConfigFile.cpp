@@ -12,6 +12,8 @@
 #include <memory>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/Rules.h"
+#include "core/text/Decimal.h"
 
 namespace kvt {
 namespace {
@@ -63,22 +65,9 @@ public:
     // does); the characters after the digits stay for the next read. Values beyond 32 bits wrap,
     // as the platform's scanner does, so that an unsigned product code survives a round trip.
     std::int32_t number() {
-        skipSeparators();
-        bool negative = false;
-        if (m_pos < m_bytes.size() && (m_bytes[m_pos] == '-' || m_bytes[m_pos] == '+')) {
-            negative = m_bytes[m_pos] == '-';
-            ++m_pos;
-        }
-        std::uint32_t value = 0;
-        bool any = false;
-        while (m_pos < m_bytes.size() && m_bytes[m_pos] >= '0' && m_bytes[m_pos] <= '9') {
-            value = value * 10u + static_cast<std::uint32_t>(m_bytes[m_pos] - '0');
-            any = true;
-            ++m_pos;
-        }
-        if (!any) return -1;
-        if (negative) value = 0u - value;
-        return static_cast<std::int32_t>(value);
+        const LeadingDecimal number = readLeadingDecimal(m_bytes, m_pos);
+        m_pos = number.end;
+        return number.digits ? static_cast<std::int32_t>(number.wrapped) : -1;
     }
 
 private:
@@ -90,8 +79,6 @@ private:
     std::size_t m_pos = 0;
     Gbk m_last;
 };
-
-constexpr std::size_t kMaxNameBytes = 20;
 
 class Parser {
 public:
@@ -171,7 +158,7 @@ private:
         }
         if (word() != uiText(4121)) {
             // No method word is read: the IP method keeps its construction default.
-            ethernet.networkName = "Ethernet/IP";
+            ethernet.networkName = kDefaultNetworkName;
             return;
         }
         const Gbk name = word();
@@ -180,7 +167,7 @@ private:
             parseMethodWord();
             return;
         }
-        ethernet.networkName = name.size() <= kMaxNameBytes ? name : Gbk("Ethernet/IP");
+        ethernet.networkName = name.size() <= kTextFieldBytes ? name : Gbk(kDefaultNetworkName);
         if (word() == methodKey) {
             parseMethodWord();
         } else {
@@ -209,11 +196,11 @@ private:
             const char* fallback;
         };
         const Row rows[] = {
-            {uiText(4125), &e.ipAddress, "192.168.0.15"},
-            {uiText(4126), &e.subnetMask, "255.255.255.0"},
-            {uiText(4127), &e.gateway, "192.168.0.1"},
-            {"DNS1", &e.dns1, "0.0.0.0"},
-            {"DNS2", &e.dns2, "0.0.0.0"},
+            {uiText(4125), &e.ipAddress, kDefaultAddresses.ipAddress},
+            {uiText(4126), &e.subnetMask, kDefaultAddresses.subnetMask},
+            {uiText(4127), &e.gateway, kDefaultAddresses.gateway},
+            {"DNS1", &e.dns1, kDefaultAddresses.dns1},
+            {"DNS2", &e.dns2, kDefaultAddresses.dns2},
         };
         for (const Row& row : rows) {
             if (word() == row.key) {
@@ -235,7 +222,7 @@ private:
     }
 
     static Gbk passwordOrEmpty(const Gbk& value) {
-        return value.size() <= kMaxNameBytes ? value : Gbk();
+        return value.size() <= kTextFieldBytes ? value : Gbk();
     }
 
     void parsePasswordsAndSwitch() {
