@@ -226,6 +226,9 @@ std::string issueDescription(const FieldIssue& issue, Lang lang) {
         case Problem::Space:
             return en ? value + " contains a space" : value + " 含有空格";
         case Problem::NotAnAddress:
+            // 255.255.255.255 is an address, but not one that a file or a reply can carry.
+            if (dottedQuad(issue.value))
+                return en ? value + " is read as no address" : value + " 读作空地址";
             return en ? value + " is not an IPv4 address" : value + " 不是 IPv4 地址";
         case Problem::MaskNotContiguous:
             return en ? issue.value + " is not a contiguous subnet mask"

@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/config/DeviceImage.h"
 #include "core/config/Rules.h"
@@ -68,6 +70,14 @@ public:
         const LeadingDecimal number = readLeadingDecimal(m_bytes, m_pos);
         m_pos = number.end;
         return number.digits ? static_cast<std::int32_t>(number.wrapped) : -1;
+    }
+
+    // The word the next read would give, without reading it (empty at the end of the file).
+    std::string_view peekWord() {
+        skipSeparators();
+        std::size_t end = m_pos;
+        while (end < m_bytes.size() && !isWordSeparator(m_bytes[end])) ++end;
+        return m_bytes.substr(m_pos, end - m_pos);
     }
 
 private:
@@ -167,7 +177,12 @@ private:
             parseMethodWord();
             return;
         }
-        ethernet.networkName = name.size() <= kTextFieldBytes ? name : Gbk(kDefaultNetworkName);
+        if (name.size() <= kTextFieldBytes) {
+            ethernet.networkName = name;
+        } else {
+            ethernet.networkName = kDefaultNetworkName;
+            note("network_name", Problem::TooLong, name, kTextNameTooLong);
+        }
         if (word() == methodKey) {
             parseMethodWord();
         } else {
@@ -221,8 +236,36 @@ private:
         }
     }
 
-    static Gbk passwordOrEmpty(const Gbk& value) {
-        return value.size() <= kTextFieldBytes ? value : Gbk();
+    Gbk passwordOrEmpty(const Gbk& value, const char* field) {
+        if (value.size() <= kTextFieldBytes) return value;
+        // The administrator password of a user file goes nowhere.
+        if (m_out.kind == kBackgroundConfig || field == std::string_view("user_password"))
+            note(field, Problem::TooLong, Gbk(), kTextPasswordTooLong);
+        return Gbk();
+    }
+
+    void note(const char* field, Problem problem, const Gbk& value, std::uint32_t textId,
+              NumberRange range = {0, 0}) {
+        FieldIssue issue;
+        issue.field = field;
+        issue.problem = problem;
+        issue.textId = textId;
+        issue.value = gbkToUtf8(value);
+        issue.range = range;
+        m_out.notTaken.push_back(std::move(issue));
+    }
+
+    // A report number: read as scanf reads it, noted unless it is digits only, in range.
+    std::int32_t number(const char* field, NumberRange range) {
+        const Gbk typed(m_in.peekWord());
+        const std::int32_t value = m_in.number();
+        if (!typedNumber(typed, range)) {
+            const bool digits =
+                !typed.empty() && typed.find_first_not_of("0123456789") == Gbk::npos;
+            note(field, digits ? Problem::OutOfRange : Problem::NotANumber, typed, kTextOutOfRange,
+                 range);
+        }
+        return value;
     }
 
     void parsePasswordsAndSwitch() {
@@ -240,7 +283,7 @@ private:
             readSwitch();
             return;
         } else {
-            advance.userPassword = passwordOrEmpty(value);
+            advance.userPassword = passwordOrEmpty(value, "user_password");
             const Gbk next = word();
             if (next == reportKey) {
                 readSwitch();
@@ -255,7 +298,7 @@ private:
             readSwitch();
             return;
         }
-        advance.adminPassword = passwordOrEmpty(admin);
+        advance.adminPassword = passwordOrEmpty(admin, "admin_password");
         if (word() == reportKey) readSwitch();
     }
 
@@ -265,13 +308,14 @@ private:
         if (word() == uiText(91)) {
             const Gbk value = word();
             if (value == portKey) {  // the address was empty: the target keeps its value
-                report.port = m_in.number();
+                report.port = number("report_port", kPortRange);
             } else {
                 report.targetIp = addressAccepted(value) ? value : Gbk();
-                if (word() == portKey) report.port = m_in.number();
+                if (report.targetIp.empty()) note("report_target", Problem::NotAnAddress, value, 0);
+                if (word() == portKey) report.port = number("report_port", kPortRange);
             }
         }
-        if (word() == uiText(90)) report.period = m_in.number();
+        if (word() == uiText(90)) report.period = number("report_period", kReportPeriodRange);
     }
 
     void parseBackground() {
@@ -378,6 +422,16 @@ ParsedConfigFile readConfigFile(std::string_view bytes, Lang lang) {
     ParsedConfigFile parsed;
     Parser(bytes, lang, parsed).run();
     return parsed;
+}
+
+std::vector<FieldIssue> fileIssues(const ParsedConfigFile& parsed) {
+    std::vector<FieldIssue> issues = parsed.notTaken;
+    for (FieldIssue& issue : validate(parsed.config, static_cast<ConfigKind>(parsed.kind))) {
+        const bool noted = std::any_of(parsed.notTaken.begin(), parsed.notTaken.end(),
+                                       [&](const FieldIssue& n) { return n.field == issue.field; });
+        if (!noted) issues.push_back(std::move(issue));
+    }
+    return issues;
 }
 
 FileReadStatus readWholeFile(const std::string& path, std::string& bytes) {
