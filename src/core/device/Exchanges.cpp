@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/Validate.h"
 #include "core/device/Messages.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
@@ -249,6 +250,10 @@ void download(Session& session, FlowUi& ui) {
         ui.message(kMsgLegacyDownload);
         return;
     }
+    // Settings that look wrong are put to the user before anything is sent; going back ends
+    // here silently with the editor open, as a cancelled password dialog does.
+    const std::vector<FieldIssue> issues = validate(*session.config, static_cast<ConfigKind>(kind));
+    if (!issues.empty() && !ui.confirmWarnings(issues)) return;
 
     std::optional<TcpConnection> connection;
     const bool needed =

@@ -6,7 +6,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "core/config/Validate.h"
 #include "core/net/Socket.h"
 
 namespace kvt {
@@ -23,6 +25,13 @@ public:
     // The password dialog: repeats password attempts (attemptPasswordCheck) until one gets a
     // reply, then returns its open connection; nullopt when the user gives up.
     virtual std::optional<TcpConnection> askPassword(Session& session, int kind) = 0;
+
+    // Before a download, what validate() found: true downloads anyway, false goes back to the
+    // editor with nothing sent. Whoever does not ask goes on.
+    virtual bool confirmWarnings(const std::vector<FieldIssue>& issues) {
+        (void)issues;
+        return true;
+    }
 
     // The reset question; true for OK.
     virtual bool confirmReset() = 0;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/config/Rules.h"
 #include "core/device/Exchanges.h"
 #include "core/text/ExtraText.h"
 #include "gui/app/MessageBox.h"
@@ -14,7 +15,7 @@
 namespace kvt::gui {
 
 namespace {
-constexpr std::size_t kPasswordMaxBytes = 20;
+constexpr std::size_t kPasswordMaxBytes = kTextFieldBytes;
 }
 
 CPasswordValidate::CPasswordValidate(Session& session, int kind, FlowUi& ui, QWidget* parent)

@@ -14,6 +14,7 @@ public:
 
     void message(std::uint32_t textId) override;
     std::optional<TcpConnection> askPassword(Session& session, int kind) override;
+    bool confirmWarnings(const std::vector<FieldIssue>& issues) override;
     bool confirmReset() override;
     std::optional<int> chooseKind() override;
     std::string chooseSavePath() override;

@@ -174,6 +174,25 @@
     </message>
 </context>
 <context>
+    <name>kvt::gui::DownloadWarnings</name>
+    <message>
+        <source>下载前请检查以下设置：</source>
+        <translation>Please check these settings before downloading:</translation>
+    </message>
+    <message>
+        <source>继续下载</source>
+        <translation>Download anyway</translation>
+    </message>
+    <message>
+        <source>返回修改</source>
+        <translation>Go back</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+</context>
+<context>
     <name>kvt::gui::InterfaceChoice</name>
     <message>
         <source>搜索发往 %1（--broadcast），不经选择的网卡</source>
