@@ -380,7 +380,9 @@ private slots:
         config.ethernet.ipMethod = 0;
         config.ethernet.subnetMask = "255.0.255.0";
         config.report = {1, "127.0.0.1", 70000, 10};
-        DownloadWarnings dialog(validate(config, kUserConfig), english ? Lang::En : Lang::Zh);
+        const Lang lang = english ? Lang::En : Lang::Zh;
+        const test::InterfaceLanguage language(lang);
+        DownloadWarnings dialog(validate(config, kUserConfig), lang);
         QCOMPARE(dialog.windowTitle(), u("KVT-640"));
         QCOMPARE(dialog.listLabel()->text(), texts[0]);
         QCOMPARE(dialog.downloadButton()->text(), texts[1]);

@@ -18,6 +18,7 @@ constexpr const char* kOwnTranslations[] = {":/translations/uitext_en.qm",
 struct Installed {
     std::vector<std::unique_ptr<QTranslator>> translators;
     bool qt = false;
+    Lang lang = Lang::Zh;
 };
 
 // Only the user-interface thread installs translations.
@@ -41,6 +42,7 @@ Lang chooseLanguage(const std::string& option, std::optional<Lang> remembered, L
 
 void installTranslations(Lang lang) {
     removeTranslations();
+    installed().lang = lang;
     if (lang == Lang::En) {
         for (const char* path : kOwnTranslations) {
             auto translator = std::make_unique<QTranslator>();
@@ -65,6 +67,10 @@ void removeTranslations() {
     for (const auto& translator : installed().translators)
         QCoreApplication::removeTranslator(translator.get());
     installed() = Installed{};
+}
+
+Lang interfaceLanguage() {
+    return installed().lang;
 }
 
 bool qtTranslationsInstalled() {

@@ -17,6 +17,10 @@ Lang chooseLanguage(const std::string& option, std::optional<Lang> remembered, L
 // Installs the translations of `lang` for the whole program, replacing those of an earlier
 // call. Needs the QCoreApplication. Windows built afterwards show the language.
 void installTranslations(Lang lang);
+// The language of the last installTranslations(); Chinese before the first and after
+// removeTranslations(). For texts the core writes in either language.
+Lang interfaceLanguage();
+
 // Back to the texts as written (tests).
 void removeTranslations();
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "gui/app/Busy.h"
+#include "gui/app/Language.h"
 #include "gui/app/MessageBox.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CPasswordValidate.h"
@@ -29,7 +30,7 @@ std::optional<TcpConnection> GuiFlowUi::askPassword(Session& session, int kind) 
 }
 
 bool GuiFlowUi::confirmWarnings(const std::vector<FieldIssue>& issues) {
-    return DownloadWarnings::ask(issues, m_lang, parentWidget());
+    return DownloadWarnings::ask(issues, interfaceLanguage(), parentWidget());
 }
 
 bool GuiFlowUi::confirmReset() {
