@@ -19,7 +19,8 @@ std::string displayText(const OrderedJson& value) {
 
 }  // namespace
 
-void printConfiguration(std::ostream& out, const CConfiguration& config, int kind, bool json) {
+void printConfiguration(std::ostream& out, const CConfiguration& config, ConfigKind kind,
+                        bool json) {
     const OrderedJson object = configurationToJson(config, kind);
     if (json) {
         out << object.dump(2) << '\n';

@@ -10,7 +10,8 @@ namespace kvt::cli {
 
 // `show`'s output: the core's JSON form of the configuration, or one "key  value" line per
 // field in the same order.
-void printConfiguration(std::ostream& out, const CConfiguration& config, int kind, bool json);
+void printConfiguration(std::ostream& out, const CConfiguration& config, ConfigKind kind,
+                        bool json);
 
 // A message of the table or of ours, as UTF-8, for stderr.
 std::string messageUtf8(std::uint32_t id);

@@ -77,7 +77,7 @@ private slots:
         QFETCH(bool, english);
         Session session;
         session.lang = english ? Lang::En : Lang::Zh;
-        session.newFill(kind);
+        session.newFill(*kindFromNumber(kind));
         session.editorCaption = uiText(kind == 0 ? 4179 : 4180);
         GuiFlowUi ui(nullptr);
         CMyPropertySheet sheet(session, ui);
@@ -119,7 +119,8 @@ private slots:
             CLoad chooser(session, ui);
             render(&chooser, QStringLiteral("CLoad-no-device") + suffix);
         }
-        session.selectedIndexForLoad = 0;
+        session.devices.assign(1, CEquipment{});
+        session.selectRow(0);
         {
             CLoad chooser(session, ui);
             render(&chooser, QStringLiteral("CLoad") + suffix);

@@ -112,8 +112,7 @@ private slots:
     }
 
     void searchByIpDialog() {
-        Session session = test::loopbackSession();
-        CAppointIpAddr dialog(session);
+        CAppointIpAddr dialog;
         dialog.addressEdit()->setText(QStringLiteral("192.168.1.254"));
         save(&dialog, QStringLiteral("CAppointIpAddr"), QSize(200, 50));
     }

@@ -90,11 +90,10 @@ protected:
         constexpr int kHealthyHost = 60;
         startSimulator({device(kHealthyHost, "healthy")}, kHealthyHost);
         Session session = loopbackSession(kHealthyHost);
-        ASSERT_EQ(searchByAddress(session, loopbackHost(kHealthyHost)),
-                  AddressSearchOutcome::Found);
+        ASSERT_EQ(searchByAddress(session, loopbackHost(kHealthyHost)), Outcome::Done);
         ASSERT_EQ(session.selectRow(0), Session::Selection::Supported);
         ScriptedUi ui;
-        EXPECT_TRUE(readConfiguration(session, kBackgroundConfig, ui));
+        EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
         EXPECT_TRUE(ui.messages.empty());
         ASSERT_TRUE(session.config);
         EXPECT_EQ(session.config->ethernet.networkName, "healthy");
@@ -133,7 +132,8 @@ TEST_P(OversizedReplyTest, ReadIsBoundedInBytesAndTime) {
         Session session = sessionAt(10);
         ScriptedUi ui;
         const auto start = Clock::now();
-        EXPECT_EQ(readConfiguration(session, kUserConfig, ui), GetParam().succeeds);
+        EXPECT_EQ(readConfiguration(session, kUserConfig, ui) == Outcome::Done,
+                  GetParam().succeeds);
         const auto took = elapsedSince(start);
         note(GetParam().why, took);
         // Every receive finds data waiting, so none of them waits for its limit: the time is
@@ -214,7 +214,7 @@ TEST_P(ImageInPiecesTest, IsAssembledWhileThePeerKeepsSending) {
         Session session = sessionAt(17);
         ScriptedUi ui;
         const auto start = Clock::now();
-        EXPECT_TRUE(readConfiguration(session, kBackgroundConfig, ui));
+        EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
         const auto took = elapsedSince(start);
         note(p.why, took);
         EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
@@ -314,8 +314,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      [](Session& s, ScriptedUi& ui) {
                          s.newFill(kUserConfig);
                          ui.resetAnswer = true;
-                         download(s, ui);
-                         EXPECT_FALSE(s.chooserResult);
+                         EXPECT_FALSE(download(s, ui).acknowledged());
                          EXPECT_EQ(ui.resetQuestions, 0);
                      },
                      {5047},
@@ -352,10 +351,10 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      2,
                      [](Session& s, ScriptedUi& ui) {
                          ui.passwords = {"late", "pw"};
-                         EXPECT_TRUE(readConfiguration(s, kUserConfig, ui));
+                         EXPECT_EQ(readConfiguration(s, kUserConfig, ui), Outcome::Done);
                          EXPECT_EQ(ui.passwordDialogs, 1);
-                         EXPECT_EQ(s.lastPassword, "pw");
-                         EXPECT_TRUE(s.userPasswordNeeded);
+                         EXPECT_EQ(s.readPassword, "pw");
+                         EXPECT_TRUE(s.selectedDevice()->passwordSet(kUserConfig));
                      },
                      {7002},
                      kIo - kMargin,
@@ -423,16 +422,15 @@ TEST_P(ResetMidReplyTest, EndsAtOnceWithTheMessageOfWhatArrived) {
         const auto start = Clock::now();
         switch (c.exchange) {
             case Exchange::Read:
-                EXPECT_FALSE(readConfiguration(session, kUserConfig, ui));
+                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
                 break;
             case Exchange::Password:
                 ui.passwords = {"pw"};
-                EXPECT_FALSE(readConfiguration(session, kUserConfig, ui));
+                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
                 break;
             case Exchange::Download:
                 session.newFill(kUserConfig);
-                download(session, ui);
-                EXPECT_FALSE(session.chooserResult);
+                EXPECT_FALSE(download(session, ui).acknowledged());
                 EXPECT_EQ(ui.resetQuestions, 0);
                 break;
             case Exchange::Reset:
@@ -575,7 +573,7 @@ TEST_F(HostilePeerTest, SearchByAddressTakesOnlyTheFirstReply) {
                             session.network.localPort);
         });
         const auto start = Clock::now();
-        EXPECT_EQ(searchByAddress(session, loopbackHost(7)), AddressSearchOutcome::WrongCode)
+        EXPECT_EQ(searchByAddress(session, loopbackHost(7)), Outcome::SearchWrongReply)
             << first.size() << " bytes";
         EXPECT_LT(elapsedSince(start), kIo);
         answering.join();

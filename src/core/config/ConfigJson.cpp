@@ -3,20 +3,17 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
-#include <type_traits>
 #include <variant>
 
 namespace kvt {
 namespace {
-
-static_assert(std::is_same_v<int, std::int32_t>, "the kind is held as a 32-bit field");
 
 using Sizes = std::array<Gbk, 9>;
 using FieldRef = std::variant<std::int32_t*, std::uint32_t*, Gbk*, Sizes*>;
 
 struct Fields {
     CConfiguration& config;
-    std::int32_t& kind;
+    std::int32_t& kind;  // as the number JSON holds; checked for 0 and 1 after reading
 };
 
 struct Field {
@@ -143,11 +140,11 @@ std::optional<Gbk> gbkTextFromJson(const OrderedJson& value) {
     return bytes;
 }
 
-OrderedJson configurationToJson(const CConfiguration& config, int kind) {
+OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
     // The table hands out pointers for reading and writing alike; a copy keeps `config` const.
     CConfiguration copy = config;
-    std::int32_t copyKind = kind;
-    Fields fields{copy, copyKind};
+    std::int32_t number = kindNumber(kind);
+    Fields fields{copy, number};
     OrderedJson out = OrderedJson::object();
     for (const Field& field : kFields) {
         out[std::string(field.key)] = std::visit(ToJson{}, field.ref(fields));
@@ -156,15 +153,16 @@ OrderedJson configurationToJson(const CConfiguration& config, int kind) {
 }
 
 std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
-                                                       const CConfiguration& base, int baseKind,
-                                                       std::string* error) {
+                                                       const CConfiguration& base,
+                                                       ConfigKind baseKind, std::string* error) {
     auto fail = [&](std::string message) -> std::optional<JsonConfiguration> {
         if (error) *error = std::move(message);
         return std::nullopt;
     };
     if (!json.is_object()) return fail("not a JSON object");
-    JsonConfiguration result{base, baseKind};
-    Fields fields{result.config, result.kind};
+    CConfiguration config = base;
+    std::int32_t number = kindNumber(baseKind);
+    Fields fields{config, number};
     for (const auto& [key, value] : json.items()) {
         const Field* field = nullptr;
         for (const Field& f : kFields) {
@@ -175,10 +173,9 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
             return fail("bad value for \"" + key + "\"");
         }
     }
-    if (result.kind != kUserConfig && result.kind != kBackgroundConfig) {
-        return fail("bad value for \"kind\"");
-    }
-    return result;
+    const std::optional<ConfigKind> kind = kindFromNumber(number);
+    if (!kind) return fail("bad value for \"kind\"");
+    return JsonConfiguration{std::move(config), *kind};
 }
 
 }  // namespace kvt

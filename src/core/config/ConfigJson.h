@@ -22,18 +22,18 @@ std::optional<Gbk> gbkTextFromJson(const OrderedJson& value);
 // report_target, report_port, report_period, ip_setting_method, reserved_parameter,
 // assembly_sizes (an array of the nine texts, instances 102, 101, 103, 112, 111, 113, 122,
 // 121, 123).
-OrderedJson configurationToJson(const CConfiguration& config, int kind);
+OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind);
 
 struct JsonConfiguration {
     CConfiguration config;
-    int kind = kUserConfig;
+    ConfigKind kind = kUserConfig;
 };
 
 // Keys that are missing keep the values of `base` and `baseKind`. An unknown key, a value of
 // the wrong type, a number out of its field's range or a kind other than 0 and 1 fails, and
 // `error` names the key.
 std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
-                                                       const CConfiguration& base, int baseKind,
-                                                       std::string* error);
+                                                       const CConfiguration& base,
+                                                       ConfigKind baseKind, std::string* error);
 
 }  // namespace kvt

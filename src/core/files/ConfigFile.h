@@ -11,11 +11,12 @@ namespace kvt {
 
 // The exact bytes of a configuration file of `kind`. `firmware` is the firmware version line's
 // value (the selected device's, or the configuration's own). `lang` picks the password keys.
-std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware, Lang lang);
+std::string writeConfigFile(const CConfiguration& config, ConfigKind kind, const Gbk& firmware,
+                            Lang lang);
 
 struct ParsedConfigFile {
     CConfiguration config;  // starts freshly constructed; the reader fills what it finds
-    int kind = kUserConfig;
+    ConfigKind kind = kUserConfig;
 };
 
 // The lenient word-by-word reader: never fails, falls back to defaults where keys are missing.

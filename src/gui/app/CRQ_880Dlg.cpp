@@ -16,7 +16,8 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "core/discovery/Search.h"
+#include "core/config/DeviceTexts.h"
+#include "core/flows/SearchFlows.h"
 #include "gui/app/Busy.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/ConfigurationActions.h"
@@ -65,9 +66,7 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(this, &CRQ_880Dlg::helpRequested, this, [this] { openHelp(); });
 
     m_session.ensureConfiguration();
-    m_session.saveFromPrompt = false;
     m_session.clearSelection();
-    m_session.currentDeviceAddress.clear();
 
     m_search = makeButton(this, 4177);
     m_searchByIp = makeButton(this, 4178);
@@ -101,7 +100,7 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(0, 1);
 
-    m_appoint = new CAppointIpAddr(session, this);
+    m_appoint = new CAppointIpAddr(this);
 
     connect(m_search, &QPushButton::clicked, this, &CRQ_880Dlg::search);
     connect(m_searchByIp, &QPushButton::clicked, this, &CRQ_880Dlg::searchByIp);
@@ -144,10 +143,10 @@ void CRQ_880Dlg::showDevices() {
     m_list->setRowCount(0);
     for (int r = 0; r < static_cast<int>(m_session.devices.size()); ++r) {
         const CEquipment& d = m_session.devices[static_cast<std::size_t>(r)];
-        setReportRow(
-            m_list, r,
-            {fromGbk(d.rowNumber), fromGbk(d.name), fromGbk(d.model), fromGbk(d.ipAddress),
-             fromGbk(d.macAddress), fromGbk(d.firmwareVersion), fromGbk(d.userPasswordSet)});
+        setReportRow(m_list, r,
+                     {fromGbk(d.rowNumber), fromGbk(nameText(d)), fromGbk(modelText(d)),
+                      fromGbk(d.ipAddress), fromGbk(d.macAddress), fromGbk(d.firmwareVersion),
+                      fromGbk(passwordSetText(d.userPasswordSet))});
         // The seven columns stay as they are; the interface is told on demand.
         if (d.interfaceName.empty()) continue;
         const QString tip = langText(m_session.lang, "网卡：%1", "Interface: %1")
@@ -162,14 +161,14 @@ void CRQ_880Dlg::afterSearch() {
 }
 
 void CRQ_880Dlg::search() {
-    m_session.devices.clear();
     m_list->setRowCount(0);
     m_search->setEnabled(false);
+    std::vector<CEquipment> found;
     {
-        CWait wait(m_session.network, m_session.devices, this);
+        CWait wait(m_session.network, found, this);
         wait.exec();
     }
-    if (!m_session.devices.empty()) showDevices();
+    if (listFoundDevices(m_session, std::move(found)) == Outcome::Done) showDevices();
     m_search->setEnabled(true);
     afterSearch();
 }
@@ -178,13 +177,12 @@ void CRQ_880Dlg::searchByIp() {
     if (m_appoint->exec() != QDialog::Accepted) return;
     m_searchByIp->setEnabled(false);
     m_list->setRowCount(0);
-    if (!m_session.currentDeviceAddress.empty()) {
-        const std::string address = m_session.currentDeviceAddress;
-        AddressSearchOutcome outcome = AddressSearchOutcome::Failed;
+    if (const std::string address = m_appoint->address(); !address.empty()) {
+        Outcome outcome = Outcome::SearchFailed;
         // Nothing on this thread touches the session while the query runs: user input is
         // held back and this window has no timers of its own.
         runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
-        if (outcome == AddressSearchOutcome::Found) showDevices();
+        if (outcome == Outcome::Done) showDevices();
     }
     m_searchByIp->setEnabled(true);
     // Also after a failure: the list is empty then, so nothing may stay selected.
@@ -238,7 +236,7 @@ void CRQ_880Dlg::listDoubleClicked(int row) {
     if (row < 0 || row >= static_cast<int>(m_session.devices.size())) return;
     // A device of another product cannot be configured; the earlier selection must not be
     // acted on in its place.
-    if (m_session.devices[static_cast<std::size_t>(row)].model == uiText(8000)) return;
+    if (!m_session.devices[static_cast<std::size_t>(row)].selectable()) return;
     if (m_session.selectedIndex != row) return;
     if (m_actions) m_actions->userConfiguration();
 }

@@ -36,7 +36,7 @@ CDevice::CDevice(Session* session, QWidget* parent, Lang lang)
     layout->addWidget(buttons);
 }
 
-int CDevice::selectedKind() const {
+ConfigKind CDevice::selectedKind() const {
     return m_kind->currentIndex() == 1 ? kBackgroundConfig : kUserConfig;
 }
 

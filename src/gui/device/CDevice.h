@@ -2,6 +2,7 @@
 // The configuration-kind chooser ("选择设备"): user or background configuration.
 #include <QDialog>
 
+#include "core/config/Configuration.h"
 #include "core/text/UiText.h"
 
 class QComboBox;
@@ -21,7 +22,7 @@ public:
     explicit CDevice(Session* session, QWidget* parent = nullptr, Lang lang = Lang::Zh);
 
     QComboBox* kindList() const { return m_kind; }
-    int selectedKind() const;
+    ConfigKind selectedKind() const;
 
     void accept() override;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The desktop tool's answers to the core flows: message boxes, the password dialog, the reset
 // question, the kind chooser, the file dialogs and the busy runner.
-#include "core/device/FlowUi.h"
+#include "core/flows/FlowUi.h"
 #include "core/text/UiText.h"
 
 class QWidget;
@@ -15,9 +15,9 @@ public:
     explicit GuiFlowUi(QWidget* owner, Lang lang = Lang::Zh) : m_owner(owner), m_lang(lang) {}
 
     void message(std::uint32_t textId) override;
-    std::optional<TcpConnection> askPassword(Session& session, int kind) override;
+    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override;
     bool confirmReset() override;
-    std::optional<int> chooseKind() override;
+    std::optional<ConfigKind> chooseKind() override;
     std::string chooseSavePath() override;
     std::string chooseOpenPath() override;
     void runBlocking(const std::function<void()>& work) override;

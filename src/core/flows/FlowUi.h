@@ -1,0 +1,51 @@
+#pragma once
+// What a flow needs from whoever drives it: the desktop tool answers with dialogs, the CLI
+// with its arguments. The flows themselves (read, password check, download, reset, save,
+// open, searches) live in the core and decide everything else.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/config/Configuration.h"
+#include "core/device/Exchange.h"
+#include "core/flows/Outcome.h"
+#include "core/text/Gbk.h"
+
+namespace kvt {
+
+struct Session;
+
+// A password check that the device answered, on the connection that carries the read or write
+// that follows. The flow judges the reply.
+struct PasswordAnswer {
+    TcpConnection connection;
+    Gbk password;  // what was sent
+    ReplyBytes reply{};
+};
+
+class FlowUi : public BlockingRunner {
+public:
+    // A modal message box with the caption "KVT-640" showing message `textId`.
+    virtual void message(std::uint32_t textId) = 0;
+
+    // The password dialog: repeats password attempts (attemptPasswordCheck) until one gets a
+    // reply; nullopt when the user gives up.
+    virtual std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) = 0;
+
+    // The reset question; true for OK.
+    virtual bool confirmReset() = 0;
+
+    // The configuration-kind chooser; nullopt on Cancel.
+    virtual std::optional<ConfigKind> chooseKind() = 0;
+
+    // File dialogs; an empty path means cancelled.
+    virtual std::string chooseSavePath() = 0;
+    virtual std::string chooseOpenPath() = 0;
+
+    // Shows the message of `outcome`, if it has one.
+    void report(Outcome outcome) {
+        if (const std::uint32_t id = messageFor(outcome)) message(id);
+    }
+};
+
+}  // namespace kvt
