@@ -9,7 +9,7 @@
 namespace kvt::cli {
 
 // `show`'s output: the core's JSON form of the configuration, or one "key  value" line per
-// field in the same order.
+// field in the same order (without the companions that keep exact bytes: people read the text).
 void printConfiguration(std::ostream& out, const CConfiguration& config, ConfigKind kind,
                         bool json);
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <string_view>
 #include <variant>
 
@@ -15,6 +16,8 @@ struct Fields {
     CConfiguration& config;
     std::int32_t& kind;  // as the number JSON holds; checked for 0 and 1 after reading
 };
+
+constexpr std::string_view kHexSuffix = "_gbk_hex";
 
 struct Field {
     std::string_view key;
@@ -54,6 +57,38 @@ int hexDigit(char c) {
     return -1;
 }
 
+std::string hexOf(const Gbk& text) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(text.size() * 2);
+    for (const unsigned char c : text) {
+        hex.push_back(kDigits[c >> 4]);
+        hex.push_back(kDigits[c & 0xF]);
+    }
+    return hex;
+}
+
+std::optional<Gbk> fromHex(const OrderedJson& value) {
+    if (!value.is_string()) return std::nullopt;
+    const auto& hex = value.get_ref<const std::string&>();
+    if (hex.size() % 2 != 0) return std::nullopt;
+    Gbk bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<char>(high << 4 | low));
+    }
+    return bytes;
+}
+
+// Whether the UTF-8 string of `text` converts back to the same bytes.
+bool exactAsString(const Gbk& text) {
+    const auto back = utf8ToGbk(gbkToUtf8(text));
+    return back && *back == text;
+}
+
 template <typename T>
 bool readInteger(const OrderedJson& value, T& out) {
     std::int64_t wide = 0;
@@ -77,10 +112,27 @@ bool readInteger(const OrderedJson& value, T& out) {
 struct ToJson {
     OrderedJson operator()(const std::int32_t* v) const { return *v; }
     OrderedJson operator()(const std::uint32_t* v) const { return *v; }
-    OrderedJson operator()(const Gbk* v) const { return gbkTextToJson(*v); }
+    OrderedJson operator()(const Gbk* v) const { return gbkToUtf8(*v); }
     OrderedJson operator()(const Sizes* v) const {
         OrderedJson out = OrderedJson::array();
-        for (const Gbk& text : *v) out.push_back(gbkTextToJson(text));
+        for (const Gbk& text : *v) out.push_back(gbkToUtf8(text));
+        return out;
+    }
+};
+
+// The companion value that keeps a text's exact bytes; null when the string says it all.
+struct CompanionToJson {
+    OrderedJson operator()(const std::int32_t*) const { return nullptr; }
+    OrderedJson operator()(const std::uint32_t*) const { return nullptr; }
+    OrderedJson operator()(const Gbk* v) const {
+        return exactAsString(*v) ? OrderedJson() : OrderedJson(hexOf(*v));
+    }
+    OrderedJson operator()(const Sizes* v) const {
+        bool exact = true;
+        for (const Gbk& text : *v) exact = exact && exactAsString(text);
+        if (exact) return nullptr;
+        OrderedJson out = OrderedJson::array();
+        for (const Gbk& text : *v) out.push_back(hexOf(text));
         return out;
     }
 };
@@ -107,37 +159,42 @@ struct FromJson {
     }
 };
 
-}  // namespace
-
-OrderedJson gbkTextToJson(const Gbk& text) {
-    std::string utf8 = gbkToUtf8(text);
-    if (const auto back = utf8ToGbk(utf8); back && *back == text) return utf8;
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(text.size() * 2);
-    for (const unsigned char c : text) {
-        hex.push_back(kDigits[c >> 4]);
-        hex.push_back(kDigits[c & 0xF]);
+// A companion key's value; fields without texts have no companion.
+struct CompanionFromJson {
+    const OrderedJson& value;
+    bool operator()(std::int32_t*) const { return false; }
+    bool operator()(std::uint32_t*) const { return false; }
+    bool operator()(Gbk* v) const {
+        auto text = fromHex(value);
+        if (text) *v = std::move(*text);
+        return text.has_value();
     }
-    return OrderedJson{{"gbkHex", hex}};
+    bool operator()(Sizes* v) const {
+        if (!value.is_array() || value.size() != v->size()) return false;
+        Sizes read;
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            auto text = fromHex(value[i]);
+            if (!text) return false;
+            read[i] = std::move(*text);
+        }
+        *v = std::move(read);
+        return true;
+    }
+};
+
+const Field* fieldNamed(std::string_view key) {
+    for (const Field& field : kFields) {
+        if (field.key == key) return &field;
+    }
+    return nullptr;
 }
+
+}  // namespace
 
 std::optional<Gbk> gbkTextFromJson(const OrderedJson& value) {
     if (value.is_string()) return utf8ToGbk(value.get_ref<const std::string&>());
     if (!value.is_object() || value.size() != 1 || !value.contains("gbkHex")) return std::nullopt;
-    const OrderedJson& hexValue = value["gbkHex"];
-    if (!hexValue.is_string()) return std::nullopt;
-    const auto& hex = hexValue.get_ref<const std::string&>();
-    if (hex.size() % 2 != 0) return std::nullopt;
-    Gbk bytes;
-    bytes.reserve(hex.size() / 2);
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexDigit(hex[i]);
-        const int low = hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        bytes.push_back(static_cast<char>(high << 4 | low));
-    }
-    return bytes;
+    return fromHex(value["gbkHex"]);
 }
 
 OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
@@ -147,7 +204,10 @@ OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
     Fields fields{copy, number};
     OrderedJson out = OrderedJson::object();
     for (const Field& field : kFields) {
-        out[std::string(field.key)] = std::visit(ToJson{}, field.ref(fields));
+        const FieldRef ref = field.ref(fields);
+        out[std::string(field.key)] = std::visit(ToJson{}, ref);
+        if (OrderedJson exact = std::visit(CompanionToJson{}, ref); !exact.is_null())
+            out[std::string(field.key) + std::string(kHexSuffix)] = std::move(exact);
     }
     return out;
 }
@@ -163,12 +223,28 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
     CConfiguration config = base;
     std::int32_t number = kindNumber(baseKind);
     Fields fields{config, number};
+    // Companions first: a text with one is taken from it, whatever its string says.
+    std::map<std::string_view, const OrderedJson*> companions;
     for (const auto& [key, value] : json.items()) {
-        const Field* field = nullptr;
-        for (const Field& f : kFields) {
-            if (f.key == key) field = &f;
+        const std::string_view name(key);
+        if (name.size() <= kHexSuffix.size() || !name.ends_with(kHexSuffix)) continue;
+        const Field* field = fieldNamed(name.substr(0, name.size() - kHexSuffix.size()));
+        if (!field) continue;  // not a companion: an unknown key, refused below
+        if (!std::visit(CompanionFromJson{value}, field->ref(fields)))
+            return fail("bad value for \"" + key + "\"");
+        companions[field->key] = &value;
+    }
+    for (const auto& [key, value] : json.items()) {
+        const Field* field = fieldNamed(key);
+        if (!field) {
+            const std::string_view name(key);
+            const bool companion =
+                name.ends_with(kHexSuffix) &&
+                fieldNamed(name.substr(0, name.size() - kHexSuffix.size())) != nullptr;
+            if (companion) continue;
+            return fail("unknown key \"" + key + "\"");
         }
-        if (!field) return fail("unknown key \"" + key + "\"");
+        if (companions.contains(field->key)) continue;
         if (!std::visit(FromJson{value}, field->ref(fields))) {
             return fail("bad value for \"" + key + "\"");
         }
