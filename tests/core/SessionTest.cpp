@@ -42,10 +42,16 @@ TEST(Session, NewFillByKind) {
     EXPECT_EQ(session.config->ethernet.ipMethod, 1);
     EXPECT_EQ(session.config->productCode, kProductKvt275r);
     EXPECT_EQ(session.editorCaption, uiText(4189));
+    EXPECT_EQ(session.configOrigin, ConfigOrigin::New);
 
+    // A New configuration never keeps the password of an earlier read.
+    session.configOrigin = ConfigOrigin::ReadFromDevice;
+    session.readPassword = "pw";
     session.config->advance.userPassword = "x";
     session.newFill(kBackgroundConfig);
     EXPECT_EQ(session.configKind, kBackgroundConfig);
+    EXPECT_EQ(session.configOrigin, ConfigOrigin::New);
+    EXPECT_TRUE(session.readPassword.empty());
     EXPECT_EQ(session.config->ethernet.networkName, "Ethernet/IP");
     EXPECT_EQ(session.config->ethernet.dns2, "0.0.0.0");
     EXPECT_TRUE(session.config->advance.userPassword.empty());  // a new object, not an edit
