@@ -137,12 +137,16 @@ struct CompanionToJson {
     }
 };
 
+// Reads one field: numbers in their field's range, texts with `readText`, which takes the
+// plain value or a companion's hex. Numbers have no companion.
 struct FromJson {
     const OrderedJson& value;
-    bool operator()(std::int32_t* v) const { return readInteger(value, *v); }
-    bool operator()(std::uint32_t* v) const { return readInteger(value, *v); }
+    std::optional<Gbk> (*readText)(const OrderedJson&);
+    bool numbers;
+    bool operator()(std::int32_t* v) const { return numbers && readInteger(value, *v); }
+    bool operator()(std::uint32_t* v) const { return numbers && readInteger(value, *v); }
     bool operator()(Gbk* v) const {
-        auto text = gbkTextFromJson(value);
+        auto text = readText(value);
         if (text) *v = std::move(*text);
         return text.has_value();
     }
@@ -150,30 +154,7 @@ struct FromJson {
         if (!value.is_array() || value.size() != v->size()) return false;
         Sizes read;
         for (std::size_t i = 0; i < read.size(); ++i) {
-            auto text = gbkTextFromJson(value[i]);
-            if (!text) return false;
-            read[i] = std::move(*text);
-        }
-        *v = std::move(read);
-        return true;
-    }
-};
-
-// A companion key's value; fields without texts have no companion.
-struct CompanionFromJson {
-    const OrderedJson& value;
-    bool operator()(std::int32_t*) const { return false; }
-    bool operator()(std::uint32_t*) const { return false; }
-    bool operator()(Gbk* v) const {
-        auto text = fromHex(value);
-        if (text) *v = std::move(*text);
-        return text.has_value();
-    }
-    bool operator()(Sizes* v) const {
-        if (!value.is_array() || value.size() != v->size()) return false;
-        Sizes read;
-        for (std::size_t i = 0; i < read.size(); ++i) {
-            auto text = fromHex(value[i]);
+            auto text = readText(value[i]);
             if (!text) return false;
             read[i] = std::move(*text);
         }
@@ -230,7 +211,7 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
         if (name.size() <= kHexSuffix.size() || !name.ends_with(kHexSuffix)) continue;
         const Field* field = fieldNamed(name.substr(0, name.size() - kHexSuffix.size()));
         if (!field) continue;  // not a companion: an unknown key, refused below
-        if (!std::visit(CompanionFromJson{value}, field->ref(fields)))
+        if (!std::visit(FromJson{value, fromHex, false}, field->ref(fields)))
             return fail("bad value for \"" + key + "\"");
         companions[field->key] = &value;
     }
@@ -245,7 +226,7 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
             return fail("unknown key \"" + key + "\"");
         }
         if (companions.contains(field->key)) continue;
-        if (!std::visit(FromJson{value}, field->ref(fields))) {
+        if (!std::visit(FromJson{value, gbkTextFromJson, true}, field->ref(fields))) {
             return fail("bad value for \"" + key + "\"");
         }
     }
