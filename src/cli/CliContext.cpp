@@ -39,6 +39,7 @@ int exitStatusFor(Outcome outcome) {
         case Outcome::NoConfiguration:
         case Outcome::SocketFailed:
         case Outcome::SendFailed:
+        case Outcome::WarningsDeclined:
         case Outcome::FileMissing:
         case Outcome::DownloadNoDevice:
         case Outcome::SaveFailed:

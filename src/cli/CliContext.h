@@ -49,6 +49,8 @@ class CliFlowUi : public FlowUi {
 public:
     void message(std::uint32_t textId) override;
     std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override;
+    // The write command has listed what validate() found and refused it unless --force.
+    bool confirmWarnings(const std::vector<FieldIssue>&) override { return force; }
     bool confirmReset() override { return resetAnswer; }
     std::optional<ConfigKind> chooseKind() override { return chosenKind; }
     std::string chooseSavePath() override { return savePath; }
@@ -58,6 +60,7 @@ public:
     std::string savePath;
     std::string openPath;
     bool resetAnswer = false;
+    bool force = false;
     // A script cannot be prompted: the command that knows the password supplies the answer.
     // Unset, the password dialog counts as given up.
     std::function<std::optional<PasswordAnswer>(const Session&, ConfigKind)> passwordHandler;

@@ -14,8 +14,11 @@
 #include "OfflineCommands.h"
 #include "Output.h"
 #include "core/config/DeviceTexts.h"
+#include "core/config/Rules.h"
+#include "core/config/Validate.h"
 #include "core/discovery/ReportListener.h"
 #include "core/discovery/Search.h"
+#include "core/files/ConfigFile.h"
 #include "core/files/CsvExport.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
@@ -27,8 +30,9 @@ namespace kvt::cli {
 namespace {
 
 const char* const kStatusHelp =
-    "Exit status of the network commands: 0 success; 1 other failure (file, refused download "
-    "of an older product, socket set-up); 2 usage error; 3 no device answered the search; 4 the "
+    "Exit status of the network commands: 0 success; 1 other failure (file, a write refused "
+    "for the file's values, refused download of an older product, socket set-up); 2 usage "
+    "error; 3 no device answered the search; 4 the "
     "device needs a password and --password was not given; 5 wrong password; 6 remote "
     "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
     "replied with the wrong reply; 9 the report listener could not bind its port.";
@@ -37,9 +41,9 @@ const char* const kStatusHelp =
 // tests and demos use loopback addresses.
 struct NetworkArgs {
     std::string bindAddress = "0.0.0.0";
-    std::uint16_t localPort = 10002;
-    std::uint16_t discoveryPort = 18801;
-    std::uint16_t devicePort = 18801;
+    std::uint16_t localPort = kSearchLocalPort;
+    std::uint16_t discoveryPort = kDiscoveryPort;
+    std::uint16_t devicePort = kDeviceConfigPort;
     int connectTimeoutMs = 3000;
     std::string password;
     bool passwordGiven = false;
@@ -48,12 +52,15 @@ struct NetworkArgs {
 void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
     command->add_option("--bind", args.bindAddress,
                         "local address of the discovery socket (default 0.0.0.0)");
+    const auto withDefault = [](const char* what, std::uint16_t port) {
+        return std::string(what) + " (default " + std::to_string(port) + ")";
+    };
     command->add_option("--local-port", args.localPort,
-                        "local port of the discovery socket (default 10002)");
+                        withDefault("local port of the discovery socket", kSearchLocalPort));
     command->add_option("--discovery-port", args.discoveryPort,
-                        "port the discovery query goes to (default 18801)");
+                        withDefault("port the discovery query goes to", kDiscoveryPort));
     command->add_option("--device-port", args.devicePort,
-                        "configuration port of the device (default 18801)");
+                        withDefault("configuration port of the device", kDeviceConfigPort));
     command
         ->add_option("--connect-timeout", args.connectTimeoutMs,
                      "connect limit in milliseconds (default 3000)")
@@ -269,20 +276,42 @@ void addRead(CLI::App& app, CliContext& context) {
     addNetworkOptions(command, *args);
 }
 
+// What the editor's pages would refuse, and what the download would warn about, is listed and
+// refused before anything is sent; with --force it is listed and the file goes out as the image
+// builder makes it. A file that cannot be read is left to Open to report, in its place.
+void checkBeforeSending(CliContext& context, const std::string& path, bool force) {
+    std::string bytes;
+    if (readWholeFile(path, bytes) != FileReadStatus::Ok) return;
+    const std::vector<FieldIssue> issues = fileIssues(readConfigFile(bytes, context.session.lang));
+    for (const FieldIssue& issue : issues) {
+        std::cerr << "kvt640-cli: " << path << ": "
+                  << (issue.severity == Severity::Warning ? "warning: " : "")
+                  << issueMessage(issue, Lang::En) << '\n';
+    }
+    if (issues.empty() || force) return;
+    throw CliFailure("nothing was sent: " + path +
+                     (hasErrors(issues) ? " holds values that the editor refuses"
+                                        : " has settings that look wrong") +
+                     "; --force sends it as it is");
+}
+
 void addWrite(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
     auto ip = std::make_shared<std::string>();
     auto file = std::make_shared<std::string>();
     auto reset = std::make_shared<bool>(false);
+    auto force = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
         app, "write", "Download a configuration file to a device",
-        "kvt640-cli write --ip ADDR FILE [--password PW] [--reset]",
-        [&context, args, ip, file, reset] {
+        "kvt640-cli write --ip ADDR FILE [--password PW] [--reset] [--force]",
+        [&context, args, ip, file, reset, force] {
             applyNetworkArgs(context, *args);
             answerPasswordsFrom(context, *args);
+            checkBeforeSending(context, *file, *force);
             findDevice(context, *ip);
             openFileAsOpenDoes(context, *file);
             context.ui.resetAnswer = *reset;
+            context.ui.force = *force;
             const DownloadOutcome outcome = download(context.session, context.ui);
             if (!outcome.acknowledged()) failAfter(context, outcome.write, "the download failed");
             // Acknowledged; a reset that was asked for and failed still fails the command.
@@ -294,6 +323,12 @@ void addWrite(CLI::App& app, CliContext& context) {
     command->add_option("--ip", *ip, "address of the device")->required();
     command->add_option("FILE", *file, "configuration file")->required();
     command->add_flag("--reset", *reset, "reset the device after an acknowledged download");
+    command->add_flag("--force", *force,
+                      "send a file whose values the editor would refuse (a port or period out "
+                      "of range, a size over 256, a text over 20 bytes, letters in a number) or "
+                      "that looks wrong (a subnet mask with holes, an address that is its "
+                      "subnet's network or broadcast address, a gateway outside the subnet), "
+                      "as the device image is built from it");
     addPasswordOption(command, *args);
     addNetworkOptions(command, *args);
 }
@@ -329,7 +364,7 @@ std::string reportLine(const ReportRecord& r) {
 }
 
 struct ListenArgs {
-    std::uint16_t port = 16800;
+    std::uint16_t port = kDefaultReportPort;
     std::string bindAddress = "0.0.0.0";
     double seconds = 0;
     std::size_t count = 0;
@@ -408,8 +443,10 @@ void addListen(CLI::App& app, CliContext& context) {
         std::string(kStatusHelp) +
         " Without --seconds or --count the listener runs until interrupted. With "
         "--json or --csv the row updates go to stderr and stdout gets the final table.");
-    command->add_option("--port", args->port, "UDP port to listen on (default 16800)")
-        ->check(CLI::Range(1, 65535));
+    command
+        ->add_option("--port", args->port,
+                     "UDP port to listen on (default " + std::to_string(kDefaultReportPort) + ")")
+        ->check(CLI::Range(kPortRange.min, kPortRange.max));
     command->add_option("--bind", args->bindAddress, "local address (default 0.0.0.0)");
     CLI::Option* seconds =
         command->add_option("--seconds", args->seconds, "stop after this many seconds")

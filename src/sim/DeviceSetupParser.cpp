@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "core/config/Rules.h"
+
 namespace kvt::sim {
 namespace {
 
@@ -25,7 +27,10 @@ bool setError(std::string* error, std::string message) {
 bool gbkField(std::string_view key, std::string_view value, kvt::Gbk& out, std::string* error) {
     auto converted = kvt::utf8ToGbk(value);
     if (!converted) return setError(error, std::string(key) + ": not representable in GBK");
-    if (converted->size() > 20) return setError(error, std::string(key) + ": over 20 bytes");
+    if (converted->size() > kvt::kTextFieldBytes) {
+        return setError(
+            error, std::string(key) + ": over " + std::to_string(kvt::kTextFieldBytes) + " bytes");
+    }
     out = std::move(*converted);
     return true;
 }
@@ -211,8 +216,12 @@ bool loadDeviceFile(const nlohmann::json& json, Options& options, std::vector<De
     for (const char* key : {"discoveryPort", "devicePort"}) {
         if (!json.contains(key)) continue;
         const auto& v = json[key];
-        if (!v.is_number_unsigned() || v.get<std::uint64_t>() > 65535 || v.get<int>() == 0) {
-            return setError(error, std::string(key) + ": expected a port 1..65535");
+        const kvt::NumberRange ports = kvt::kPortRange;
+        if (!v.is_number_unsigned() || v.get<std::uint64_t>() > std::uint64_t(ports.max) ||
+            !ports.contains(v.get<std::int64_t>())) {
+            return setError(error, std::string(key) + ": expected a port " +
+                                       std::to_string(ports.min) + ".." +
+                                       std::to_string(ports.max));
         }
         (std::string_view(key) == "devicePort" ? options.devicePort : options.discoveryPort) =
             v.get<std::uint16_t>();

@@ -7,12 +7,13 @@
 #include <cstring>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
 
 namespace kvt::sim {
 namespace {
 
-constexpr std::size_t kTextField = 20;
+constexpr std::size_t kTextField = kvt::kTextFieldBytes;
 
 using kvt::wire::readU32;
 using kvt::wire::writeU32;
@@ -107,6 +108,9 @@ SimDevice::SimDevice(DeviceSetup setup) : m_setup(std::move(setup)), m_address(m
     } else {
         m_config = kvt::newConfiguration(kvt::kBackgroundConfig);
         m_config.ethernet.ipAddress = m_setup.address;
+        // No router on loopback: a switch to a static address then stands as it is, where New's
+        // 192.168.0.1 would be a gateway outside the device's subnet.
+        m_config.ethernet.gateway = "0.0.0.0";
         if (!m_setup.name.empty()) m_config.ethernet.networkName = m_setup.name;
         m_config.advance.userPassword = m_setup.userPassword;
         m_config.advance.adminPassword = m_setup.adminPassword;

@@ -22,6 +22,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
 #include "core/discovery/DiscoveryCodec.h"
 #include "core/net/Socket.h"
@@ -579,7 +580,7 @@ void Simulator::Impl::reportLoop() {
         for (std::size_t i = 0; i < devices.size(); ++i) {
             const SimDevice& d = devices[i];
             const kvt::IPReport& r = d.configuration().report;
-            const bool on = r.enabled == 1 && r.period > 0 && r.port > 0 && r.port <= 65535;
+            const bool on = r.enabled == 1 && r.period > 0 && kvt::kPortRange.contains(r.port);
             const std::string key = on ? d.address() + " > " + kvt::gbkToUtf8(r.targetIp) + ":" +
                                              std::to_string(r.port) + "/" + std::to_string(r.period)
                                        : std::string();

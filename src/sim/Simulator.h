@@ -59,8 +59,8 @@ struct DeviceSetup {
 
 struct Options {
     std::string discoveryAddress = "127.0.0.1";  // "0.0.0.0" also receives broadcasts
-    std::uint16_t discoveryPort = 18801;
-    std::uint16_t devicePort = 18801;
+    std::uint16_t discoveryPort = kvt::kDiscoveryPort;
+    std::uint16_t devicePort = kvt::kDeviceConfigPort;
     bool log = true;  // one line per exchange on stderr; passwords are masked
 };
 

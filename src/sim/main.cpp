@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "KvtVersion.h"
+#include "core/config/Rules.h"
 #include "sim/DeviceSetupParser.h"
 #include "sim/Simulator.h"
 
@@ -71,10 +72,10 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     app.add_option("--discovery-port", options.discoveryPort, "UDP port of the discovery responder")
         ->capture_default_str()
-        ->check(CLI::Range(1, 65535));
+        ->check(CLI::Range(kvt::kPortRange.min, kvt::kPortRange.max));
     app.add_option("--device-port", options.devicePort, "TCP configuration port of every device")
         ->capture_default_str()
-        ->check(CLI::Range(1, 65535));
+        ->check(CLI::Range(kvt::kPortRange.min, kvt::kPortRange.max));
     app.add_flag("--quiet", quiet, "Do not log exchanges on stderr");
     CLI11_PARSE(app, argc, argv);
     options.log = !quiet;

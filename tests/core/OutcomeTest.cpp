@@ -32,6 +32,7 @@ const Row kRows[] = {
     {Outcome::NothingFound, 0, "an empty list says it"},
     {Outcome::SearchFailed, 0, "search by IP shows no message box"},
     {Outcome::SearchWrongReply, 0, "search by IP shows no message box"},
+    {Outcome::WarningsDeclined, 0, "the user went back at the warnings: the editor stays"},
     {Outcome::WrongPassword, 4014, "密码错误"},
     {Outcome::ReadForbidden, 4017, "the read refused by the device's switch"},
     {Outcome::ReadConnectFailed, 4019, "the read's connect"},

@@ -3,6 +3,7 @@
 // received checked.
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -21,6 +22,7 @@
 #include "gui/device/CPasswordValidate.h"
 #include "gui/device/CRemoteReset.h"
 #include "gui/device/ConfigurationFlows.h"
+#include "gui/device/DownloadWarnings.h"
 #include "gui/editor/CClose.h"
 #include "gui/editor/CMyPropertyPage2.h"
 #include "gui/editor/CMyPropertySheet.h"
@@ -46,15 +48,22 @@ constexpr int kPlain = 2;      // no passwords
 constexpr int kLocked = 3;     // user password "1234"
 constexpr int kForbidden = 4;  // remote configuration forbidden
 
-// Main window with the configuration flows, after a search of three simulated gateways.
+// Main window with the configuration flows, after a search of three simulated gateways. The
+// warnings before a download are answered "download anyway" and kept, unless a test lets the
+// dialog itself come up.
 struct Bench {
     std::unique_ptr<sim::Simulator> sim;
     Session session = test::loopbackSession();
     std::unique_ptr<CRQ_880Dlg> window;
     std::unique_ptr<ConfigurationFlows> flows;
     MessageBoxRecorder boxes;
+    std::vector<std::vector<FieldIssue>> warned;
 
     Bench() {
+        DownloadWarnings::setHook([this](const std::vector<FieldIssue>& issues) {
+            warned.push_back(issues);
+            return true;
+        });
         sim::DeviceSetup plain = test::simDevice(kPlain, "plain");
         sim::DeviceSetup locked = test::simDevice(kLocked, "locked");
         locked.userPassword = "1234";
@@ -81,7 +90,21 @@ struct Bench {
         return false;
     }
     std::vector<Bytes> requests(int host) const { return sim->requests(index(host)); }
+    ~Bench() { DownloadWarnings::setHook({}); }
 };
+
+// A user configuration file for `host` with a static address and `gateway`.
+QString writeStaticFile(const QTemporaryDir& dir, int host, const char* gateway) {
+    const QString path = dir.filePath(u("static.inf"));
+    CConfiguration written = newConfiguration(kUserConfig);
+    written.ethernet.ipMethod = 0;
+    written.ethernet.ipAddress = loopbackHost(host);
+    written.ethernet.gateway = gateway;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(QByteArray::fromStdString(writeConfigFile(written, kUserConfig, Gbk(), Lang::Zh)));
+    return path;
+}
 
 // Answers the password dialog with `password`.
 void typePassword(const char* password) {
@@ -268,6 +291,100 @@ private slots:
         QCOMPARE(sent[1], buildImage(*b.session.config, kUserConfig));
         QCOMPARE(b.sim->configuration(Bench::index(kLocked)).ethernet.ipAddress, loopbackHost(88));
         QCOMPARE(b.sim->resets(Bench::index(kLocked)), std::size_t{0});
+        // New's gateway 192.168.0.1 beside a loopback address: asked once, before the dialog
+        // that was cancelled, then again.
+        QCOMPARE(b.warned.size(), std::size_t{2});
+    }
+
+    // Settings that look wrong are put to the user before anything is sent: going on downloads,
+    // going back sends nothing and leaves the editor open with the edits.
+    void warningsBeforeTheDownload_data() {
+        QTest::addColumn<bool>("goOn");
+        QTest::newRow("download anyway: the device gets the image") << true;
+        QTest::newRow("go back: nothing sent, the editor stays open") << false;
+    }
+    void warningsBeforeTheDownload() {
+        QFETCH(bool, goOn);
+        QTemporaryDir dir;
+        const QString path = writeStaticFile(dir, kPlain, "10.0.0.1");
+        Bench b;
+        QVERIFY(b.sim);
+        DownloadWarnings::setHook({});  // the dialog itself
+        QVERIFY(b.select(kPlain));
+        FileDialog::setNextFileName(path);
+        QString listed;
+        bool backIsDefault = false;
+        bool stayedOpen = false;
+        onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+            onModal<DownloadWarnings>([&](DownloadWarnings* d) {
+                listed = d->windowTitle() + u("|") + d->listLabel()->text();
+                backIsDefault = d->backButton()->isDefault();
+                (goOn ? d->downloadButton() : d->backButton())->click();
+            });
+            chooseInLoad(CLoad::Download, false);
+            sheet->okButton()->click();
+            stayedOpen = sheet->isVisible();
+            if (stayedOpen) sheet->reject();
+        });
+        b.window->openButton()->click();
+
+        QCOMPARE(listed,
+                 u("KVT-640|默认网关：10.0.0.1 不在子网 ") + q(loopbackHost(0)) + u("/24 内"));
+        QVERIFY(backIsDefault);
+        QCOMPARE(b.boxes.ids(), Ids{});
+        QCOMPARE(stayedOpen, !goOn);
+        const std::vector<Bytes> sent = b.requests(kPlain);
+        if (goOn) {
+            QCOMPARE(sent.size(), std::size_t{1});
+            QCOMPARE(sent[0], buildImage(*b.session.config, kUserConfig));
+            QCOMPARE(b.sim->configuration(Bench::index(kPlain)).ethernet.gateway, Gbk("10.0.0.1"));
+        } else {
+            QVERIFY(sent.empty());
+        }
+    }
+
+    // A sound configuration downloads without the question.
+    void soundSettingsAreNotQuestioned() {
+        QTemporaryDir dir;
+        const QString path = writeStaticFile(dir, kPlain, "0.0.0.0");
+        Bench b;
+        QVERIFY(b.sim);
+        QVERIFY(b.select(kPlain));
+        FileDialog::setNextFileName(path);
+        onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+            chooseInLoad(CLoad::Download, false);
+            sheet->okButton()->click();
+        });
+        b.window->openButton()->click();
+        QVERIFY(b.warned.empty());
+        QCOMPARE(b.requests(kPlain).size(), std::size_t{1});
+    }
+
+    void warningDialogFollowsTheLanguage_data() {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QStringList>("texts");  // list, download button, back button
+        QTest::newRow("zh") << false
+                            << QStringList{u("子网掩码：255.0.255.0 不是连续的子网掩码\n"
+                                             "自动报告端口：70000 超出范围 1～65535"),
+                                           u("继续下载"), u("返回修改")};
+        QTest::newRow("en") << true
+                            << QStringList{u("Subnet mask: 255.0.255.0 is not a contiguous "
+                                             "subnet mask\nReport port: 70000 is out of range 1 "
+                                             "to 65535"),
+                                           u("Download anyway"), u("Go back")};
+    }
+    void warningDialogFollowsTheLanguage() {
+        QFETCH(bool, english);
+        QFETCH(QStringList, texts);
+        CConfiguration config = newConfiguration(kUserConfig);
+        config.ethernet.ipMethod = 0;
+        config.ethernet.subnetMask = "255.0.255.0";
+        config.report = {1, "127.0.0.1", 70000, 10};
+        DownloadWarnings dialog(validate(config, kUserConfig), english ? Lang::En : Lang::Zh);
+        QCOMPARE(dialog.windowTitle(), u("KVT-640"));
+        QCOMPARE(dialog.listLabel()->text(), texts[0]);
+        QCOMPARE(dialog.downloadButton()->text(), texts[1]);
+        QCOMPARE(dialog.backButton()->text(), texts[2]);
     }
 
     void saveThenDownloadKeepsTheFileWhenTheDownloadFails() {

@@ -293,7 +293,15 @@ private slots:
         QTest::newRow("port empty") << true << QString() << 16800 << u("16800") << Ids{199};
         QTest::newRow("port letters") << true << u("abc") << 16800 << u("16800") << Ids{199};
         QTest::newRow("port negative") << true << u("-5") << 16800 << u("16800") << Ids{199};
-        QTest::newRow("port digits then letters") << true << u("80ab") << 80 << u("80ab") << Ids{};
+        // Mend, digits only: "80ab" was stored as 80 while the edit went on showing "80ab".
+        QTest::newRow("port digits then letters")
+            << true << u("80ab") << 16800 << u("16800") << Ids{199};
+        QTest::newRow("mend: port letters then digits")
+            << true << u("x9999") << 16800 << u("16800") << Ids{199};
+        QTest::newRow("mend: port with a leading blank")
+            << true << u(" 80") << 16800 << u("16800") << Ids{199};
+        QTest::newRow("mend: period with a unit") << false << u("30s") << 10 << u("10") << Ids{199};
+        QTest::newRow("leading zeros are digits") << false << u("0030") << 30 << u("0030") << Ids{};
         QTest::newRow("port too many digits")
             << true << u("99999999999999999999") << 16800 << u("16800") << Ids{199};
         QTest::newRow("period 7200") << false << u("7200") << 7200 << u("7200") << Ids{};
@@ -354,7 +362,13 @@ private slots:
         QTest::newRow("256") << u("256") << QByteArray("256") << Ids{};
         QTest::newRow("257") << u("257") << QByteArray("64") << Ids{199};
         QTest::newRow("-1") << u("-1") << QByteArray("64") << Ids{199};
-        QTest::newRow("no digits count as 0") << u("abc") << QByteArray("abc") << Ids{};
+        // Mend, digits only: a text without digits was stored, written to files as it was
+        // and sent to the device as 0.
+        QTest::newRow("no digits count as 0") << u("abc") << QByteArray("64") << Ids{199};
+        QTest::newRow("mend: letters then digits") << u("x9999") << QByteArray("64") << Ids{199};
+        QTest::newRow("mend: digits then letters") << u("12ab") << QByteArray("64") << Ids{199};
+        QTest::newRow("mend: a leading blank") << u(" 12") << QByteArray("64") << Ids{199};
+        QTest::newRow("leading zeros are digits") << u("0080") << QByteArray("0080") << Ids{};
         QTest::newRow("not GBK") << u("1ก") << QByteArray("64") << Ids{kMsgNotGbk};
     }
     void assemblySizesAreCheckedOnLeavingTheEdit() {
@@ -402,6 +416,24 @@ private slots:
         QVERIFY(e.toTab(0));
         QVERIFY(e.toTab(3));
         QCOMPARE(p.assemblySizes, repaired);
+    }
+
+    // Mend, digits only: a stored size that is no number (from a file) would reach the device as
+    // 0; the page shows and stores the new configuration's size instead, as for one out of
+    // range.
+    void storedSizeThatIsNoNumberIsRepaired() {
+        Editor e(kBackgroundConfig, [](CConfiguration& c) {
+            c.parameter.assemblySizes[1] = "x9999";
+            c.parameter.assemblySizes[4] = "";
+            c.parameter.assemblySizes[6] = "0064";
+        });
+        QVERIFY(e.toTab(3));
+        const CParameter& p = e.config().parameter;
+        QCOMPARE(p.assemblySizes[1], Gbk("64"));
+        QCOMPARE(p.assemblySizes[4], Gbk("128"));
+        QCOMPARE(p.assemblySizes[6], Gbk("0064"));
+        QCOMPARE(e.sheet->advancedPage()->sizeEdit(1)->text(), u("64"));
+        QCOMPARE(e.boxes.ids(), Ids{});
     }
 
     // Mend: a size outside 0..256 that escaped its edit's check is refused when the page is

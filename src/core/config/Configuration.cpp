@@ -5,13 +5,13 @@ namespace kvt {
 CConfiguration newConfiguration(ConfigKind kind) {
     CConfiguration config;
     config.productCode = kProductKvt275r;
-    if (kind == kBackgroundConfig) config.ethernet.networkName = "Ethernet/IP";
+    if (kind == kBackgroundConfig) config.ethernet.networkName = kDefaultNetworkName;
     config.ethernet.ipMethod = 1;
-    config.ethernet.ipAddress = "192.168.0.15";
-    config.ethernet.subnetMask = "255.255.255.0";
-    config.ethernet.gateway = "192.168.0.1";
-    config.ethernet.dns1 = "0.0.0.0";
-    config.ethernet.dns2 = "0.0.0.0";
+    config.ethernet.ipAddress = kDefaultAddresses.ipAddress;
+    config.ethernet.subnetMask = kDefaultAddresses.subnetMask;
+    config.ethernet.gateway = kDefaultAddresses.gateway;
+    config.ethernet.dns1 = kDefaultAddresses.dns1;
+    config.ethernet.dns2 = kDefaultAddresses.dns2;
     return config;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/config/Rules.h"
 #include "core/text/Gbk.h"
 
 namespace kvt {
@@ -57,19 +58,16 @@ struct CAdvance {
 struct IPReport {
     std::int32_t enabled = 0;
     Gbk targetIp;
-    std::int32_t port = 16800;
-    std::int32_t period = 10;
+    std::int32_t port = kDefaultReportPort;
+    std::int32_t period = kDefaultReportPeriod;
     bool operator==(const IPReport&) const = default;
 };
-
-// Assembly instances in their fixed order: 102, 101, 103, 112, 111, 113, 122, 121, 123.
-inline constexpr std::array<int, 9> kAssemblyInstances = {102, 101, 103, 112, 111,
-                                                          113, 122, 121, 123};
 
 struct CParameter {
     std::int32_t ipSettingMethod = 0;  // 0 PC software, 1 host over the UART
     std::uint32_t reservedParameter = 0;
-    std::array<Gbk, 9> assemblySizes = {"64", "64", "0", "128", "128", "0", "256", "256", "0"};
+    // In the order of kAssemblyInstances.
+    std::array<Gbk, 9> assemblySizes = defaultAssemblySizes();
     bool operator==(const CParameter&) const = default;
 };
 

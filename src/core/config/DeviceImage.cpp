@@ -4,14 +4,15 @@
 
 #include <array>
 
+#include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
+#include "core/text/Decimal.h"
 
 namespace kvt {
 namespace {
 
 using namespace kvt::wire;
 
-constexpr std::size_t kTextWidth = 20;
 constexpr std::size_t kReportUser = 52;
 constexpr std::size_t kReportBackground = 116;
 constexpr std::size_t kAssemblyOffset = 124;
@@ -26,11 +27,11 @@ struct AddressField {
 
 // The five network addresses, with what a rejected address becomes on reading.
 constexpr std::array<AddressField, 5> kAddresses = {{
-    {12, &CEthernet::ipAddress, "192.168.0.15"},
-    {16, &CEthernet::subnetMask, "255.255.255.0"},
-    {20, &CEthernet::gateway, "192.168.0.1"},
-    {24, &CEthernet::dns1, "0.0.0.0"},
-    {28, &CEthernet::dns2, "0.0.0.0"},
+    {12, &CEthernet::ipAddress, kDefaultAddresses.ipAddress},
+    {16, &CEthernet::subnetMask, kDefaultAddresses.subnetMask},
+    {20, &CEthernet::gateway, kDefaultAddresses.gateway},
+    {24, &CEthernet::dns1, kDefaultAddresses.dns1},
+    {28, &CEthernet::dns2, kDefaultAddresses.dns2},
 }};
 
 void parseNetwork(std::span<const std::uint8_t> image, CEthernet& ethernet) {
@@ -87,20 +88,21 @@ std::vector<std::uint8_t> buildImage(const CConfiguration& config, ConfigKind ki
     buildNetwork(image, config.ethernet);
 
     if (user) {
-        writeTextField(image, 32, kTextWidth, config.advance.userPassword);
+        writeTextField(image, 32, kTextFieldBytes, config.advance.userPassword);
         buildReport(image, kReportUser, config.report);
         return image;
     }
 
-    writeTextField(image, 32, kTextWidth, config.ethernet.networkName);
-    writeTextField(image, 52, kTextWidth, config.advance.userPassword);
-    writeTextField(image, 72, kTextWidth, config.advance.adminPassword);
+    writeTextField(image, 32, kTextFieldBytes, config.ethernet.networkName);
+    writeTextField(image, 52, kTextFieldBytes, config.advance.userPassword);
+    writeTextField(image, 72, kTextFieldBytes, config.advance.adminPassword);
     const std::int32_t setting = config.parameter.ipSettingMethod;
     image[95] = setting == 0 ? kSettingViaPc : setting == 1 ? kSettingViaUart : std::uint8_t{0};
     image[115] = static_cast<std::uint8_t>(config.parameter.reservedParameter);
     buildReport(image, kReportBackground, config.report);
     for (std::size_t i = 0; i < config.parameter.assemblySizes.size(); ++i) {
-        writeU32(image, kAssemblyOffset + 4 * i, leadingDecimal(config.parameter.assemblySizes[i]));
+        writeU32(image, kAssemblyOffset + 4 * i,
+                 readLeadingDecimal(config.parameter.assemblySizes[i]).wrapped);
     }
     return image;
 }
@@ -108,16 +110,16 @@ std::vector<std::uint8_t> buildImage(const CConfiguration& config, ConfigKind ki
 bool parseImage(std::span<const std::uint8_t> image, ConfigKind kind, CConfiguration& config) {
     if (kind == kUserConfig) {
         parseNetwork(image, config.ethernet);
-        config.advance.userPassword = textField(image, 32, kTextWidth);
+        config.advance.userPassword = textField(image, 32, kTextFieldBytes);
         parseReport(image, kReportUser, config.report);
         return true;
     }
     if (kind != kBackgroundConfig) return false;
 
-    config.ethernet.networkName = textField(image, 32, kTextWidth);
+    config.ethernet.networkName = textField(image, 32, kTextFieldBytes);
     parseNetwork(image, config.ethernet);
-    config.advance.userPassword = textField(image, 52, kTextWidth);
-    config.advance.adminPassword = textField(image, 72, kTextWidth);
+    config.advance.userPassword = textField(image, 52, kTextFieldBytes);
+    config.advance.adminPassword = textField(image, 72, kTextFieldBytes);
     const std::uint8_t setting = byteAt(image, 95);
     if (setting == kSettingViaPc) config.parameter.ipSettingMethod = 0;
     if (setting == kSettingViaUart) config.parameter.ipSettingMethod = 1;

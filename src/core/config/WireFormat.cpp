@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/text/Decimal.h"
+
 namespace kvt::wire {
 
 std::uint16_t readU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
@@ -52,23 +54,6 @@ Gbk paddedDecimalText(long long value) {
     return text;
 }
 
-std::uint32_t leadingDecimal(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    std::uint32_t value = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        value = value * 10u + static_cast<std::uint32_t>(text[pos] - '0');
-    }
-    return negative ? 0u - value : value;
-}
-
 void writeU16(std::span<std::uint8_t> out, std::size_t offset, std::uint32_t value) {
     out[offset] = static_cast<std::uint8_t>(value >> 8);
     out[offset + 1] = static_cast<std::uint8_t>(value);
@@ -88,7 +73,7 @@ void writeDottedAddress(std::span<std::uint8_t> out, std::size_t offset, std::st
         const std::size_t dot = text.find('.', start);
         const std::string_view piece = text.substr(
             start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
-        out[offset + part] = static_cast<std::uint8_t>(leadingDecimal(piece));
+        out[offset + part] = static_cast<std::uint8_t>(readLeadingDecimal(piece).wrapped);
         if (dot == std::string_view::npos) break;
         start = dot + 1;
     }

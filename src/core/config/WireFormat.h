@@ -31,17 +31,13 @@ Gbk textField(std::span<const std::uint8_t> bytes, std::size_t offset, std::size
 Gbk decimalText(long long value);
 Gbk paddedDecimalText(long long value);
 
-// atoi-like: optional leading blanks and sign, then leading digits; no digits gives 0. The
-// value wraps modulo 2^32 instead of overflowing, so the low bytes match atoi's wherever atoi
-// is defined.
-std::uint32_t leadingDecimal(std::string_view text);
-
 // Writes into `out` (which must hold offset + n bytes).
 void writeU16(std::span<std::uint8_t> out, std::size_t offset, std::uint32_t value);
 void writeU32(std::span<std::uint8_t> out, std::size_t offset, std::uint32_t value);
 
-// Dotted text -> up to four bytes at `offset`: each "."-separated part's leading decimal value,
-// low byte. A text without "." writes nothing; parts past the fourth are ignored.
+// Dotted text -> up to four bytes at `offset`: each "."-separated part's leading decimal value
+// (readLeadingDecimal, as atoi reads it), low byte. A text without "." writes nothing; parts past
+// the fourth are ignored.
 void writeDottedAddress(std::span<std::uint8_t> out, std::size_t offset, std::string_view text);
 
 // Copies the text into a zero-filled field of `width` bytes, cut on a GBK character boundary.

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
 
 namespace kvt {
 namespace {
 
 constexpr std::size_t kHeaderSize = 8;
-constexpr std::size_t kPasswordWidth = 20;
+constexpr std::size_t kPasswordWidth = kTextFieldBytes;  // as in the images
 
 Bytes header(std::uint32_t code, std::uint32_t length) {
     Bytes message(kHeaderSize + length, 0);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/config/Configuration.h"
+#include "core/config/Validate.h"
 #include "core/text/UiText.h"
 
 namespace kvt {
@@ -17,10 +18,19 @@ std::string writeConfigFile(const CConfiguration& config, ConfigKind kind, const
 struct ParsedConfigFile {
     CConfiguration config;  // starts freshly constructed; the reader fills what it finds
     ConfigKind kind = kUserConfig;
+    // Values of the file that the reader did not take as they stand (a name or password over
+    // 20 bytes, a report address it rejects, a report port or period that is no number in
+    // range), with the text the file held (passwords left out). Only for fields the kind
+    // carries to a device.
+    std::vector<FieldIssue> notTaken;
 };
 
 // The lenient word-by-word reader: never fails, falls back to defaults where keys are missing.
 ParsedConfigFile readConfigFile(std::string_view bytes, Lang lang);
+
+// Everything wrong with the file as a download: what the reader did not take as it stood,
+// then what validate() finds in what it read (a field already noted is not named twice).
+std::vector<FieldIssue> fileIssues(const ParsedConfigFile& parsed);
 
 // Reading a whole file for the reader. A file that cannot be opened (missing, no permission,
 // a folder) differs from one that opens but then fails to read (an I/O error, or more than

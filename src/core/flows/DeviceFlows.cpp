@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/Validate.h"
 #include "core/device/Exchange.h"
 #include "core/device/Messages.h"
 #include "core/text/UiText.h"
@@ -137,6 +138,10 @@ DownloadOutcome download(Session& session, FlowUi& ui) {
     const ConfigKind kind = session.configKind;
     // The older products' image is not known; sending a blank block would wipe such a device.
     if (isLegacyProduct(session.config->productCode)) return fail(Outcome::LegacyDownload);
+    // Settings that look wrong are put to the user before anything is sent; going back ends
+    // here silently with the editor open, as a cancelled password dialog does.
+    const std::vector<FieldIssue> issues = validate(*session.config, kind);
+    if (!issues.empty() && !ui.confirmWarnings(issues)) return fail(Outcome::WarningsDeclined);
 
     std::optional<TcpConnection> connection;
     if (device.passwordSet(kind)) {

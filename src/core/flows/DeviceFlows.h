@@ -32,7 +32,8 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui);
 
 struct DownloadOutcome {
     // Done once the device has acknowledged the image; else DownloadNoDevice,
-    // NoConfiguration, LegacyDownload, Cancelled (password dialog), PasswordConnectFailed,
+    // NoConfiguration, LegacyDownload, WarningsDeclined, Cancelled (password dialog),
+    // PasswordConnectFailed,
     // SocketFailed, SendFailed, PasswordNoReply, WrongPassword, WriteConnectFailed,
     // WriteSendFailed, WriteNoAcknowledgement, WriteRejected.
     Outcome write = Outcome::Done;

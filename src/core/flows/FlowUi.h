@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/config/Configuration.h"
+#include "core/config/Validate.h"
 #include "core/device/Exchange.h"
 #include "core/flows/Outcome.h"
 #include "core/text/Gbk.h"
@@ -31,6 +33,13 @@ public:
     // The password dialog: repeats password attempts (attemptPasswordCheck) until one gets a
     // reply; nullopt when the user gives up.
     virtual std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) = 0;
+
+    // Before a download, what validate() found: true downloads anyway, false goes back to the
+    // editor with nothing sent. Whoever does not ask goes on.
+    virtual bool confirmWarnings(const std::vector<FieldIssue>& issues) {
+        (void)issues;
+        return true;
+    }
 
     // The reset question; true for OK.
     virtual bool confirmReset() = 0;

@@ -19,6 +19,7 @@ enum class Outcome : std::uint8_t {
     NothingFound,      // no device answered a broadcast search
     SearchFailed,      // search by IP: socket, send, or no reply within 2 s
     SearchWrongReply,  // search by IP: a reply without code 3
+    WarningsDeclined,  // the user went back at the list of settings that look wrong
 
     // Ends with a message.
     WrongPassword,           // 4014

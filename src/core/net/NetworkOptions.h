@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/config/Rules.h"
+
 namespace kvt {
 
 // Where discovery and the configuration exchanges go. The defaults are the product's; tests and
@@ -15,10 +17,10 @@ struct NetworkOptions {
     // is 255.255.255.255. A target other than that address counts as chosen by itself, so
     // whoever only sets discoveryTarget keeps the single query.
     bool discoveryTargetChosen = false;
-    std::uint16_t discoveryPort = 18801;
+    std::uint16_t discoveryPort = kDiscoveryPort;
     std::string localAddress = "0.0.0.0";  // bind address of the discovery socket
-    std::uint16_t localPort = 10002;
-    std::uint16_t devicePort = 18801;
+    std::uint16_t localPort = kSearchLocalPort;
+    std::uint16_t devicePort = kDeviceConfigPort;
     int connectTimeoutMs = 3000;
     // Which interfaces a broadcast search leaves by when no target is chosen: "all", or one
     // interface's name.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/config/Rules.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
@@ -15,7 +16,7 @@
 namespace kvt::gui {
 
 namespace {
-constexpr std::size_t kPasswordMaxBytes = 20;
+constexpr std::size_t kPasswordMaxBytes = kTextFieldBytes;
 }
 
 CPasswordValidate::CPasswordValidate(const Session& session, ConfigKind kind, FlowUi& ui,

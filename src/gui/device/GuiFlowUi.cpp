@@ -8,6 +8,7 @@
 #include "gui/device/CDevice.h"
 #include "gui/device/CPasswordValidate.h"
 #include "gui/device/CRemoteReset.h"
+#include "gui/device/DownloadWarnings.h"
 #include "gui/files/FileDialog.h"
 
 namespace kvt::gui {
@@ -25,6 +26,10 @@ std::optional<PasswordAnswer> GuiFlowUi::askPassword(const Session& session, Con
     CPasswordValidate dialog(session, kind, *this, parentWidget());
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.takeAnswer();
+}
+
+bool GuiFlowUi::confirmWarnings(const std::vector<FieldIssue>& issues) {
+    return DownloadWarnings::ask(issues, m_lang, parentWidget());
 }
 
 bool GuiFlowUi::confirmReset() {

@@ -16,6 +16,7 @@ public:
 
     void message(std::uint32_t textId) override;
     std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override;
+    bool confirmWarnings(const std::vector<FieldIssue>& issues) override;
     bool confirmReset() override;
     std::optional<ConfigKind> chooseKind() override;
     std::string chooseSavePath() override;

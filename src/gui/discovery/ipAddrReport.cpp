@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "core/config/Rules.h"
 #include "core/discovery/ReportListener.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
@@ -82,23 +83,17 @@ bool ipAddrReport::eventFilter(QObject* watched, QEvent* event) {
 bool ipAddrReport::checkPort() {
     if (m_checking) return false;
     m_checking = true;  // the message box takes the focus: no second check from that
-    const QString text = m_port->text();
-    bool digitsOnly = true;
-    for (const QChar ch : text)
-        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) digitsOnly = false;
+    const std::string text = m_port->text().toStdString();
+    // Anything but digits has its own message; digits (or nothing) out of range get 199.
+    const bool digitsOnly = text.find_first_not_of("0123456789") == std::string::npos;
     bool valid = false;
     if (!digitsOnly) {
         MessageBox::show(this, 200, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+    } else if (const std::optional<std::int32_t> port = typedNumber(text, kPortRange)) {
+        m_listenPort = static_cast<std::uint16_t>(*port);
+        valid = true;
     } else {
-        // Long digit strings must not wrap around into range.
-        bool ok = false;
-        const qulonglong value = text.size() <= 10 ? text.toULongLong(&ok) : 0;
-        if (ok && value >= 1 && value <= 65535) {
-            m_listenPort = static_cast<std::uint16_t>(value);
-            valid = true;
-        } else {
-            MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
-        }
+        MessageBox::show(this, kTextOutOfRange, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
     }
     if (!valid) m_port->setText(QString::number(m_listenPort));
     m_checking = false;

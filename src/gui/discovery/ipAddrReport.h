@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "core/Session.h"
+#include "core/config/Rules.h"
 #include "core/discovery/ReportTable.h"
 
 class QLineEdit;
@@ -26,7 +27,7 @@ namespace kvt::gui {
 class ipAddrReport : public QDialog {
     Q_OBJECT
 public:
-    static constexpr std::uint16_t kDefaultPort = 16800;
+    static constexpr std::uint16_t kDefaultPort = kDefaultReportPort;
     // Changed rows are shown at most this often: often enough to look live.
     static constexpr int kRefreshMs = 100;
 

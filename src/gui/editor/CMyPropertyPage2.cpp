@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "core/config/Rules.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 #include "gui/app/MessageBox.h"
@@ -16,9 +17,9 @@ namespace kvt::gui {
 
 namespace {
 
-constexpr std::size_t kNameMaxBytes = 20;
-const std::array<const char*, 5> kRepairValues = {"192.168.0.15", "255.255.255.0", "192.168.0.1",
-                                                  "0.0.0.0", "0.0.0.0"};
+const std::array<const char*, 5> kRepairValues = {
+    kDefaultAddresses.ipAddress, kDefaultAddresses.subnetMask, kDefaultAddresses.gateway,
+    kDefaultAddresses.dns1, kDefaultAddresses.dns2};
 
 std::array<Gbk*, 5> addressFields(CEthernet& ethernet) {
     return {&ethernet.ipAddress, &ethernet.subnetMask, &ethernet.gateway, &ethernet.dns1,
@@ -142,16 +143,21 @@ void CMyPropertyPage2::checkName() {
         m_name->setText(fromGbk(before));
         return;
     }
-    if (typed->size() > kNameMaxBytes) {
-        MessageBox::show(this, 5051, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
-        m_name->clear();
-        return;
-    }
     Gbk name = *typed;
-    const std::size_t space = name.find(' ');
-    if (space != Gbk::npos) {
-        MessageBox::show(this, 5052, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
-        name.resize(space);
+    switch (checkNetworkName(name)) {
+        case NameProblem::None:
+            break;
+        case NameProblem::TooLong:
+            MessageBox::show(this, kTextNameTooLong, MessageBox::Buttons::Ok,
+                             MessageBox::Icon::Warning);
+            m_name->clear();
+            return;
+        case NameProblem::Space:
+            // The name ends at its first space.
+            MessageBox::show(this, kTextNameSpace, MessageBox::Buttons::Ok,
+                             MessageBox::Icon::Warning);
+            name.resize(name.find(' '));
+            break;
     }
     m_name->setText(fromGbk(name));
     cfg->ethernet.networkName = name;

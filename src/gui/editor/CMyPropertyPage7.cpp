@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "core/config/Rules.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 #include "gui/app/MessageBox.h"
@@ -14,8 +15,6 @@
 namespace kvt::gui {
 
 namespace {
-
-constexpr std::size_t kPasswordMaxBytes = 20;
 
 QLineEdit* passwordField(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -99,11 +98,11 @@ std::optional<Gbk> CMyPropertyPage7::checkLength(Pair pair) {
         return stored(pair);
     }
     const std::optional<Gbk> typed = toGbk(edit->text());
-    if (typed && typed->size() <= kPasswordMaxBytes) {
+    if (typed && passwordFits(*typed)) {
         m_messageLine->clear();
         return typed;
     }
-    m_messageLine->setText(typed ? fromGbk(uiText(198))
+    m_messageLine->setText(typed ? fromGbk(uiText(kTextPasswordTooLong))
                                  : QString::fromStdString(messageTextUtf8(kMsgNotGbk)));
     edit->clear();
     return std::nullopt;

@@ -14,11 +14,6 @@
 
 namespace kvt::gui {
 
-namespace {
-constexpr std::int32_t kDefaultPort = 16800;
-constexpr std::int32_t kDefaultPeriod = 10;
-}  // namespace
-
 CMyPropertyPage8::CMyPropertyPage8(Session& session, QWidget* parent)
     : PropertyPage(session, parent) {
     const Lang lang = session.lang;
@@ -60,10 +55,10 @@ CMyPropertyPage8::CMyPropertyPage8(Session& session, QWidget* parent)
         if (!m_filling && config()) config()->report.targetIp = m_target->text().toStdString();
     });
     onFocusLost(m_port, [this] {
-        if (config()) checkNumber(m_port, config()->report.port, 65535);
+        if (config()) checkNumber(m_port, config()->report.port, kPortRange);
     });
     onFocusLost(m_period, [this] {
-        if (config()) checkNumber(m_period, config()->report.period, 7200);
+        if (config()) checkNumber(m_period, config()->report.period, kReportPeriodRange);
     });
     installEnterRule();
 }
@@ -80,9 +75,9 @@ bool CMyPropertyPage8::onActivate() {
     m_enable->setChecked(report.enabled == 1);
     enableValues(report.enabled == 1);
     m_target->setText(fromGbk(report.targetIp));
-    if (report.port <= 0) report.port = kDefaultPort;
+    if (report.port <= 0) report.port = kDefaultReportPort;
     m_port->setText(QString::number(report.port));
-    if (report.period <= 0) report.period = kDefaultPeriod;
+    if (report.period <= 0) report.period = kDefaultReportPeriod;
     m_period->setText(QString::number(report.period));
     m_filling = false;
     return true;
@@ -94,14 +89,15 @@ void CMyPropertyPage8::enableValues(bool on) {
     m_period->setEnabled(on);
 }
 
-void CMyPropertyPage8::checkNumber(QLineEdit* edit, std::int32_t& stored, long long max) {
-    const long long value = leadingInteger(edit->text());
-    if (value <= 0 || value > max) {
-        MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+void CMyPropertyPage8::checkNumber(QLineEdit* edit, std::int32_t& stored, NumberRange range) {
+    // Digits only: "80ab" would be stored as 80 while the edit still shows "80ab".
+    const std::optional<std::int32_t> value = typedNumber(edit->text().toStdString(), range);
+    if (!value) {
+        MessageBox::show(this, kTextOutOfRange, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
         edit->setText(QString::number(stored));
         return;
     }
-    stored = static_cast<std::int32_t>(value);
+    stored = *value;
 }
 
 }  // namespace kvt::gui

@@ -1,5 +1,6 @@
 #pragma once
 // The IP address report page: whether the device reports its address, where to and how often.
+#include "core/config/Rules.h"
 #include "gui/editor/PropertyPage.h"
 
 class QCheckBox;
@@ -26,7 +27,7 @@ protected:
 
 private:
     void enableValues(bool on);
-    void checkNumber(QLineEdit* edit, std::int32_t& stored, long long max);
+    void checkNumber(QLineEdit* edit, std::int32_t& stored, NumberRange range);
 
     QCheckBox* m_enable;
     Ipv4Edit* m_target;

@@ -17,29 +17,28 @@ namespace kvt::gui {
 
 namespace {
 
-constexpr long long kMaxSize = 256;
-
 struct SizeRow {
     const char* label;
     const char* unit;
-    const char* repair;  // for out-of-range stored input and output sizes
 };
 constexpr std::array<SizeRow, 9> kRows = {{
-    {"Assembly Instance 102(Input):", "+4(bytes)", "64"},
-    {"Assembly Instance 101(Output):", "(bytes)", "64"},
-    {"Assembly Instance 103(Configuration):", "(bytes)", nullptr},
-    {"Assembly Instance 112(Input):", "+4(bytes)", "128"},
-    {"Assembly Instance 111(Output):", "(bytes)", "128"},
-    {"Assembly Instance 113(Configuration):", "(bytes)", nullptr},
-    {"Assembly Instance 122(Input):", "+4(bytes)", "256"},
-    {"Assembly Instance 121(Output):", "(bytes)", "256"},
-    {"Assembly Instance 123(Configuration):", "(bytes)", nullptr},
+    {"Assembly Instance 102(Input):", "+4(bytes)"},
+    {"Assembly Instance 101(Output):", "(bytes)"},
+    {"Assembly Instance 103(Configuration):", "(bytes)"},
+    {"Assembly Instance 112(Input):", "+4(bytes)"},
+    {"Assembly Instance 111(Output):", "(bytes)"},
+    {"Assembly Instance 113(Configuration):", "(bytes)"},
+    {"Assembly Instance 122(Input):", "+4(bytes)"},
+    {"Assembly Instance 121(Output):", "(bytes)"},
+    {"Assembly Instance 123(Configuration):", "(bytes)"},
 }};
 
-// As the size check compares: the leading number taken as unsigned, so negatives are too big.
+// Digits only, 0..256: a text without digits would reach the device as 0, silently.
+bool sizeInRange(std::string_view text) {
+    return typedNumber(text, kAssemblySizeRange).has_value();
+}
 bool sizeInRange(const QString& text) {
-    const long long value = leadingInteger(text);
-    return value >= 0 && value <= kMaxSize;
+    return sizeInRange(text.toStdString());
 }
 
 }  // namespace
@@ -119,8 +118,9 @@ void CMyPropertyPage9::initialise() {
     showNotes(parameter.ipSettingMethod == 1);
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         if (isConfigurationSize(i)) continue;
-        if (!sizeInRange(fromGbk(parameter.assemblySizes[i])))
-            parameter.assemblySizes[i] = kRows[i].repair;
+        // The stored size that cannot be sent as it is shows as a new configuration's.
+        if (!sizeInRange(parameter.assemblySizes[i]))
+            parameter.assemblySizes[i] = kDefaultAssemblySizes[i];
     }
     for (std::size_t i = 2; i < m_sizes.size(); i += 3) {
         m_sizes[i]->setText(QStringLiteral("0"));
@@ -167,7 +167,7 @@ void CMyPropertyPage9::checkSize(std::size_t index) {
         return;
     }
     if (!sizeInRange(edit->text())) {
-        MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        MessageBox::show(this, kTextOutOfRange, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
         edit->setText(fromGbk(stored));
         return;
     }
@@ -192,7 +192,7 @@ bool CMyPropertyPage9::deactivate() {
         }
     }
     if (refused) {
-        MessageBox::show(this, 199, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        MessageBox::show(this, kTextOutOfRange, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
         return false;
     }
     // The configuration sizes are shown only, so their stored texts stay as they are.

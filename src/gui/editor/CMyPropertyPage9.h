@@ -3,6 +3,7 @@
 // and the EtherNet/IP assembly sizes.
 #include <array>
 
+#include "core/config/Rules.h"
 #include "gui/editor/PropertyPage.h"
 
 class QLabel;
@@ -25,7 +26,7 @@ public:
     // Size edits in the model's order: 102, 101, 103, 112, 111, 113, 122, 121, 123.
     QLineEdit* sizeEdit(std::size_t index) const { return m_sizes.at(index); }
 
-    static bool isConfigurationSize(std::size_t index) { return index % 3 == 2; }
+    static bool isConfigurationSize(std::size_t index) { return isConfigurationInstance(index); }
 
 protected:
     void initialise() override;

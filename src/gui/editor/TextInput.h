@@ -1,6 +1,6 @@
 #pragma once
-// Conversions at the edge between Qt's text and the model's GBK bytes, and the number parsing
-// that the editor's checks use.
+// Conversions at the edge between Qt's text and the model's GBK bytes. The checks of typed
+// values themselves are the core's (core/config/Rules.h).
 #include <QString>
 #include <optional>
 
@@ -17,11 +17,6 @@ inline std::optional<Gbk> toGbk(const QString& text) {
 inline QString fromUtf8(const char* text) {
     return QString::fromUtf8(text);
 }
-
-// The value of the text's leading decimal number, C atoi style (blanks, an optional sign,
-// digits; nothing else counts). No digits gives 0. Clamped far outside every range we check,
-// so that a long row of digits cannot overflow into a valid value.
-long long leadingInteger(const QString& text);
 
 }  // namespace kvt::gui
 

@@ -1,0 +1,253 @@
+#include "core/config/Validate.h"
+
+#include <bit>
+#include <optional>
+
+#include "core/config/Rules.h"
+#include "core/text/Decimal.h"
+
+namespace kvt {
+namespace {
+
+// Collects issues in the order the fields are checked.
+class Checker {
+public:
+    explicit Checker(std::vector<FieldIssue>& out) : m_out(out) {}
+
+    FieldIssue& add(std::string field, Severity severity, Problem problem, const Gbk& value,
+                    std::uint32_t textId = 0) {
+        FieldIssue issue;
+        issue.field = std::move(field);
+        issue.severity = severity;
+        issue.problem = problem;
+        issue.textId = textId;
+        issue.value = gbkToUtf8(value);
+        return m_out.emplace_back(std::move(issue));
+    }
+
+    // A number held as an integer (the report's port and period).
+    void number(const char* field, std::int32_t value, NumberRange range) {
+        if (range.contains(value)) return;
+        add(field, Severity::Error, Problem::OutOfRange, std::to_string(value), kTextOutOfRange)
+            .range = range;
+    }
+
+    // A number held as typed text (an assembly size).
+    void typed(const std::string& field, const Gbk& text, NumberRange range) {
+        if (typedNumber(text, range)) return;
+        const bool digits = !text.empty() && text.find_first_not_of("0123456789") == Gbk::npos;
+        const Problem problem = digits ? Problem::OutOfRange : Problem::NotANumber;
+        add(field, Severity::Error, problem, text, kTextOutOfRange).range = range;
+    }
+
+    std::optional<std::uint32_t> address(const char* field, const Gbk& text) {
+        std::optional<std::uint32_t> value = dottedQuad(text);
+        if (!value) add(field, Severity::Error, Problem::NotAnAddress, text);
+        return value;
+    }
+
+    void password(const char* field, const Gbk& password) {
+        // The value stays out of every message.
+        if (!passwordFits(password))
+            add(field, Severity::Error, Problem::TooLong, Gbk(), kTextPasswordTooLong);
+    }
+
+private:
+    std::vector<FieldIssue>& m_out;
+};
+
+std::string dotted(std::uint32_t address) {
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
+bool contiguous(std::uint32_t mask) {
+    // The one bits first: inverted, the mask is a run of low one bits.
+    const std::uint32_t host = ~mask;
+    return (host & (host + 1)) == 0;
+}
+
+// Warnings for a static address whose three parts are well formed.
+void checkSubnet(Checker& check, const CEthernet& ethernet, std::uint32_t ip, std::uint32_t mask,
+                 std::uint32_t gateway) {
+    if (!contiguous(mask)) {
+        check.add("subnet_mask", Severity::Warning, Problem::MaskNotContiguous,
+                  ethernet.subnetMask);
+        return;  // no subnet to judge the other two by
+    }
+    const std::uint32_t network = ip & mask;
+    const int prefix = std::popcount(mask);
+    const std::string subnet = dotted(network) + '/' + std::to_string(prefix);
+    // A /31 or /32 has no network or broadcast address: every address in it is a host.
+    if (prefix <= 30) {
+        if (ip == network) {
+            check.add("ip_address", Severity::Warning, Problem::NetworkAddress, ethernet.ipAddress)
+                .related = subnet;
+        } else if (ip == (network | ~mask)) {
+            check
+                .add("ip_address", Severity::Warning, Problem::BroadcastAddress, ethernet.ipAddress)
+                .related = subnet;
+        }
+    }
+    // 0.0.0.0 is "no gateway".
+    if (gateway != 0 && (gateway & mask) != network) {
+        check.add("gateway", Severity::Warning, Problem::GatewayOutsideSubnet, ethernet.gateway)
+            .related = subnet;
+    }
+}
+
+// What a device read produces for a configuration instance: "%d" of a 32-bit number.
+bool carriedNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    const std::optional<std::uint32_t> value = digitsOnlyValue(text);
+    return value.has_value();
+}
+
+std::string quoted(const std::string& text, Lang lang) {
+    return lang == Lang::En ? '"' + text + '"' : "“" + text + "”";
+}
+
+std::string rangeText(NumberRange range, Lang lang) {
+    const std::string min = std::to_string(range.min);
+    const std::string max = std::to_string(range.max);
+    return lang == Lang::En ? min + " to " + max : min + "～" + max;
+}
+
+}  // namespace
+
+std::vector<FieldIssue> validate(const CConfiguration& config, ConfigKind kind) {
+    std::vector<FieldIssue> issues;
+    Checker check(issues);
+    const bool background = kind == kBackgroundConfig;
+    const CEthernet& ethernet = config.ethernet;
+
+    if (background) {
+        switch (checkNetworkName(ethernet.networkName)) {
+            case NameProblem::None:
+                break;
+            case NameProblem::TooLong:
+                check.add("network_name", Severity::Error, Problem::TooLong, ethernet.networkName,
+                          kTextNameTooLong);
+                break;
+            case NameProblem::Space:
+                check.add("network_name", Severity::Error, Problem::Space, ethernet.networkName,
+                          kTextNameSpace);
+                break;
+        }
+    }
+
+    if (ethernet.ipMethod == 0) {
+        const auto ip = check.address("ip_address", ethernet.ipAddress);
+        const auto mask = check.address("subnet_mask", ethernet.subnetMask);
+        const auto gateway = check.address("gateway", ethernet.gateway);
+        if (ip && mask && gateway) checkSubnet(check, ethernet, *ip, *mask, *gateway);
+    }
+
+    check.password("user_password", config.advance.userPassword);
+    if (background) check.password("admin_password", config.advance.adminPassword);
+
+    if (config.report.enabled == 1) {
+        check.address("report_target", config.report.targetIp);
+        check.number("report_port", config.report.port, kPortRange);
+        check.number("report_period", config.report.period, kReportPeriodRange);
+    }
+
+    if (background) {
+        const auto& sizes = config.parameter.assemblySizes;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const std::string field = "assembly_sizes[" + std::to_string(i) + "]";
+            if (!isConfigurationInstance(i)) {
+                check.typed(field, sizes[i], kAssemblySizeRange);
+            } else if (!carriedNumber(sizes[i])) {
+                check.add(field, Severity::Error, Problem::NotANumber, sizes[i]);
+            }
+        }
+    }
+    return issues;
+}
+
+bool hasErrors(const std::vector<FieldIssue>& issues) {
+    for (const FieldIssue& issue : issues) {
+        if (issue.severity == Severity::Error) return true;
+    }
+    return false;
+}
+
+std::string fieldLabel(std::string_view field, Lang lang) {
+    struct Label {
+        std::string_view field;
+        const char* zh;
+        const char* en;
+    };
+    static constexpr Label kLabels[] = {
+        {"network_name", "网络名称", "Network name"},
+        {"ip_address", "IP地址", "IP address"},
+        {"subnet_mask", "子网掩码", "Subnet mask"},
+        {"gateway", "默认网关", "Default gateway"},
+        {"user_password", "用户密码", "User password"},
+        {"admin_password", "管理员密码", "Admin password"},
+        {"report_target", "自动报告目标", "Report target"},
+        {"report_port", "自动报告端口", "Report port"},
+        {"report_period", "自动报告周期", "Report period"},
+    };
+    for (const Label& label : kLabels) {
+        if (label.field == field) return lang == Lang::En ? label.en : label.zh;
+    }
+    // assembly_sizes[i]: named by its instance, as the advanced page does.
+    constexpr std::string_view kSizes = "assembly_sizes[";
+    if (field.starts_with(kSizes)) {
+        const std::optional<std::uint32_t> index =
+            digitsOnlyValue(field.substr(kSizes.size(), field.size() - kSizes.size() - 1));
+        if (index && *index < kAssemblyInstances.size())
+            return "Assembly Instance " + std::to_string(kAssemblyInstances[*index]);
+    }
+    return std::string(field);
+}
+
+std::string issueDescription(const FieldIssue& issue, Lang lang) {
+    const bool en = lang == Lang::En;
+    const std::string value = quoted(issue.value, lang);
+    switch (issue.problem) {
+        case Problem::OutOfRange:
+            return en ? issue.value + " is out of range " + rangeText(issue.range, lang)
+                      : issue.value + " 超出范围 " + rangeText(issue.range, lang);
+        case Problem::NotANumber:
+            if (issue.range.min == issue.range.max)
+                return en ? value + " is not a number" : value + " 不是数字";
+            return en ? value + " is not a number (digits only, " + rangeText(issue.range, lang) +
+                            ")"
+                      : value + " 不是数字（只能输入数字，" + rangeText(issue.range, lang) + "）";
+        case Problem::TooLong: {
+            const std::string limit = std::to_string(kTextFieldBytes);
+            const std::string what = issue.value.empty() ? "" : value + " ";
+            return en ? what + "is longer than " + limit + " bytes (a Chinese character takes two)"
+                      : what + "超过 " + limit + " 个字节（一个汉字占两个字节）";
+        }
+        case Problem::Space:
+            return en ? value + " contains a space" : value + " 含有空格";
+        case Problem::NotAnAddress:
+            // 255.255.255.255 is an address, but not one that a file or a reply can carry.
+            if (dottedQuad(issue.value))
+                return en ? value + " is read as no address" : value + " 读作空地址";
+            return en ? value + " is not an IPv4 address" : value + " 不是 IPv4 地址";
+        case Problem::MaskNotContiguous:
+            return en ? issue.value + " is not a contiguous subnet mask"
+                      : issue.value + " 不是连续的子网掩码";
+        case Problem::NetworkAddress:
+            return en ? issue.value + " is the network address of its subnet " + issue.related
+                      : issue.value + " 是其子网 " + issue.related + " 的网络地址";
+        case Problem::BroadcastAddress:
+            return en ? issue.value + " is the broadcast address of its subnet " + issue.related
+                      : issue.value + " 是其子网 " + issue.related + " 的广播地址";
+        case Problem::GatewayOutsideSubnet:
+            return en ? issue.value + " is outside the subnet " + issue.related
+                      : issue.value + " 不在子网 " + issue.related + " 内";
+    }
+    return issue.value;
+}
+
+std::string issueMessage(const FieldIssue& issue, Lang lang) {
+    return issue.field + ": " + issueDescription(issue, lang);
+}
+
+}  // namespace kvt
