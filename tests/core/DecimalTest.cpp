@@ -66,6 +66,10 @@ class DigitsOnlyTest : public ::testing::TestWithParam<DigitsCase> {};
 
 TEST_P(DigitsOnlyTest, TakesDigitsAndNothingElse) {
     EXPECT_EQ(digitsOnlyValue(GetParam().text), GetParam().value) << GetParam().why;
+    // Digits past 32 bits are still digits.
+    EXPECT_EQ(allDigits(GetParam().text),
+              GetParam().value.has_value() || GetParam().text == "4294967296")
+        << GetParam().why;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -120,9 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The reader itself keeps reading leniently: what it stores is unchanged by the notes.
 TEST(FileIssues, ReaderStillTakesWhatItAlwaysTook) {
-    const ParsedConfigFile parsed = readConfigFile(
-        fileWith(kBackgroundConfig, "Ethernet/IP", "abcdefghijklmnopqrstu"), Lang::Zh);
-    EXPECT_EQ(parsed.config.ethernet.networkName, "Ethernet/IP");
     const ParsedConfigFile port = readConfigFile(fileWith(kUserConfig, "16801", "80ab"), Lang::Zh);
     EXPECT_EQ(port.config.report.port, 80);
     // An administrator password in a user file goes nowhere: nothing to refuse.

@@ -1,13 +1,16 @@
 // Configuration files: the reader never fails, and a file written from what it read reads back
 // the same whenever the values can stand in a file unambiguously (one word each, addresses the
-// parser accepts, no value that spells a key the reader looks ahead for).
+// parser accepts, no value that spells a key the reader looks ahead for). Whatever a file holds,
+// the numbers that validate() lets through reach the device image unchanged.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "FuzzCheck.h"
 #include "core/config/DeviceImage.h"
+#include "core/config/Validate.h"
 #include "core/files/ConfigFile.h"
+#include "core/text/Decimal.h"
 #include "core/text/UiText.h"
 
 namespace {
@@ -78,6 +81,33 @@ kvt::CConfiguration fileView(kvt::CConfiguration c, kvt::ConfigKind kind) {
     return c;
 }
 
+// A configuration that validate() finds no error in carries its report and sizes through the
+// image exactly: nothing is cut to 16 bits or read as 0.
+void checkValidatedNumbers(const kvt::ParsedConfigFile& parsed) {
+    const auto kind = static_cast<kvt::ConfigKind>(parsed.kind);
+    const auto issues = kvt::validate(parsed.config, kind);
+    for (const auto& issue : issues) {
+        const bool backgroundOnly = issue.field == "network_name" ||
+                                    issue.field == "admin_password" ||
+                                    issue.field.starts_with("assembly_sizes");
+        FUZZ_CHECK(kind == kvt::kBackgroundConfig || !backgroundOnly);
+    }
+    if (kvt::hasErrors(issues)) return;
+    kvt::CConfiguration back;
+    kvt::parseImage(kvt::buildImage(parsed.config, kind), kind, back);
+    const auto& report = parsed.config.report;
+    if (report.enabled == 1) {
+        FUZZ_CHECK(back.report.port == report.port && back.report.period == report.period);
+    }
+    if (kind != kvt::kBackgroundConfig) return;
+    const auto& sizes = parsed.config.parameter.assemblySizes;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (kvt::isConfigurationInstance(i)) continue;
+        FUZZ_CHECK(kvt::digitsOnlyValue(sizes[i]) ==
+                   kvt::digitsOnlyValue(back.parameter.assemblySizes[i]));
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -92,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kvt::writeConfigFile(config, first.kind, config.identity.firmwareVersion, lang);
     const auto second = kvt::readConfigFile(written, lang);
     FUZZ_CHECK(second.kind == first.kind);  // the first line always survives
+    checkValidatedNumbers(first);
 
     if (canStandInAFile(first, lang)) {
         FUZZ_CHECK(fileView(second.config, first.kind) == fileView(config, first.kind));

@@ -35,8 +35,7 @@ public:
     // A number held as typed text (an assembly size).
     void typed(const std::string& field, const Gbk& text, NumberRange range) {
         if (typedNumber(text, range)) return;
-        const bool digits = !text.empty() && text.find_first_not_of("0123456789") == Gbk::npos;
-        const Problem problem = digits ? Problem::OutOfRange : Problem::NotANumber;
+        const Problem problem = allDigits(text) ? Problem::OutOfRange : Problem::NotANumber;
         add(field, Severity::Error, problem, text, kTextOutOfRange).range = range;
     }
 

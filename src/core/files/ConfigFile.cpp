@@ -260,10 +260,8 @@ private:
         const Gbk typed(m_in.peekWord());
         const std::int32_t value = m_in.number();
         if (!typedNumber(typed, range)) {
-            const bool digits =
-                !typed.empty() && typed.find_first_not_of("0123456789") == Gbk::npos;
-            note(field, digits ? Problem::OutOfRange : Problem::NotANumber, typed, kTextOutOfRange,
-                 range);
+            note(field, allDigits(typed) ? Problem::OutOfRange : Problem::NotANumber, typed,
+                 kTextOutOfRange, range);
         }
         return value;
     }

@@ -34,6 +34,14 @@ LeadingDecimal readLeadingDecimal(std::string_view text, std::size_t from) {
     return result;
 }
 
+bool allDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (!isDigit(c)) return false;
+    }
+    return true;
+}
+
 std::optional<std::uint32_t> digitsOnlyValue(std::string_view text) {
     if (text.empty() || !isDigit(text.front())) return std::nullopt;
     const LeadingDecimal number = readLeadingDecimal(text);

@@ -22,6 +22,9 @@ struct LeadingDecimal {
 
 LeadingDecimal readLeadingDecimal(std::string_view text, std::size_t from = 0);
 
+// Decimal digits and nothing else, at least one, of any length.
+bool allDigits(std::string_view text);
+
 // A text that is decimal digits and nothing else ("0080" too), and whose value fits in 32 bits.
 std::optional<std::uint32_t> digitsOnlyValue(std::string_view text);
 

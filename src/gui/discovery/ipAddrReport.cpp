@@ -13,6 +13,7 @@
 
 #include "core/config/Rules.h"
 #include "core/discovery/ReportListener.h"
+#include "core/text/Decimal.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
 #include "gui/widgets/ReportList.h"
@@ -85,7 +86,7 @@ bool ipAddrReport::checkPort() {
     m_checking = true;  // the message box takes the focus: no second check from that
     const std::string text = m_port->text().toStdString();
     // Anything but digits has its own message; digits (or nothing) out of range get 199.
-    const bool digitsOnly = text.find_first_not_of("0123456789") == std::string::npos;
+    const bool digitsOnly = text.empty() || allDigits(text);
     bool valid = false;
     if (!digitsOnly) {
         MessageBox::show(this, 200, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
