@@ -8,7 +8,8 @@ seconds=${1:-600}
 shift || true
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKVT_SANITIZE=address -DKVT_FUZZ=ON -DKVT_BUILD_GUI=OFF -DKVT_BUILD_TESTS=OFF >/dev/null
+    -DKVT_SANITIZE=address -DKVT_FUZZ=ON -DKVT_BUILD_GUI=OFF -DKVT_BUILD_TESTS=OFF \
+    -DKVT_WERROR=ON >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     for source in tests/fuzz/fuzz_*.cpp; do targets+=("$(basename "$source" .cpp)"); done

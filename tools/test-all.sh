@@ -11,12 +11,12 @@ logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
 # The optimised build that the demo uses: -O2 warns about things a debug build does not.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_BUILD_TESTS=OFF
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_BUILD_TESTS=OFF -DKVT_WERROR=ON
 cmake --build build -j "$jobs"
 package_status=0
 bash tools/test-package.sh build 2>&1 | tee "$logs/package.log" || package_status=$?
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVT_SANITIZE=address
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVT_SANITIZE=address -DKVT_WERROR=ON
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

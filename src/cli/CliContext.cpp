@@ -3,15 +3,66 @@
 #include <iostream>
 
 #include "core/text/ExtraText.h"
+#include "core/text/UiText.h"
 
 namespace kvt::cli {
 
+int exitStatusFor(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Done:
+            return kExitOk;
+        case Outcome::NothingFound:
+        case Outcome::SearchFailed:
+        case Outcome::SearchWrongReply:
+            return kExitNotFound;
+        case Outcome::WrongPassword:
+            return kExitWrongPassword;
+        case Outcome::ReadForbidden:
+        case Outcome::ResetForbidden:
+        case Outcome::OpenForbidden:
+            return kExitForbidden;
+        case Outcome::ReadConnectFailed:
+        case Outcome::ReadIncomplete:
+        case Outcome::ConnectFailed:
+        case Outcome::WriteConnectFailed:
+        case Outcome::WriteSendFailed:
+        case Outcome::WriteNoAcknowledgement:
+        case Outcome::PasswordConnectFailed:
+        case Outcome::PasswordNoReply:
+            return kExitConnection;
+        case Outcome::ReadRejected:
+        case Outcome::WriteRejected:
+        case Outcome::ResetFailed:
+            return kExitBadReply;
+        case Outcome::Cancelled:
+        case Outcome::NoSelection:
+        case Outcome::NoConfiguration:
+        case Outcome::SocketFailed:
+        case Outcome::SendFailed:
+        case Outcome::WarningsDeclined:
+        case Outcome::FileMissing:
+        case Outcome::DownloadNoDevice:
+        case Outcome::SaveFailed:
+        case Outcome::LegacyDownload:
+        case Outcome::OpenFailed:
+            return kExitFailure;
+    }
+    return kExitFailure;
+}
+
+void failAfter(const CliContext& context, Outcome outcome, const char* silentWhat) {
+    if (outcome == Outcome::Cancelled && context.ui.passwordMissing)
+        throw CliFailure(uiTextUtf8(7004), kExitPasswordMissing);
+    if (outcome == Outcome::Cancelled && context.ui.passwordFailure)
+        outcome = *context.ui.passwordFailure;
+    throw CliFailure(messageFor(outcome) != 0 ? "" : silentWhat, exitStatusFor(outcome));
+}
+
 void CliFlowUi::message(std::uint32_t textId) {
-    shown.push_back(textId);
     std::cerr << "kvt640-cli: " << messageTextUtf8(textId) << '\n';
 }
 
-std::optional<TcpConnection> CliFlowUi::askPassword(Session& session, int kind) {
+std::optional<PasswordAnswer> CliFlowUi::askPassword(const Session& session, ConfigKind kind) {
     if (!passwordHandler) return std::nullopt;
     return passwordHandler(session, kind);
 }

@@ -13,28 +13,21 @@
 
 #include "OfflineCommands.h"
 #include "Output.h"
+#include "core/config/DeviceTexts.h"
 #include "core/config/Rules.h"
 #include "core/config/Validate.h"
-#include "core/device/Exchanges.h"
 #include "core/discovery/ReportListener.h"
 #include "core/discovery/Search.h"
 #include "core/files/ConfigFile.h"
 #include "core/files/CsvExport.h"
-#include "core/files/FileFlows.h"
+#include "core/flows/DeviceFlows.h"
+#include "core/flows/FileFlows.h"
+#include "core/flows/SearchFlows.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 
 namespace kvt::cli {
 namespace {
-
-// Exit statuses of the network commands, one per kind of failure (also in --help).
-constexpr int kExitNotFound = 3;         // no device answered the search
-constexpr int kExitPasswordMissing = 4;  // the device needs a password and none was given
-constexpr int kExitWrongPassword = 5;    // 4014
-constexpr int kExitForbidden = 6;        // remote configuration forbidden (4017, 4030)
-constexpr int kExitConnection = 7;       // connect, send or receive failed
-constexpr int kExitBadReply = 8;         // the device answered with the wrong reply
-constexpr int kExitListen = 9;           // the listener could not bind its port
 
 const char* const kStatusHelp =
     "Exit status of the network commands: 0 success; 1 other failure (file, a write refused "
@@ -43,34 +36,6 @@ const char* const kStatusHelp =
     "device needs a password and --password was not given; 5 wrong password; 6 remote "
     "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
     "replied with the wrong reply; 9 the report listener could not bind its port.";
-
-int exitStatusFor(std::uint32_t messageId) {
-    switch (messageId) {
-        case 4014:
-            return kExitWrongPassword;
-        case 4017:
-        case 4030:
-            return kExitForbidden;
-        case 4018:
-        case 4019:
-        case 4021:
-        case 4031:
-        case 4032:
-        case 5043:
-        case 5044:
-        case 5045:
-        case 5046:
-        case 7001:
-        case 7002:
-            return kExitConnection;
-        case 4020:
-        case 5047:
-        case 5065:
-            return kExitBadReply;
-        default:
-            return kExitFailure;
-    }
-}
 
 // Where the commands send their packets; the defaults are the product's, the options let
 // tests and demos use loopback addresses.
@@ -119,48 +84,48 @@ void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
 }
 
 // The password dialog of a script: one attempt with --password, never a prompt.
-void answerPasswordsFrom(CliContext& context, const NetworkArgs& args,
-                         std::shared_ptr<bool> missing) {
+void answerPasswordsFrom(CliContext& context, const NetworkArgs& args) {
     std::optional<Gbk> password;
     if (args.passwordGiven) {
         password = utf8ToGbk(args.password);
         if (!password) throw CliFailure(messageUtf8(kMsgNotGbk));
     }
-    context.ui.passwordHandler = [&context, password, missing](
-                                     Session& session, int kind) -> std::optional<TcpConnection> {
+    CliFlowUi& ui = context.ui;
+    ui.passwordHandler = [&ui, password](const Session& session,
+                                         ConfigKind kind) -> std::optional<PasswordAnswer> {
         if (!password) {
-            *missing = true;
+            ui.passwordMissing = true;
             return std::nullopt;
         }
-        PasswordAttempt attempt = attemptPasswordCheck(session, kind, *password, context.ui);
-        if (attempt.messageId != 0) context.ui.message(attempt.messageId);
-        return std::move(attempt.connection);
+        PasswordAttempt attempt = attemptPasswordCheck(session, kind, *password, ui);
+        if (!attempt.answer) {
+            ui.report(attempt.outcome);
+            ui.passwordFailure = attempt.outcome;
+        }
+        return std::move(attempt.answer);
     };
-}
-
-// After a flow that failed: the status of the last message shown, or of the missing password.
-[[noreturn]] void failAfterFlow(CliContext& context, std::size_t shownBefore, bool passwordMissing,
-                                const char* silentWhat) {
-    if (passwordMissing) throw CliFailure(uiTextUtf8(7004), kExitPasswordMissing);
-    if (context.ui.shown.size() > shownBefore)
-        throw CliFailure("", exitStatusFor(context.ui.shown.back()));
-    throw CliFailure(silentWhat);
 }
 
 std::string utf8(const Gbk& text) {
     return gbkToUtf8(text);
 }
 
+// The list's texts under their keys, and typed companions beside them for scripts that would
+// rather not compare Chinese texts.
 nlohmann::json deviceJson(const CEquipment& device) {
     return {{"row", utf8(device.rowNumber)},
-            {"name", utf8(device.name)},
-            {"model", utf8(device.model)},
+            {"name", utf8(nameText(device))},
+            {"model", utf8(modelText(device))},
+            {"product_code", device.productCode},
             {"ip", utf8(device.ipAddress)},
             {"mac", utf8(device.macAddress)},
             {"firmware", utf8(device.firmwareVersion)},
-            {"user_password_set", utf8(device.userPasswordSet)},
-            {"admin_password_set", utf8(device.adminPasswordSet)},
-            {"remote_config", utf8(device.remoteConfig)},
+            {"user_password_set", utf8(passwordSetText(device.userPasswordSet))},
+            {"user_password_set_bool", device.userPasswordSet},
+            {"admin_password_set", utf8(passwordSetText(device.adminPasswordSet))},
+            {"admin_password_set_bool", device.adminPasswordSet},
+            {"remote_config", utf8(remoteConfigText(device))},
+            {"remote_config_allowed_bool", !device.remoteForbidden()},
             {"interface", device.interfaceName}};
 }
 
@@ -183,9 +148,9 @@ void printDevices(const std::vector<CEquipment>& devices, bool json, bool csv, L
         std::cout << uiTextUtf8(id) << (id == 4007 ? "" : "\t");
     std::cout << (byCard ? "\t接口\n" : "\n");
     for (const CEquipment& d : devices) {
-        std::cout << utf8(d.rowNumber) << '\t' << utf8(d.name) << '\t' << utf8(d.model) << '\t'
-                  << utf8(d.ipAddress) << '\t' << utf8(d.macAddress) << '\t'
-                  << utf8(d.firmwareVersion) << '\t' << utf8(d.userPasswordSet);
+        std::cout << utf8(d.rowNumber) << '\t' << utf8(nameText(d)) << '\t' << utf8(modelText(d))
+                  << '\t' << utf8(d.ipAddress) << '\t' << utf8(d.macAddress) << '\t'
+                  << utf8(d.firmwareVersion) << '\t' << utf8(passwordSetText(d.userPasswordSet));
         if (byCard) std::cout << '\t' << d.interfaceName;
         std::cout << '\n';
     }
@@ -194,8 +159,9 @@ void printDevices(const std::vector<CEquipment>& devices, bool json, bool csv, L
 // Search by IP and select the one row, as a click on it would.
 void findDevice(CliContext& context, const std::string& address) {
     Session& session = context.session;
-    if (searchByAddress(session, address) != AddressSearchOutcome::Found)
-        throw CliFailure("no device answered the search at " + address, kExitNotFound);
+    const Outcome found = searchByAddress(session, address);
+    if (found != Outcome::Done)
+        throw CliFailure("no device answered the search at " + address, exitStatusFor(found));
     if (session.selectRow(0) != Session::Selection::Supported)
         throw CliFailure("the device at " + address + " is not a supported product", kExitNotFound);
 }
@@ -217,12 +183,13 @@ void addSearch(CLI::App& app, CliContext& context) {
             applyNetworkArgs(context, *args);
             Session& session = context.session;
             if (!ip->empty()) {
-                const AddressSearchOutcome outcome = searchByAddress(session, *ip);
-                printDevices(outcome == AddressSearchOutcome::Found ? session.devices
-                                                                    : std::vector<CEquipment>{},
+                const Outcome outcome = searchByAddress(session, *ip);
+                // A reply with the wrong code leaves the table as it was; the list shows none.
+                printDevices(outcome == Outcome::Done ? session.devices : std::vector<CEquipment>{},
                              *json, *csv, session.lang);
-                if (outcome != AddressSearchOutcome::Found)
-                    throw CliFailure("no device answered the search at " + *ip, kExitNotFound);
+                if (outcome != Outcome::Done)
+                    throw CliFailure("no device answered the search at " + *ip,
+                                     exitStatusFor(outcome));
                 return;
             }
             NetworkOptions& network = session.network;
@@ -234,11 +201,10 @@ void addSearch(CLI::App& app, CliContext& context) {
             // A card that is not there is a mistake on the command line, not an empty network.
             const SearchPlan plan = planBroadcastSearch(network);
             if (!plan.error.empty()) throw CliFailure(plan.error, kExitUsage);
-            session.devices = runBroadcastSearch(network, nullptr, {});
-            session.clearSelection();
+            const Outcome outcome = searchBroadcast(session, nullptr, {});
             printDevices(session.devices, *json, *csv, session.lang);
-            if (session.devices.empty())
-                throw CliFailure("no device answered the search", kExitNotFound);
+            if (outcome != Outcome::Done)
+                throw CliFailure("no device answered the search", exitStatusFor(outcome));
         });
     command->footer(
         std::string(kStatusHelp) +
@@ -280,25 +246,22 @@ void addRead(CLI::App& app, CliContext& context) {
         "kvt640-cli read --ip ADDR --kind user|background [--password PW] [-o FILE] [--json]",
         [&context, args, ip, kind, output, json] {
             applyNetworkArgs(context, *args);
-            auto missing = std::make_shared<bool>(false);
-            answerPasswordsFrom(context, *args, missing);
+            answerPasswordsFrom(context, *args);
             findDevice(context, *ip);
             Session& session = context.session;
-            const int configKind = kindFromName(*kind);
-            const std::size_t shownBefore = context.ui.shown.size();
+            const ConfigKind configKind = kindFromName(*kind);
             if (!output->empty()) {
                 // Save from the main window: the kind, the device read, then the file with the
                 // device's firmware version.
                 context.ui.chosenKind = configKind;
                 context.ui.savePath = *output;
-                session.saveFromPrompt = false;
-                const SaveOutcome outcome = saveConfigurationFile(session, context.ui);
-                if (outcome == SaveOutcome::Written) return;
-                failAfterFlow(context, shownBefore, *missing, "the read failed");
+                const Outcome saved =
+                    saveConfigurationFile(session, context.ui, SaveFrom::MainWindow);
+                if (saved != Outcome::Done) failAfter(context, saved, "the read failed");
+                return;
             }
-            if (!readConfiguration(session, configKind, context.ui))
-                failAfterFlow(context, shownBefore, *missing, "the read failed");
-            session.configuredModel = session.selectedDevice()->model;
+            const Outcome read = readConfiguration(session, configKind, context.ui);
+            if (read != Outcome::Done) failAfter(context, read, "the read failed");
             printConfiguration(std::cout, *session.config, configKind, *json);
         });
     command->footer(kStatusHelp);
@@ -343,21 +306,18 @@ void addWrite(CLI::App& app, CliContext& context) {
         "kvt640-cli write --ip ADDR FILE [--password PW] [--reset] [--force]",
         [&context, args, ip, file, reset, force] {
             applyNetworkArgs(context, *args);
-            auto missing = std::make_shared<bool>(false);
-            answerPasswordsFrom(context, *args, missing);
+            answerPasswordsFrom(context, *args);
             checkBeforeSending(context, *file, *force);
             findDevice(context, *ip);
             openFileAsOpenDoes(context, *file);
-            Session& session = context.session;
             context.ui.resetAnswer = *reset;
             context.ui.force = *force;
-            const std::size_t shownBefore = context.ui.shown.size();
-            download(session, context.ui);
-            if (!session.chooserResult)
-                failAfterFlow(context, shownBefore, *missing, "the download failed");
-            // Acknowledged; a failed reset request still fails the command.
-            if (context.ui.shown.size() > shownBefore)
-                throw CliFailure("", exitStatusFor(context.ui.shown.back()));
+            const DownloadOutcome outcome = download(context.session, context.ui);
+            if (!outcome.acknowledged()) failAfter(context, outcome.write, "the download failed");
+            // Acknowledged; a reset that was asked for and failed still fails the command.
+            if (outcome.reset && *outcome.reset != Outcome::Done &&
+                *outcome.reset != Outcome::Cancelled)
+                failAfter(context, *outcome.reset, "the reset failed");
         });
     command->footer(kStatusHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
@@ -382,10 +342,9 @@ void addReset(CLI::App& app, CliContext& context) {
                                applyNetworkArgs(context, *args);
                                findDevice(context, *ip);
                                context.ui.resetAnswer = true;
-                               const std::size_t shownBefore = context.ui.shown.size();
-                               remoteReset(context.session, context.ui);
-                               if (context.ui.shown.size() > shownBefore)
-                                   throw CliFailure("", exitStatusFor(context.ui.shown.back()));
+                               const Outcome outcome = remoteReset(context.session, context.ui);
+                               if (outcome != Outcome::Done)
+                                   failAfter(context, outcome, "the reset failed");
                            });
     command->footer(kStatusHelp);
     command->add_option("--ip", *ip, "address of the device")->required();

@@ -7,7 +7,7 @@
 #include "Output.h"
 #include "core/config/DeviceImage.h"
 #include "core/files/ConfigFile.h"
-#include "core/files/FileFlows.h"
+#include "core/flows/FileFlows.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 
@@ -31,7 +31,6 @@ void addNew(CLI::App& app, CliContext& context) {
         app, "new", "Write the defaults of a new configuration to FILE",
         "kvt640-cli new --kind user|background -o FILE [--lang zh|en]", [&context, kind, output] {
             context.session.newFill(kindFromName(*kind));
-            context.session.selectedIndex = -1;
             saveAsEditorDoes(context, *output);
         });
     addKindOption(command, *kind);
@@ -92,12 +91,13 @@ void addImage(CLI::App& app, CliContext& context) {
             switch (readWholeFile(*imageFile, bytes)) {
                 case FileReadStatus::Ok:
                     break;
+                // The same situations as Open's, in the same words.
                 case FileReadStatus::CannotOpen:
-                    throw CliFailure(messageUtf8(4116));
+                    throw CliFailure(messageUtf8(messageFor(Outcome::FileMissing)));
                 case FileReadStatus::ReadError:
-                    throw CliFailure(messageUtf8(kMsgOpenFailed));
+                    throw CliFailure(messageUtf8(messageFor(Outcome::OpenFailed)));
             }
-            const int configKind = kindFromName(*kind);
+            const ConfigKind configKind = kindFromName(*kind);
             CConfiguration& config = context.session.replaceConfiguration();
             // A read from a KVT-275R sets this; the image itself does not carry it.
             config.productCode = kProductKvt275r;
@@ -128,22 +128,20 @@ void addText(CLI::App& app, CliContext& context) {
 
 }  // namespace
 
-int kindFromName(const std::string& name) {
+ConfigKind kindFromName(const std::string& name) {
     return name == "background" ? kBackgroundConfig : kUserConfig;
 }
 
 void openFileAsOpenDoes(CliContext& context, const std::string& path) {
     context.ui.openPath = path;
-    // Open has shown its message when it declines.
-    if (!openConfigurationFile(context.session, context.ui)) throw CliFailure("");
+    const Outcome opened = openConfigurationFile(context.session, context.ui);
+    if (opened != Outcome::Done) failAfter(context, opened, "no file was opened");
 }
 
 void saveAsEditorDoes(CliContext& context, const std::string& path) {
-    Session& session = context.session;
-    session.selectedIndexForSave = -1;
-    session.saveFromPrompt = true;
     context.ui.savePath = path;
-    if (saveConfigurationFile(session, context.ui) != SaveOutcome::Written) throw CliFailure("");
+    const Outcome saved = saveConfigurationFile(context.session, context.ui, SaveFrom::Editor);
+    if (saved != Outcome::Done) failAfter(context, saved, "nothing was saved");
 }
 
 void addOfflineCommands(CLI::App& app, CliContext& context) {

@@ -8,11 +8,11 @@ namespace kvt::cli {
 
 void addOfflineCommands(CLI::App& app, CliContext& context);
 
-// "user" -> 0, "background" -> 1: the values of every --kind option.
-int kindFromName(const std::string& name);
+// The values of every --kind option: "user" or "background".
+ConfigKind kindFromName(const std::string& name);
 
 // Open as the desktop tool runs it, with `path` as the chosen file; throws CliFailure when it
-// shows a message instead of opening the editor.
+// does not end in the editor.
 void openFileAsOpenDoes(CliContext& context, const std::string& path);
 
 // Save in editor mode (no kind question, no device read) of session.config to `path`.

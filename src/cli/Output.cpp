@@ -2,6 +2,7 @@
 
 #include <iomanip>
 #include <ostream>
+#include <string_view>
 
 #include "core/config/ConfigJson.h"
 #include "core/text/ExtraText.h"
@@ -11,15 +12,20 @@
 namespace kvt::cli {
 namespace {
 
-// A text value of the JSON form as people read it; bytes that are not GBK show as U+FFFD.
+// A text value of the JSON form as people read it: the string, whose bytes that are not GBK
+// already show as U+FFFD.
 std::string displayText(const OrderedJson& value) {
-    const auto text = gbkTextFromJson(value);
-    return text ? gbkToUtf8(*text) : value.dump();
+    return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
+bool isCompanion(std::string_view key) {
+    return key.ends_with("_gbk_hex");
 }
 
 }  // namespace
 
-void printConfiguration(std::ostream& out, const CConfiguration& config, int kind, bool json) {
+void printConfiguration(std::ostream& out, const CConfiguration& config, ConfigKind kind,
+                        bool json) {
     const OrderedJson object = configurationToJson(config, kind);
     if (json) {
         out << object.dump(2) << '\n';
@@ -27,6 +33,7 @@ void printConfiguration(std::ostream& out, const CConfiguration& config, int kin
     }
     // The same fields in the same order as the JSON keys, so both outputs read alike.
     for (const auto& [key, value] : object.items()) {
+        if (isCompanion(key)) continue;
         out << std::left << std::setw(20) << key;
         if (value.is_number()) {
             out << value.dump();

@@ -9,8 +9,9 @@
 namespace kvt::cli {
 
 // `show`'s output: the core's JSON form of the configuration, or one "key  value" line per
-// field in the same order.
-void printConfiguration(std::ostream& out, const CConfiguration& config, int kind, bool json);
+// field in the same order (without the companions that keep exact bytes: people read the text).
+void printConfiguration(std::ostream& out, const CConfiguration& config, ConfigKind kind,
+                        bool json);
 
 // A message of the table or of ours, as UTF-8, for stderr.
 std::string messageUtf8(std::uint32_t id);

@@ -12,9 +12,11 @@ CConfiguration& Session::ensureConfiguration() {
     return *config;
 }
 
-void Session::newFill(int kind) {
+void Session::newFill(ConfigKind kind) {
     config = std::make_unique<CConfiguration>(newConfiguration(kind));
-    configKind = kind == kBackgroundConfig ? kBackgroundConfig : kUserConfig;
+    configKind = kind;
+    configOrigin = ConfigOrigin::New;
+    readPassword.clear();
     editorCaption = uiText(4189);
 }
 
@@ -25,17 +27,9 @@ const CEquipment* Session::selectedDevice() const {
 
 Session::Selection Session::selectRow(int row) {
     if (row < 0 || row >= static_cast<int>(devices.size())) return Selection::None;
-    const CEquipment& device = devices[static_cast<std::size_t>(row)];
-    if (device.model == uiText(8000)) return Selection::OtherProduct;
-    selectedIndex = selectedIndexForSave = selectedIndexForLoad = row;
-    userPasswordNeeded = device.userPasswordSet == uiText(4010);
-    adminPasswordNeeded = device.adminPasswordSet == uiText(4010);
-    currentDeviceAddress = device.ipAddress;
+    if (!devices[static_cast<std::size_t>(row)].selectable()) return Selection::OtherProduct;
+    selectedIndex = row;
     return Selection::Supported;
-}
-
-void Session::clearSelection() {
-    selectedIndex = selectedIndexForSave = selectedIndexForLoad = -1;
 }
 
 }  // namespace kvt

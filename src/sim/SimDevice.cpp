@@ -35,7 +35,7 @@ std::string hex(std::uint32_t code) {
     return buffer;
 }
 
-const char* kindName(int kind) {
+const char* kindName(kvt::ConfigKind kind) {
     return kind == kvt::kUserConfig ? "user" : "background";
 }
 
@@ -146,7 +146,7 @@ Reply SimDevice::handle(std::span<const std::uint8_t> request, ConnectionAuth& a
     }
 }
 
-Reply SimDevice::readConfig(int kind, const ConnectionAuth& auth, std::uint32_t code) {
+Reply SimDevice::readConfig(kvt::ConfigKind kind, const ConnectionAuth& auth, std::uint32_t code) {
     const std::string what = std::string("read ") + kindName(kind) + " (" + hex(code) + ")";
     if (!m_setup.remoteAllowed) return refused(code, Refusal::RemoteForbidden, what);
     const bool protectedKind = kind == kvt::kUserConfig ? !m_config.advance.userPassword.empty()
@@ -161,7 +161,7 @@ Reply SimDevice::readConfig(int kind, const ConnectionAuth& auth, std::uint32_t 
     return reply;
 }
 
-Reply SimDevice::writeConfig(int kind, std::span<const std::uint8_t> request,
+Reply SimDevice::writeConfig(kvt::ConfigKind kind, std::span<const std::uint8_t> request,
                              const ConnectionAuth& auth, std::uint32_t code) {
     const std::string what = std::string("write ") + kindName(kind) + " (" + hex(code) + ")";
     const std::size_t expected =
@@ -206,7 +206,7 @@ Reply SimDevice::writeConfig(int kind, std::span<const std::uint8_t> request,
     return reply;
 }
 
-Reply SimDevice::passwordCheck(int kind, std::span<const std::uint8_t> request,
+Reply SimDevice::passwordCheck(kvt::ConfigKind kind, std::span<const std::uint8_t> request,
                                ConnectionAuth& auth, std::uint32_t code) {
     const bool user = kind == kvt::kUserConfig;
     const std::string what =

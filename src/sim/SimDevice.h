@@ -64,11 +64,11 @@ public:
     std::string label() const;
 
 private:
-    Reply readConfig(int kind, const ConnectionAuth& auth, std::uint32_t code);
-    Reply writeConfig(int kind, std::span<const std::uint8_t> request, const ConnectionAuth& auth,
-                      std::uint32_t code);
-    Reply passwordCheck(int kind, std::span<const std::uint8_t> request, ConnectionAuth& auth,
-                        std::uint32_t code);
+    Reply readConfig(kvt::ConfigKind kind, const ConnectionAuth& auth, std::uint32_t code);
+    Reply writeConfig(kvt::ConfigKind kind, std::span<const std::uint8_t> request,
+                      const ConnectionAuth& auth, std::uint32_t code);
+    Reply passwordCheck(kvt::ConfigKind kind, std::span<const std::uint8_t> request,
+                        ConnectionAuth& auth, std::uint32_t code);
     Reply reset(std::span<const std::uint8_t> request, std::uint32_t code);
 
     DeviceSetup m_setup;

@@ -1,7 +1,8 @@
 #pragma once
 // A simulated device's configuration on disk, so that it survives a restart of the simulator:
-// the core's JSON form of the background configuration (texts that are not valid GBK as
-// {"gbkHex": ...}). Files of the earlier camelCase form are still read.
+// the core's JSON form of the background configuration (a text that is not valid GBK keeps its
+// exact bytes in its "<key>_gbk_hex" companion). Files of the earlier camelCase form are still
+// read.
 #include <optional>
 #include <string>
 

@@ -40,6 +40,7 @@ start_sim 5 "name=GW-P,ip=$net.5,user-password=1234,admin-password=ad,fw=3.7"
 start_sim 6 "name=GW-Q,ip=$net.6"
 start_sim 7 "name=GW-F,ip=$net.7,remote=forbid"
 start_sim 8 "name=GW-R,ip=$net.8,fault=refuse"
+start_sim 9 "name=GW-W,ip=$net.9,fault=wrong-code"
 
 # --- search: the list's columns, in table order
 run 0 search --broadcast "$net.1" "${opts[@]}" &&
@@ -53,12 +54,21 @@ run 0 search --broadcast "$net.1" "${opts[@]}" &&
 run 0 search --broadcast "$net.1" --json "${opts[@]}" &&
     {
         keys=$(grep -o '"[a-z_]*":' "$work/out" | sort -u | tr -d '":\n')
-        [[ $keys == "admin_password_setfirmwareinterfaceipmacmodelnameremote_configrowuser_password_set" ]] ||
+        # The list's texts, each typed fact beside its text.
+        [[ $keys == "admin_password_setadmin_password_set_boolfirmwareinterfaceipmacmodelnameproduct_coderemote_configremote_config_allowed_boolrowuser_password_setuser_password_set_bool" ]] ||
             fail "search --json keys: $keys"
         grep -q '"interface": ""' "$work/out" || fail "search --json: one chosen target, no interface"
         [[ $(grep -c '"row"' "$work/out") -eq 2 ]] || fail "search --json: expected two objects"
         grep -q '"row": " 1"' "$work/out" || fail "search --json: row text"
         grep -q '"user_password_set": "有"' "$work/out" || fail "search --json: UTF-8 texts"
+        grep -q '"user_password_set_bool": true' "$work/out" || fail "search --json: typed flag"
+        grep -q '"product_code": 134103' "$work/out" || fail "search --json: product code"
+    }
+run 0 search --ip "$net.7" --json "${opts[@]}" &&
+    {
+        grep -q '"remote_config": "禁止远程配置"' "$work/out" || fail "search --ip: permission text"
+        grep -q '"remote_config_allowed_bool": false' "$work/out" || fail "search --ip: typed permission"
+        grep -q '"user_password_set_bool": false' "$work/out" || fail "search --ip: no password"
     }
 run 0 search --ip "$net.5" --json "${opts[@]}" &&
     {
@@ -85,6 +95,11 @@ run 0 read --ip "$net.5" --kind user --password 1234 -o "$work/p.inf" "${opts[@]
 run 6 read --ip "$net.7" --kind user "${opts[@]}" &&
     { grep -q '远程配置被禁止' "$work/err" || fail "forbidden read: message"; }
 run 7 read --ip "$net.8" --kind user --connect-timeout 500 "${opts[@]}"
+# Each kind of failure has its status, whatever the message says.
+run 8 read --ip "$net.9" --kind user "${opts[@]}" &&
+    { grep -q '读取失败' "$work/err" || fail "wrong reply: message $(cat "$work/err")"; }
+run 3 read --ip "$net.99" --kind user "${opts[@]}"
+run 7 read --ip "$net.5" --kind user --password 1234 --device-port 9 "${opts[@]}"
 
 # --- write: Open's parse of the file, the download, the reset on request
 run 0 read --ip "$net.6" --kind user -o "$work/q.inf" "${opts[@]}"
@@ -94,12 +109,19 @@ run 0 write --ip "$net.6" "$work/q2.inf" --reset "${opts[@]}"
 run 0 read --ip "$net.6" --kind user --json "${opts[@]}" &&
     { grep -q '"10.1.2.3"' "$work/out" || fail "write: the device does not hold the new gateway"; }
 run 4 write --ip "$net.5" "$work/q2.inf" "${opts[@]}"
+run 5 write --ip "$net.5" "$work/q2.inf" --password 999 "${opts[@]}"
 run 0 write --ip "$net.5" "$work/q2.inf" --password 1234 "${opts[@]}"
 run 7 write --ip "$net.8" "$work/q2.inf" --connect-timeout 500 "${opts[@]}"
+run 8 write --ip "$net.9" "$work/q2.inf" "${opts[@]}"
+# Open refuses a device that forbids remote configuration before anything is sent.
+run 6 write --ip "$net.7" "$work/q2.inf" "${opts[@]}" &&
+    { grep -q '远程配置被禁止' "$work/err" || fail "forbidden write: message"; }
 
 # --- reset
 run 0 reset --ip "$net.6" "${opts[@]}"
 run 6 reset --ip "$net.7" "${opts[@]}"
+run 7 reset --ip "$net.8" --connect-timeout 500 "${opts[@]}"
+run 8 reset --ip "$net.9" "${opts[@]}"
 
 # --- listen: two reports of one gateway, one of another; the table at the end
 report() { # MAC-LAST IP-BYTES NAME -> 76-byte datagram file

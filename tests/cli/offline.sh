@@ -40,19 +40,21 @@ fi
 run 0 show "$work/u.inf" && { grep -q '用户配置' "$work/out" || fail "show: text output not UTF-8"; }
 
 # What scripts parse: the keys in their order, Chinese texts as UTF-8; a text that is not GBK
-# (the byte FF in the user password) keeps its bytes as hex in JSON and shows as U+FFFD for people.
+# (the byte FF in the user password) shows as U+FFFD, and its exact bytes follow as hex in a
+# companion key (only for such a text).
 iconv -f GBK -t UTF-8 "$work/b-zh.inf" |
     sed 's/^\(网络名称\t\t\).*/\1网关-甲\r/; s/^\(管理员密码\t\).*/\1管理员\r/' |
     sed 's/^\(用户密码\t\).*/\1x@@y\r/' | iconv -f UTF-8 -t GBK | sed 's/x@@y/x\xFFy/' >"$work/c.inf"
 if run 0 show "$work/c.inf" --json; then
     keys=(kind product_code firmware_version file_version network_name ip_method ip_address
-        subnet_mask gateway dns1 dns2 user_password admin_password report_enabled report_target
-        report_port report_period ip_setting_method reserved_parameter assembly_sizes)
+        subnet_mask gateway dns1 dns2 user_password user_password_gbk_hex admin_password
+        report_enabled report_target report_port report_period ip_setting_method
+        reserved_parameter assembly_sizes)
     order=$(grep -oE '^  "[a-z_0-9]+"' "$work/out" | tr -d ' "' | paste -sd ' ')
     [[ $order == "${keys[*]}" ]] || fail "show --json key order: $order"
     grep -q '^  "network_name": "网关-甲",$' "$work/out" || fail "show --json: Chinese name"
     grep -q '^  "admin_password": "管理员",$' "$work/out" || fail "show --json: Chinese password"
-    tr -d ' \n' <"$work/out" | grep -q '"user_password":{"gbkHex":"78ff79"},' ||
+    tr -d ' \n' <"$work/out" | grep -q $'"user_password":"x\xEF\xBF\xBDy","user_password_gbk_hex":"78ff79",' ||
         fail "show --json: non-GBK text"
 fi
 run 0 show "$work/c.inf" &&

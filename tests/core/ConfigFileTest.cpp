@@ -99,7 +99,7 @@ TEST(ConfigFileWriter, BackgroundFileWithStaticMethodReportAndEnglishKeys) {
     EXPECT_EQ(writeConfigFile(config, kBackgroundConfig, "2.5", Lang::En), expected);
 }
 
-CConfiguration filled(int kind) {
+CConfiguration filled(ConfigKind kind) {
     CConfiguration config = newConfiguration(kind);
     config.productCode = 4294967295u;  // survives the trip through a signed number read
     config.identity.firmwareVersion = "3.14";
@@ -123,7 +123,7 @@ CConfiguration filled(int kind) {
 
 struct RoundTrip {
     const char* why;
-    int kind;
+    ConfigKind kind;
     Lang lang;
     std::function<void(CConfiguration&)> change;
 };

@@ -2,6 +2,10 @@
 // reader that names the key it cannot take.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "core/config/ConfigJson.h"
 
 namespace kvt {
@@ -34,9 +38,15 @@ TEST(ConfigJson, RoundTripsEveryFieldExactly) {
     // Valid texts stay plain UTF-8 strings, as scripts read them.
     EXPECT_EQ(json["network_name"], "网关-甲");
     EXPECT_EQ(json["user_password"], "密码");
-    EXPECT_EQ(json["admin_password"], (OrderedJson{{"gbkHex", "817f01"}}));
-    EXPECT_EQ(json["gateway"], (OrderedJson{{"gbkHex", "ff"}}));
-    EXPECT_TRUE(json["assembly_sizes"][4].is_object());
+    EXPECT_FALSE(json.contains("network_name_gbk_hex"));
+    // Texts that are not GBK: strings as people read them, exact bytes beside them.
+    EXPECT_EQ(json["admin_password"], gbkToUtf8(c.advance.adminPassword));
+    EXPECT_EQ(json["admin_password_gbk_hex"], "817f01");
+    EXPECT_EQ(json["gateway"], "\uFFFD");
+    EXPECT_EQ(json["gateway_gbk_hex"], "ff");
+    EXPECT_TRUE(json["assembly_sizes"][4].is_string());
+    EXPECT_EQ(json["assembly_sizes_gbk_hex"][4], "31fe");
+    EXPECT_EQ(json["assembly_sizes_gbk_hex"][0], "3634");
 
     // Through text, as a file holds it, into a base that differs in every field.
     const auto parsed = OrderedJson::parse(json.dump(2));
@@ -45,6 +55,35 @@ TEST(ConfigJson, RoundTripsEveryFieldExactly) {
     ASSERT_TRUE(back) << error;
     EXPECT_EQ(back->config, c);
     EXPECT_EQ(back->kind, kBackgroundConfig);
+}
+
+TEST(ConfigJson, CompanionFollowsItsTextAndWinsOverIt) {
+    CConfiguration c = newConfiguration(kUserConfig);
+    c.advance.userPassword = std::string("x\xFFy", 3);
+    const OrderedJson json = configurationToJson(c, kUserConfig);
+    std::vector<std::string> keys;
+    for (const auto& item : json.items()) keys.push_back(item.key());
+    const auto at = std::find(keys.begin(), keys.end(), "user_password");
+    ASSERT_NE(at, keys.end());
+    EXPECT_EQ(*std::next(at), "user_password_gbk_hex");
+    EXPECT_EQ(keys.size(), 21u);  // the twenty keys and the one companion
+
+    // A script that rewrote the text but kept the companion gets the companion's bytes; one
+    // that edits the hex gets its edit, whatever the text says.
+    std::string error;
+    const auto back = configurationFromJson(
+        OrderedJson::parse(R"({"user_password": "ignored", "user_password_gbk_hex": "41ff"})"), c,
+        kUserConfig, &error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->config.advance.userPassword, std::string("A\xFF", 2));
+    // The companion alone is enough, and may come before its text.
+    const auto sizes = configurationFromJson(
+        OrderedJson::parse(R"({"assembly_sizes_gbk_hex": ["31","32","33","34","35","36","37",
+            "38","39fe"], "assembly_sizes": ["a","b","c","d","e","f","g","h","i"]})"),
+        c, kUserConfig, &error);
+    ASSERT_TRUE(sizes) << error;
+    EXPECT_EQ(sizes->config.parameter.assemblySizes[0], "1");
+    EXPECT_EQ(sizes->config.parameter.assemblySizes[8], std::string("9\xFE", 2));
 }
 
 TEST(ConfigJson, MissingKeysKeepTheBase) {
@@ -101,6 +140,15 @@ INSTANTIATE_TEST_SUITE_P(
                 "gateway"},
         BadJson{"eight assembly sizes", R"({"assembly_sizes": ["1","2","3","4","5","6","7","8"]})",
                 "assembly_sizes"},
+        BadJson{"a companion that is not hex", R"({"dns1_gbk_hex": "0g"})", "dns1_gbk_hex"},
+        BadJson{"a companion given as an object", R"({"dns1_gbk_hex": {"gbkHex": "41"}})",
+                "dns1_gbk_hex"},
+        BadJson{"numbers have no companion", R"({"kind_gbk_hex": "00"})", "kind_gbk_hex"},
+        BadJson{"nine sizes in the companion too", R"({"assembly_sizes_gbk_hex": ["31"]})",
+                "assembly_sizes_gbk_hex"},
+        BadJson{"a companion of no key", R"({"colour_gbk_hex": "41"})", "colour_gbk_hex"},
+        BadJson{"U+FFFD is no GBK text: without its companion the text is refused",
+                R"({"user_password": "x\uFFFDy"})", "user_password"},
         BadJson{"not an object at all", R"([1, 2])", "not a JSON object"}),
     [](const auto& row) { return "Row" + std::to_string(row.index); });
 

@@ -80,13 +80,12 @@ CEquipment device(const Gbk& row, const Gbk& name) {
     CEquipment d;
     d.rowNumber = row;
     d.name = name;
-    d.model = "KVT-275R";
     d.ipAddress = "10.0.0.5";
     d.macAddress = "02-00-00-00-00-01";
     d.firmwareVersion = "1.10";
-    d.userPasswordSet = gbk("有");
-    d.adminPasswordSet = gbk("无");
-    d.remoteConfig = gbk("禁止远程配置");
+    d.userPasswordSet = true;
+    d.adminPasswordSet = false;
+    d.remoteConfig = RemoteConfig::Forbidden;
     d.interfaceName = "eth0";
     return d;
 }

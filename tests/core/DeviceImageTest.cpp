@@ -84,10 +84,11 @@ TEST(DeviceImage, DefaultAssemblySizesAndDisabledReport) {
 }
 
 TEST(DeviceImage, OtherKindsBuildNothingAndParseNothing) {
-    EXPECT_TRUE(buildImage(sampleConfiguration(), 2).empty());
-    EXPECT_TRUE(buildImage(sampleConfiguration(), -1).empty());
+    // Only a cast makes such a kind.
+    EXPECT_TRUE(buildImage(sampleConfiguration(), static_cast<ConfigKind>(2)).empty());
+    EXPECT_TRUE(buildImage(sampleConfiguration(), static_cast<ConfigKind>(-1)).empty());
     CConfiguration c = sampleConfiguration();
-    EXPECT_FALSE(parseImage(buildImage(c, kUserConfig), 2, c));
+    EXPECT_FALSE(parseImage(buildImage(c, kUserConfig), static_cast<ConfigKind>(2), c));
     EXPECT_EQ(c, sampleConfiguration());
 }
 
@@ -257,12 +258,12 @@ TEST(DeviceImage, ShortImageReadsZerosPastItsEnd) {
         Image truncated(full.begin(), full.begin() + static_cast<long>(length));
         Image padded = truncated;
         padded.resize(kBackgroundImageSize, 0);
-        for (int kind : {kUserConfig, kBackgroundConfig}) {
+        for (ConfigKind kind : {kUserConfig, kBackgroundConfig}) {
             CConfiguration fromShort;
             CConfiguration fromPadded;
             ASSERT_TRUE(parseImage(truncated, kind, fromShort));
             ASSERT_TRUE(parseImage(padded, kind, fromPadded));
-            EXPECT_EQ(fromShort, fromPadded) << length << " kind " << kind;
+            EXPECT_EQ(fromShort, fromPadded) << length << " kind " << kindNumber(kind);
         }
     }
     CConfiguration empty;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/config/DeviceTexts.h"
 #include "core/discovery/DiscoveryCodec.h"
 #include "core/text/UiText.h"
 
@@ -44,12 +45,14 @@ TEST(DiscoveryCodec, BroadcastReplyOfKvt275r) {
     ASSERT_TRUE(record);
     EXPECT_EQ(record->rowNumber, " 1");
     EXPECT_EQ(record->name, "GW-1");
-    EXPECT_EQ(record->model, "KVT-275R");
+    EXPECT_EQ(record->productCode, kProductKvt275r);
+    EXPECT_EQ(modelText(*record), "KVT-275R");
     EXPECT_EQ(record->ipAddress, "192.168.1.77");
     EXPECT_EQ(record->macAddress, "00-1a-ab-cd-ef-09");
     EXPECT_EQ(record->firmwareVersion, "1.10");
     EXPECT_EQ(record->fileVersion, "");
-    EXPECT_EQ(record->remoteConfig, uiText(8004));
+    EXPECT_EQ(record->remoteConfig, RemoteConfig::Allowed);
+    EXPECT_EQ(remoteConfigText(*record), uiText(8004));
 }
 
 TEST(DiscoveryCodec, RowNumbersArePaddedToTwo) {
@@ -74,10 +77,12 @@ TEST(DiscoveryCodec, PasswordFlagsAndPermission) {
         const auto broadcast = parseBroadcastReply(makeReply(f), 1);
         const auto addressed = parseAddressedReply(makeReply(f));
         ASSERT_TRUE(broadcast && addressed);
-        EXPECT_EQ(broadcast->userPasswordSet, tc.user) << int(tc.flags);
-        EXPECT_EQ(broadcast->adminPasswordSet, tc.admin) << int(tc.flags);
-        EXPECT_EQ(addressed->userPasswordSet, tc.user) << int(tc.flags);
-        EXPECT_EQ(addressed->adminPasswordSet, tc.admin) << int(tc.flags);
+        EXPECT_EQ(passwordSetText(broadcast->userPasswordSet), tc.user) << int(tc.flags);
+        EXPECT_EQ(passwordSetText(broadcast->adminPasswordSet), tc.admin) << int(tc.flags);
+        EXPECT_EQ(passwordSetText(addressed->userPasswordSet), tc.user) << int(tc.flags);
+        EXPECT_EQ(passwordSetText(addressed->adminPasswordSet), tc.admin) << int(tc.flags);
+        EXPECT_EQ(broadcast->userPasswordSet, tc.user == yes) << int(tc.flags);
+        EXPECT_EQ(addressed->adminPasswordSet, tc.admin == yes) << int(tc.flags);
     }
 
     struct Permission {
@@ -88,10 +93,11 @@ TEST(DiscoveryCodec, PasswordFlagsAndPermission) {
                            Permission{{0, 0, 0, 2}, false}, Permission{{0, 0, 1, 1}, false}}) {
         ReplyFields f;
         f.permission = tc.bytes;
-        EXPECT_EQ(parseBroadcastReply(makeReply(f), 1)->remoteConfig,
+        EXPECT_EQ(remoteConfigText(*parseBroadcastReply(makeReply(f), 1)),
                   gbk(tc.allowed ? "允许远程配置" : "禁止远程配置"));
-        EXPECT_EQ(parseAddressedReply(makeReply(f))->remoteConfig,
+        EXPECT_EQ(remoteConfigText(*parseAddressedReply(makeReply(f))),
                   uiText(tc.allowed ? 4012 : 4013));
+        EXPECT_EQ(parseAddressedReply(makeReply(f))->remoteForbidden(), !tc.allowed);
     }
 }
 
@@ -109,15 +115,16 @@ TEST(DiscoveryCodec, OtherProductsByForm) {
     f.product = {0x02, 0x0B, 0xD8};
     const auto broadcast = parseBroadcastReply(makeReply(f), 2);
     ASSERT_TRUE(broadcast);
-    EXPECT_EQ(broadcast->name, gbk("不支持设备"));
-    EXPECT_EQ(broadcast->model, gbk("其它设备"));
+    EXPECT_EQ(broadcast->productCode, 0x020BD8u);
+    EXPECT_EQ(nameText(*broadcast), gbk("不支持设备"));
+    EXPECT_EQ(modelText(*broadcast), gbk("其它设备"));
     EXPECT_EQ(broadcast->ipAddress, "192.168.1.77");  // the rest is still read
 
     const auto addressed = parseAddressedReply(makeReply(f));
     ASSERT_TRUE(addressed);
     EXPECT_EQ(addressed->rowNumber, "1");
-    EXPECT_EQ(addressed->name, gbk("不支持设备"));
-    EXPECT_EQ(addressed->model, gbk("不支持设备"));
+    EXPECT_EQ(nameText(*addressed), gbk("不支持设备"));
+    EXPECT_EQ(modelText(*addressed), gbk("不支持设备"));
 }
 
 TEST(DiscoveryCodec, BroadcastAcceptsOnlyLongEnoughRepliesWithCode3) {
@@ -137,13 +144,13 @@ TEST(DiscoveryCodec, ShortRepliesReadZerosPastTheirEnd) {
     // 30 bytes: product, firmware and the first two MAC bytes arrived.
     const auto partial = parseBroadcastReply(Bytes(reply.begin(), reply.begin() + 30), 1);
     ASSERT_TRUE(partial);
-    EXPECT_EQ(partial->model, "KVT-275R");
+    EXPECT_EQ(modelText(*partial), "KVT-275R");
     EXPECT_EQ(partial->firmwareVersion, "1.10");
     EXPECT_EQ(partial->macAddress, "00-1a-00-00-00-00");
     EXPECT_EQ(partial->ipAddress, "0.0.0.0");
     EXPECT_EQ(partial->name, "");
-    EXPECT_EQ(partial->userPasswordSet, gbk("无"));
-    EXPECT_EQ(partial->remoteConfig, gbk("禁止远程配置"));
+    EXPECT_EQ(passwordSetText(partial->userPasswordSet), gbk("无"));
+    EXPECT_EQ(remoteConfigText(*partial), gbk("禁止远程配置"));
 
     const auto minimal = parseAddressedReply(Bytes{0, 0, 0, 3});
     ASSERT_TRUE(minimal);
@@ -151,7 +158,7 @@ TEST(DiscoveryCodec, ShortRepliesReadZerosPastTheirEnd) {
     EXPECT_EQ(minimal->ipAddress, "0.0.0.0");
     EXPECT_EQ(minimal->firmwareVersion, "0.0");
     EXPECT_EQ(minimal->macAddress, "00-00-00-00-00-00");
-    EXPECT_EQ(minimal->model, gbk("不支持设备"));
+    EXPECT_EQ(modelText(*minimal), gbk("不支持设备"));
     EXPECT_FALSE(parseAddressedReply(Bytes{0, 0, 0}));
     EXPECT_FALSE(parseAddressedReply(Bytes{0, 0, 0, 2}));
 }

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "core/files/ConfigFile.h"
-#include "core/files/FileFlows.h"
+#include "core/flows/FileFlows.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 
@@ -18,12 +18,12 @@ namespace {
 class FakeUi : public FlowUi {
 public:
     void message(std::uint32_t textId) override { messages.push_back(textId); }
-    std::optional<TcpConnection> askPassword(Session&, int) override {
+    std::optional<PasswordAnswer> askPassword(const Session&, ConfigKind) override {
         ADD_FAILURE() << "no password dialog expected";
         return std::nullopt;
     }
     bool confirmReset() override { return false; }
-    std::optional<int> chooseKind() override {
+    std::optional<ConfigKind> chooseKind() override {
         ++kindQuestions;
         return kind;
     }
@@ -36,7 +36,7 @@ public:
         return openPath;
     }
 
-    std::optional<int> kind;
+    std::optional<ConfigKind> kind;
     std::string savePath;
     std::string openPath;
     std::vector<std::uint32_t> messages;
@@ -62,11 +62,10 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    void addDevice(const char* firmware, std::uint32_t permission) {
+    void addDevice(const char* firmware, RemoteConfig permission) {
         CEquipment device;
-        device.model = kModelKvt275r;
         device.firmwareVersion = firmware;
-        device.remoteConfig = uiText(permission);
+        device.remoteConfig = permission;
         m_session.devices.push_back(device);
     }
 
@@ -78,7 +77,7 @@ protected:
 TEST_F(FileFlows, MainWindowSaveWritesTheNewFillOfTheChosenKind) {
     m_ui.kind = kBackgroundConfig;
     m_ui.savePath = path("b.inf");
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Written);
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::MainWindow), Outcome::Done);
     EXPECT_EQ(m_ui.kindQuestions, 1);
     EXPECT_EQ(m_session.configKind, kBackgroundConfig);
     EXPECT_EQ(m_session.editorCaption, uiText(4189));
@@ -89,54 +88,46 @@ TEST_F(FileFlows, MainWindowSaveWritesTheNewFillOfTheChosenKind) {
 
 TEST_F(FileFlows, ChooserCancelledChangesNothing) {
     m_session.config->ethernet.networkName = "kept";
-    m_session.saveFromPrompt = false;
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Cancelled);
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::MainWindow), Outcome::Cancelled);
     EXPECT_EQ(m_ui.saveDialogs, 0);
     EXPECT_EQ(m_session.config->ethernet.networkName, "kept");
 }
 
-TEST_F(FileFlows, EditorSaveWritesTheConfigurationUnchangedAndClearsTheFlag) {
+TEST_F(FileFlows, EditorSaveWritesTheConfigurationUnchanged) {
     m_session.newFill(kUserConfig);
     m_session.config->ethernet.ipAddress = "10.9.8.7";
     m_session.config->identity.firmwareVersion = "1.1";
-    m_session.saveFromPrompt = true;
     const CConfiguration before = *m_session.config;
     m_ui.savePath = path("u.inf");
     m_session.lang = Lang::En;
 
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Written);
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::Done);
     EXPECT_EQ(m_ui.kindQuestions, 0);
-    EXPECT_FALSE(m_session.saveFromPrompt);
     EXPECT_EQ(*m_session.config, before);
     EXPECT_EQ(slurp(m_ui.savePath), writeConfigFile(before, kUserConfig, "1.1", Lang::En));
 }
 
 TEST_F(FileFlows, FirmwareLineComesFromTheSelectedDevice) {
-    addDevice("9.9", 4012);
+    addDevice("9.9", RemoteConfig::Allowed);
     m_session.selectedIndex = 0;
-    m_session.selectedIndexForSave = -1;  // editor mode: no device read
-    m_session.saveFromPrompt = true;
     m_session.config->identity.firmwareVersion = "1.1";
     m_ui.savePath = path("f.inf");
-    ASSERT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Written);
+    // Editor mode: no device read.
+    ASSERT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::Done);
     const ParsedConfigFile parsed = readConfigFile(slurp(m_ui.savePath), Lang::Zh);
     EXPECT_EQ(parsed.config.identity.firmwareVersion, "9.9");
 }
 
-TEST_F(FileFlows, SaveDialogCancelledWritesNothingButClearsTheFlag) {
-    m_session.saveFromPrompt = true;
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::Cancelled);
+TEST_F(FileFlows, SaveDialogCancelledWritesNothing) {
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::Cancelled);
     EXPECT_EQ(m_ui.saveDialogs, 1);
-    EXPECT_FALSE(m_session.saveFromPrompt);
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
 TEST_F(FileFlows, UnwritableFileIsReportedAndTheOldFileKept) {
-    m_session.saveFromPrompt = true;
     m_ui.savePath = path("missing-folder/x.inf");
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui), SaveOutcome::WriteFailed);
+    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::SaveFailed);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{kMsgSaveFailed});
-    EXPECT_FALSE(m_session.saveFromPrompt);
 }
 
 TEST_F(FileFlows, OpenReadsTheFileIntoAFreshConfiguration) {
@@ -149,7 +140,7 @@ TEST_F(FileFlows, OpenReadsTheFileIntoAFreshConfiguration) {
     m_session.config->advance.userPassword = "old";
     m_ui.openPath = file;
 
-    EXPECT_TRUE(openConfigurationFile(m_session, m_ui));
+    EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::Done);
     EXPECT_EQ(m_session.configKind, kBackgroundConfig);
     EXPECT_EQ(m_session.editorCaption, gbk("配置 1.inf"));
     EXPECT_EQ(*m_session.config, written);
@@ -157,16 +148,16 @@ TEST_F(FileFlows, OpenReadsTheFileIntoAFreshConfiguration) {
 }
 
 TEST_F(FileFlows, OpenRefusedWhenTheSelectedDeviceForbidsRemoteConfiguration) {
-    addDevice("1.0", 4114);
+    addDevice("1.0", RemoteConfig::Forbidden);
     m_session.selectedIndex = 0;
     m_session.config->ethernet.networkName = "kept";
-    EXPECT_FALSE(openConfigurationFile(m_session, m_ui));
+    EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::OpenForbidden);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4115});
     EXPECT_EQ(m_ui.openDialogs, 0);
     EXPECT_EQ(m_session.config->ethernet.networkName, "kept");
 
     // Allowed devices open normally.
-    m_session.devices[0].remoteConfig = uiText(4012);
+    m_session.devices[0].remoteConfig = RemoteConfig::Allowed;
     m_ui.openPath = path("none.inf");
     openConfigurationFile(m_session, m_ui);
     EXPECT_EQ(m_ui.openDialogs, 1);
@@ -175,7 +166,7 @@ TEST_F(FileFlows, OpenRefusedWhenTheSelectedDeviceForbidsRemoteConfiguration) {
 TEST_F(FileFlows, OpenCancelledChangesNothing) {
     CConfiguration* before = m_session.config.get();
     m_session.editorCaption = "c";
-    EXPECT_FALSE(openConfigurationFile(m_session, m_ui));
+    EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::Cancelled);
     EXPECT_EQ(m_session.config.get(), before);
     EXPECT_EQ(m_session.editorCaption, "c");
 }
@@ -187,7 +178,7 @@ TEST_F(FileFlows, FileThatCannotBeOpenedLeavesAFreshConfiguration) {
         m_session.config->ethernet.networkName = "old";
         m_session.editorCaption = "c";
         m_ui.openPath = target;
-        EXPECT_FALSE(openConfigurationFile(m_session, m_ui));
+        EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::FileMissing);
         EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4116});
         EXPECT_EQ(*m_session.config, CConfiguration{});
         EXPECT_EQ(m_session.editorCaption, "c");

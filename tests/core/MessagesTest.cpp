@@ -20,24 +20,24 @@ Bytes text(std::string_view s, std::size_t width) {
 const Bytes kTag = text("Kelvarin", 8);
 
 TEST(Messages, Requests) {
-    EXPECT_EQ(readRequest(0), (Bytes{0, 0, 0, 0x25, 0, 0, 0, 0}));
-    EXPECT_EQ(readRequest(1), (Bytes{0, 0, 0, 0x05, 0, 0, 0, 0}));
-    EXPECT_TRUE(readRequest(2).empty());
+    EXPECT_EQ(readRequest(kUserConfig), (Bytes{0, 0, 0, 0x25, 0, 0, 0, 0}));
+    EXPECT_EQ(readRequest(kBackgroundConfig), (Bytes{0, 0, 0, 0x05, 0, 0, 0, 0}));
+    EXPECT_TRUE(readRequest(static_cast<ConfigKind>(2)).empty());  // only a cast makes one
     EXPECT_EQ(resetRequest(), concat({{0, 0, 0, 0x0A, 0, 0, 0, 8}, kTag}));
-    EXPECT_EQ(passwordCheckRequest(0, "abc"),
+    EXPECT_EQ(passwordCheckRequest(kUserConfig, "abc"),
               concat({{0, 0, 0, 0x27, 0, 0, 0, 20}, text("abc", 20)}));
-    EXPECT_EQ(passwordCheckRequest(1, "abc"),
+    EXPECT_EQ(passwordCheckRequest(kBackgroundConfig, "abc"),
               concat({{0, 0, 0, 0x07, 0, 0, 0, 28}, kTag, text("abc", 20)}));
-    EXPECT_TRUE(passwordCheckRequest(3, "abc").empty());
+    EXPECT_TRUE(passwordCheckRequest(static_cast<ConfigKind>(3), "abc").empty());
 }
 
 TEST(Messages, PasswordFieldWidth) {
     const std::string full = "ABCDEFGHIJKLMNOPQRST";
-    EXPECT_EQ(passwordCheckRequest(0, full),
+    EXPECT_EQ(passwordCheckRequest(kUserConfig, full),
               concat({{0, 0, 0, 0x27, 0, 0, 0, 20}, text(full, 20)}));
     // 21 bytes whose last character would straddle the field end: it is left out whole.
     const Gbk cjk = "a" + gbk("密码密码密码密码密码");
-    const Bytes message = passwordCheckRequest(1, cjk);
+    const Bytes message = passwordCheckRequest(kBackgroundConfig, cjk);
     ASSERT_EQ(message.size(), 36u);
     EXPECT_EQ(message, concat({{0, 0, 0, 0x07, 0, 0, 0, 28},
                                kTag,
@@ -47,14 +47,14 @@ TEST(Messages, PasswordFieldWidth) {
 TEST(Messages, ReplyChecks) {
     const Bytes userOk = {0, 0, 0, 0x27, 0, 0, 0, 8, 1, 2, 3, 4, 5, 6, 7, 8};
     const Bytes adminOk = {0, 0, 0, 0x07, 0, 0, 0, 8, 0xFF, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(passwordAccepted(userOk, 0));
-    EXPECT_FALSE(passwordAccepted(userOk, 1));
-    EXPECT_TRUE(passwordAccepted(adminOk, 1));
-    EXPECT_FALSE(passwordAccepted(adminOk, 0));
-    EXPECT_FALSE(passwordAccepted(Bytes{0, 0, 0, 0x27, 0, 0, 0, 9}, 0));
-    EXPECT_FALSE(passwordAccepted(Bytes{0, 0, 0, 0x27, 0, 0, 0}, 0));
-    EXPECT_FALSE(passwordAccepted(Bytes(16, 0), 0));
-    EXPECT_FALSE(passwordAccepted(userOk, 2));
+    EXPECT_TRUE(passwordAccepted(userOk, kUserConfig));
+    EXPECT_FALSE(passwordAccepted(userOk, kBackgroundConfig));
+    EXPECT_TRUE(passwordAccepted(adminOk, kBackgroundConfig));
+    EXPECT_FALSE(passwordAccepted(adminOk, kUserConfig));
+    EXPECT_FALSE(passwordAccepted(Bytes{0, 0, 0, 0x27, 0, 0, 0, 9}, kUserConfig));
+    EXPECT_FALSE(passwordAccepted(Bytes{0, 0, 0, 0x27, 0, 0, 0}, kUserConfig));
+    EXPECT_FALSE(passwordAccepted(Bytes(16, 0), kUserConfig));
+    EXPECT_FALSE(passwordAccepted(userOk, static_cast<ConfigKind>(2)));
 
     EXPECT_TRUE(replyCodeIs(Bytes{0, 0, 0, 0x0A, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9}, kCmdReset));
     EXPECT_FALSE(replyCodeIs(Bytes{0, 0, 1, 0x0A}, kCmdReset));
@@ -104,7 +104,6 @@ TEST(ImageAccumulator, HeaderOnlyAndOvershoot) {
     EXPECT_TRUE(more.complete());
     ASSERT_EQ(more.bytes().size(), kAccumulationLimit);
     EXPECT_TRUE(std::equal(big.begin(), big.end(), more.bytes().begin()));
-    EXPECT_EQ(more.room(), 0u);
     more.append(big);
     EXPECT_EQ(more.bytes().size(), kAccumulationLimit);
 
@@ -119,7 +118,7 @@ TEST(ImageAccumulator, OlderProductsWaitForTheFullBuffer) {
     ImageAccumulator legacy(true);
     legacy.append(image(52));
     EXPECT_FALSE(legacy.complete());
-    EXPECT_EQ(legacy.room(), kAccumulationLimit - 60);
+    EXPECT_EQ(legacy.bytes().size(), 60u);
     legacy.append(Bytes(kAccumulationLimit, 0x11));
     EXPECT_TRUE(legacy.complete());
     EXPECT_EQ(legacy.bytes().size(), kAccumulationLimit);

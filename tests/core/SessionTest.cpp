@@ -1,16 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "core/Session.h"
+#include "core/config/DeviceTexts.h"
 #include "core/text/UiText.h"
 
 namespace kvt {
 namespace {
 
-CEquipment device(const char* model, const char* userSet, const char* adminSet, const char* ip) {
+constexpr std::uint32_t kOtherProduct = 7;
+
+// A record of the broadcast search.
+CEquipment device(std::uint32_t product, bool userSet, bool adminSet, const char* ip) {
     CEquipment record;
-    record.model = gbk(model);
-    record.userPasswordSet = gbk(userSet);
-    record.adminPasswordSet = gbk(adminSet);
+    record.productCode = product;
+    record.userPasswordSet = userSet;
+    record.adminPasswordSet = adminSet;
     record.ipAddress = ip;
     return record;
 }
@@ -23,7 +27,8 @@ TEST(Configuration, ConstructionDefaults) {
     const std::array<Gbk, 9> sizes = {"64", "64", "0", "128", "128", "0", "256", "256", "0"};
     EXPECT_EQ(config.parameter.assemblySizes, sizes);
     EXPECT_EQ(config.identity.fileVersion, "1.0");
-    EXPECT_EQ(config.identity.userPasswordSet, uiText(2001));
+    EXPECT_FALSE(config.identity.userPasswordSet);
+    EXPECT_EQ(passwordSetText(config.identity.userPasswordSet), uiText(2001));
     EXPECT_EQ(config.ethernet.ipMethod, 0);
     EXPECT_TRUE(config.ethernet.ipAddress.empty());
 }
@@ -37,10 +42,16 @@ TEST(Session, NewFillByKind) {
     EXPECT_EQ(session.config->ethernet.ipMethod, 1);
     EXPECT_EQ(session.config->productCode, kProductKvt275r);
     EXPECT_EQ(session.editorCaption, uiText(4189));
+    EXPECT_EQ(session.configOrigin, ConfigOrigin::New);
 
+    // A New configuration never keeps the password of an earlier read.
+    session.configOrigin = ConfigOrigin::ReadFromDevice;
+    session.readPassword = "pw";
     session.config->advance.userPassword = "x";
     session.newFill(kBackgroundConfig);
     EXPECT_EQ(session.configKind, kBackgroundConfig);
+    EXPECT_EQ(session.configOrigin, ConfigOrigin::New);
+    EXPECT_TRUE(session.readPassword.empty());
     EXPECT_EQ(session.config->ethernet.networkName, "Ethernet/IP");
     EXPECT_EQ(session.config->ethernet.dns2, "0.0.0.0");
     EXPECT_TRUE(session.config->advance.userPassword.empty());  // a new object, not an edit
@@ -48,33 +59,30 @@ TEST(Session, NewFillByKind) {
 
 TEST(Session, SelectionRule) {
     Session session;
-    session.devices = {device("KVT-275R", "有", "无", "127.0.0.2"),
-                       device("其它设备", "无", "无", "127.0.0.3"),
-                       device("KVT-275R", "无", "有", "127.0.0.4")};
+    session.devices = {device(kProductKvt275r, true, false, "127.0.0.2"),
+                       device(kOtherProduct, false, false, "127.0.0.3"),
+                       device(kProductKvt275r, false, true, "127.0.0.4")};
 
     EXPECT_EQ(session.selectRow(-1), Session::Selection::None);
     EXPECT_EQ(session.selectedIndex, -1);
 
     EXPECT_EQ(session.selectRow(0), Session::Selection::Supported);
     EXPECT_EQ(session.selectedIndex, 0);
-    EXPECT_EQ(session.selectedIndexForSave, 0);
-    EXPECT_EQ(session.selectedIndexForLoad, 0);
-    EXPECT_TRUE(session.userPasswordNeeded);
-    EXPECT_FALSE(session.adminPasswordNeeded);
-    EXPECT_EQ(session.currentDeviceAddress, "127.0.0.2");
+    ASSERT_NE(session.selectedDevice(), nullptr);
+    EXPECT_TRUE(session.selectedDevice()->passwordSet(kUserConfig));
+    EXPECT_FALSE(session.selectedDevice()->passwordSet(kBackgroundConfig));
+    EXPECT_EQ(session.selectedDevice()->ipAddress, "127.0.0.2");
 
     // Another product: the buttons go off but the index keeps its value.
     EXPECT_EQ(session.selectRow(1), Session::Selection::OtherProduct);
     EXPECT_EQ(session.selectedIndex, 0);
 
     EXPECT_EQ(session.selectRow(2), Session::Selection::Supported);
-    EXPECT_FALSE(session.userPasswordNeeded);
-    EXPECT_TRUE(session.adminPasswordNeeded);
+    EXPECT_FALSE(session.selectedDevice()->passwordSet(kUserConfig));
+    EXPECT_TRUE(session.selectedDevice()->passwordSet(kBackgroundConfig));
 
     session.clearSelection();
     EXPECT_EQ(session.selectedIndex, -1);
-    EXPECT_EQ(session.selectedIndexForSave, -1);
-    EXPECT_EQ(session.selectedIndexForLoad, -1);
     EXPECT_EQ(session.selectedDevice(), nullptr);
 }
 

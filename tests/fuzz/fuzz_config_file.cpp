@@ -64,7 +64,7 @@ bool canStandInAFile(const kvt::ParsedConfigFile& parsed, kvt::Lang lang) {
 }
 
 // What a file can carry of a configuration of this kind.
-kvt::CConfiguration fileView(kvt::CConfiguration c, int kind) {
+kvt::CConfiguration fileView(kvt::CConfiguration c, kvt::ConfigKind kind) {
     kvt::CConfiguration defaults;
     if (kind == kvt::kUserConfig) {
         c.ethernet.networkName = defaults.ethernet.networkName;
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     const auto first = kvt::readConfigFile(text, lang);
-    FUZZ_CHECK(first.kind == 0 || first.kind == 1);
+    FUZZ_CHECK(first.kind == kvt::kUserConfig || first.kind == kvt::kBackgroundConfig);
     const auto& config = first.config;
     const std::string written =
         kvt::writeConfigFile(config, first.kind, config.identity.firmwareVersion, lang);

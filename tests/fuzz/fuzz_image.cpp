@@ -21,13 +21,14 @@ kvt::CConfiguration normalised(kvt::CConfiguration config) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    const int kind = data[0] & 1;
+    const kvt::ConfigKind kind = (data[0] & 1) ? kvt::kBackgroundConfig : kvt::kUserConfig;
     const std::span<const std::uint8_t> image(data + 1, size - 1);
 
     kvt::CConfiguration first;
     FUZZ_CHECK(kvt::parseImage(image, kind, first));
     const auto rebuilt = kvt::buildImage(first, kind);
-    FUZZ_CHECK(rebuilt.size() == (kind == 0 ? kvt::kUserImageSize : kvt::kBackgroundImageSize));
+    FUZZ_CHECK(rebuilt.size() ==
+               (kind == kvt::kUserConfig ? kvt::kUserImageSize : kvt::kBackgroundImageSize));
 
     kvt::CConfiguration second;
     FUZZ_CHECK(kvt::parseImage(rebuilt, kind, second));

@@ -47,10 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // Only a passed check grants access, and only to the configuration of its kind.
         if (auth.user && !userAuth) {
-            FUZZ_CHECK(code == kvt::kCmdUserPassword && kvt::passwordAccepted(bytes, 0));
+            FUZZ_CHECK(code == kvt::kCmdUserPassword &&
+                       kvt::passwordAccepted(bytes, kvt::kUserConfig));
         }
         if (auth.admin && !adminAuth) {
-            FUZZ_CHECK(code == kvt::kCmdAdminPassword && kvt::passwordAccepted(bytes, 1));
+            FUZZ_CHECK(code == kvt::kCmdAdminPassword &&
+                       kvt::passwordAccepted(bytes, kvt::kBackgroundConfig));
         }
         const bool isRead = code == kvt::kCmdReadUser || code == kvt::kCmdReadBackground;
         const bool isWrite = code == kvt::kCmdWriteUser || code == kvt::kCmdWriteBackground;
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (reply.restart) FUZZ_CHECK(code == kvt::kCmdReset && replyCode == code);
 
         // The stored configuration always rebuilds to an image that parses back to itself.
-        for (int kind : {0, 1}) {
+        for (kvt::ConfigKind kind : {kvt::kUserConfig, kvt::kBackgroundConfig}) {
             const auto image = kvt::buildImage(device.configuration(), kind);
             kvt::CConfiguration parsed;
             FUZZ_CHECK(kvt::parseImage(image, kind, parsed));

@@ -47,7 +47,7 @@ struct Editor {
     MessageBoxRecorder boxes;
     std::unique_ptr<CMyPropertySheet> sheet;
 
-    explicit Editor(int kind, const std::function<void(CConfiguration&)>& tweak = {}) {
+    explicit Editor(ConfigKind kind, const std::function<void(CConfiguration&)>& tweak = {}) {
         session.newFill(kind);
         if (tweak) tweak(*session.config);
         sheet = std::make_unique<CMyPropertySheet>(session, ui);
@@ -87,7 +87,7 @@ private slots:
     void tabsFollowTheKind() {
         QFETCH(int, kind);
         QFETCH(QStringList, titles);
-        Editor e(kind);
+        Editor e(*kindFromNumber(kind));
         QCOMPARE(e.sheet->pageCount(), titles.size());
         for (int i = 0; i < titles.size(); ++i) QCOMPARE(e.sheet->tabs()->tabText(i), titles[i]);
         QCOMPARE(e.sheet->advancedPage() != nullptr, kind == 1);
@@ -776,7 +776,9 @@ private slots:
 
     void passwordDialogTakesAtMostTwentyGbkBytes() {
         Session session;
-        session.currentDeviceAddress = "127.0.0.1";
+        session.devices.assign(1, CEquipment{});
+        session.devices[0].ipAddress = "127.0.0.1";
+        session.selectRow(0);
         GuiFlowUi ui(nullptr);
         MessageBoxRecorder boxes;
         CPasswordValidate dialog(session, kUserConfig, ui);
@@ -798,7 +800,7 @@ private slots:
         dialog.accept();
         QCOMPARE(boxes.ids(), Ids{kMsgNotGbk});
         QVERIFY(dialog.isVisible());
-        QVERIFY(session.lastPassword.empty());
+        QVERIFY(!dialog.takeAnswer());
         dialog.reject();
         QVERIFY(edit->text().isEmpty());
     }

@@ -35,24 +35,23 @@ std::vector<CEquipment> twoDevices() {
     CEquipment gateway;
     gateway.rowNumber = " 1";
     gateway.name = gbk("装配线,二");  // a comma: the field is quoted
-    gateway.model = "KVT-275R";
     gateway.ipAddress = "10.9.0.40";
     gateway.macAddress = "02-00-00-00-00-02";
     gateway.firmwareVersion = "1.10";
-    gateway.userPasswordSet = uiText(8002);
-    gateway.adminPasswordSet = uiText(8003);
-    gateway.remoteConfig = uiText(8004);
+    gateway.userPasswordSet = true;
+    gateway.adminPasswordSet = false;
+    gateway.remoteConfig = RemoteConfig::Allowed;
     gateway.interfaceName = "eth9";
     CEquipment other;
     other.rowNumber = " 2";
     other.name = uiText(8001);
-    other.model = uiText(8000);
+    other.productCode = 0x123456;  // another product
     other.ipAddress = "10.9.0.41";
     other.macAddress = "02-00-00-00-00-03";
     other.firmwareVersion = "2.0";
-    other.userPasswordSet = uiText(8003);
-    other.adminPasswordSet = uiText(8003);
-    other.remoteConfig = uiText(8005);
+    other.userPasswordSet = false;
+    other.adminPasswordSet = false;
+    other.remoteConfig = RemoteConfig::Forbidden;
     return {gateway, other};
 }
 

@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
 
         QCOMPARE(f.session.selectedIndex, -1);
-        QVERIFY(f.session.currentDeviceAddress.empty());
+        QVERIFY(!f.session.selectedDevice());
         QVERIFY(f.session.config != nullptr);
     }
 
@@ -246,9 +246,8 @@ private slots:
         click(w, 2);
         QVERIFY(configEnabled(w));
         QCOMPARE(f.session.selectedIndex, 2);
-        QCOMPARE(f.session.selectedIndexForSave, 2);
-        QVERIFY(f.session.userPasswordNeeded);
-        QCOMPARE(f.session.currentDeviceAddress, loopbackHost(4));
+        QVERIFY(f.session.selectedDevice()->passwordSet(kUserConfig));
+        QCOMPARE(f.session.selectedDevice()->ipAddress, loopbackHost(4));
 
         // Empty space below the rows changes nothing.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -262,13 +261,13 @@ private slots:
         QCOMPARE(f.session.selectedIndex, 2);
         click(w, 0);
         QVERIFY(configEnabled(w));
-        QVERIFY(!f.session.userPasswordNeeded);
+        QVERIFY(!f.session.selectedDevice()->passwordSet(kUserConfig));
 
         // A new search clears the selection again.
         w.searchButton()->click();
         QCOMPARE(list->rowCount(), 3);
         QVERIFY(!configEnabled(w));
-        QCOMPARE(f.session.selectedIndexForLoad, -1);
+        QCOMPARE(f.session.selectedIndex, -1);
     }
 
     void buttonsAndDoubleClickHandOverToTheFlows() {
@@ -423,7 +422,7 @@ private slots:
         w.searchButton()->click();
         click(w, 0);
         const auto devicesBefore = f.session.devices;
-        const auto addressBefore = f.session.currentDeviceAddress;
+        const auto addressBefore = f.session.selectedDevice()->ipAddress;
         test::whenModal<CAppointIpAddr>([](CAppointIpAddr* d) {
             d->addressEdit()->setText(QStringLiteral("10.9.9.9"));
             d->cancelButton()->click();
@@ -431,7 +430,7 @@ private slots:
         w.searchByIpButton()->click();
         QCOMPARE(w.deviceList()->rowCount(), 3);
         QVERIFY(f.session.devices == devicesBefore);
-        QCOMPARE(f.session.currentDeviceAddress, addressBefore);
+        QCOMPARE(f.session.selectedDevice()->ipAddress, addressBefore);
         QVERIFY(configEnabled(w));
         QCOMPARE(f.session.selectedIndex, 0);
     }
@@ -462,7 +461,7 @@ private slots:
         QCOMPARE(w.deviceList()->rowCount(), 1);
         QCOMPARE(cell(w.deviceList(), 0, 0), QStringLiteral("1"));
         QCOMPARE(cell(w.deviceList(), 0, 1), QStringLiteral("solo"));
-        QCOMPARE(f.session.currentDeviceAddress, loopbackHost(2));
+        QCOMPARE(w.searchByIpDialog()->address(), loopbackHost(2));
         QVERIFY(w.searchByIpButton()->isEnabled());
         QVERIFY(!configEnabled(w));
 
@@ -503,8 +502,7 @@ private slots:
         QCOMPARE(w.deviceList()->rowCount(), 0);
         QVERIFY(!configEnabled(w));
         QCOMPARE(f.session.selectedIndex, -1);
-        QCOMPARE(f.session.selectedIndexForSave, -1);
-        QCOMPARE(f.session.currentDeviceAddress, loopbackHost(9));
+        QCOMPARE(w.searchByIpDialog()->address(), loopbackHost(9));
         QVERIFY(w.searchByIpButton()->isEnabled());
         // The list is empty, so a double-click has nothing to act on.
         QVERIFY(f.actions.calls.isEmpty());

@@ -57,7 +57,7 @@ private slots:
         Session session;
         session.lang = english ? Lang::En : Lang::Zh;
         const test::InterfaceLanguage language(session.lang);
-        session.newFill(kind);
+        session.newFill(*kindFromNumber(kind));
         session.editorCaption = uiText(kind == 0 ? 4179 : 4180);
         GuiFlowUi ui(nullptr);
         CMyPropertySheet sheet(session, ui);
@@ -100,7 +100,8 @@ private slots:
             CLoad chooser(session, ui);
             render(&chooser, QStringLiteral("CLoad-no-device") + suffix);
         }
-        session.selectedIndexForLoad = 0;
+        session.devices.assign(1, CEquipment{});
+        session.selectRow(0);
         {
             CLoad chooser(session, ui);
             render(&chooser, QStringLiteral("CLoad") + suffix);

@@ -134,8 +134,7 @@ private slots:
     void searchByIpDialog() {
         QFETCH(bool, english);
         const test::InterfaceLanguage language(english ? Lang::En : Lang::Zh);
-        Session session = test::loopbackSession();
-        CAppointIpAddr dialog(session);
+        CAppointIpAddr dialog;
         dialog.addressEdit()->setText(QStringLiteral("192.168.1.254"));
         save(&dialog, QStringLiteral("CAppointIpAddr") + suffix(english), QSize(200, 50));
     }

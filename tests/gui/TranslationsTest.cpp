@@ -124,12 +124,10 @@ private slots:
         Session session;
         CEquipment gateway;
         gateway.name = uiText(8003);  // a gateway that was named "无"
-        gateway.model = "KVT-275R";
-        gateway.userPasswordSet = uiText(8002);
+        gateway.userPasswordSet = true;
         CEquipment foreign;
         foreign.name = uiText(8001);
-        foreign.model = uiText(8000);
-        foreign.userPasswordSet = uiText(8003);
+        foreign.productCode = 0x123456;  // another product
         session.devices = {gateway, foreign};
         CRQ_880Dlg window(session);
         window.showDevices();
@@ -140,7 +138,7 @@ private slots:
         };
         QCOMPARE(row(0), known);
         QCOMPARE(row(1), other);
-        // The model keeps the table's texts: the selection rule still knows the other product.
+        // The model keeps typed facts: the selection rule still knows the other product.
         QCOMPARE(session.selectRow(1), Session::Selection::OtherProduct);
 
         session.newFill(kUserConfig);

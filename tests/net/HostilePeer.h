@@ -240,11 +240,11 @@ inline void selectDeviceAt(Session& session, const std::string& host, bool userP
                            bool adminPassword = false) {
     CEquipment device;
     device.rowNumber = "1";
-    device.model = kModelKvt275r;
+    device.productCode = kProductKvt275r;
     device.ipAddress = host;
-    device.userPasswordSet = uiText(userPassword ? 8002 : 8003);
-    device.adminPasswordSet = uiText(adminPassword ? 8002 : 8003);
-    device.remoteConfig = uiText(8004);
+    device.userPasswordSet = userPassword;
+    device.adminPasswordSet = adminPassword;
+    device.remoteConfig = RemoteConfig::Allowed;
     session.devices.assign(1, device);
     session.selectRow(0);
 }

@@ -90,11 +90,10 @@ protected:
         constexpr int kHealthyHost = 60;
         startSimulator({device(kHealthyHost, "healthy")}, kHealthyHost);
         Session session = loopbackSession(kHealthyHost);
-        ASSERT_EQ(searchByAddress(session, loopbackHost(kHealthyHost)),
-                  AddressSearchOutcome::Found);
+        ASSERT_EQ(searchByAddress(session, loopbackHost(kHealthyHost)), Outcome::Done);
         ASSERT_EQ(session.selectRow(0), Session::Selection::Supported);
         ScriptedUi ui;
-        EXPECT_TRUE(readConfiguration(session, kBackgroundConfig, ui));
+        EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
         EXPECT_TRUE(ui.messages.empty());
         ASSERT_TRUE(session.config);
         EXPECT_EQ(session.config->ethernet.networkName, "healthy");
@@ -133,7 +132,8 @@ TEST_P(OversizedReplyTest, ReadIsBoundedInBytesAndTime) {
         Session session = sessionAt(10);
         ScriptedUi ui;
         const auto start = Clock::now();
-        EXPECT_EQ(readConfiguration(session, kUserConfig, ui), GetParam().succeeds);
+        EXPECT_EQ(readConfiguration(session, kUserConfig, ui) == Outcome::Done,
+                  GetParam().succeeds);
         const auto took = elapsedSince(start);
         note(GetParam().why, took);
         // Every receive finds data waiting, so none of them waits for its limit: the time is
@@ -191,37 +191,49 @@ class ImageInPiecesTest : public HostilePeerTest, public ::testing::WithParamInt
 TEST_P(ImageInPiecesTest, IsAssembledWhileThePeerKeepsSending) {
     const Pieces& p = GetParam();
     const Bytes image = backgroundReadReply();
+    // A loaded machine can only add time to a read: a run over the upper bound is tried again
+    // (the fastest of up to three counts), while the bounds themselves stay as they are.
+    constexpr int kTries = 3;
     {
-        HostileTcpPeer peer(loopbackHost(17), kDevicePort, [&](PeerConnection& c, int) {
-            if (!c.read(8)) return;
-            const int on = 1;  // every piece its own segment
-            ::setsockopt(c.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-            const auto start = Clock::now();
-            auto due = start + p.headPause;
-            if (!c.send(Bytes(image.begin(), image.begin() + static_cast<long>(p.head)))) return;
-            for (std::size_t at = p.head; at < image.size(); at += p.piece, due += p.pause) {
-                const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
-                if (c.toolClosedWithin(std::max(left, 0ms))) return;
-                const std::size_t end = std::min(image.size(), at + p.piece);
-                if (!c.send(Bytes(image.begin() + static_cast<long>(at),
-                                  image.begin() + static_cast<long>(end))))
+        HostileTcpPeer peer(
+            loopbackHost(17), kDevicePort,
+            [&](PeerConnection& c, int) {
+                if (!c.read(8)) return;
+                const int on = 1;  // every piece its own segment
+                ::setsockopt(c.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                const auto start = Clock::now();
+                auto due = start + p.headPause;
+                if (!c.send(Bytes(image.begin(), image.begin() + static_cast<long>(p.head))))
                     return;
-            }
-            c.toolClosedWithin(5s);
-        });
+                for (std::size_t at = p.head; at < image.size(); at += p.piece, due += p.pause) {
+                    const auto left =
+                        std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+                    if (c.toolClosedWithin(std::max(left, 0ms))) return;
+                    const std::size_t end = std::min(image.size(), at + p.piece);
+                    if (!c.send(Bytes(image.begin() + static_cast<long>(at),
+                                      image.begin() + static_cast<long>(end))))
+                        return;
+                }
+                c.toolClosedWithin(5s);
+            },
+            kTries);
         ASSERT_TRUE(peer.ready());
-        Session session = sessionAt(17);
-        ScriptedUi ui;
-        const auto start = Clock::now();
-        EXPECT_TRUE(readConfiguration(session, kBackgroundConfig, ui));
-        const auto took = elapsedSince(start);
-        note(p.why, took);
-        EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
-        ASSERT_TRUE(session.config);
-        EXPECT_EQ(buildImage(*session.config, kBackgroundConfig).size(), kBackgroundImageSize);
-        EXPECT_GE(took, p.atLeast);
-        EXPECT_LE(took, p.atMost);
+        auto fastest = std::chrono::milliseconds::max();
+        for (int run = 0; run < kTries && fastest > p.atMost; ++run) {
+            Session session = sessionAt(17);
+            ScriptedUi ui;
+            const auto start = Clock::now();
+            EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
+            const auto took = elapsedSince(start);
+            note(p.why, took);
+            EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
+            ASSERT_TRUE(session.config);
+            EXPECT_EQ(buildImage(*session.config, kBackgroundConfig).size(), kBackgroundImageSize);
+            // Every run waits at least as long as the pieces take to come.
+            EXPECT_GE(took, p.atLeast);
+            fastest = std::min(fastest, took);
+        }
+        EXPECT_LE(fastest, p.atMost);
     }
     expectHealthy();
 }
@@ -314,8 +326,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      [](Session& s, ScriptedUi& ui) {
                          s.newFill(kUserConfig);
                          ui.resetAnswer = true;
-                         download(s, ui);
-                         EXPECT_FALSE(s.chooserResult);
+                         EXPECT_FALSE(download(s, ui).acknowledged());
                          EXPECT_EQ(ui.resetQuestions, 0);
                      },
                      {5047},
@@ -352,10 +363,10 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      2,
                      [](Session& s, ScriptedUi& ui) {
                          ui.passwords = {"late", "pw"};
-                         EXPECT_TRUE(readConfiguration(s, kUserConfig, ui));
+                         EXPECT_EQ(readConfiguration(s, kUserConfig, ui), Outcome::Done);
                          EXPECT_EQ(ui.passwordDialogs, 1);
-                         EXPECT_EQ(s.lastPassword, "pw");
-                         EXPECT_TRUE(s.userPasswordNeeded);
+                         EXPECT_EQ(s.readPassword, "pw");
+                         EXPECT_TRUE(s.selectedDevice()->passwordSet(kUserConfig));
                      },
                      {7002},
                      kIo - kMargin,
@@ -423,16 +434,15 @@ TEST_P(ResetMidReplyTest, EndsAtOnceWithTheMessageOfWhatArrived) {
         const auto start = Clock::now();
         switch (c.exchange) {
             case Exchange::Read:
-                EXPECT_FALSE(readConfiguration(session, kUserConfig, ui));
+                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
                 break;
             case Exchange::Password:
                 ui.passwords = {"pw"};
-                EXPECT_FALSE(readConfiguration(session, kUserConfig, ui));
+                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
                 break;
             case Exchange::Download:
                 session.newFill(kUserConfig);
-                download(session, ui);
-                EXPECT_FALSE(session.chooserResult);
+                EXPECT_FALSE(download(session, ui).acknowledged());
                 EXPECT_EQ(ui.resetQuestions, 0);
                 break;
             case Exchange::Reset:
@@ -575,7 +585,7 @@ TEST_F(HostilePeerTest, SearchByAddressTakesOnlyTheFirstReply) {
                             session.network.localPort);
         });
         const auto start = Clock::now();
-        EXPECT_EQ(searchByAddress(session, loopbackHost(7)), AddressSearchOutcome::WrongCode)
+        EXPECT_EQ(searchByAddress(session, loopbackHost(7)), Outcome::SearchWrongReply)
             << first.size() << " bytes";
         EXPECT_LT(elapsedSince(start), kIo);
         answering.join();

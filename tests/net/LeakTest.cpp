@@ -76,26 +76,24 @@ void runExchange(Exchange e, Session& session, ScriptedUi& ui) {
     switch (e) {
         case Exchange::Password:
             ui.passwords = {"pw"};
-            session.userPasswordNeeded = true;
-            session.devices[0].userPasswordSet = uiText(8002);
+            session.devices[0].userPasswordSet = true;
             readConfiguration(session, kUserConfig, ui);
-            session.devices[0].userPasswordSet = uiText(8003);
+            session.devices[0].userPasswordSet = false;
             break;
         case Exchange::Read:
             readConfiguration(session, kUserConfig, ui);
             break;
         case Exchange::Download:
             session.newFill(kUserConfig);
-            session.userPasswordNeeded = false;
             download(session, ui);
             break;
         case Exchange::DownloadRemembered:
             session.newFill(kUserConfig);
-            session.editorCaption = uiText(4179);
-            session.lastPassword = "pw";
-            session.userPasswordNeeded = true;
+            session.configOrigin = ConfigOrigin::ReadFromDevice;
+            session.readPassword = "pw";
+            session.devices[0].userPasswordSet = true;
             download(session, ui);
-            session.userPasswordNeeded = false;
+            session.devices[0].userPasswordSet = false;
             break;
         case Exchange::Reset:
             ui.resetAnswer = true;
@@ -156,9 +154,9 @@ TEST_F(LeakTest, ExchangesAnsweredWithTheWrongCode) {
     // Once right, to see the device answer; its own connections settle before counting.
     ScriptedUi warmUp;
     warmUp.passwords = {"pw"};
-    session.devices[0].userPasswordSet = uiText(8002);
-    ASSERT_TRUE(readConfiguration(session, kUserConfig, warmUp));
-    session.devices[0].userPasswordSet = uiText(8003);
+    session.devices[0].userPasswordSet = true;
+    ASSERT_EQ(readConfiguration(session, kUserConfig, warmUp), Outcome::Done);
+    session.devices[0].userPasswordSet = false;
     sim.setFault(0, {kvt::sim::Fault::Kind::WrongCode, 0});
     runAll(session,
            {{Exchange::Password, 4014},

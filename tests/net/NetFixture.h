@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "core/Session.h"
-#include "core/device/Exchanges.h"
-#include "core/device/FlowUi.h"
 #include "core/discovery/Search.h"
+#include "core/flows/DeviceFlows.h"
+#include "core/flows/FlowUi.h"
+#include "core/flows/SearchFlows.h"
 #include "sim/Simulator.h"
 #include "support/TestNet.h"
 
@@ -108,14 +109,14 @@ private:
 class ScriptedUi : public FlowUi {
 public:
     void message(std::uint32_t textId) override { messages.push_back(textId); }
-    std::optional<TcpConnection> askPassword(Session& session, int kind) override {
+    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override {
         ++passwordDialogs;
         while (!passwords.empty()) {
             const Gbk password = passwords.front();
             passwords.pop_front();
             PasswordAttempt attempt = attemptPasswordCheck(session, kind, password, *this);
-            if (attempt.connection) return std::move(attempt.connection);
-            if (attempt.messageId != 0) message(attempt.messageId);
+            if (attempt.answer) return std::move(attempt.answer);
+            report(attempt.outcome);
         }
         return std::nullopt;
     }
@@ -123,7 +124,7 @@ public:
         ++resetQuestions;
         return resetAnswer;
     }
-    std::optional<int> chooseKind() override { return std::nullopt; }
+    std::optional<ConfigKind> chooseKind() override { return std::nullopt; }
     std::string chooseSavePath() override { return {}; }
     std::string chooseOpenPath() override { return {}; }
     void runBlocking(const std::function<void()>& work) override {

@@ -1,6 +1,7 @@
 #include <atomic>
 
 #include "NetFixture.h"
+#include "core/config/DeviceTexts.h"
 #include "core/discovery/DiscoveryCodec.h"
 #include "core/text/UiText.h"
 
@@ -41,19 +42,19 @@ TEST_F(SearchTest, BroadcastListsEveryDeviceOfTheFirstAnsweredQuery) {
 
     EXPECT_EQ(records[0].rowNumber, " 1");
     EXPECT_EQ(records[0].name, "alpha");
-    EXPECT_EQ(records[0].model, "KVT-275R");
+    EXPECT_EQ(modelText(records[0]), "KVT-275R");
     EXPECT_EQ(records[0].ipAddress, loopbackHost(2));
     EXPECT_EQ(records[0].macAddress, "02-00-00-00-00-02");
-    EXPECT_EQ(records[0].userPasswordSet, uiText(8003));
-    EXPECT_EQ(records[0].remoteConfig, uiText(8004));
+    EXPECT_EQ(passwordSetText(records[0].userPasswordSet), uiText(8003));
+    EXPECT_EQ(remoteConfigText(records[0]), uiText(8004));
     EXPECT_EQ(records[1].rowNumber, " 2");
     EXPECT_EQ(records[1].firmwareVersion, "1.10");
-    EXPECT_EQ(records[1].userPasswordSet, uiText(8002));
-    EXPECT_EQ(records[1].adminPasswordSet, uiText(8002));
-    EXPECT_EQ(records[1].remoteConfig, uiText(8005));
+    EXPECT_EQ(passwordSetText(records[1].userPasswordSet), uiText(8002));
+    EXPECT_EQ(passwordSetText(records[1].adminPasswordSet), uiText(8002));
+    EXPECT_EQ(remoteConfigText(records[1]), uiText(8005));
     EXPECT_EQ(records[2].rowNumber, " 3");
-    EXPECT_EQ(records[2].model, uiText(8000));
-    EXPECT_EQ(records[2].name, uiText(8001));
+    EXPECT_EQ(modelText(records[2]), uiText(8000));
+    EXPECT_EQ(nameText(records[2]), uiText(8001));
 }
 
 TEST_F(SearchTest, SilenceMeansFiveQueriesAndAnEmptyList) {
@@ -140,17 +141,15 @@ TEST_F(SearchTest, SearchByAddressFindsTheOneDeviceAskedFor) {
 
     Session session = loopbackSession();
     session.devices.assign(5, CEquipment{});
-    session.selectedIndex = session.selectedIndexForSave = session.selectedIndexForLoad = 2;
-    EXPECT_EQ(searchByAddress(session, loopbackHost(3)), AddressSearchOutcome::Found);
+    session.selectedIndex = 2;
+    EXPECT_EQ(searchByAddress(session, loopbackHost(3)), Outcome::Done);
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(session.devices[0].rowNumber, "1");
     EXPECT_EQ(session.devices[0].name, "dev3");
     EXPECT_EQ(session.devices[0].ipAddress, loopbackHost(3));
-    EXPECT_EQ(session.currentDeviceAddress, loopbackHost(3));
     EXPECT_EQ(session.selectedIndex, -1);
-    EXPECT_EQ(session.selectedIndexForLoad, -1);
 
-    EXPECT_EQ(searchByAddress(session, loopbackHost(4)), AddressSearchOutcome::Found);
+    EXPECT_EQ(searchByAddress(session, loopbackHost(4)), Outcome::Done);
     EXPECT_EQ(session.devices[0].name, "dev4");
 }
 
@@ -159,9 +158,9 @@ TEST_F(SearchTest, SearchByAddressOfAnotherProduct) {
     foreign.productCode = 7;
     startSimulator({foreign}, 2);
     Session session = loopbackSession();
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), AddressSearchOutcome::Found);
+    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::Done);
     ASSERT_EQ(session.devices.size(), 1u);
-    EXPECT_EQ(session.devices[0].model, uiText(4024));
+    EXPECT_EQ(modelText(session.devices[0]), uiText(4024));
     // Unlike the broadcast search's "其它设备", this row can be selected.
     EXPECT_EQ(session.selectRow(0), Session::Selection::Supported);
 }
@@ -172,14 +171,12 @@ TEST_F(SearchTest, SearchByAddressWithoutReplyKeepsTheTableButNotTheSelection) {
     session.devices[1].ipAddress = "10.1.1.1";
     session.selectRow(1);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(searchByAddress(session, loopbackHost(9)), AddressSearchOutcome::Failed);
+    EXPECT_EQ(searchByAddress(session, loopbackHost(9)), Outcome::SearchFailed);
     const auto took = elapsedSince(start);
     EXPECT_GE(took, 1900ms);  // the 2 s receive limit
     EXPECT_LT(took, 3000ms);
     EXPECT_EQ(session.devices.size(), 2u);
     EXPECT_EQ(session.selectedIndex, -1);
-    EXPECT_EQ(session.selectedIndexForSave, -1);
-    EXPECT_EQ(session.currentDeviceAddress, loopbackHost(9));
 }
 
 TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
@@ -194,7 +191,7 @@ TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
         const std::array<std::uint8_t, 68> reply{0, 0, 0, 4};
         peer.sendTo(reply, session.network.localAddress, session.network.localPort);
     });
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), AddressSearchOutcome::WrongCode);
+    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::SearchWrongReply);
     answering.join();
     EXPECT_EQ(session.devices.size(), 3u);
     EXPECT_EQ(session.selectedIndex, -1);
@@ -211,7 +208,7 @@ TEST_F(SearchTest, FourByteReplyIsAcceptedWithZeroFields) {
         peer.sendTo(std::array<std::uint8_t, 4>{0, 0, 0, 3}, session.network.localAddress,
                     session.network.localPort);
     });
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), AddressSearchOutcome::Found);
+    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::Done);
     answering.join();
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(session.devices[0].ipAddress, "0.0.0.0");

@@ -123,10 +123,8 @@ int main(int argc, char** argv) {
     // Search by IP of an address where nobody answers: the 2 s receive limit and nothing more.
     std::vector<double> addressOverheads;
     for (int run = 1; run <= std::min(runs, 3); ++run) {
-        kvt::Session session;
-        session.network = network;
         const auto start = steady_clock::now();
-        kvt::searchByAddress(session, kvt::test::loopbackHost(253));
+        kvt::queryAddress(network, kvt::test::loopbackHost(253));
         addressOverheads.push_back(
             duration<double, std::milli>(steady_clock::now() - start).count() - 2000.0);
     }

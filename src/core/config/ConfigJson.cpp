@@ -2,22 +2,22 @@
 
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <string_view>
-#include <type_traits>
 #include <variant>
 
 namespace kvt {
 namespace {
-
-static_assert(std::is_same_v<int, std::int32_t>, "the kind is held as a 32-bit field");
 
 using Sizes = std::array<Gbk, 9>;
 using FieldRef = std::variant<std::int32_t*, std::uint32_t*, Gbk*, Sizes*>;
 
 struct Fields {
     CConfiguration& config;
-    std::int32_t& kind;
+    std::int32_t& kind;  // as the number JSON holds; checked for 0 and 1 after reading
 };
+
+constexpr std::string_view kHexSuffix = "_gbk_hex";
 
 struct Field {
     std::string_view key;
@@ -57,6 +57,38 @@ int hexDigit(char c) {
     return -1;
 }
 
+std::string hexOf(const Gbk& text) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(text.size() * 2);
+    for (const unsigned char c : text) {
+        hex.push_back(kDigits[c >> 4]);
+        hex.push_back(kDigits[c & 0xF]);
+    }
+    return hex;
+}
+
+std::optional<Gbk> fromHex(const OrderedJson& value) {
+    if (!value.is_string()) return std::nullopt;
+    const auto& hex = value.get_ref<const std::string&>();
+    if (hex.size() % 2 != 0) return std::nullopt;
+    Gbk bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<char>(high << 4 | low));
+    }
+    return bytes;
+}
+
+// Whether the UTF-8 string of `text` converts back to the same bytes.
+bool exactAsString(const Gbk& text) {
+    const auto back = utf8ToGbk(gbkToUtf8(text));
+    return back && *back == text;
+}
+
 template <typename T>
 bool readInteger(const OrderedJson& value, T& out) {
     std::int64_t wide = 0;
@@ -80,20 +112,41 @@ bool readInteger(const OrderedJson& value, T& out) {
 struct ToJson {
     OrderedJson operator()(const std::int32_t* v) const { return *v; }
     OrderedJson operator()(const std::uint32_t* v) const { return *v; }
-    OrderedJson operator()(const Gbk* v) const { return gbkTextToJson(*v); }
+    OrderedJson operator()(const Gbk* v) const { return gbkToUtf8(*v); }
     OrderedJson operator()(const Sizes* v) const {
         OrderedJson out = OrderedJson::array();
-        for (const Gbk& text : *v) out.push_back(gbkTextToJson(text));
+        for (const Gbk& text : *v) out.push_back(gbkToUtf8(text));
         return out;
     }
 };
 
+// The companion value that keeps a text's exact bytes; null when the string says it all.
+struct CompanionToJson {
+    OrderedJson operator()(const std::int32_t*) const { return nullptr; }
+    OrderedJson operator()(const std::uint32_t*) const { return nullptr; }
+    OrderedJson operator()(const Gbk* v) const {
+        return exactAsString(*v) ? OrderedJson() : OrderedJson(hexOf(*v));
+    }
+    OrderedJson operator()(const Sizes* v) const {
+        bool exact = true;
+        for (const Gbk& text : *v) exact = exact && exactAsString(text);
+        if (exact) return nullptr;
+        OrderedJson out = OrderedJson::array();
+        for (const Gbk& text : *v) out.push_back(hexOf(text));
+        return out;
+    }
+};
+
+// Reads one field: numbers in their field's range, texts with `readText`, which takes the
+// plain value or a companion's hex. Numbers have no companion.
 struct FromJson {
     const OrderedJson& value;
-    bool operator()(std::int32_t* v) const { return readInteger(value, *v); }
-    bool operator()(std::uint32_t* v) const { return readInteger(value, *v); }
+    std::optional<Gbk> (*readText)(const OrderedJson&);
+    bool numbers;
+    bool operator()(std::int32_t* v) const { return numbers && readInteger(value, *v); }
+    bool operator()(std::uint32_t* v) const { return numbers && readInteger(value, *v); }
     bool operator()(Gbk* v) const {
-        auto text = gbkTextFromJson(value);
+        auto text = readText(value);
         if (text) *v = std::move(*text);
         return text.has_value();
     }
@@ -101,7 +154,7 @@ struct FromJson {
         if (!value.is_array() || value.size() != v->size()) return false;
         Sizes read;
         for (std::size_t i = 0; i < read.size(); ++i) {
-            auto text = gbkTextFromJson(value[i]);
+            auto text = readText(value[i]);
             if (!text) return false;
             read[i] = std::move(*text);
         }
@@ -110,75 +163,76 @@ struct FromJson {
     }
 };
 
-}  // namespace
-
-OrderedJson gbkTextToJson(const Gbk& text) {
-    std::string utf8 = gbkToUtf8(text);
-    if (const auto back = utf8ToGbk(utf8); back && *back == text) return utf8;
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(text.size() * 2);
-    for (const unsigned char c : text) {
-        hex.push_back(kDigits[c >> 4]);
-        hex.push_back(kDigits[c & 0xF]);
+const Field* fieldNamed(std::string_view key) {
+    for (const Field& field : kFields) {
+        if (field.key == key) return &field;
     }
-    return OrderedJson{{"gbkHex", hex}};
+    return nullptr;
 }
+
+}  // namespace
 
 std::optional<Gbk> gbkTextFromJson(const OrderedJson& value) {
     if (value.is_string()) return utf8ToGbk(value.get_ref<const std::string&>());
     if (!value.is_object() || value.size() != 1 || !value.contains("gbkHex")) return std::nullopt;
-    const OrderedJson& hexValue = value["gbkHex"];
-    if (!hexValue.is_string()) return std::nullopt;
-    const auto& hex = hexValue.get_ref<const std::string&>();
-    if (hex.size() % 2 != 0) return std::nullopt;
-    Gbk bytes;
-    bytes.reserve(hex.size() / 2);
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexDigit(hex[i]);
-        const int low = hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        bytes.push_back(static_cast<char>(high << 4 | low));
-    }
-    return bytes;
+    return fromHex(value["gbkHex"]);
 }
 
-OrderedJson configurationToJson(const CConfiguration& config, int kind) {
+OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
     // The table hands out pointers for reading and writing alike; a copy keeps `config` const.
     CConfiguration copy = config;
-    std::int32_t copyKind = kind;
-    Fields fields{copy, copyKind};
+    std::int32_t number = kindNumber(kind);
+    Fields fields{copy, number};
     OrderedJson out = OrderedJson::object();
     for (const Field& field : kFields) {
-        out[std::string(field.key)] = std::visit(ToJson{}, field.ref(fields));
+        const FieldRef ref = field.ref(fields);
+        out[std::string(field.key)] = std::visit(ToJson{}, ref);
+        if (OrderedJson exact = std::visit(CompanionToJson{}, ref); !exact.is_null())
+            out[std::string(field.key) + std::string(kHexSuffix)] = std::move(exact);
     }
     return out;
 }
 
 std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
-                                                       const CConfiguration& base, int baseKind,
-                                                       std::string* error) {
+                                                       const CConfiguration& base,
+                                                       ConfigKind baseKind, std::string* error) {
     auto fail = [&](std::string message) -> std::optional<JsonConfiguration> {
         if (error) *error = std::move(message);
         return std::nullopt;
     };
     if (!json.is_object()) return fail("not a JSON object");
-    JsonConfiguration result{base, baseKind};
-    Fields fields{result.config, result.kind};
+    CConfiguration config = base;
+    std::int32_t number = kindNumber(baseKind);
+    Fields fields{config, number};
+    // Companions first: a text with one is taken from it, whatever its string says.
+    std::map<std::string_view, const OrderedJson*> companions;
     for (const auto& [key, value] : json.items()) {
-        const Field* field = nullptr;
-        for (const Field& f : kFields) {
-            if (f.key == key) field = &f;
+        const std::string_view name(key);
+        if (name.size() <= kHexSuffix.size() || !name.ends_with(kHexSuffix)) continue;
+        const Field* field = fieldNamed(name.substr(0, name.size() - kHexSuffix.size()));
+        if (!field) continue;  // not a companion: an unknown key, refused below
+        if (!std::visit(FromJson{value, fromHex, false}, field->ref(fields)))
+            return fail("bad value for \"" + key + "\"");
+        companions[field->key] = &value;
+    }
+    for (const auto& [key, value] : json.items()) {
+        const Field* field = fieldNamed(key);
+        if (!field) {
+            const std::string_view name(key);
+            const bool companion =
+                name.ends_with(kHexSuffix) &&
+                fieldNamed(name.substr(0, name.size() - kHexSuffix.size())) != nullptr;
+            if (companion) continue;
+            return fail("unknown key \"" + key + "\"");
         }
-        if (!field) return fail("unknown key \"" + key + "\"");
-        if (!std::visit(FromJson{value}, field->ref(fields))) {
+        if (companions.contains(field->key)) continue;
+        if (!std::visit(FromJson{value, gbkTextFromJson, true}, field->ref(fields))) {
             return fail("bad value for \"" + key + "\"");
         }
     }
-    if (result.kind != kUserConfig && result.kind != kBackgroundConfig) {
-        return fail("bad value for \"kind\"");
-    }
-    return result;
+    const std::optional<ConfigKind> kind = kindFromNumber(number);
+    if (!kind) return fail("bad value for \"kind\"");
+    return JsonConfiguration{std::move(config), *kind};
 }
 
 }  // namespace kvt

@@ -1,13 +1,8 @@
 #include "core/config/Configuration.h"
 
-#include "core/text/UiText.h"
-
 namespace kvt {
 
-CEquipment::CEquipment()
-    : fileVersion("1.0"), userPasswordSet(uiText(2001)), adminPasswordSet(uiText(2001)) {}
-
-CConfiguration newConfiguration(int kind) {
+CConfiguration newConfiguration(ConfigKind kind) {
     CConfiguration config;
     config.productCode = kProductKvt275r;
     if (kind == kBackgroundConfig) config.ethernet.networkName = kDefaultNetworkName;

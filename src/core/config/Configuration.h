@@ -4,6 +4,7 @@
 // an image is built or parsed.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/config/Rules.h"
@@ -20,7 +21,22 @@ inline bool isLegacyProduct(std::uint32_t code) {
     return code == kProductLegacyA || code == kProductLegacyB;
 }
 
-enum ConfigKind : int { kUserConfig = 0, kBackgroundConfig = 1 };
+// Which of a device's two configurations: the user configuration (network settings, user
+// password, IP address report) or the background configuration (all of it). Files, images and
+// JSON carry it as the number 0 or 1.
+enum class ConfigKind : std::int32_t { User = 0, Background = 1 };
+inline constexpr ConfigKind kUserConfig = ConfigKind::User;
+inline constexpr ConfigKind kBackgroundConfig = ConfigKind::Background;
+
+inline constexpr std::int32_t kindNumber(ConfigKind kind) {
+    return static_cast<std::int32_t>(kind);
+}
+// The kind a stored 0 or 1 stands for; nullopt for any other number.
+inline constexpr std::optional<ConfigKind> kindFromNumber(long long number) {
+    if (number == 0) return kUserConfig;
+    if (number == 1) return kBackgroundConfig;
+    return std::nullopt;
+}
 
 struct CEthernet {
     Gbk networkName;
@@ -55,23 +71,40 @@ struct CParameter {
     bool operator==(const CParameter&) const = default;
 };
 
-// Ten texts: a device table record (discovery) or the identity of a configuration.
+// Whether a device lets the tool read and write its configuration over the network (its local
+// switch decides).
+enum class RemoteConfig { Allowed, Forbidden };
+
+// Which search listed a device: the two word another product differently, and only the
+// broadcast search's wording keeps such a row from being selected.
+enum class FoundBy { BroadcastSearch, AddressSearch };
+
+// A device table record (discovery) or the identity of a configuration. The facts are typed;
+// the texts the device list shows for them come from DeviceTexts.h.
 struct CEquipment {
-    Gbk rowNumber;
-    Gbk name;
-    Gbk model;
+    Gbk rowNumber;  // the list's row text: " 1" in a broadcast search, "1" by address
+    Gbk name;       // as the device sent it; another product sends none
+    std::uint32_t productCode = kProductKvt275r;  // 24-bit code of the discovery reply
     Gbk ipAddress;
     Gbk macAddress;
     Gbk firmwareVersion;
-    Gbk fileVersion;
-    Gbk userPasswordSet;   // "有" / "无"
-    Gbk adminPasswordSet;  // "有" / "无"
-    Gbk remoteConfig;      // "允许远程配置" / "禁止远程配置"
-    // Not one of the ten texts: the interface (kernel name) whose search heard the device;
-    // empty when the search went to one chosen target.
+    Gbk fileVersion = "1.0";
+    bool userPasswordSet = false;
+    bool adminPasswordSet = false;
+    RemoteConfig remoteConfig = RemoteConfig::Allowed;
+    FoundBy foundBy = FoundBy::BroadcastSearch;
+    // The interface (kernel name) whose search heard the device; empty when the search went to
+    // one chosen target.
     std::string interfaceName;
 
-    CEquipment();  // the password-set fields start as text 2001 "无", file version "1.0"
+    bool isKvt275r() const { return productCode == kProductKvt275r; }
+    bool remoteForbidden() const { return remoteConfig == RemoteConfig::Forbidden; }
+    bool passwordSet(ConfigKind kind) const {
+        return kind == ConfigKind::User ? userPasswordSet : adminPasswordSet;
+    }
+    // A click may select the row: every product but the one the broadcast search calls
+    // "其它设备".
+    bool selectable() const { return isKvt275r() || foundBy == FoundBy::AddressSearch; }
     bool operator==(const CEquipment&) const = default;
 };
 
@@ -85,7 +118,7 @@ struct CConfiguration {
     bool operator==(const CConfiguration&) const = default;
 };
 
-// The New fill for kind 0 (user) or 1 (background): what a fresh configuration holds.
-CConfiguration newConfiguration(int kind);
+// The New fill of `kind`: what a fresh configuration holds.
+CConfiguration newConfiguration(ConfigKind kind);
 
 }  // namespace kvt

@@ -79,7 +79,7 @@ bool addressAccepted(const Gbk& text) {
     return ::inet_addr(text.c_str()) != INADDR_NONE;
 }
 
-std::vector<std::uint8_t> buildImage(const CConfiguration& config, int kind) {
+std::vector<std::uint8_t> buildImage(const CConfiguration& config, ConfigKind kind) {
     if (kind != kUserConfig && kind != kBackgroundConfig) return {};
     const bool user = kind == kUserConfig;
     std::vector<std::uint8_t> image(user ? kUserImageSize : kBackgroundImageSize, 0);
@@ -107,7 +107,7 @@ std::vector<std::uint8_t> buildImage(const CConfiguration& config, int kind) {
     return image;
 }
 
-bool parseImage(std::span<const std::uint8_t> image, int kind, CConfiguration& config) {
+bool parseImage(std::span<const std::uint8_t> image, ConfigKind kind, CConfiguration& config) {
     if (kind == kUserConfig) {
         parseNetwork(image, config.ethernet);
         config.advance.userPassword = textField(image, 32, kTextFieldBytes);

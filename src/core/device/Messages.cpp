@@ -28,19 +28,19 @@ std::uint32_t readBigEndian32(std::span<const std::uint8_t> bytes, std::size_t o
     return wire::readU32(bytes, offset);
 }
 
-Bytes readRequest(int kind) {
-    if (kind == 0) return header(kCmdReadUser, 0);
-    if (kind == 1) return header(kCmdReadBackground, 0);
+Bytes readRequest(ConfigKind kind) {
+    if (kind == kUserConfig) return header(kCmdReadUser, 0);
+    if (kind == kBackgroundConfig) return header(kCmdReadBackground, 0);
     return {};
 }
 
-Bytes passwordCheckRequest(int kind, const Gbk& password) {
-    if (kind == 0) {
+Bytes passwordCheckRequest(ConfigKind kind, const Gbk& password) {
+    if (kind == kUserConfig) {
         Bytes message = header(kCmdUserPassword, kPasswordWidth);
         wire::writeTextField(message, kHeaderSize, kPasswordWidth, password);
         return message;
     }
-    if (kind == 1) {
+    if (kind == kBackgroundConfig) {
         Bytes message = header(kCmdAdminPassword, kMakerTag.size() + kPasswordWidth);
         putMakerTag(message, kHeaderSize);
         wire::writeTextField(message, kHeaderSize + kMakerTag.size(), kPasswordWidth, password);
@@ -55,9 +55,9 @@ Bytes resetRequest() {
     return message;
 }
 
-bool passwordAccepted(std::span<const std::uint8_t> reply, int kind) {
-    if (kind != 0 && kind != 1) return false;
-    const std::uint32_t code = kind == 0 ? kCmdUserPassword : kCmdAdminPassword;
+bool passwordAccepted(std::span<const std::uint8_t> reply, ConfigKind kind) {
+    if (kind != kUserConfig && kind != kBackgroundConfig) return false;
+    const std::uint32_t code = kind == kUserConfig ? kCmdUserPassword : kCmdAdminPassword;
     return reply.size() >= kHeaderSize && readBigEndian32(reply, 0) == code &&
            readBigEndian32(reply, 4) == 8;
 }

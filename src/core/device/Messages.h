@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/config/Configuration.h"
 #include "core/text/Gbk.h"
 
 namespace kvt {
@@ -28,17 +29,18 @@ inline constexpr std::size_t kReplySize = 16;
 // Bytes past the end of `bytes` read as zero.
 std::uint32_t readBigEndian32(std::span<const std::uint8_t> bytes, std::size_t offset);
 
-// 8-byte read request for kind 0 (0x25) or 1 (0x05); empty for other kinds.
-Bytes readRequest(int kind);
-// Password check: kind 0 -> 0x27, length 20, password; kind 1 -> 0x07, length 28, maker tag,
+// 8-byte read request: user 0x25, background 0x05. A value outside the enumeration (only a
+// cast makes one) gets an empty request, here and below.
+Bytes readRequest(ConfigKind kind);
+// Password check: user -> 0x27, length 20, password; background -> 0x07, length 28, maker tag,
 // password. The password field is the GBK bytes zero-padded (cut on a character boundary) to
-// 20. Empty for other kinds.
-Bytes passwordCheckRequest(int kind, const Gbk& password);
+// 20.
+Bytes passwordCheckRequest(ConfigKind kind, const Gbk& password);
 // 16 bytes: 0x0A, length 8, maker tag.
 Bytes resetRequest();
 
 // First 8 bytes 00 00 00 27|07 00 00 00 08.
-bool passwordAccepted(std::span<const std::uint8_t> reply, int kind);
+bool passwordAccepted(std::span<const std::uint8_t> reply, ConfigKind kind);
 // Bytes 0..3 equal `code` (a short reply never matches).
 bool replyCodeIs(std::span<const std::uint8_t> reply, std::uint32_t code);
 
@@ -50,8 +52,6 @@ public:
     explicit ImageAccumulator(bool legacyProduct = false) : m_legacy(legacyProduct) {}
     void append(std::span<const std::uint8_t> chunk);
     bool complete() const;
-    // Bytes that may still be stored; a receive asks for no more than this.
-    std::size_t room() const { return kAccumulationLimit - m_bytes.size(); }
     const Bytes& bytes() const { return m_bytes; }
 
 private:

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/config/WireFormat.h"
-#include "core/text/UiText.h"
 
 namespace kvt {
 namespace {
@@ -13,36 +12,31 @@ using namespace kvt::wire;
 constexpr std::uint32_t kDiscoveryCode = 3;
 constexpr std::size_t kMinimumBroadcastReply = 16;
 
-// Texts that differ between the broadcast search and the search by IP.
-struct ReplyTexts {
-    std::uint32_t otherModel;
-    std::uint32_t allowed;
-    std::uint32_t forbidden;
-};
-
-bool isKvt275r(std::span<const std::uint8_t> reply) {
-    return byteAt(reply, 9) == 0x02 && byteAt(reply, 10) == 0x0B && byteAt(reply, 11) == 0xD7;
+// The 24-bit product code at bytes 9..11: 02 0B D7 (134103) is a KVT-275R.
+std::uint32_t productCode(std::span<const std::uint8_t> reply) {
+    return std::uint32_t{byteAt(reply, 9)} << 16 | std::uint32_t{byteAt(reply, 10)} << 8 |
+           byteAt(reply, 11);
 }
 
-CEquipment parseReply(std::span<const std::uint8_t> datagram, Gbk rowNumber,
-                      const ReplyTexts& texts) {
+CEquipment parseReply(std::span<const std::uint8_t> datagram, Gbk rowNumber, FoundBy foundBy) {
     // The receive buffer holds one reply; anything past it is not part of the reply.
     const auto reply = datagram.first(std::min(datagram.size(), kDiscoveryReplySize));
-    const bool known = isKvt275r(reply);
     const std::uint8_t flags = byteAt(reply, 43);
 
     CEquipment record;
     record.rowNumber = std::move(rowNumber);
-    record.name = known ? textField(reply, 44, 20) : uiText(8001);
-    record.model = known ? Gbk(kModelKvt275r) : uiText(texts.otherModel);
+    record.productCode = productCode(reply);
+    // Another product's name field is not read.
+    if (record.isKvt275r()) record.name = textField(reply, 44, 20);
     record.ipAddress = dottedAddress(reply, 36);
     record.macAddress = macAddress(reply, 28);
     record.firmwareVersion =
         decimalText(readU16(reply, 24)) + "." + decimalText(readU16(reply, 26));
     record.fileVersion.clear();
-    record.userPasswordSet = uiText((flags & 0x01) ? 8002 : 8003);
-    record.adminPasswordSet = uiText((flags & 0x02) ? 8002 : 8003);
-    record.remoteConfig = uiText(readU32(reply, 64) == 1 ? texts.allowed : texts.forbidden);
+    record.userPasswordSet = (flags & 0x01) != 0;
+    record.adminPasswordSet = (flags & 0x02) != 0;
+    record.remoteConfig = readU32(reply, 64) == 1 ? RemoteConfig::Allowed : RemoteConfig::Forbidden;
+    record.foundBy = foundBy;
     return record;
 }
 
@@ -56,12 +50,12 @@ std::optional<CEquipment> parseBroadcastReply(std::span<const std::uint8_t> data
     if (datagram.size() < kMinimumBroadcastReply || readU32(datagram, 0) != kDiscoveryCode) {
         return std::nullopt;
     }
-    return parseReply(datagram, paddedDecimalText(row), {8000, 8004, 8005});
+    return parseReply(datagram, paddedDecimalText(row), FoundBy::BroadcastSearch);
 }
 
 std::optional<CEquipment> parseAddressedReply(std::span<const std::uint8_t> datagram) {
     if (datagram.size() < 4 || readU32(datagram, 0) != kDiscoveryCode) return std::nullopt;
-    return parseReply(datagram, "1", {4024, 4012, 4013});
+    return parseReply(datagram, "1", FoundBy::AddressSearch);
 }
 
 }  // namespace kvt

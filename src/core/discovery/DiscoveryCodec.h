@@ -18,8 +18,8 @@ std::array<std::uint8_t, 8> discoveryQuery();
 std::optional<CEquipment> parseBroadcastReply(std::span<const std::uint8_t> datagram, int row);
 
 // Search by IP: nullopt unless bytes 0..3 are 00 00 00 03 (the length is not examined;
-// missing bytes read as zero). Row number "1", model text 4024 for another product,
-// permission texts 4012/4013.
+// missing bytes read as zero). Row number "1"; the record is marked as found by address, which
+// words it and lets it be selected differently (DeviceTexts.h).
 std::optional<CEquipment> parseAddressedReply(std::span<const std::uint8_t> datagram);
 
 }  // namespace kvt

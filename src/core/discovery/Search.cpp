@@ -207,34 +207,30 @@ std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
     return records;
 }
 
-AddressSearchOutcome searchByAddress(Session& session, const std::string& address) {
-    session.currentDeviceAddress = address;
-    // Whatever happens, the list is rebuilt and no earlier selection survives it.
-    struct ClearSelection {
-        Session& session;
-        ~ClearSelection() { session.clearSelection(); }
-    } clearAtEnd{session};
-
-    if (address.empty()) return AddressSearchOutcome::Failed;
+AddressAnswer queryAddress(const NetworkOptions& options, const std::string& address) {
+    AddressAnswer answer;
+    if (address.empty()) return answer;
 
     UdpSocket socket;
     if (!socket.valid() || !socket.setReceiveTimeout(kAddressReceiveLimit) ||
-        !socket.bind(session.network.localAddress, session.network.localPort))
-        return AddressSearchOutcome::Failed;
+        !socket.bind(options.localAddress, options.localPort))
+        return answer;
     const auto query = discoveryQuery();
-    if (!socket.sendTo(query, address, session.network.discoveryPort))
-        return AddressSearchOutcome::Failed;
+    if (!socket.sendTo(query, address, options.discoveryPort)) return answer;
 
     std::array<std::uint8_t, kDiscoveryReplySize> buffer{};
     const long received =
         socket.receive(buffer, std::chrono::steady_clock::now() + kAddressReceiveLimit);
-    if (received < 0) return AddressSearchOutcome::Failed;
+    if (received < 0) return answer;
 
     auto record = parseAddressedReply(std::span(buffer.data(), static_cast<std::size_t>(received)));
-    if (!record) return AddressSearchOutcome::WrongCode;
-    session.devices.clear();
-    session.devices.push_back(std::move(*record));
-    return AddressSearchOutcome::Found;
+    if (!record) {
+        answer.status = AddressAnswer::Status::WrongCode;
+        return answer;
+    }
+    answer.status = AddressAnswer::Status::Found;
+    answer.device = std::move(*record);
+    return answer;
 }
 
 }  // namespace kvt

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Session.h"
 #include "core/config/Configuration.h"
 #include "core/net/Interfaces.h"
+#include "core/net/NetworkOptions.h"
 #include "core/net/Socket.h"
 
 namespace kvt {
@@ -102,15 +102,18 @@ std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
                                            const std::function<void(int)>& progress,
                                            SearchTimes* times = nullptr);
 
-enum class AddressSearchOutcome {
-    Failed,     // socket, bind, send or receive failure (2 s without reply included)
-    WrongCode,  // a reply without code 3: the table keeps its records, the list shows none
-    Found,      // the table now holds exactly the one record
+// What the query of a search by IP brought back.
+struct AddressAnswer {
+    enum class Status {
+        Failed,     // socket, bind, send or receive failure (2 s without reply included)
+        WrongCode,  // a reply without code 3
+        Found,      // `device` holds the reply's record
+    };
+    Status status = Status::Failed;
+    CEquipment device;
 };
 
-// Search by IP: queries `address` and, on a valid reply, replaces session.devices with the one
-// record. Always sets session.currentDeviceAddress to `address`, and clears the selection
-// (after a failure too, so that no button acts on a device that is not listed).
-AddressSearchOutcome searchByAddress(Session& session, const std::string& address);
+// The query of a search by IP: one query to `address`, one reply within 2 s.
+AddressAnswer queryAddress(const NetworkOptions& options, const std::string& address);
 
 }  // namespace kvt

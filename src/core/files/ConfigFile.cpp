@@ -358,9 +358,9 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware,
+std::string writeConfigFile(const CConfiguration& config, ConfigKind kind, const Gbk& firmware,
                             Lang lang) {
-    // Only kind 1 adds the background entries; the model never holds another kind.
+    // Only the background kind adds its entries.
     const bool background = kind == kBackgroundConfig;
     std::string text;
 

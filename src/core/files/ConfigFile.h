@@ -12,11 +12,12 @@ namespace kvt {
 
 // The exact bytes of a configuration file of `kind`. `firmware` is the firmware version line's
 // value (the selected device's, or the configuration's own). `lang` picks the password keys.
-std::string writeConfigFile(const CConfiguration& config, int kind, const Gbk& firmware, Lang lang);
+std::string writeConfigFile(const CConfiguration& config, ConfigKind kind, const Gbk& firmware,
+                            Lang lang);
 
 struct ParsedConfigFile {
     CConfiguration config;  // starts freshly constructed; the reader fills what it finds
-    int kind = kUserConfig;
+    ConfigKind kind = kUserConfig;
     // Values of the file that the reader did not take as they stand (a name or password over
     // 20 bytes, a report address it rejects, a report port or period that is no number in
     // range), with the text the file held (passwords left out). Only for fields the kind

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/config/DeviceTexts.h"
+
 namespace kvt {
 namespace {
 
@@ -85,9 +87,11 @@ std::string deviceTableCsv(const std::vector<CEquipment>& devices, Lang lang) {
     csv.addRow(headerRow(kDeviceHeaders, lang));
     for (const CEquipment& d : devices) {
         // The interface name is the system's own (ASCII in practice), not a device text.
-        csv.addRow({unpadded(d.rowNumber), utf8(d.name), utf8(d.model), utf8(d.ipAddress),
-                    utf8(d.macAddress), utf8(d.firmwareVersion), utf8(d.userPasswordSet),
-                    utf8(d.adminPasswordSet), utf8(d.remoteConfig), d.interfaceName});
+        csv.addRow({unpadded(d.rowNumber), utf8(nameText(d)), utf8(modelText(d)), utf8(d.ipAddress),
+                    utf8(d.macAddress), utf8(d.firmwareVersion),
+                    utf8(passwordSetText(d.userPasswordSet)),
+                    utf8(passwordSetText(d.adminPasswordSet)), utf8(remoteConfigText(d)),
+                    d.interfaceName});
     }
     return csv.text();
 }

@@ -116,7 +116,9 @@ private:
     Fd m_fd;
 };
 
-enum class ConnectError { None, Socket, Options, Worker, Failed };
+// Why a connect gave no connection: the socket or its options could not be set up, or the
+// device refused or did not answer within the limit.
+enum class ConnectError { None, Socket, Options, Failed };
 
 // A connected TCP stream to a device's configuration port, with 2000 ms send and receive
 // limits. Move-only; closing happens on destruction.

@@ -19,8 +19,9 @@
 #include <algorithm>
 #include <array>
 
-#include "core/discovery/Search.h"
+#include "core/config/DeviceTexts.h"
 #include "core/files/CsvExport.h"
+#include "core/flows/SearchFlows.h"
 #include "gui/app/Busy.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/ConfigurationActions.h"
@@ -79,9 +80,7 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(this, &CRQ_880Dlg::helpRequested, this, [this] { openHelp(); });
 
     m_session.ensureConfiguration();
-    m_session.saveFromPrompt = false;
     m_session.clearSelection();
-    m_session.currentDeviceAddress.clear();
 
     m_search = makeButton(this, 4177);
     m_searchByIp = makeButton(this, 4178);
@@ -115,7 +114,7 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(0, 1);
 
-    m_appoint = new CAppointIpAddr(session, this);
+    m_appoint = new CAppointIpAddr(this);
 
     connect(m_search, &QPushButton::clicked, this, &CRQ_880Dlg::search);
     connect(m_searchByIp, &QPushButton::clicked, this, &CRQ_880Dlg::searchByIp);
@@ -187,14 +186,12 @@ void CRQ_880Dlg::showDevices() {
     m_list->setRowCount(0);
     for (int r = 0; r < static_cast<int>(m_session.devices.size()); ++r) {
         const CEquipment& d = m_session.devices[static_cast<std::size_t>(r)];
-        // Another product's row holds table texts in place of its name and model; they and the
-        // password cell show in the interface language.
-        const bool otherProduct = d.model == uiText(8000) || d.model == uiText(4024);
-        setReportRow(
-            m_list, r,
-            {fromGbk(d.rowNumber), otherProduct ? shownValue(d.name, {8001}) : fromGbk(d.name),
-             shownValue(d.model, {8000, 4024}), fromGbk(d.ipAddress), fromGbk(d.macAddress),
-             fromGbk(d.firmwareVersion), shownValue(d.userPasswordSet, {8002, 8003})});
+        // Table texts show in the interface language; the device's own texts as they came.
+        setReportRow(m_list, r,
+                     {fromGbk(d.rowNumber), shownText(nameTextId(d), d.name),
+                      shownText(modelTextId(d), Gbk(kModelKvt275r)), fromGbk(d.ipAddress),
+                      fromGbk(d.macAddress), fromGbk(d.firmwareVersion),
+                      shownText(passwordSetTextId(d.userPasswordSet), {})});
         // The seven columns stay as they are; the interface is told on demand.
         if (d.interfaceName.empty()) continue;
         const QString tip = tr("网卡：%1").arg(m_interfaceChoice->describe(d.interfaceName));
@@ -218,14 +215,14 @@ void CRQ_880Dlg::afterSearch() {
 }
 
 void CRQ_880Dlg::search() {
-    m_session.devices.clear();
     m_list->setRowCount(0);
     m_search->setEnabled(false);
+    std::vector<CEquipment> found;
     {
-        CWait wait(m_session.network, m_session.devices, this);
+        CWait wait(m_session.network, found, this);
         wait.exec();
     }
-    if (!m_session.devices.empty()) showDevices();
+    if (listFoundDevices(m_session, std::move(found)) == Outcome::Done) showDevices();
     m_search->setEnabled(true);
     afterSearch();
 }
@@ -234,13 +231,12 @@ void CRQ_880Dlg::searchByIp() {
     if (m_appoint->exec() != QDialog::Accepted) return;
     m_searchByIp->setEnabled(false);
     m_list->setRowCount(0);
-    if (!m_session.currentDeviceAddress.empty()) {
-        const std::string address = m_session.currentDeviceAddress;
-        AddressSearchOutcome outcome = AddressSearchOutcome::Failed;
+    if (const std::string address = m_appoint->address(); !address.empty()) {
+        Outcome outcome = Outcome::SearchFailed;
         // Nothing on this thread touches the session while the query runs: user input is
         // held back and this window has no timers of its own.
         runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
-        if (outcome == AddressSearchOutcome::Found) showDevices();
+        if (outcome == Outcome::Done) showDevices();
     }
     m_searchByIp->setEnabled(true);
     // Also after a failure: the list is empty then, so nothing may stay selected.
@@ -294,7 +290,7 @@ void CRQ_880Dlg::listDoubleClicked(int row) {
     if (row < 0 || row >= static_cast<int>(m_session.devices.size())) return;
     // A device of another product cannot be configured; the earlier selection must not be
     // acted on in its place.
-    if (m_session.devices[static_cast<std::size_t>(row)].model == uiText(8000)) return;
+    if (!m_session.devices[static_cast<std::size_t>(row)].selectable()) return;
     if (m_session.selectedIndex != row) return;
     if (m_actions) m_actions->userConfiguration();
 }

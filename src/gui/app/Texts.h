@@ -25,6 +25,12 @@ inline QString fromGbk(const Gbk& text) {
 // `ids`, as it is otherwise (a device's own name, a file name).
 QString shownValue(const Gbk& value, std::initializer_list<std::uint32_t> ids);
 
+// Text `id` of the UI text table in the interface language, or `own` (a device's own text)
+// where the id is 0.
+inline QString shownText(std::uint32_t id, const Gbk& own) {
+    return id != 0 ? uiString(id) : fromGbk(own);
+}
+
 // A string resource of the chosen language.
 inline QString resourceString(int id, Lang lang) {
     return fromGbk(stringResource(id, lang));

@@ -33,7 +33,7 @@ CDevice::CDevice(Session* session, QWidget* parent) : QDialog(parent), m_session
     layout->addWidget(buttons);
 }
 
-int CDevice::selectedKind() const {
+ConfigKind CDevice::selectedKind() const {
     return m_kind->currentIndex() == 1 ? kBackgroundConfig : kUserConfig;
 }
 

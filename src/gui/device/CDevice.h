@@ -2,6 +2,9 @@
 // The configuration-kind chooser ("选择设备"): user or background configuration.
 #include <QDialog>
 
+#include "core/config/Configuration.h"
+#include "core/text/UiText.h"
+
 class QComboBox;
 
 namespace kvt {
@@ -18,7 +21,7 @@ public:
     explicit CDevice(Session* session, QWidget* parent = nullptr);
 
     QComboBox* kindList() const { return m_kind; }
-    int selectedKind() const;
+    ConfigKind selectedKind() const;
 
     void accept() override;
 

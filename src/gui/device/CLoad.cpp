@@ -7,16 +7,12 @@
 #include <QVBoxLayout>
 
 #include "core/Session.h"
-#include "core/device/Exchanges.h"
-#include "core/files/FileFlows.h"
+#include "core/flows/DeviceFlows.h"
+#include "core/flows/FileFlows.h"
 #include "gui/app/MessageBox.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
-
-namespace {
-constexpr std::uint32_t kMsgNoDeviceSelected = 4311;
-}
 
 CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
@@ -35,7 +31,7 @@ CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     layout->addLayout(radios);
     m_radios[Save]->setChecked(true);
     // Without a selected device only Save is possible.
-    if (m_session.selectedIndexForLoad < 0) {
+    if (!m_session.selectedDevice()) {
         m_radios[Download]->setEnabled(false);
         m_radios[SaveThenDownload]->setEnabled(false);
     }
@@ -63,41 +59,43 @@ CLoad::Action CLoad::selected() const {
 
 bool CLoad::saveInEditorMode() {
     // Editor mode: no kind question and no device read, the edited configuration as it is.
-    m_session.saveFromPrompt = true;
-    return saveConfigurationFile(m_session, m_ui) != SaveOutcome::WriteFailed;
+    return saveConfigurationFile(m_session, m_ui, SaveFrom::Editor) != Outcome::SaveFailed;
 }
 
-bool CLoad::runDownload() {
-    if (m_session.selectedIndexForLoad < 0) {
-        MessageBox::show(this, kMsgNoDeviceSelected, MessageBox::Buttons::Ok,
+std::optional<bool> CLoad::runDownload() {
+    if (!m_session.selectedDevice()) {
+        MessageBox::show(this, messageFor(Outcome::DownloadNoDevice), MessageBox::Buttons::Ok,
                          MessageBox::Icon::Warning);
-        return false;
+        return std::nullopt;
     }
-    download(m_session, m_ui);
-    return true;
+    return download(m_session, m_ui).acknowledged();
 }
 
 void CLoad::accept() {
-    m_session.selectedIndexForSave = -1;
+    std::optional<bool> acknowledged;
     switch (selected()) {
         case Save:
             // The editor closes after a save, also when the file dialog was cancelled; but not
             // after a failed write, which would lose the edits with nothing on disk.
-            m_session.chooserResult = saveInEditorMode();
+            m_editorMayClose = saveInEditorMode();
             break;
         case Download:
-            if (!runDownload()) return;
+            acknowledged = runDownload();
+            if (!acknowledged) return;
+            m_editorMayClose = *acknowledged;
             break;
         case SaveThenDownload:
             saveInEditorMode();
-            if (!runDownload()) return;
+            acknowledged = runDownload();
+            if (!acknowledged) return;
+            m_editorMayClose = *acknowledged;
             break;
     }
     QDialog::accept();
 }
 
 void CLoad::reject() {
-    m_session.chooserResult = false;
+    m_editorMayClose = false;
     QDialog::reject();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The save/download chooser shown by the editor's OK: save to a file, download to the selected
-// device, or both. The session's chooser result tells the editor whether to close.
+// device, or both. editorMayClose() tells the editor whether to close.
 #include <QDialog>
 #include <array>
+#include <optional>
 
 class QRadioButton;
 
@@ -23,6 +24,10 @@ public:
     QRadioButton* radio(Action action) const { return m_radios.at(action); }
     void choose(Action action);
 
+    // After the chooser closed: the file was saved (or its dialog cancelled), or the device
+    // acknowledged the download.
+    bool editorMayClose() const { return m_editorMayClose; }
+
     void accept() override;
     void reject() override;
 
@@ -30,12 +35,14 @@ private:
     Action selected() const;
     // false when the file could not be written.
     bool saveInEditorMode();
-    // false when no device is selected (the chooser then stays open).
-    bool runDownload();
+    // nullopt when no device is selected (the chooser then stays open); else whether the
+    // device acknowledged.
+    std::optional<bool> runDownload();
 
     Session& m_session;
     FlowUi& m_ui;
     std::array<QRadioButton*, 3> m_radios{};
+    bool m_editorMayClose = false;
 };
 
 }  // namespace kvt::gui

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/config/Rules.h"
-#include "core/device/Exchanges.h"
+#include "core/flows/DeviceFlows.h"
 #include "core/text/ExtraText.h"
 #include "gui/app/MessageBox.h"
 #include "gui/editor/TextInput.h"
@@ -18,7 +18,8 @@ namespace {
 constexpr std::size_t kPasswordMaxBytes = kTextFieldBytes;
 }
 
-CPasswordValidate::CPasswordValidate(Session& session, int kind, FlowUi& ui, QWidget* parent)
+CPasswordValidate::CPasswordValidate(const Session& session, ConfigKind kind, FlowUi& ui,
+                                     QWidget* parent)
     : QDialog(parent), m_session(session), m_kind(kind), m_ui(ui) {
     setWindowTitle(uiString(7003));
     setMinimumWidth(300);
@@ -47,20 +48,19 @@ void CPasswordValidate::accept() {
         return;
     }
     PasswordAttempt attempt = attemptPasswordCheck(m_session, m_kind, *password, m_ui);
-    if (!attempt.connection) {
+    if (!attempt.answer) {
         // The typed text stays, so OK can simply be pressed again.
-        if (attempt.messageId != 0)
-            MessageBox::show(this, attempt.messageId, MessageBox::Buttons::Ok,
-                             MessageBox::Icon::Warning);
+        if (const std::uint32_t id = messageFor(attempt.outcome))
+            MessageBox::show(this, id, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
         return;
     }
-    m_connection = std::move(attempt.connection);
+    m_answer = std::move(attempt.answer);
     QDialog::accept();
 }
 
 void CPasswordValidate::reject() {
     m_password->clear();
-    m_connection.reset();
+    m_answer.reset();
     QDialog::reject();
 }
 

@@ -4,12 +4,11 @@
 #include <QDialog>
 #include <optional>
 
-#include "core/net/Socket.h"
+#include "core/flows/FlowUi.h"
 
 class QLineEdit;
 
 namespace kvt {
-class FlowUi;
 struct Session;
 }  // namespace kvt
 
@@ -18,21 +17,22 @@ namespace kvt::gui {
 class CPasswordValidate : public QDialog {
     Q_OBJECT
 public:
-    CPasswordValidate(Session& session, int kind, FlowUi& ui, QWidget* parent = nullptr);
+    CPasswordValidate(const Session& session, ConfigKind kind, FlowUi& ui,
+                      QWidget* parent = nullptr);
 
     QLineEdit* passwordEdit() const { return m_password; }
-    // The connection that carried the password check; set after OK.
-    std::optional<TcpConnection> takeConnection() { return std::exchange(m_connection, {}); }
+    // The answered password check, on the connection that carries on; set after OK.
+    std::optional<PasswordAnswer> takeAnswer() { return std::exchange(m_answer, {}); }
 
     void accept() override;
     void reject() override;
 
 private:
-    Session& m_session;
-    int m_kind;
+    const Session& m_session;
+    ConfigKind m_kind;
     FlowUi& m_ui;
     QLineEdit* m_password;
-    std::optional<TcpConnection> m_connection;
+    std::optional<PasswordAnswer> m_answer;
 };
 
 }  // namespace kvt::gui

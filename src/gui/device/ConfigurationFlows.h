@@ -22,13 +22,13 @@ public:
     void openFile() override;
     void saveFile() override;
 
-    // Opens the editor: kind "0" or "1" sets the configuration kind, anything else keeps it.
-    void openEditor(const std::string& kindText);
+    // Opens the editor on the current configuration, whose kind decides the tabs.
+    void openEditor();
 
     GuiFlowUi& ui() { return m_ui; }
 
 private:
-    void readThenEdit(int kind, std::uint32_t captionId);
+    void readThenEdit(ConfigKind kind);
 
     Session& m_session;
     QWidget* m_owner;

@@ -23,10 +23,10 @@ void GuiFlowUi::message(std::uint32_t textId) {
     MessageBox::show(parentWidget(), textId, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
 }
 
-std::optional<TcpConnection> GuiFlowUi::askPassword(Session& session, int kind) {
+std::optional<PasswordAnswer> GuiFlowUi::askPassword(const Session& session, ConfigKind kind) {
     CPasswordValidate dialog(session, kind, *this, parentWidget());
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.takeConnection();
+    return dialog.takeAnswer();
 }
 
 bool GuiFlowUi::confirmWarnings(const std::vector<FieldIssue>& issues) {
@@ -38,7 +38,7 @@ bool GuiFlowUi::confirmReset() {
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<int> GuiFlowUi::chooseKind() {
+std::optional<ConfigKind> GuiFlowUi::chooseKind() {
     // The flow performs the New fill itself; the chooser only answers here.
     CDevice dialog(nullptr, parentWidget());
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

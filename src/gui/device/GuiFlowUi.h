@@ -1,7 +1,8 @@
 #pragma once
 // The desktop tool's answers to the core flows: message boxes, the password dialog, the reset
 // question, the kind chooser, the file dialogs and the busy runner.
-#include "core/device/FlowUi.h"
+#include "core/flows/FlowUi.h"
+#include "core/text/UiText.h"
 
 class QWidget;
 
@@ -13,10 +14,10 @@ public:
     explicit GuiFlowUi(QWidget* owner) : m_owner(owner) {}
 
     void message(std::uint32_t textId) override;
-    std::optional<TcpConnection> askPassword(Session& session, int kind) override;
+    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override;
     bool confirmWarnings(const std::vector<FieldIssue>& issues) override;
     bool confirmReset() override;
-    std::optional<int> chooseKind() override;
+    std::optional<ConfigKind> chooseKind() override;
     std::string chooseSavePath() override;
     std::string chooseOpenPath() override;
     void runBlocking(const std::function<void()>& work) override;

@@ -9,8 +9,7 @@
 
 namespace kvt::gui {
 
-CAppointIpAddr::CAppointIpAddr(Session& session, QWidget* parent)
-    : QDialog(parent), m_session(session) {
+CAppointIpAddr::CAppointIpAddr(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CAppointIpAddr"));
     setWindowTitle(uiString(101));
     auto* layout = new QVBoxLayout(this);
@@ -36,7 +35,7 @@ int CAppointIpAddr::exec() {
 }
 
 void CAppointIpAddr::accept() {
-    m_session.currentDeviceAddress = m_address->text().toStdString();
+    m_chosen = m_address->text().toStdString();
     QDialog::accept();
 }
 

@@ -1,9 +1,8 @@
 #pragma once
-// Search-by-IP dialog: one address entry, OK and Cancel. OK hands the address (empty fields
-// count as 0) to the session as the current device address.
+// Search-by-IP dialog: one address entry, OK and Cancel. OK keeps the address (empty fields
+// count as 0) for the search.
 #include <QDialog>
-
-#include "core/Session.h"
+#include <string>
 
 class QPushButton;
 
@@ -14,9 +13,11 @@ class Ipv4Edit;
 class CAppointIpAddr : public QDialog {
     Q_OBJECT
 public:
-    explicit CAppointIpAddr(Session& session, QWidget* parent = nullptr);
+    explicit CAppointIpAddr(QWidget* parent = nullptr);
 
     Ipv4Edit* addressEdit() const { return m_address; }
+    // The address of the last OK.
+    const std::string& address() const { return m_chosen; }
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
@@ -27,8 +28,8 @@ public slots:
     void accept() override;
 
 private:
-    Session& m_session;
     Ipv4Edit* m_address = nullptr;
+    std::string m_chosen;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "core/Session.h"
-#include "core/files/FileFlows.h"
+#include "core/flows/FileFlows.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
@@ -30,12 +30,10 @@ CClose::CClose(Session& session, FlowUi& ui, QWidget* parent)
 }
 
 void CClose::accept() {
-    // Editor mode: the configuration as edited, no kind question, no device read.
-    m_session.selectedIndexForSave = -1;
-    m_session.saveFromPrompt = true;
-    // A failed write has been reported; the prompt stays so that Yes can try another file
-    // and the edits are not thrown away with nothing on disk.
-    if (saveConfigurationFile(m_session, m_ui) == SaveOutcome::WriteFailed) return;
+    // Editor mode: the configuration as edited, no kind question, no device read. A failed
+    // write has been reported; the prompt stays so that Yes can try another file and the
+    // edits are not thrown away with nothing on disk.
+    if (saveConfigurationFile(m_session, m_ui, SaveFrom::Editor) == Outcome::SaveFailed) return;
     m_session.dropConfiguration();
     QDialog::accept();
 }

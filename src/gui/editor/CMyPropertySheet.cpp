@@ -110,7 +110,7 @@ void CMyPropertySheet::accept() {
     CLoad chooser(m_session, m_ui, this);
     chooser.exec();
     m_session.configChanged = false;
-    if (m_session.chooserResult) QDialog::accept();
+    if (chooser.editorMayClose()) QDialog::accept();
 }
 
 void CMyPropertySheet::reject() {

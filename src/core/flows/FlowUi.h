@@ -1,30 +1,38 @@
 #pragma once
 // What a flow needs from whoever drives it: the desktop tool answers with dialogs, the CLI
 // with its arguments. The flows themselves (read, password check, download, reset, save,
-// open) live in the core and decide everything else.
+// open, searches) live in the core and decide everything else.
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/config/Configuration.h"
 #include "core/config/Validate.h"
-#include "core/net/Socket.h"
+#include "core/device/Exchange.h"
+#include "core/flows/Outcome.h"
+#include "core/text/Gbk.h"
 
 namespace kvt {
 
 struct Session;
 
-class FlowUi {
-public:
-    virtual ~FlowUi() = default;
+// A password check that the device answered, on the connection that carries the read or write
+// that follows. The flow judges the reply.
+struct PasswordAnswer {
+    TcpConnection connection;
+    Gbk password;  // what was sent
+    ReplyBytes reply{};
+};
 
-    // A modal message box with the caption "KVT-640" showing UI text `textId`.
+class FlowUi : public BlockingRunner {
+public:
+    // A modal message box with the caption "KVT-640" showing message `textId`.
     virtual void message(std::uint32_t textId) = 0;
 
     // The password dialog: repeats password attempts (attemptPasswordCheck) until one gets a
-    // reply, then returns its open connection; nullopt when the user gives up.
-    virtual std::optional<TcpConnection> askPassword(Session& session, int kind) = 0;
+    // reply; nullopt when the user gives up.
+    virtual std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) = 0;
 
     // Before a download, what validate() found: true downloads anyway, false goes back to the
     // editor with nothing sent. Whoever does not ask goes on.
@@ -36,16 +44,17 @@ public:
     // The reset question; true for OK.
     virtual bool confirmReset() = 0;
 
-    // The configuration-kind chooser; nullopt on Cancel, else 0 (user) or 1 (background).
-    virtual std::optional<int> chooseKind() = 0;
+    // The configuration-kind chooser; nullopt on Cancel.
+    virtual std::optional<ConfigKind> chooseKind() = 0;
 
     // File dialogs; an empty path means cancelled.
     virtual std::string chooseSavePath() = 0;
     virtual std::string chooseOpenPath() = 0;
 
-    // Runs blocking network work. The desktop tool runs it off the user-interface thread and
-    // keeps the window painted and busy meanwhile; the default runs it in place.
-    virtual void runBlocking(const std::function<void()>& work) { work(); }
+    // Shows the message of `outcome`, if it has one.
+    void report(Outcome outcome) {
+        if (const std::uint32_t id = messageFor(outcome)) message(id);
+    }
 };
 
 }  // namespace kvt

@@ -1,0 +1,55 @@
+#pragma once
+// The user's flows with the selected device: reading a configuration, the password check,
+// downloading with the reset offer after it, the reset. Each returns its outcome and has shown
+// the outcome's message (FlowUi::report) by the time it returns.
+#include <optional>
+
+#include "core/Session.h"
+#include "core/flows/FlowUi.h"
+#include "core/flows/Outcome.h"
+#include "core/text/Gbk.h"
+
+namespace kvt {
+
+struct PasswordAttempt {
+    // Done: `answer` holds the device's reply. ConnectFailed, PasswordNoReply: the dialog shows
+    // the message and stays for another try. SocketFailed, SendFailed, NoSelection: silent.
+    Outcome outcome = Outcome::Done;
+    std::optional<PasswordAnswer> answer;
+};
+
+// One OK of the password dialog: a fresh connection to the selected device, the password check
+// of `kind`, its 16-byte reply. Shows nothing itself: the dialog (or the CLI) reports the
+// outcome.
+PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, const Gbk& password,
+                                     FlowUi& ui);
+
+// Reads the selected device's configuration of `kind`. On Done it is the current configuration,
+// of origin ReadFromDevice (with the password it took), under the caption of the read's button.
+// Outcomes: Done, NoSelection, Cancelled (password dialog), WrongPassword, ReadForbidden,
+// ReadConnectFailed, SocketFailed, SendFailed, ReadRejected, ReadIncomplete.
+Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui);
+
+struct DownloadOutcome {
+    // Done once the device has acknowledged the image; else DownloadNoDevice,
+    // NoConfiguration, LegacyDownload, WarningsDeclined, Cancelled (password dialog),
+    // PasswordConnectFailed,
+    // SocketFailed, SendFailed, PasswordNoReply, WrongPassword, WriteConnectFailed,
+    // WriteSendFailed, WriteNoAcknowledgement, WriteRejected.
+    Outcome write = Outcome::Done;
+    // The reset offered after an acknowledged download (remoteReset's outcome); none otherwise.
+    std::optional<Outcome> reset;
+
+    bool acknowledged() const { return write == Outcome::Done; }
+};
+
+// Downloads the current configuration to the selected device, proving the password first where
+// the device has one for the kind: a configuration read from the device presents the password
+// of that read again; any other asks for it. After the acknowledgement it offers the reset.
+DownloadOutcome download(Session& session, FlowUi& ui);
+
+// The reset question and the reset request. Outcomes: Done, NoSelection, ResetForbidden,
+// Cancelled (declined), ConnectFailed, SocketFailed, SendFailed, ResetFailed.
+Outcome remoteReset(const Session& session, FlowUi& ui);
+
+}  // namespace kvt

@@ -1,0 +1,94 @@
+#include "core/flows/FileFlows.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "core/files/ConfigFile.h"
+#include "core/flows/DeviceFlows.h"
+
+namespace kvt {
+namespace {
+
+// Paths are UTF-8 here, the caption is GBK like every other text of the model; a character
+// that GBK cannot hold shows as '?'.
+Gbk captionOf(std::string_view name) {
+    Gbk caption;
+    while (!name.empty()) {
+        GbkError error;
+        if (std::optional<Gbk> whole = utf8ToGbk(name, &error)) {
+            caption += *whole;
+            break;
+        }
+        caption += utf8ToGbk(name.substr(0, error.offset)).value_or(Gbk());
+        caption += '?';
+        name.remove_prefix(error.offset + std::max<std::size_t>(1, error.character.size()));
+    }
+    return caption;
+}
+
+}  // namespace
+
+Outcome saveConfigurationFile(Session& session, FlowUi& ui, SaveFrom from) {
+    if (from == SaveFrom::MainWindow) {
+        const std::optional<ConfigKind> kind = ui.chooseKind();
+        if (!kind) return Outcome::Cancelled;
+        session.newFill(*kind);
+        if (session.selectedDevice()) {
+            const Outcome read = readConfiguration(session, *kind, ui);
+            if (read != Outcome::Done) return read;
+        }
+    }
+
+    const std::string path = ui.chooseSavePath();
+    if (path.empty()) return Outcome::Cancelled;
+    const CConfiguration& config = session.ensureConfiguration();
+    // The firmware line names the selected device's firmware, even for an opened file.
+    const CEquipment* device = session.selectedDevice();
+    const Gbk& firmware = device ? device->firmwareVersion : config.identity.firmwareVersion;
+    const std::string bytes = writeConfigFile(config, session.configKind, firmware, session.lang);
+    // Saying so beats leaving the user to believe the configuration is kept.
+    if (!writeFileAtomically(path, bytes, nullptr)) {
+        ui.report(Outcome::SaveFailed);
+        return Outcome::SaveFailed;
+    }
+    return Outcome::Done;
+}
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+Outcome openConfigurationFile(Session& session, FlowUi& ui) {
+    const auto ended = [&ui](Outcome outcome) {
+        ui.report(outcome);
+        return outcome;
+    };
+    if (const CEquipment* device = session.selectedDevice(); device && device->remoteForbidden())
+        return ended(Outcome::OpenForbidden);
+    const std::string path = ui.chooseOpenPath();
+    if (path.empty()) return Outcome::Cancelled;
+
+    session.replaceConfiguration();
+    std::string bytes;
+    switch (readWholeFile(path, bytes)) {
+        case FileReadStatus::Ok:
+            break;
+        case FileReadStatus::CannotOpen:
+            return ended(Outcome::FileMissing);
+        // An I/O error halfway must not pass for a short file.
+        case FileReadStatus::ReadError:
+            return ended(Outcome::OpenFailed);
+    }
+
+    ParsedConfigFile parsed = readConfigFile(bytes, session.lang);
+    *session.config = std::move(parsed.config);
+    session.configKind = parsed.kind;
+    session.configOrigin = ConfigOrigin::Opened;
+    session.readPassword.clear();
+    session.editorCaption = captionOf(fileNameOf(path));
+    return Outcome::Done;
+}
+
+}  // namespace kvt
