@@ -40,7 +40,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 edits and writes their configuration, keeps configurations in .inf files and
 watches the IP address reports that gateways send.
 
-The package holds the desktop tool (kvt640, Qt 6, Chinese user interface),
+The package holds the desktop tool (kvt640, Qt 6, Chinese or English interface),
 the same operations for scripts (kvt640-cli) and a simulator of gateways on
 loopback addresses for tests and demonstrations (kvt275r-sim).")
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${KVT_DEB_RELEASE})
