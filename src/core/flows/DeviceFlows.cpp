@@ -32,6 +32,19 @@ Connected connectTo(const Session& session, const std::string& address, Outcome 
     return result;
 }
 
+// A flow's waits start uncancelled, and a Cancel ends with the flow: it silences that flow's
+// messages only, never those of whatever the user does next.
+class CancelScope {
+public:
+    explicit CancelScope(FlowUi& ui) : m_ui(ui) { m_ui.clearCancel(); }
+    ~CancelScope() { m_ui.clearCancel(); }
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+
+private:
+    FlowUi& m_ui;
+};
+
 // Reports `outcome` and returns it, so that a flow ends in one statement.
 Outcome ended(FlowUi& ui, Outcome outcome) {
     ui.report(outcome);
@@ -86,6 +99,8 @@ PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, co
                                      FlowUi& ui) {
     const CEquipment* device = session.selectedDevice();
     if (!device) return {Outcome::NoSelection, std::nullopt};
+    // Each try starts afresh; a cancelled one stays cancelled for the dialog to see, until the
+    // flow that asked for the password ends.
     ui.clearCancel();
     return checkPassword(session, device->ipAddress, kind, password, Outcome::ConnectFailed, ui);
 }
@@ -93,7 +108,7 @@ PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, co
 Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     const CEquipment* selected = session.selectedDevice();
     if (!selected) return Outcome::NoSelection;
-    ui.clearCancel();
+    const CancelScope scope(ui);
     // The password dialog may run the UI's event loop; keep our own copy of the record.
     const CEquipment device = *selected;
 
@@ -205,7 +220,7 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui) {
 }  // namespace
 
 DownloadOutcome download(Session& session, FlowUi& ui) {
-    ui.clearCancel();
+    const CancelScope scope(ui);
     const DownloadOutcome outcome = downloadSteps(session, ui);
     ui.downloadEnded(outcome.write, outcome.reset);
     return outcome;
@@ -217,7 +232,7 @@ Outcome remoteReset(const Session& session, FlowUi& ui) {
     const CEquipment device = *selected;
     if (device.remoteForbidden()) return ended(ui, Outcome::ResetForbidden);
     if (!ui.confirmReset()) return Outcome::Cancelled;
-    ui.clearCancel();
+    const CancelScope scope(ui);
 
     Connected connected = connectTo(session, device.ipAddress, Outcome::ConnectFailed, ui);
     if (!connected.connection) return ended(ui, connected.failure);
