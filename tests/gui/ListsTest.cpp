@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <array>
 
 #include "GuiTestSupport.h"
 #include "core/net/Socket.h"
@@ -216,40 +215,6 @@ private slots:
             QCOMPARE(list->columnWidth(0), first);
         }
         QVERIFY(list->columnWidth(last) > 700);
-    }
-
-    // A column widens to a longer text (an English list text, a long name), never narrows
-    // below the product's width, and keeps its width when the rows change.
-    void columnsWidenToTheirTexts_data() {
-        QTest::addColumn<int>("column");
-        QTest::newRow("inner column") << 1;
-        // The last column stretches; the list then asks for room for the text.
-        QTest::newRow("last column") << 6;
-    }
-    void columnsWidenToTheirTexts() {
-        QFETCH(int, column);
-        const std::array<ReportColumn, 7> columns = {
-            {{4001, 40}, {4002, 75}, {4003, 75}, {4004, 95}, {4005, 115}, {4006, 60}, {4007, 60}}};
-        QTableWidget list;
-        setUpReportList(&list, columns);
-        const int given = list.columnWidth(column);
-        const int minimum = list.minimumWidth();
-        std::vector<QString> row(7, QStringLiteral("x"));
-        setReportRow(&list, 0, row);
-        QCOMPARE(list.columnWidth(column), given);  // short texts leave the width alone
-        QCOMPARE(list.minimumWidth(), minimum);
-
-        row[static_cast<std::size_t>(column)] = QStringLiteral("A rather long text for a cell");
-        setReportRow(&list, 1, row);
-        const int needed = list.sizeHintForIndex(list.model()->index(1, column)).width();
-        QVERIFY(needed > given);
-        if (column < 6) QVERIFY(list.columnWidth(column) >= needed);
-        // The text's width and the grid line's pixel.
-        QCOMPARE(list.minimumWidth() - minimum, needed + 1 - given);
-
-        list.setRowCount(0);
-        setReportRow(&list, 0, std::vector<QString>(7, QStringLiteral("x")));
-        QCOMPARE(list.minimumWidth() - minimum, needed + 1 - given);
     }
 };
 

@@ -312,22 +312,6 @@ TEST_F(SocketTest, CancelEndsWaitsAtOnce) {
     }
 }
 
-TEST_F(SocketTest, ResetTokenWaitsItsLimitAgain) {
-    std::uint16_t port = 0;
-    const Fd silent = listeningOn(11, 4, port);
-    ASSERT_TRUE(silent);
-    CancelToken token;
-    token.cancel();
-    token.reset();
-    EXPECT_FALSE(token.cancelled());
-    TcpConnection connection = TcpConnection::connect(loopbackHost(11), port, 1000ms, nullptr);
-    ASSERT_TRUE(connection.connected());
-    std::array<std::uint8_t, 16> buffer{};
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_LT(connection.receiveSome(buffer, 200ms, &token), 0);
-    EXPECT_GE(elapsedSince(start), 190ms);
-}
-
 // After a cancelled receive the connection is closed by its owner; the device sees the end.
 TEST_F(SocketTest, PeerSeesTheCloseAfterACancel) {
     std::uint16_t port = 0;
