@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders the desktop tool's search and report windows to PNG files without a display, in
-# Chinese and in English (-en), for a look at layout, column widths and the texts. Fails when a
-# text is cut off or an English window shows a fixed text in Chinese.
+# Renders the desktop tool's search and report windows (with their status lines) and the busy
+# window of each step to PNG files without a display, in Chinese and in English (-en), for a look
+# at layout, column widths and the texts. Fails when a text, a list cell or a header is cut off,
+# a list reaches past its window, or an English window shows a fixed text in Chinese.
 #   tools/render-windows.sh [OUTPUT_DIR]   (default: build-render/windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -322,7 +322,9 @@ private slots:
         QCOMPARE(e.boxes.ids(), messages);
         QCOMPARE(port ? e.config().report.port : e.config().report.period, stored);
         QCOMPARE(edit->text(), shown);
-        QVERIFY(!e.session.configChanged);  // this page never counts as a change
+        // Mend: a stored new value counts as a change, as on the other pages (it never did,
+        // and Cancel dropped it without the save-changes prompt); a refused one does not.
+        QCOMPARE(e.session.configChanged, stored != (port ? 16800 : 10));
     }
 
     void reportPageRepairsAndStoresAtOnce() {
@@ -342,6 +344,7 @@ private slots:
         QVERIFY(!page->periodEdit()->isEnabled());
         QCOMPARE(page->targetEdit()->text(), u("10.0.0.9"));
         QCOMPARE(e.config().report.targetIp, Gbk("10.0.0.9"));  // showing it changed nothing
+        QVERIFY(!e.session.configChanged);  // nor did the repairs of what was shown
 
         page->enableBox()->click();
         QCOMPARE(e.config().report.enabled, 1);
@@ -351,7 +354,35 @@ private slots:
         page->enableBox()->click();
         QCOMPARE(e.config().report.enabled, 0);
         QCOMPARE(e.config().report.targetIp, Gbk("10.0.0.77"));
+        QVERIFY(e.session.configChanged);  // mend: these are edits like any other page's
+    }
+
+    // Mend: changing only the report settings and pressing Cancel asks whether to save them.
+    void reportChangeOnlyIsOfferedForSaving_data() {
+        QTest::addColumn<int>("what");  // 0 enable box, 1 target, 2 port, 3 period
+        QTest::newRow("enable box") << 0;
+        QTest::newRow("target address") << 1;
+        QTest::newRow("port") << 2;
+        QTest::newRow("period") << 3;
+    }
+    void reportChangeOnlyIsOfferedForSaving() {
+        QFETCH(int, what);
+        Editor e(kUserConfig, [](CConfiguration& c) { c.report.enabled = 1; });
+        QVERIFY(e.toTab(2));
+        CMyPropertyPage8* page = e.sheet->reportPage();
         QVERIFY(!e.session.configChanged);
+        if (what == 0) page->enableBox()->click();
+        if (what == 1) page->targetEdit()->setField(3, 99);
+        if (what == 2) test::typeAndLeave(page->portEdit(), u("16900"), e.elsewhere());
+        if (what == 3) test::typeAndLeave(page->periodEdit(), u("60"), e.elsewhere());
+        int prompts = 0;
+        test::onModal<CClose>([&](CClose* d) {
+            ++prompts;
+            d->noButton()->click();
+        });
+        e.sheet->cancelButton()->click();
+        QCOMPARE(prompts, 1);
+        QVERIFY(!e.sheet->isVisible());
     }
 
     void assemblySizesAreCheckedOnLeavingTheEdit_data() {

@@ -84,6 +84,21 @@ inline QStringList cutTexts(QWidget* window) {
         if (!button->isVisible() || button->text().isEmpty()) continue;
         if (button->width() < button->minimumSizeHint().width()) cut << button->text();
     }
+    // List cells and headers narrower than their text (the delegate's own measure).
+    for (QTableWidget* list : window->findChildren<QTableWidget*>()) {
+        if (!list->isVisible()) continue;
+        const QHeaderView* header = list->horizontalHeader();
+        for (int c = 0; c < list->columnCount(); ++c) {
+            const QTableWidgetItem* head = list->horizontalHeaderItem(c);
+            if (head && header->sectionSize(c) < header->sectionSizeHint(c)) cut << head->text();
+            for (int r = 0; r < list->rowCount(); ++r) {
+                const QTableWidgetItem* item = list->item(r, c);
+                const QModelIndex index = list->model()->index(r, c);
+                if (item && list->visualRect(index).width() < list->sizeHintForIndex(index).width())
+                    cut << item->text();
+            }
+        }
+    }
     // Tabs pushed out of the row or behind scroll arrows are cut as well.
     for (QTabBar* bar : window->findChildren<QTabBar*>()) {
         if (!bar->isVisible()) continue;

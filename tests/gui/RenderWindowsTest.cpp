@@ -15,14 +15,17 @@
 
 #include "GuiTestSupport.h"
 #include "core/net/Socket.h"
+#include "gui/app/Busy.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/MessageBox.h"
+#include "gui/device/GuiFlowUi.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/InterfaceChoice.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/widgets/Ipv4Edit.h"
+#include "gui/widgets/StatusLine.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -39,6 +42,9 @@ private:
     void save(QWidget* window, const QString& name, QSize minimum) {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
+        // Layout requests still queued (a list that widened to its rows) as the event loop
+        // would take them before the next paint.
+        QCoreApplication::sendPostedEvents();
         const QPixmap picture = window->grab();
         QVERIFY2(
             picture.width() >= minimum.width() && picture.height() >= minimum.height(),
@@ -53,7 +59,12 @@ private:
                 varied = image.pixel(x, y) != first;
         QVERIFY2(varied, qPrintable(name));
         QVERIFY(picture.save(m_out.filePath(name + QStringLiteral(".png"))));
-        QCOMPARE(test::cutTexts(window), QStringList{});
+        QCOMPARE(test::cutTexts(window).join(QStringLiteral(" | ")), QString());
+        // Nothing reaches past the window's edge.
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if (child->isVisible() && child->parentWidget() == window)
+                QVERIFY2(window->rect().contains(child->geometry()),
+                         child->metaObject()->className());
         if (test::InterfaceLanguage::english()) QCOMPARE(test::cjkTexts(window), QStringList{});
     }
 
@@ -111,7 +122,33 @@ private slots:
         QTableWidget* list = window.deviceList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 1)).center());
+        QVERIFY(window.statusLine()->isVisible());
+        QCOMPARE(window.statusLine()->message(),
+                 english ? QStringLiteral("Found 3 devices") : QStringLiteral("找到 3 台设备"));
         save(&window, QStringLiteral("CRQ_880Dlg-devices") + suffix(english), QSize(600, 250));
+    }
+
+    // The busy window of a long wait, for each step it can name.
+    void busyWindow_data() {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<int>("step");
+        const char* names[] = {"connect", "password", "read", "download", "reset"};
+        for (int step = 0; step <= static_cast<int>(WaitFor::Reset); ++step) {
+            QTest::addRow("%s-zh", names[step]) << false << step;
+            QTest::addRow("%s-en", names[step]) << true << step;
+        }
+    }
+    void busyWindow() {
+        QFETCH(bool, english);
+        QFETCH(int, step);
+        const test::InterfaceLanguage language(english ? Lang::En : Lang::Zh);
+        const BlockingStep wait{static_cast<WaitFor>(step), loopbackHost(2)};
+        BusyWindow window(busyText(wait), QString::fromStdString(wait.device), nullptr);
+        QVERIFY(!window.textLabel()->text().isEmpty());
+        const char* names[] = {"connect", "password", "read", "download", "reset"};
+        save(&window,
+             QStringLiteral("BusyWindow-%1").arg(QLatin1String(names[step])) + suffix(english),
+             QSize(200, 50));
     }
 
     // Without --broadcast the interface choice is on; a long interface text must fit it.
@@ -192,6 +229,7 @@ private slots:
         }
         QTRY_COMPARE(window.reportList()->rowCount(), 3);
         QTRY_COMPARE(window.reportList()->item(2, 4)->text(), QStringLiteral(" 3"));
+        QVERIFY(window.statusLine()->message().contains(QString::number(port)));
         save(&window, QStringLiteral("ipAddrReport-") + QLatin1String(lang == 1 ? "en" : "zh"),
              QSize(500, 200));
         window.reject();

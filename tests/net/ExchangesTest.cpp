@@ -393,5 +393,89 @@ TEST_F(ExchangesTest, PasswordAttemptWithoutReply) {
     EXPECT_GE(elapsedSince(start), 1900ms);
 }
 
+// A wait cancelled from another thread (the desktop tool's Cancel) ends the flow at once, as a
+// failed connect of that flow would, but without its message: the user asked for the end.
+struct CancelledWait {
+    const char* why;
+    WaitFor step;
+    bool protectedDevice;
+    bool readFirst;  // the configuration comes from a read, so the download checks its password
+    std::function<Outcome(Session&, ScriptedUi&)> flow;
+    Outcome outcome;
+};
+
+void PrintTo(const CancelledWait& wait, std::ostream* out) {
+    *out << wait.why;
+}
+
+class CancelledWaitTest : public ExchangesTest,
+                          public ::testing::WithParamInterface<CancelledWait> {};
+
+TEST_P(CancelledWaitTest, EndsAtOnceWithoutAMessage) {
+    const CancelledWait& c = GetParam();
+    auto& sim = startDevice(c.protectedDevice ? protectedSetup() : setup());
+    m_session.newFill(kUserConfig);
+    if (c.readFirst) {
+        m_ui.passwords = {"user1"};
+        ASSERT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+    }
+    m_ui.passwords = {"user1"};
+    m_ui.resetAnswer = true;
+    sim.setFault(0, {Kind::NoAnswer, 0});
+    m_ui.cancelDuring(c.step);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.flow(m_session, m_ui), c.outcome);
+    // Its limits are 2 s and more; the cancel comes after 150 ms.
+    EXPECT_LT(elapsedSince(start), 1000ms);
+    EXPECT_FALSE(m_ui.cancelWhile) << "the step never waited";
+    EXPECT_TRUE(m_ui.messages.empty());
+    // The Cancel ended with its flow: what comes next shows its messages again.
+    EXPECT_FALSE(m_ui.token->cancelled());
+    m_ui.report(Outcome::SaveFailed);
+    EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{messageFor(Outcome::SaveFailed)});
+    m_ui.messages.clear();
+
+    // The next flow is not cancelled by the last one's Cancel.
+    sim.setFault(0, {});
+    m_ui.passwords = {"user1"};
+    EXPECT_EQ(c.flow(m_session, m_ui), Outcome::Done);
+    EXPECT_TRUE(m_ui.messages.empty());
+    m_ui.token.reset();  // its descriptor is counted when the test ends
+}
+
+Outcome readUser(Session& session, ScriptedUi& ui) {
+    return readConfiguration(session, kUserConfig, ui);
+}
+Outcome downloadWrite(Session& session, ScriptedUi& ui) {
+    return download(session, ui).write;
+}
+Outcome resetOnly(Session& session, ScriptedUi& ui) {
+    return remoteReset(session, ui);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, CancelledWaitTest,
+    ::testing::Values(CancelledWait{"readImage", WaitFor::Read, false, false, readUser,
+                                    Outcome::ReadConnectFailed},
+                      // The dialog stays as after a failed connect; the user then gives up.
+                      CancelledWait{"readPasswordCheck", WaitFor::PasswordCheck, true, false,
+                                    readUser, Outcome::Cancelled},
+                      CancelledWait{"downloadAcknowledgement", WaitFor::Download, false, false,
+                                    downloadWrite, Outcome::WriteConnectFailed},
+                      CancelledWait{"downloadPasswordCheck", WaitFor::PasswordCheck, true, true,
+                                    downloadWrite, Outcome::PasswordConnectFailed},
+                      CancelledWait{"resetReply", WaitFor::Reset, false, false, resetOnly,
+                                    Outcome::ConnectFailed}),
+    [](const auto& param) { return std::string(param.param.why); });
+
+TEST_F(ExchangesTest, DownloadEndIsToldOnce) {
+    auto& sim = startDevice(setup());
+    m_session.newFill(kUserConfig);
+    EXPECT_TRUE(download(m_session, m_ui).acknowledged());
+    sim.setFault(0, {Kind::Refuse, 0});
+    EXPECT_EQ(download(m_session, m_ui).write, Outcome::WriteConnectFailed);
+    EXPECT_EQ(m_ui.downloads, (std::vector<Outcome>{Outcome::Done, Outcome::WriteConnectFailed}));
+}
+
 }  // namespace
 }  // namespace kvt::test

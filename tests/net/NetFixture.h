@@ -127,9 +127,29 @@ public:
     std::optional<ConfigKind> chooseKind() override { return std::nullopt; }
     std::string chooseSavePath() override { return {}; }
     std::string chooseOpenPath() override { return {}; }
-    void runBlocking(const std::function<void()>& work) override {
+    void runBlocking(const BlockingStep& step, const std::function<void()>& work) override {
         ++blockingSteps;
+        if (cancelWhile != step.what) {
+            work();
+            return;
+        }
+        // As the desktop tool's Cancel: another thread cancels while the step waits.
+        cancelWhile.reset();
+        std::thread canceller([this] {
+            std::this_thread::sleep_for(cancelAfter);
+            token->cancel();
+        });
         work();
+        canceller.join();
+    }
+    CancelToken* cancelToken() override { return token.get(); }
+    // Cancels the first step that waits for `step`, after `cancelAfter`.
+    void cancelDuring(WaitFor step) {
+        token = std::make_unique<CancelToken>();
+        cancelWhile = step;
+    }
+    void downloadEnded(Outcome write, std::optional<Outcome>) override {
+        downloads.push_back(write);
     }
 
     std::deque<Gbk> passwords;
@@ -138,6 +158,11 @@ public:
     int passwordDialogs = 0;
     int resetQuestions = 0;
     int blockingSteps = 0;
+    std::optional<WaitFor> cancelWhile;
+    std::chrono::milliseconds cancelAfter{150};
+    // Only made for a test that cancels: it holds a descriptor, which the leak tests count.
+    std::unique_ptr<CancelToken> token;
+    std::vector<Outcome> downloads;
 };
 
 }  // namespace kvt::test

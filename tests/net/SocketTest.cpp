@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
 #include <fstream>
 
@@ -235,6 +236,101 @@ TEST_F(SocketTest, ReceiveBufferCanBeEnlarged) {
     ASSERT_TRUE(socket.enlargeReceiveBuffer(before * 4));
     // Without the privilege to pass the system's ceiling the grant may stay lower.
     EXPECT_GE(socket.receiveBuffer(), before);
+}
+
+// A listening socket on `host` of this process's block; its port in `port`.
+Fd listeningOn(int host, int backlog, std::uint16_t& port) {
+    Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = *parseIpv4(loopbackHost(host));
+    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener.get(), backlog) != 0)
+        return {};
+    socklen_t length = sizeof address;
+    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
+// Cancelled from another thread, a wait ends at once instead of at its limit, and stays
+// cancelled for the waits after it until the token is reset.
+TEST_F(SocketTest, CancelEndsWaitsAtOnce) {
+    std::uint16_t port = 0;
+    const Fd silent = listeningOn(9, 4, port);
+    ASSERT_TRUE(silent);
+    std::uint16_t fullPort = 0;
+    const Fd full = listeningOn(10, 0, fullPort);
+    ASSERT_TRUE(full);
+    std::vector<TcpConnection> fillers;
+    for (int i = 0; i < 8; ++i) {
+        TcpConnection filler = TcpConnection::connect(loopbackHost(10), fullPort, 200ms, nullptr);
+        if (!filler.connected()) break;
+        fillers.push_back(std::move(filler));
+    }
+    ASSERT_LT(fillers.size(), 8u) << "the accept queue never filled";
+
+    struct Wait {
+        const char* what;
+        std::function<bool(const CancelToken&)> run;  // true when it ended as cancelled
+    };
+    const Wait waits[] = {
+        {"unanswered connect",
+         [&](const CancelToken& token) {
+             ConnectError error{};
+             const bool connected =
+                 TcpConnection::connect(loopbackHost(10), fullPort, 5000ms, &error, &token)
+                     .connected();
+             return !connected && error == ConnectError::Failed;
+         }},
+        {"receive from a silent peer",
+         [&](const CancelToken& token) {
+             TcpConnection connection =
+                 TcpConnection::connect(loopbackHost(9), port, 1000ms, nullptr);
+             std::array<std::uint8_t, 16> buffer{};
+             return connection.connected() && connection.receiveSome(buffer, 2000ms, &token) < 0;
+         }},
+    };
+    for (const Wait& wait : waits) {
+        CancelToken token;
+        ASSERT_GE(token.waitFd(), 0);
+        const auto start = std::chrono::steady_clock::now();
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(100ms);
+            token.cancel();
+        });
+        EXPECT_TRUE(wait.run(token)) << wait.what;
+        canceller.join();
+        const auto took = elapsedSince(start);
+        EXPECT_GE(took, 100ms) << wait.what;
+        EXPECT_LT(took, 600ms) << wait.what;
+
+        // Still cancelled: the next wait does not start.
+        const auto again = std::chrono::steady_clock::now();
+        EXPECT_TRUE(wait.run(token)) << wait.what;
+        EXPECT_LT(elapsedSince(again), 300ms) << wait.what;
+    }
+}
+
+// After a cancelled receive the connection is closed by its owner; the device sees the end.
+TEST_F(SocketTest, PeerSeesTheCloseAfterACancel) {
+    std::uint16_t port = 0;
+    const Fd listener = listeningOn(12, 4, port);
+    ASSERT_TRUE(listener);
+    CancelToken token;
+    Fd peer;
+    {
+        TcpConnection connection = TcpConnection::connect(loopbackHost(12), port, 1000ms, nullptr);
+        ASSERT_TRUE(connection.connected());
+        peer = Fd(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        ASSERT_TRUE(peer);
+        token.cancel();
+        std::array<std::uint8_t, 16> buffer{};
+        EXPECT_LT(connection.receiveSome(buffer, 2000ms, &token), 0);
+    }
+    std::array<std::uint8_t, 4> byte{};
+    ASSERT_TRUE(waitReadable(peer.get(), std::chrono::steady_clock::now() + 1s));
+    EXPECT_EQ(::recv(peer.get(), byte.data(), byte.size(), MSG_DONTWAIT), 0);
 }
 
 }  // namespace

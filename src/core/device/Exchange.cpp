@@ -8,31 +8,43 @@ namespace {
 constexpr int kReceiveAttempts = 8;
 constexpr std::chrono::milliseconds kImagePause{200};
 
+// The pause between image receives; a cancel ends it at once.
+void pause(const CancelToken* cancel) {
+    if (cancel && cancel->waitFd() >= 0)
+        waitReadable(cancel->waitFd(), std::chrono::steady_clock::now() + kImagePause);
+    else
+        std::this_thread::sleep_for(kImagePause);
+}
+
 }  // namespace
 
 std::optional<TcpConnection> connectDevice(const std::string& address, std::uint16_t port,
                                            std::chrono::milliseconds limit, BlockingRunner& runner,
                                            ConnectError* error) {
     std::optional<TcpConnection> result;
-    runner.runBlocking([&] {
-        TcpConnection connection = TcpConnection::connect(address, port, limit, error);
+    const CancelToken* cancel = runner.cancelToken();
+    runner.runBlocking({WaitFor::Connect, address}, [&] {
+        TcpConnection connection = TcpConnection::connect(address, port, limit, error, cancel);
         if (connection.connected()) result.emplace(std::move(connection));
     });
     return result;
 }
 
-bool sendRequest(TcpConnection& connection, const Bytes& request, BlockingRunner& runner) {
+bool sendRequest(TcpConnection& connection, const Bytes& request, const BlockingStep& step,
+                 BlockingRunner& runner) {
     bool sent = false;
-    runner.runBlocking([&] { sent = connection.send(request); });
+    if (runner.cancelled()) return false;
+    runner.runBlocking(step, [&] { sent = connection.send(request); });
     return sent;
 }
 
 std::optional<std::size_t> receiveReply(TcpConnection& connection, ReplyBytes& reply,
-                                        BlockingRunner& runner) {
+                                        const BlockingStep& step, BlockingRunner& runner) {
     reply.fill(0);
     std::size_t total = 0;
     bool closed = false;
-    runner.runBlocking([&] {
+    const CancelToken* cancel = runner.cancelToken();
+    runner.runBlocking(step, [&] {
         // One limit for the whole reply: each receive waits only for what is left of it, so a
         // device that trickles bytes cannot stretch the exchange past 2000 ms.
         const auto deadline = std::chrono::steady_clock::now() + TcpConnection::kIoLimit;
@@ -40,7 +52,7 @@ std::optional<std::size_t> receiveReply(TcpConnection& connection, ReplyBytes& r
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
-            const long n = connection.receiveSome(std::span(reply).subspan(total), left);
+            const long n = connection.receiveSome(std::span(reply).subspan(total), left, cancel);
             if (n == 0) closed = true;
             if (n <= 0) break;
             total += static_cast<std::size_t>(n);
@@ -50,16 +62,19 @@ std::optional<std::size_t> receiveReply(TcpConnection& connection, ReplyBytes& r
     return total;
 }
 
-ImageReply receiveImage(TcpConnection& connection, bool legacyProduct, BlockingRunner& runner) {
+ImageReply receiveImage(TcpConnection& connection, bool legacyProduct, const BlockingStep& step,
+                        BlockingRunner& runner) {
     ImageAccumulator accumulator(legacyProduct);
-    runner.runBlocking([&] {
+    const CancelToken* cancel = runner.cancelToken();
+    runner.runBlocking(step, [&] {
         std::vector<std::uint8_t> chunk(kAccumulationLimit);
         for (int attempt = 1; attempt <= kReceiveAttempts; ++attempt) {
-            const long n = connection.receiveSome(chunk, TcpConnection::kIoLimit);
+            if (cancel && cancel->cancelled()) break;
+            const long n = connection.receiveSome(chunk, TcpConnection::kIoLimit, cancel);
             if (n == 0) break;
             if (n > 0) accumulator.append(std::span(chunk.data(), static_cast<std::size_t>(n)));
             if (accumulator.complete() || attempt == kReceiveAttempts) break;
-            std::this_thread::sleep_for(kImagePause);
+            pause(cancel);
         }
     });
     return {accumulator.bytes(), accumulator.complete()};

@@ -14,12 +14,30 @@
 
 namespace kvt {
 
-// Runs the blocking part of a step. The desktop tool runs it off the user-interface thread and
-// keeps the window painted meanwhile; by default it runs in place.
+// What a blocking step waits for, so that whoever runs it can say so while it lasts.
+enum class WaitFor : std::uint8_t { Connect, PasswordCheck, Read, Download, Reset };
+
+struct BlockingStep {
+    WaitFor what = WaitFor::Connect;
+    std::string device;  // the device's address
+};
+
+// Runs the blocking part of a step. The desktop tool runs it off the user-interface thread,
+// keeps the window painted meanwhile and offers to cancel a long wait; by default it runs in
+// place and cannot be cancelled.
 class BlockingRunner {
 public:
     virtual ~BlockingRunner() = default;
-    virtual void runBlocking(const std::function<void()>& work) { work(); }
+    virtual void runBlocking(const BlockingStep& step, const std::function<void()>& work) {
+        (void)step;
+        work();
+    }
+    // Ends the steps' socket waits when cancelled; none by default.
+    virtual CancelToken* cancelToken() { return nullptr; }
+    bool cancelled() {
+        const CancelToken* token = cancelToken();
+        return token && token->cancelled();
+    }
 };
 
 using ReplyBytes = std::array<std::uint8_t, kReplySize>;
@@ -29,7 +47,8 @@ std::optional<TcpConnection> connectDevice(const std::string& address, std::uint
                                            std::chrono::milliseconds limit, BlockingRunner& runner,
                                            ConnectError* error);
 
-bool sendRequest(TcpConnection& connection, const Bytes& request, BlockingRunner& runner);
+bool sendRequest(TcpConnection& connection, const Bytes& request, const BlockingStep& step,
+                 BlockingRunner& runner);
 
 // A 16-byte reply, gathered from as many segments as TCP delivers within one 2000 ms limit.
 // Returns the number of bytes received, or nothing when the receive failed (error or time-out)
@@ -37,7 +56,7 @@ bool sendRequest(TcpConnection& connection, const Bytes& request, BlockingRunner
 // empty reply is judged like any other, so a device that drops a wrong password is told apart
 // from one that cannot be reached.
 std::optional<std::size_t> receiveReply(TcpConnection& connection, ReplyBytes& reply,
-                                        BlockingRunner& runner);
+                                        const BlockingStep& step, BlockingRunner& runner);
 
 struct ImageReply {
     Bytes bytes;
@@ -47,7 +66,9 @@ struct ImageReply {
 // Up to eight receive calls, each bounded by the 2000 ms receive limit, until the image is
 // complete. After a call that leaves it incomplete the read pauses 200 ms: that pause is what
 // lets a device that sends its image in many small segments deliver more than one segment per
-// call. A closed connection ends the attempts at once: nothing more can come.
-ImageReply receiveImage(TcpConnection& connection, bool legacyProduct, BlockingRunner& runner);
+// call. A closed connection ends the attempts at once: nothing more can come; so does a
+// cancel.
+ImageReply receiveImage(TcpConnection& connection, bool legacyProduct, const BlockingStep& step,
+                        BlockingRunner& runner);
 
 }  // namespace kvt

@@ -56,7 +56,7 @@ const std::string& ReportListener::timeText() {
     return m_timeText;
 }
 
-bool ReportListener::start(std::uint16_t port, std::string* error) {
+bool ReportListener::start(std::uint16_t port, std::string* error, int* errorNumber) {
     {
         std::unique_lock lock(m_mutex);
         if (m_listening && !m_stopRequested) {
@@ -97,6 +97,7 @@ bool ReportListener::start(std::uint16_t port, std::string* error) {
     }
     if (what) {
         if (error) *error = socketError(what, port, failure);
+        if (errorNumber) *errorNumber = failure;
         if (m_onStopped) m_onStopped();
         return false;
     }

@@ -48,9 +48,10 @@ public:
     void onRowsUpdated(RowsUpdated onRows) { m_onRows = std::move(onRows); }
 
     // Empties the table, binds a new socket on `port` and starts (or resumes) receiving.
-    // false (with the reason in `error`) when the socket cannot be set up; the listener stays
-    // idle then.
-    bool start(std::uint16_t port, std::string* error = nullptr);
+    // false (with the reason in `error`, and the system's error number in `errorNumber`, e.g.
+    // EADDRINUSE for a port in use) when the socket cannot be set up; the listener stays idle
+    // then.
+    bool start(std::uint16_t port, std::string* error = nullptr, int* errorNumber = nullptr);
     // Asks the thread to stop; it wakes at once and returns to idle (at the latest within one
     // receive time-out).
     void stop();

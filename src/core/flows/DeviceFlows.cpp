@@ -27,9 +27,23 @@ Connected connectTo(const Session& session, const std::string& address, Outcome 
     Connected result;
     result.connection = connectDevice(address, session.network.devicePort, limit, ui, &error);
     if (!result.connection)
-        result.failure = error == ConnectError::Failed ? whenFailed : Outcome::SocketFailed;
+        result.failure =
+            error == ConnectError::Failed || ui.cancelled() ? whenFailed : Outcome::SocketFailed;
     return result;
 }
+
+// A flow's waits start uncancelled, and a Cancel ends with the flow: it silences that flow's
+// messages only, never those of whatever the user does next.
+class CancelScope {
+public:
+    explicit CancelScope(FlowUi& ui) : m_ui(ui) { m_ui.clearCancel(); }
+    ~CancelScope() { m_ui.clearCancel(); }
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+
+private:
+    FlowUi& m_ui;
+};
 
 // Reports `outcome` and returns it, so that a flow ends in one statement.
 Outcome ended(FlowUi& ui, Outcome outcome) {
@@ -58,11 +72,20 @@ PasswordAttempt checkPassword(const Session& session, const std::string& address
         return attempt;
     }
     PasswordAnswer answer{std::move(*connected.connection), password, {}};
-    if (!sendRequest(answer.connection, passwordCheckRequest(kind, password), ui)) {
+    const BlockingStep step{WaitFor::PasswordCheck, address};
+    const bool sent =
+        sendRequest(answer.connection, passwordCheckRequest(kind, password), step, ui);
+    const bool replied = sent && receiveReply(answer.connection, answer.reply, step, ui);
+    // A wait the user cancelled ends like a failed connect; a partial reply is not judged.
+    if (ui.cancelled()) {
+        attempt.outcome = whenConnectFails;
+        return attempt;
+    }
+    if (!sent) {
         attempt.outcome = Outcome::SendFailed;
         return attempt;
     }
-    if (!receiveReply(answer.connection, answer.reply, ui)) {
+    if (!replied) {
         attempt.outcome = Outcome::PasswordNoReply;
         return attempt;
     }
@@ -76,12 +99,16 @@ PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, co
                                      FlowUi& ui) {
     const CEquipment* device = session.selectedDevice();
     if (!device) return {Outcome::NoSelection, std::nullopt};
+    // Each try starts afresh; a cancelled one stays cancelled for the dialog to see, until the
+    // flow that asked for the password ends.
+    ui.clearCancel();
     return checkPassword(session, device->ipAddress, kind, password, Outcome::ConnectFailed, ui);
 }
 
 Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     const CEquipment* selected = session.selectedDevice();
     if (!selected) return Outcome::NoSelection;
+    const CancelScope scope(ui);
     // The password dialog may run the UI's event loop; keep our own copy of the record.
     const CEquipment device = *selected;
 
@@ -107,8 +134,13 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
         connection = std::move(connected.connection);
     }
 
-    if (!sendRequest(*connection, readRequest(kind), ui)) return Outcome::SendFailed;
-    const ImageReply reply = receiveImage(*connection, isLegacyProduct(config.productCode), ui);
+    const BlockingStep step{WaitFor::Read, device.ipAddress};
+    const bool sent = sendRequest(*connection, readRequest(kind), step, ui);
+    const ImageReply reply =
+        sent ? receiveImage(*connection, isLegacyProduct(config.productCode), step, ui)
+             : ImageReply{};
+    if (ui.cancelled()) return Outcome::ReadConnectFailed;
+    if (!sent) return Outcome::SendFailed;
     // Each failure below shows its message, then the connection closes on return.
     if (!replyCodeIs(reply.bytes, readCode(kind))) return ended(ui, Outcome::ReadRejected);
     // An image cut short (time-out or closed connection) is never taken for a configuration.
@@ -124,7 +156,9 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     return Outcome::Done;
 }
 
-DownloadOutcome download(Session& session, FlowUi& ui) {
+namespace {
+
+DownloadOutcome downloadSteps(Session& session, FlowUi& ui) {
     DownloadOutcome outcome;
     const auto fail = [&](Outcome failure) {
         ui.report(failure);
@@ -166,16 +200,29 @@ DownloadOutcome download(Session& session, FlowUi& ui) {
     }
 
     const Bytes image = buildImage(*session.config, kind);
+    const BlockingStep step{WaitFor::Download, device.ipAddress};
     // Every failure from here on shows its message; the connection closes on return.
-    if (image.empty() || !sendRequest(*connection, image, ui))
-        return fail(Outcome::WriteSendFailed);
+    const bool sent = !image.empty() && sendRequest(*connection, image, step, ui);
     ReplyBytes ack{};
-    const std::optional<std::size_t> received = receiveReply(*connection, ack, ui);
+    const std::optional<std::size_t> received =
+        sent ? receiveReply(*connection, ack, step, ui) : std::nullopt;
+    // Whether the device stored the image is unknown then, as after a failed connect.
+    if (ui.cancelled()) return fail(Outcome::WriteConnectFailed);
+    if (!sent) return fail(Outcome::WriteSendFailed);
     if (!received) return fail(Outcome::WriteNoAcknowledgement);
     if (!replyCodeIs(std::span(ack.data(), *received), writeCode(kind)))
         return fail(Outcome::WriteRejected);
     connection->close();
     outcome.reset = remoteReset(session, ui);
+    return outcome;
+}
+
+}  // namespace
+
+DownloadOutcome download(Session& session, FlowUi& ui) {
+    const CancelScope scope(ui);
+    const DownloadOutcome outcome = downloadSteps(session, ui);
+    ui.downloadEnded(outcome.write, outcome.reset);
     return outcome;
 }
 
@@ -185,13 +232,18 @@ Outcome remoteReset(const Session& session, FlowUi& ui) {
     const CEquipment device = *selected;
     if (device.remoteForbidden()) return ended(ui, Outcome::ResetForbidden);
     if (!ui.confirmReset()) return Outcome::Cancelled;
+    const CancelScope scope(ui);
 
     Connected connected = connectTo(session, device.ipAddress, Outcome::ConnectFailed, ui);
     if (!connected.connection) return ended(ui, connected.failure);
     TcpConnection& connection = *connected.connection;
-    if (!sendRequest(connection, resetRequest(), ui)) return Outcome::SendFailed;
+    const BlockingStep step{WaitFor::Reset, device.ipAddress};
+    const bool sent = sendRequest(connection, resetRequest(), step, ui);
     ReplyBytes reply{};
-    const std::optional<std::size_t> received = receiveReply(connection, reply, ui);
+    const std::optional<std::size_t> received =
+        sent ? receiveReply(connection, reply, step, ui) : std::nullopt;
+    if (ui.cancelled()) return Outcome::ConnectFailed;
+    if (!sent) return Outcome::SendFailed;
     if (!received || !replyCodeIs(std::span(reply.data(), *received), kCmdReset))
         return ended(ui, Outcome::ResetFailed);
     connection.close();

@@ -51,9 +51,23 @@ public:
     virtual std::string chooseSavePath() = 0;
     virtual std::string chooseOpenPath() = 0;
 
-    // Shows the message of `outcome`, if it has one.
+    // Told how every download ended, once it has: `write` as DownloadOutcome::write, `reset`
+    // the offered reset's outcome when there was one.
+    virtual void downloadEnded(Outcome write, std::optional<Outcome> reset) {
+        (void)write;
+        (void)reset;
+    }
+
+    // Shows the message of `outcome`, if it has one; none after the user cancelled a wait:
+    // the user asked for the flow to end.
     void report(Outcome outcome) {
+        if (cancelled()) return;
         if (const std::uint32_t id = messageFor(outcome)) message(id);
+    }
+
+    // A flow starts with its waits no longer cancelled.
+    void clearCancel() {
+        if (CancelToken* token = cancelToken()) token->reset();
     }
 };
 

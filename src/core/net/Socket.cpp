@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/uio.h>
@@ -61,6 +62,24 @@ bool waitReadable(int fd, Deadline deadline, int wakeFd) {
         const int ready = ::ppoll(polled, count, &limit, nullptr);
         if (ready > 0) return true;
         if (ready == 0 || errno != EINTR) return false;
+    }
+}
+
+CancelToken::CancelToken() : m_event(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+void CancelToken::cancel() {
+    m_cancelled.store(true, std::memory_order_release);
+    if (m_event) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(m_event.get(), &one, sizeof one);
+    }
+}
+
+void CancelToken::reset() {
+    m_cancelled.store(false, std::memory_order_release);
+    if (m_event) {
+        std::uint64_t pending = 0;
+        [[maybe_unused]] const auto n = ::read(m_event.get(), &pending, sizeof pending);
     }
 }
 
@@ -279,10 +298,15 @@ void UdpSocket::shutdownAndClose() {
 }
 
 TcpConnection TcpConnection::connect(const std::string& address, std::uint16_t port,
-                                     std::chrono::milliseconds limit, ConnectError* error) {
+                                     std::chrono::milliseconds limit, ConnectError* error,
+                                     const CancelToken* cancel) {
     ConnectError ignored = ConnectError::None;
     ConnectError& outcome = error ? *error : ignored;
     outcome = ConnectError::None;
+    if (cancel && cancel->cancelled()) {
+        outcome = ConnectError::Failed;
+        return {};
+    }
 
     Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd) {
@@ -326,8 +350,13 @@ TcpConnection TcpConnection::connect(const std::string& address, std::uint16_t p
                 outcome = ConnectError::Failed;
                 return {};
             }
-            pollfd waiting{fd.get(), POLLOUT, 0};
-            const int ready = ::poll(&waiting, 1, static_cast<int>(left.count()));
+            pollfd waiting[2] = {{fd.get(), POLLOUT, 0},
+                                 {cancel ? cancel->waitFd() : -1, POLLIN, 0}};
+            const int ready = ::poll(waiting, 2, static_cast<int>(left.count()));
+            if (cancel && cancel->cancelled()) {
+                outcome = ConnectError::Failed;
+                return {};
+            }
             if (ready > 0) break;
             if (ready < 0 && errno != EINTR) {
                 outcome = ConnectError::Failed;
@@ -363,9 +392,13 @@ long TcpConnection::receiveSome(std::span<std::uint8_t> buffer) {
         retryOnInterrupt([&] { return ::recv(m_fd.get(), buffer.data(), buffer.size(), 0); }));
 }
 
-long TcpConnection::receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit) {
+long TcpConnection::receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit,
+                                const CancelToken* cancel) {
     if (!connected()) return -1;
-    if (!waitReadable(m_fd.get(), std::chrono::steady_clock::now() + limit)) {
+    const int wakeFd = cancel ? cancel->waitFd() : -1;
+    if ((cancel && cancel->cancelled()) ||
+        !waitReadable(m_fd.get(), std::chrono::steady_clock::now() + limit, wakeFd) ||
+        (cancel && cancel->cancelled())) {
         errno = EAGAIN;
         return -1;
     }

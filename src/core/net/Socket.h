@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <sys/uio.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,30 @@ public:
 
 private:
     int m_fd = -1;
+};
+
+// Lets one thread end another's socket waits at once: cancel() sets the flag and makes the
+// token's descriptor readable, which every wait polls beside its socket. A cancelled token
+// stays cancelled until reset(), so every later wait of the same work ends at once too.
+class CancelToken {
+public:
+    CancelToken();
+    ~CancelToken() = default;
+    CancelToken(const CancelToken&) = delete;
+    CancelToken& operator=(const CancelToken&) = delete;
+
+    // From any thread.
+    void cancel();
+    bool cancelled() const { return m_cancelled.load(std::memory_order_acquire); }
+    // Only while no wait uses the token.
+    void reset();
+    // Readable once cancelled; -1 when the descriptor could not be made (then only the flag
+    // is set and waits end at their limits).
+    int waitFd() const { return m_event.get(); }
+
+private:
+    Fd m_event;
+    std::atomic<bool> m_cancelled{false};
 };
 
 // IPv4 dotted text -> address in network order; nullopt where inet_addr would fail
@@ -129,15 +154,19 @@ public:
     TcpConnection() = default;
     // Socket, options (receive then send limit), bounded non-blocking connect. A refusal is
     // reported at once; the time limit bounds an unanswered connect.
+    // A cancelled `cancel` ends the wait at once as a connect that failed.
     static TcpConnection connect(const std::string& address, std::uint16_t port,
-                                 std::chrono::milliseconds limit, ConnectError* error);
+                                 std::chrono::milliseconds limit, ConnectError* error,
+                                 const CancelToken* cancel = nullptr);
     bool connected() const { return static_cast<bool>(m_fd); }
     // One send call with MSG_DONTROUTE | MSG_NOSIGNAL; false unless everything was sent.
     bool send(std::span<const std::uint8_t> bytes);
     // One receive call; returns bytes received, 0 on close, -1 on failure or time-out.
     long receiveSome(std::span<std::uint8_t> buffer);
-    // The same, waiting at most `limit` (and never longer than the receive limit) for data.
-    long receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit);
+    // The same, waiting at most `limit` (and never longer than the receive limit) for data;
+    // -1 at once when `cancel` is (or becomes) cancelled.
+    long receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit,
+                     const CancelToken* cancel = nullptr);
     void close() { m_fd.reset(); }
 
 private:

@@ -34,6 +34,7 @@
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
+#include "gui/widgets/StatusLine.h"
 
 namespace kvt::gui {
 
@@ -108,7 +109,8 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     layout->addLayout(left, 0, 0);
     layout->addWidget(m_list, 0, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
+    m_status = new StatusLine(this);
+    bottom->addWidget(m_status, 1);
     for (QPushButton* b : {m_new, m_open, m_save, m_exit}) bottom->addWidget(b);
     layout->addLayout(bottom, 1, 1);
     layout->setColumnStretch(1, 1);
@@ -222,7 +224,9 @@ void CRQ_880Dlg::search() {
         CWait wait(m_session.network, found, this);
         wait.exec();
     }
-    if (listFoundDevices(m_session, std::move(found)) == Outcome::Done) showDevices();
+    const Outcome outcome = listFoundDevices(m_session, std::move(found));
+    if (outcome == Outcome::Done) showDevices();
+    m_status->searchEnded(outcome, m_list->rowCount());
     m_search->setEnabled(true);
     afterSearch();
 }
@@ -237,6 +241,7 @@ void CRQ_880Dlg::searchByIp() {
         // held back and this window has no timers of its own.
         runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
         if (outcome == Outcome::Done) showDevices();
+        m_status->searchEnded(outcome, m_list->rowCount());
     }
     m_searchByIp->setEnabled(true);
     // Also after a failure: the list is empty then, so nothing may stay selected.

@@ -15,6 +15,7 @@ namespace kvt::gui {
 class CAppointIpAddr;
 class ConfigurationActions;
 class InterfaceChoice;
+class StatusLine;
 
 class CRQ_880Dlg : public QDialog {
     Q_OBJECT
@@ -41,6 +42,8 @@ public:
     // The entries of the language menu ("语言 / Language" in the window's menu).
     QAction* languageAction(Lang lang) const { return lang == Lang::En ? m_english : m_chinese; }
     CAppointIpAddr* searchByIpDialog() const { return m_appoint; }
+    // How the last search or download ended.
+    StatusLine* statusLine() const { return m_status; }
 
     // The help file beside the program, named by string resource 92.
     QString helpFilePath() const;
@@ -91,6 +94,7 @@ private:
     QAction* m_chinese = nullptr;
     QAction* m_english = nullptr;
     CAppointIpAddr* m_appoint = nullptr;
+    StatusLine* m_status = nullptr;
 };
 
 }  // namespace kvt::gui

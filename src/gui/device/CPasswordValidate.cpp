@@ -49,9 +49,10 @@ void CPasswordValidate::accept() {
     }
     PasswordAttempt attempt = attemptPasswordCheck(m_session, m_kind, *password, m_ui);
     if (!attempt.answer) {
-        // The typed text stays, so OK can simply be pressed again.
-        if (const std::uint32_t id = messageFor(attempt.outcome))
-            MessageBox::show(this, id, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
+        // The typed text stays, so OK can simply be pressed again; a wait the user cancelled
+        // needs no message.
+        const std::uint32_t id = m_ui.cancelled() ? 0 : messageFor(attempt.outcome);
+        if (id) MessageBox::show(this, id, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
         return;
     }
     m_answer = std::move(attempt.answer);

@@ -5,11 +5,15 @@
 #include "core/flows/FileFlows.h"
 #include "gui/device/CDevice.h"
 #include "gui/editor/CMyPropertySheet.h"
+#include "gui/widgets/StatusLine.h"
 
 namespace kvt::gui {
 
 ConfigurationFlows::ConfigurationFlows(Session& session, QWidget* owner)
-    : m_session(session), m_owner(owner), m_ui(owner) {}
+    : m_session(session), m_owner(owner), m_ui(owner) {
+    // The main window's status line tells how downloads ended.
+    if (owner) m_ui.setStatusLine(owner->findChild<StatusLine*>());
+}
 
 void ConfigurationFlows::readThenEdit(ConfigKind kind) {
     // The read has shown its message when it fails; on success the configuration carries the

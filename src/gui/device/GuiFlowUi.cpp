@@ -1,6 +1,7 @@
 #include "gui/device/GuiFlowUi.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QString>
 
 #include "gui/app/Busy.h"
@@ -11,6 +12,7 @@
 #include "gui/device/CRemoteReset.h"
 #include "gui/device/DownloadWarnings.h"
 #include "gui/files/FileDialog.h"
+#include "gui/widgets/StatusLine.h"
 
 namespace kvt::gui {
 
@@ -53,8 +55,30 @@ std::string GuiFlowUi::chooseOpenPath() {
     return FileDialog::openFileName(parentWidget()).toStdString();
 }
 
-void GuiFlowUi::runBlocking(const std::function<void()>& work) {
-    runBusy(parentWidget(), work);
+QString busyText(const BlockingStep& step) {
+    switch (step.what) {
+        case WaitFor::Connect:
+            return QCoreApplication::translate("kvt::gui::GuiFlowUi", "正在连接 %1…")
+                .arg(QString::fromStdString(step.device));
+        case WaitFor::PasswordCheck:
+            return QCoreApplication::translate("kvt::gui::GuiFlowUi", "正在验证密码…");
+        case WaitFor::Read:
+            return QCoreApplication::translate("kvt::gui::GuiFlowUi", "正在读取配置…");
+        case WaitFor::Download:
+            return QCoreApplication::translate("kvt::gui::GuiFlowUi", "正在下载配置…");
+        case WaitFor::Reset:
+            return QCoreApplication::translate("kvt::gui::GuiFlowUi", "正在复位设备…");
+    }
+    return {};
+}
+
+void GuiFlowUi::runBlocking(const BlockingStep& step, const std::function<void()>& work) {
+    runBusy(parentWidget(), work,
+            BusyWait{busyText(step), QString::fromStdString(step.device), &m_cancel});
+}
+
+void GuiFlowUi::downloadEnded(Outcome write, std::optional<Outcome> reset) {
+    if (m_status) m_status->downloadEnded(write, reset);
 }
 
 }  // namespace kvt::gui

@@ -1,12 +1,20 @@
 #pragma once
 // The desktop tool's answers to the core flows: message boxes, the password dialog, the reset
 // question, the kind chooser, the file dialogs and the busy runner.
+#include <QString>
+
 #include "core/flows/FlowUi.h"
+#include "core/net/Socket.h"
 #include "core/text/UiText.h"
 
 class QWidget;
 
 namespace kvt::gui {
+
+class StatusLine;
+
+// What the busy window says while `step` lasts.
+QString busyText(const BlockingStep& step);
 
 class GuiFlowUi : public FlowUi {
 public:
@@ -20,13 +28,21 @@ public:
     std::optional<ConfigKind> chooseKind() override;
     std::string chooseSavePath() override;
     std::string chooseOpenPath() override;
-    void runBlocking(const std::function<void()>& work) override;
+    // A step that lasts shows the busy window, whose Cancel cancels the token.
+    void runBlocking(const BlockingStep& step, const std::function<void()>& work) override;
+    CancelToken* cancelToken() override { return &m_cancel; }
+    void downloadEnded(Outcome write, std::optional<Outcome> reset) override;
+
+    // Where downloads are told; none by default.
+    void setStatusLine(StatusLine* line) { m_status = line; }
 
 private:
     // The dialog on top: new dialogs stack on it.
     QWidget* parentWidget() const;
 
     QWidget* m_owner;
+    StatusLine* m_status = nullptr;
+    CancelToken m_cancel;
 };
 
 }  // namespace kvt::gui

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <array>
+#include <cerrno>
 
 #include "core/config/Rules.h"
 #include "core/discovery/ReportListener.h"
@@ -21,6 +22,7 @@
 #include "gui/app/Texts.h"
 #include "gui/files/ExportCsv.h"
 #include "gui/widgets/ReportList.h"
+#include "gui/widgets/StatusLine.h"
 
 namespace kvt::gui {
 
@@ -55,6 +57,8 @@ ipAddrReport::ipAddrReport(Session& session, QWidget* parent)
     m_list = new QTableWidget(this);
     setUpReportList(m_list, kColumns);
     layout->addWidget(m_list, 1);
+    m_status = new StatusLine(this);
+    layout->addWidget(m_status);
     resize(m_list->minimumWidth() + 24, 320);
 
     m_refresh.setInterval(kRefreshMs);
@@ -137,11 +141,18 @@ void ipAddrReport::startListening() {
             },
             m_session.network.localAddress);
     }
-    if (m_listener->start(m_listenPort)) {
+    int failure = 0;
+    if (m_listener->start(m_listenPort, nullptr, &failure)) {
         m_refresh.start();
         Settings::setReportPort(m_listenPort);
+        m_wasListening = true;
+        m_status->listening(m_listenPort);
     } else {
-        setIdle(true);  // e.g. the port is in use; no message
+        setIdle(true);  // e.g. the port is in use: said on the status line, no message box
+        if (failure == EADDRINUSE)
+            m_status->portBusy(m_listenPort);
+        else
+            m_status->cannotListen(m_listenPort);
     }
 }
 
@@ -161,6 +172,11 @@ void ipAddrReport::listenerStopped() {
     m_refresh.stop();
     showChangedRows();  // the last reports before the stop
     setIdle(true);
+    // A start that failed also ends here; its reason stays on the line.
+    if (m_wasListening && !listening()) {
+        m_wasListening = false;
+        m_status->listenerStopped();
+    }
 }
 
 void ipAddrReport::stopListening() {

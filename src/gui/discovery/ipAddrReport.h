@@ -25,6 +25,8 @@ class ReportListener;
 
 namespace kvt::gui {
 
+class StatusLine;
+
 class ipAddrReport : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +42,8 @@ public:
     QPushButton* stopButton() const { return m_stop; }
     QTableWidget* reportList() const { return m_list; }
     QAction* exportAction() const { return m_export; }
+    // The listener's state: listening on which port, stopped, or why it could not start.
+    StatusLine* statusLine() const { return m_status; }
     std::uint16_t listenPort() const { return m_listenPort; }
     bool listening() const;
     // Datagrams the running (or last) listening has taken in; may be asked from any thread.
@@ -72,6 +76,8 @@ private:
     QPushButton* m_stop = nullptr;
     QTableWidget* m_list = nullptr;
     QAction* m_export = nullptr;
+    StatusLine* m_status = nullptr;
+    bool m_wasListening = false;  // a start succeeded and its stop has not been shown yet
     std::uint16_t m_listenPort = kDefaultPort;
     bool m_checking = false;
     std::unique_ptr<ReportListener> m_listener;

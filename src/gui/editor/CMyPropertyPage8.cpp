@@ -46,12 +46,20 @@ CMyPropertyPage8::CMyPropertyPage8(Session& session, QWidget* parent)
     layout->addWidget(group);
     layout->addStretch(1);
 
+    // Every stored change counts as an edit, so that Cancel offers to save it.
     connect(m_enable, &QCheckBox::clicked, this, [this](bool on) {
-        if (config()) config()->report.enabled = on ? 1 : 0;
+        if (config()) {
+            config()->report.enabled = on ? 1 : 0;
+            markChanged();
+        }
         enableValues(on);
     });
     connect(m_target, &Ipv4Edit::fieldChanged, this, [this] {
-        if (!m_filling && config()) config()->report.targetIp = m_target->text().toStdString();
+        if (m_filling || !config()) return;
+        const Gbk typed = m_target->text().toStdString();
+        if (typed == config()->report.targetIp) return;
+        config()->report.targetIp = typed;
+        markChanged();
     });
     onFocusLost(m_port, [this] {
         if (config()) checkNumber(m_port, config()->report.port, kPortRange);
@@ -96,6 +104,7 @@ void CMyPropertyPage8::checkNumber(QLineEdit* edit, std::int32_t& stored, Number
         edit->setText(QString::number(stored));
         return;
     }
+    if (*value != stored) markChanged();
     stored = *value;
 }
 

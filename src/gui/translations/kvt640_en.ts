@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>kvt::gui::BusyWindow</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>kvt::gui::CClose</name>
     <message>
         <source>提示</source>
@@ -193,6 +200,29 @@
     </message>
 </context>
 <context>
+    <name>kvt::gui::GuiFlowUi</name>
+    <message>
+        <source>正在连接 %1…</source>
+        <translation>Connecting to %1…</translation>
+    </message>
+    <message>
+        <source>正在验证密码…</source>
+        <translation>Checking the password…</translation>
+    </message>
+    <message>
+        <source>正在读取配置…</source>
+        <translation>Reading the configuration…</translation>
+    </message>
+    <message>
+        <source>正在下载配置…</source>
+        <translation>Downloading the configuration…</translation>
+    </message>
+    <message>
+        <source>正在复位设备…</source>
+        <translation>Resetting the device…</translation>
+    </message>
+</context>
+<context>
     <name>kvt::gui::InterfaceChoice</name>
     <message>
         <source>搜索发往 %1（--broadcast），不经选择的网卡</source>
@@ -205,6 +235,44 @@
     <message>
         <source>全部网卡</source>
         <translation>All interfaces</translation>
+    </message>
+</context>
+<context>
+    <name>kvt::gui::StatusLine</name>
+    <message numerus="yes">
+        <source>找到 %n 台设备</source>
+        <translation>
+            <numerusform>Found %n device</numerusform>
+            <numerusform>Found %n devices</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>未找到设备</source>
+        <translation>No device found</translation>
+    </message>
+    <message>
+        <source>配置已下载，设备已复位</source>
+        <translation>Configuration downloaded, device reset</translation>
+    </message>
+    <message>
+        <source>配置已下载</source>
+        <translation>Configuration downloaded</translation>
+    </message>
+    <message>
+        <source>正在监听 UDP 端口 %1</source>
+        <translation>Listening on UDP port %1</translation>
+    </message>
+    <message>
+        <source>已停止监听</source>
+        <translation>Listening stopped</translation>
+    </message>
+    <message>
+        <source>端口 %1 已被占用</source>
+        <translation>Port %1 is already in use</translation>
+    </message>
+    <message>
+        <source>无法监听端口 %1</source>
+        <translation>Cannot listen on port %1</translation>
     </message>
 </context>
 <context>

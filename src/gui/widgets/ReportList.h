@@ -1,6 +1,7 @@
 #pragma once
 // The report-style lists of the main window and the report window: grid lines, full-row
-// selection, centred cells, columns of fixed widths but the last, which fills the list's width.
+// selection, centred cells, columns of the product's widths that widen to a longer text, the
+// last filling the list's width.
 #include <QString>
 #include <cstdint>
 #include <span>
@@ -20,7 +21,11 @@ struct ReportColumn {
 // so that no address is cut off.
 int scaledColumnWidth(const QTableWidget* list, int width);
 
+// Columns start at the given widths, wider where a header text needs it.
 void setUpReportList(QTableWidget* list, std::span<const ReportColumn> columns);
+
+// The list asks for room for all its columns (and a margin for the last to stretch).
+void fitMinimumWidth(QTableWidget* list);
 
 // Replaces row `row` (growing the list if needed) with centred cells.
 void setReportRow(QTableWidget* list, int row, const std::vector<QString>& cells);
