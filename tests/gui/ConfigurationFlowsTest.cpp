@@ -81,14 +81,7 @@ struct Bench {
     }
     // Simulator index of a device is its host number minus 2.
     static std::size_t index(int host) { return static_cast<std::size_t>(host - 2); }
-    bool select(int host) {
-        for (std::size_t row = 0; row < session.devices.size(); ++row) {
-            if (session.devices[row].ipAddress != loopbackHost(host)) continue;
-            window->listClicked(static_cast<int>(row));
-            return session.selectedIndex == static_cast<int>(row);
-        }
-        return false;
-    }
+    bool select(int host) { return test::selectListed(*window, session, loopbackHost(host)); }
     std::vector<Bytes> requests(int host) const { return sim->requests(index(host)); }
     ~Bench() { DownloadWarnings::setHook({}); }
 };

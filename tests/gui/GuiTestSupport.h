@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "core/Session.h"
+#include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/Language.h"
 #include "gui/app/Settings.h"
 #include "sim/Simulator.h"
@@ -196,6 +198,22 @@ inline Session loopbackSession(int discoveryHost = 1) {
     session.network.localAddress = loopbackHost(200);
     session.network.connectTimeoutMs = 1000;
     return session;
+}
+
+// Clicks the main window's row of the device at `address`; true when it is then selected. A
+// search ends with the first cycle that heard anyone, and on a loaded machine the simulator's
+// other replies can miss that window: the search is run again (twice at most) before giving up.
+inline bool selectListed(gui::CRQ_880Dlg& window, const Session& session,
+                         const std::string& address) {
+    for (int search = 0; search < 3; ++search) {
+        for (std::size_t row = 0; row < session.devices.size(); ++row) {
+            if (session.devices[row].ipAddress != address) continue;
+            window.listClicked(static_cast<int>(row));
+            return session.selectedIndex == static_cast<int>(row);
+        }
+        window.searchButton()->click();
+    }
+    return false;
 }
 
 inline kvt::sim::DeviceSetup simDevice(int host, const std::string& name) {
