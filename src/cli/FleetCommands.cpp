@@ -1,0 +1,349 @@
+#include "FleetCommands.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "NetworkCommands.h"
+#include "OfflineCommands.h"
+#include "Output.h"
+#include "core/config/ConfigJson.h"
+#include "core/files/ConfigFile.h"
+#include "core/fleet/Apply.h"
+#include "core/fleet/Diff.h"
+#include "core/flows/DeviceFlows.h"
+#include "core/flows/SearchFlows.h"
+#include "core/text/ExtraText.h"
+
+namespace kvt::cli {
+namespace {
+
+const char* const kPasswordHelp =
+    "The password of the kind comes from --password, else the first line of --password-file, "
+    "else the environment: KVT640_ADMIN_PASSWORD for a background configuration, "
+    "KVT640_PASSWORD for either. A password given with --password is visible to other local "
+    "users (in the process list); prefer the file (readable by you only) or the environment. "
+    "Passwords are never printed: differences in them show as \"********\".";
+
+struct PasswordArgs {
+    std::string file;
+};
+
+void addPasswordFileOption(CLI::App* command, PasswordArgs& args) {
+    command->add_option("--password-file", args.file,
+                        "read the password from the first line of this file");
+}
+
+// The password of `kind` from the first source that has one; nullopt when none does.
+std::optional<std::string> passwordFromSources(const NetworkArgs& args, const PasswordArgs& sources,
+                                               ConfigKind kind) {
+    if (args.passwordGiven) return args.password;
+    if (!sources.file.empty()) {
+        std::string bytes;
+        if (readWholeFile(sources.file, bytes) != FileReadStatus::Ok)
+            throw CliFailure("cannot read the password file " + sources.file);
+        std::string line = bytes.substr(0, bytes.find('\n'));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    if (kind == kBackgroundConfig) {
+        if (const char* admin = std::getenv("KVT640_ADMIN_PASSWORD")) return std::string(admin);
+    }
+    if (const char* password = std::getenv("KVT640_PASSWORD")) return std::string(password);
+    return std::nullopt;
+}
+
+Gbk toGbkOrFail(const std::string& utf8) {
+    auto text = utf8ToGbk(utf8);
+    if (!text) throw CliFailure(messageUtf8(kMsgNotGbk));
+    return *text;
+}
+
+const char* kindName(ConfigKind kind) {
+    return kind == kBackgroundConfig ? "background" : "user";
+}
+
+struct LoadedFile {
+    CConfiguration config;
+    ConfigKind kind = kUserConfig;
+    std::vector<FieldIssue> issues;  // what the reader did not take, and validate()'s findings
+};
+
+// A configuration file: the `.inf` form, or the JSON form of `show --json` (an object; keys
+// left out keep the values of a new configuration).
+LoadedFile loadConfiguration(const std::string& path, Lang lang) {
+    std::string bytes;
+    switch (readWholeFile(path, bytes)) {
+        case FileReadStatus::Ok:
+            break;
+        case FileReadStatus::CannotOpen:
+            throw CliFailure(path + ": " + messageUtf8(messageFor(Outcome::FileMissing)));
+        case FileReadStatus::ReadError:
+            throw CliFailure(path + ": " + messageUtf8(messageFor(Outcome::OpenFailed)));
+    }
+    LoadedFile loaded;
+    const auto first = bytes.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos && bytes[first] == '{') {
+        const auto json = OrderedJson::parse(bytes, nullptr, false);
+        if (json.is_discarded()) throw CliFailure(path + ": not valid JSON");
+        const ConfigKind kind =
+            json.contains("kind") && json["kind"] == 1 ? kBackgroundConfig : kUserConfig;
+        std::string error;
+        auto parsed = configurationFromJson(json, newConfiguration(kind), kind, &error);
+        if (!parsed) throw CliFailure(path + ": " + error);
+        loaded.config = std::move(parsed->config);
+        loaded.kind = parsed->kind;
+        loaded.issues = validate(loaded.config, loaded.kind);
+        return loaded;
+    }
+    ParsedConfigFile parsed = readConfigFile(bytes, lang);
+    loaded.issues = fileIssues(parsed);
+    loaded.config = std::move(parsed.config);
+    loaded.kind = parsed.kind;
+    return loaded;
+}
+
+void listIssues(const std::string& path, const std::vector<FieldIssue>& issues) {
+    for (const FieldIssue& issue : issues) {
+        std::cerr << "kvt640-cli: " << path << ": "
+                  << (issue.severity == Severity::Warning ? "warning: " : "")
+                  << issueMessage(issue, Lang::En) << '\n';
+    }
+}
+
+nlohmann::ordered_json differencesJson(const std::vector<FieldDifference>& differences,
+                                       const char* leftName, const char* rightName) {
+    auto array = nlohmann::ordered_json::array();
+    for (const FieldDifference& d : differences) {
+        array.push_back({{"field", d.field},
+                         {leftName, nlohmann::ordered_json::parse(d.left)},
+                         {rightName, nlohmann::ordered_json::parse(d.right)}});
+    }
+    return array;
+}
+
+void printDifferences(std::ostream& out, const std::vector<FieldDifference>& differences,
+                      const std::string& leftName, const std::string& rightName) {
+    for (const FieldDifference& d : differences)
+        out << d.field << ": " << leftName << ' ' << d.left << ", " << rightName << ' ' << d.right
+            << '\n';
+}
+
+int exitStatusOf(const ApplyResult& result) {
+    switch (result.verdict) {
+        case ApplyVerdict::Unchanged:
+        case ApplyVerdict::Applied:
+            return kExitOk;
+        case ApplyVerdict::WouldChange:
+            return kExitDifferent;
+        case ApplyVerdict::VerificationFailed:
+            return kExitVerificationFailed;
+        case ApplyVerdict::Refused:
+            return kExitFailure;
+        case ApplyVerdict::Failed:
+            break;
+    }
+    if (result.passwordMissing) return kExitPasswordMissing;
+    if (result.failure == Outcome::NoSelection) return kExitNotFound;
+    return exitStatusFor(result.failure);
+}
+
+nlohmann::ordered_json applyJson(const ApplyResult& result) {
+    nlohmann::ordered_json json = {
+        {"ip", result.ip},
+        {"mac", result.mac},
+        {"kind", kindName(result.kind)},
+        {"changed", result.changed},
+        {"verified", result.verified},
+        {"differences", differencesJson(result.differences, "device", "wanted")},
+        {"outcome", verdictName(result.verdict)},
+        {"new_ip", result.newIp},
+        {"reset", result.reset},
+        {"message", result.message},
+    };
+    if (result.verdict == ApplyVerdict::Failed ||
+        (result.verdict == ApplyVerdict::VerificationFailed && result.failure != Outcome::Done))
+        json["failure"] = outcomeName(result.failure);
+    return json;
+}
+
+const char* const kApplyHelp =
+    "Searches the device at ADDR, reads its configuration of the file's kind and compares it "
+    "field by field (the fields that kind carries; see the README). Equal: nothing is written "
+    "and the result says changed false. Otherwise the file is checked as write checks it, "
+    "written, read back and compared again (--no-verify skips the read-back); --reset resets "
+    "the device after the verified write (the read-back happens before the reset, while the "
+    "device still answers at its old address). The password tried first is the one of the "
+    "password options; the file's own password of the kind is tried after it, so applying "
+    "a file that changes the password twice works. Exit status: as the network commands, and "
+    "10 with --dry-run when a write would be needed, 11 when the device acknowledged the "
+    "write but the read-back differs or fails (the differences are printed). --json prints "
+    "{ip, mac, kind, changed, verified, differences, outcome, new_ip, reset, message} with "
+    "outcome one of unchanged, applied, would_change, verification_failed, refused, failed "
+    "(and failure naming the failed step).";
+
+void addApply(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    auto ip = std::make_shared<std::string>();
+    auto file = std::make_shared<std::string>();
+    auto options = std::make_shared<ApplyOptions>();
+    auto noVerify = std::make_shared<bool>(false);
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "apply", "Write a configuration file to a device only where it differs, and verify",
+        "kvt640-cli apply --ip ADDR FILE [--reset] [--no-verify] [--dry-run] [--force] [--json] "
+        "[--password PW | --password-file FILE]",
+        [&context, args, passwords, ip, file, options, noVerify, json] {
+            applyNetworkArgs(context, *args);
+            const LoadedFile loaded = loadConfiguration(*file, context.session.lang);
+            listIssues(*file, loaded.issues);
+            if (!loaded.issues.empty() && !options->force)
+                throw CliFailure("nothing was sent: " + *file +
+                                 (hasErrors(loaded.issues) ? " holds values that the editor refuses"
+                                                           : " has settings that look wrong") +
+                                 "; --force sends it as it is");
+            ApplyOptions run = *options;
+            run.verify = !*noVerify;
+            if (const auto password = passwordFromSources(*args, *passwords, loaded.kind))
+                run.passwords.push_back(toGbkOrFail(*password));
+            const Gbk& own = loaded.kind == kUserConfig ? loaded.config.advance.userPassword
+                                                        : loaded.config.advance.adminPassword;
+            if (!own.empty() && (run.passwords.empty() || run.passwords.front() != own))
+                run.passwords.push_back(own);
+            const CConfiguration wanted = loaded.config;
+            const ApplyResult result = applyAtAddress(
+                context.session.network, *ip, loaded.kind,
+                [&wanted](const CConfiguration&) { return wanted; }, run);
+            if (*json) {
+                std::cout << applyJson(result).dump(2) << '\n';
+            } else {
+                std::cout << verdictName(result.verdict) << ": " << result.message << '\n';
+                printDifferences(std::cout, result.differences, "device", "wanted");
+            }
+            const int status = exitStatusOf(result);
+            if (status != kExitOk) throw CliFailure(*json ? "" : result.message, status);
+        });
+    command->footer(std::string(kApplyHelp) + ' ' + kPasswordHelp);
+    command->add_option("--ip", *ip, "address of the device")->required();
+    command->add_option("FILE", *file, "configuration file (.inf, or JSON as show --json prints)")
+        ->required();
+    command->add_flag("--reset", options->reset, "reset the device after a verified write");
+    command->add_flag("--no-verify", *noVerify, "do not read back after the write");
+    command->add_flag("--dry-run", options->dryRun, "compare only; write nothing");
+    command->add_flag("--force", options->force,
+                      "send a file that write would refuse without --force");
+    command->add_flag("--json", *json, "print the result as a JSON object");
+    addPasswordOption(command, *args);
+    addPasswordFileOption(command, *passwords);
+    addNetworkOptions(command, *args);
+}
+
+// One side of a diff: a configuration file, or "device:IP:user|background".
+struct Side {
+    std::string name;
+    CConfiguration config;
+    ConfigKind kind = kUserConfig;
+    bool device = false;
+};
+
+Side loadSide(CliContext& context, const std::string& spec, const NetworkArgs& args,
+              const PasswordArgs& passwords) {
+    Side side;
+    side.name = spec;
+    if (!spec.starts_with("device:")) {
+        LoadedFile loaded = loadConfiguration(spec, context.session.lang);
+        side.config = std::move(loaded.config);
+        side.kind = loaded.kind;
+        return side;
+    }
+    const std::string rest = spec.substr(7);
+    const auto colon = rest.rfind(':');
+    const std::string kind = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    if (kind != "user" && kind != "background")
+        throw CliFailure("expected device:IP:user or device:IP:background, not " + spec,
+                         kExitUsage);
+    const std::string address = rest.substr(0, colon);
+    side.kind = kindFromName(kind);
+    side.device = true;
+    NetworkArgs withPassword = args;
+    if (const auto password = passwordFromSources(args, passwords, side.kind)) {
+        withPassword.password = *password;
+        withPassword.passwordGiven = true;
+    }
+    answerPasswordsFrom(context, withPassword);
+    Session& session = context.session;
+    const Outcome found = searchByAddress(session, address);
+    if (found != Outcome::Done)
+        throw CliFailure("no device answered the search at " + address, exitStatusFor(found));
+    if (session.selectRow(0) != Session::Selection::Supported)
+        throw CliFailure("the device at " + address + " is not a supported product", kExitNotFound);
+    const Outcome read = readConfiguration(session, side.kind, context.ui);
+    if (read != Outcome::Done) failAfter(context, read, "the read failed");
+    side.config = *session.config;
+    return side;
+}
+
+void addDiff(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    auto a = std::make_shared<std::string>();
+    auto b = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "diff", "Compare two configurations field by field",
+        "kvt640-cli diff A B [--json] [--password PW | --password-file FILE]  (A, B: a "
+        "configuration file or device:IP:user|background)",
+        [&context, args, passwords, a, b, json] {
+            applyNetworkArgs(context, *args);
+            const Side left = loadSide(context, *a, *args, *passwords);
+            const Side right = loadSide(context, *b, *args, *passwords);
+            // Two kinds: the kind differs, and the fields both carry (the user kind's) are
+            // compared.
+            const ConfigKind kind = left.kind == right.kind ? left.kind : kUserConfig;
+            std::vector<FieldDifference> differences;
+            if (left.kind != right.kind) {
+                differences.push_back({"kind", std::to_string(kindNumber(left.kind)),
+                                       std::to_string(kindNumber(right.kind)), false});
+            }
+            const Compare how =
+                left.device || right.device ? Compare::AsDeviceHolds : Compare::AsWritten;
+            for (auto& d : diffConfigurations(left.config, right.config, kind, how))
+                differences.push_back(std::move(d));
+            if (*json) {
+                nlohmann::ordered_json out = {
+                    {"equal", differences.empty()},
+                    {"a", left.name},
+                    {"b", right.name},
+                    {"differences", differencesJson(differences, "a", "b")}};
+                std::cout << out.dump(2) << '\n';
+            } else {
+                printDifferences(std::cout, differences, "A", "B");
+            }
+            if (!differences.empty()) throw CliFailure("", kExitDifferent);
+        });
+    command->footer(
+        "Compares the fields that the kind carries to a device (see the README), under the "
+        "keys of show --json. A file is a configuration file (.inf, or JSON as show --json "
+        "prints); device:IP:user|background reads that device's configuration. When a side is "
+        "a device, both are compared as the device would hold them (a disabled report keeps "
+        "no target or port); two files are compared as written. Exit status: 0 equal, 10 "
+        "different, else as the network commands. " +
+        std::string(kPasswordHelp));
+    command->add_option("A", *a, "configuration file or device:IP:user|background")->required();
+    command->add_option("B", *b, "configuration file or device:IP:user|background")->required();
+    command->add_flag("--json", *json, "print {equal, a, b, differences} as JSON");
+    addPasswordOption(command, *args);
+    addPasswordFileOption(command, *passwords);
+    addNetworkOptions(command, *args);
+}
+
+}  // namespace
+
+void addFleetCommands(CLI::App& app, CliContext& context) {
+    addDiff(app, context);
+    addApply(app, context);
+}
+
+}  // namespace kvt::cli

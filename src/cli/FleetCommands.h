@@ -1,0 +1,14 @@
+#pragma once
+// Commands for commissioning many gateways: diff, apply (with verification), batch.
+#include <CLI/CLI.hpp>
+
+#include "CliContext.h"
+
+namespace kvt::cli {
+
+inline constexpr int kExitDifferent = 10;           // diff, apply --dry-run: the two differ
+inline constexpr int kExitVerificationFailed = 11;  // acknowledged, but the device holds other
+
+void addFleetCommands(CLI::App& app, CliContext& context);
+
+}  // namespace kvt::cli
