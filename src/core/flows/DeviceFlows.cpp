@@ -124,7 +124,8 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     return Outcome::Done;
 }
 
-DownloadOutcome download(Session& session, FlowUi& ui) {
+DownloadOutcome download(Session& session, FlowUi& ui,
+                         const AfterAcknowledgement& afterAcknowledgement) {
     DownloadOutcome outcome;
     const auto fail = [&](Outcome failure) {
         ui.report(failure);
@@ -144,6 +145,7 @@ DownloadOutcome download(Session& session, FlowUi& ui) {
     if (!issues.empty() && !ui.confirmWarnings(issues)) return fail(Outcome::WarningsDeclined);
 
     std::optional<TcpConnection> connection;
+    Gbk password;
     if (device.passwordSet(kind)) {
         std::optional<PasswordAnswer> answer;
         if (session.configOrigin == ConfigOrigin::ReadFromDevice) {
@@ -159,6 +161,7 @@ DownloadOutcome download(Session& session, FlowUi& ui) {
         }
         if (!passwordAccepted(answer->reply, kind)) return fail(Outcome::WrongPassword);
         connection = std::move(answer->connection);
+        password = std::move(answer->password);
     } else {
         Connected connected = connectTo(session, device.ipAddress, Outcome::WriteConnectFailed, ui);
         if (!connected.connection) return fail(connected.failure);
@@ -175,6 +178,7 @@ DownloadOutcome download(Session& session, FlowUi& ui) {
     if (!replyCodeIs(std::span(ack.data(), *received), writeCode(kind)))
         return fail(Outcome::WriteRejected);
     connection->close();
+    if (afterAcknowledgement) afterAcknowledgement(password);
     outcome.reset = remoteReset(session, ui);
     return outcome;
 }

@@ -2,6 +2,7 @@
 // The user's flows with the selected device: reading a configuration, the password check,
 // downloading with the reset offer after it, the reset. Each returns its outcome and has shown
 // the outcome's message (FlowUi::report) by the time it returns.
+#include <functional>
 #include <optional>
 
 #include "core/Session.h"
@@ -43,10 +44,17 @@ struct DownloadOutcome {
     bool acknowledged() const { return write == Outcome::Done; }
 };
 
+// Runs once the device has acknowledged a download, before the reset offer (the device still
+// serves its old address then), with the password that proved the write (empty when the device
+// has none for the kind).
+using AfterAcknowledgement = std::function<void(const Gbk& password)>;
+
 // Downloads the current configuration to the selected device, proving the password first where
 // the device has one for the kind: a configuration read from the device presents the password
-// of that read again; any other asks for it. After the acknowledgement it offers the reset.
-DownloadOutcome download(Session& session, FlowUi& ui);
+// of that read again; any other asks for it. After the acknowledgement it runs
+// `afterAcknowledgement` (when given), then offers the reset.
+DownloadOutcome download(Session& session, FlowUi& ui,
+                         const AfterAcknowledgement& afterAcknowledgement = {});
 
 // The reset question and the reset request. Outcomes: Done, NoSelection, ResetForbidden,
 // Cancelled (declined), ConnectFailed, SocketFailed, SendFailed, ResetFailed.
