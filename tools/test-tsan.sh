@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds the network tests under ThreadSanitizer and runs the threaded ones: the report
 # listener (its own thread), the searches and the batches' worker threads (against the
-# simulator's threads, on loopback and
-# across network namespaces where they can be made).
+# simulator's threads, on loopback and across network namespaces where they can be made).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${KVT_JOBS:-$(nproc)}

@@ -437,6 +437,11 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
         for (std::size_t c = 0; c < cells.size(); ++c)
             text += std::string(c ? separator : "") + (args.csv ? csvField(cells[c]) : cells[c]);
         text += newline;
+        // People see what would change (or what the device holds instead) under the row.
+        if (!args.csv) {
+            for (const FieldDifference& d : r.result.differences)
+                text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
+        }
     }
     if (!args.csv) text += summaryLine(summary, args.dryRun) + '\n';
     return text;
@@ -455,7 +460,9 @@ const char* const kBatchHelp =
     "by row and column and nothing is sent (status 1). Each row is then applied as apply "
     "does (verified unless --no-verify, reset after a verified write with --reset), up to "
     "--jobs rows at a time; a failing row does not stop the others. Prints one line per row "
-    "(row, mac, old_ip, new_ip, changed, verified, outcome, message) and a summary line, or "
+    "(row, mac, old_ip, new_ip, changed, verified, outcome, message), each followed by its "
+    "differences (indented: what a dry run would change, what a failed verification found), "
+    "and a summary line; or "
     "--json {rows, summary} / --csv; -o writes it to a file readable by you only. Exit "
     "status: 0 every row succeeded; 10 --dry-run and some row would change; 12 some row "
     "failed; 1 the inventory or template was refused; 2 usage.";
