@@ -9,9 +9,12 @@
 #include "OfflineCommands.h"
 #include "Output.h"
 #include "core/config/ConfigJson.h"
+#include "core/discovery/Search.h"
 #include "core/files/ConfigFile.h"
 #include "core/fleet/Apply.h"
+#include "core/fleet/Batch.h"
 #include "core/fleet/Diff.h"
+#include "core/fleet/Inventory.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/SearchFlows.h"
 #include "core/text/ExtraText.h"
@@ -174,7 +177,9 @@ const char* const kApplyHelp =
     "and the result says changed false. Otherwise the file is checked as write checks it, "
     "written, read back and compared again (--no-verify skips the read-back); --reset resets "
     "the device after the verified write (the read-back happens before the reset, while the "
-    "device still answers at its old address). The password tried first is the one of the "
+    "device still answers at its old address), and also a device found equal that holds a "
+    "static address it does not serve on yet (written earlier without a reset). The password tried "
+    "first is the one of the "
     "password options; the file's own password of the kind is tried after it, so applying "
     "a file that changes the password twice works. Exit status: as the network commands, and "
     "10 with --dry-run when a write would be needed, 11 when the device acknowledged the "
@@ -339,11 +344,229 @@ void addDiff(CLI::App& app, CliContext& context) {
     addNetworkOptions(command, *args);
 }
 
+struct BatchArgs {
+    std::string inventory;
+    std::string kind = "user";
+    std::string templatePath;
+    unsigned jobs = 4;
+    bool dryRun = false;
+    bool noVerify = false;
+    bool reset = false;
+    bool force = false;
+    bool json = false;
+    bool csv = false;
+    std::string broadcast;
+    std::string interface = "all";
+    std::string output;
+};
+
+const char* const kBatchColumns[] = {"row",     "mac",      "old_ip",  "new_ip",
+                                     "changed", "verified", "outcome", "message"};
+
+std::vector<std::string> batchCells(const BatchRowResult& r) {
+    const ApplyResult& a = r.result;
+    return {std::to_string(r.row),
+            a.mac,
+            r.oldIp,
+            a.newIp.empty() ? r.oldIp : a.newIp,
+            a.changed ? "true" : "false",
+            a.verified ? "true" : "false",
+            verdictName(a.verdict),
+            a.message};
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+struct BatchSummary {
+    std::size_t rows = 0, succeeded = 0, failed = 0, changed = 0, verified = 0, different = 0;
+};
+
+BatchSummary summarize(const std::vector<BatchRowResult>& results) {
+    BatchSummary s;
+    for (const BatchRowResult& r : results) {
+        ++s.rows;
+        r.result.succeeded() ? ++s.succeeded : ++s.failed;
+        if (r.result.changed) ++s.changed;
+        if (r.result.verified) ++s.verified;
+        if (!r.result.differences.empty()) ++s.different;
+    }
+    return s;
+}
+
+std::string summaryLine(const BatchSummary& s, bool dryRun) {
+    return std::to_string(s.rows) + " rows: " + std::to_string(s.succeeded) + " succeeded, " +
+           std::to_string(s.failed) + " failed, " + std::to_string(s.changed) +
+           (dryRun ? " would change" : " changed") + ", " + std::to_string(s.verified) +
+           " verified";
+}
+
+std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args) {
+    const BatchSummary summary = summarize(results);
+    if (args.json) {
+        auto rows = nlohmann::ordered_json::array();
+        for (const BatchRowResult& r : results) {
+            nlohmann::ordered_json row = {{"row", r.row}, {"old_ip", r.oldIp}};
+            const nlohmann::ordered_json result = applyJson(r.result);
+            for (const auto& [key, value] : result.items()) row[key] = value;
+            rows.push_back(std::move(row));
+        }
+        const nlohmann::ordered_json out = {{"rows", std::move(rows)},
+                                            {"summary",
+                                             {{"rows", summary.rows},
+                                              {"succeeded", summary.succeeded},
+                                              {"failed", summary.failed},
+                                              {"changed", summary.changed},
+                                              {"verified", summary.verified}}}};
+        return out.dump(2) + '\n';
+    }
+    std::string text;
+    const char* separator = args.csv ? "," : "\t";
+    const char* newline = args.csv ? "\r\n" : "\n";
+    if (args.csv) text += "\xEF\xBB\xBF";
+    for (std::size_t c = 0; c < std::size(kBatchColumns); ++c)
+        text += std::string(c ? separator : "") + kBatchColumns[c];
+    text += newline;
+    for (const BatchRowResult& r : results) {
+        const auto cells = batchCells(r);
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            text += std::string(c ? separator : "") + (args.csv ? csvField(cells[c]) : cells[c]);
+        text += newline;
+        // People see what would change (or what the device holds instead) under the row.
+        if (!args.csv) {
+            for (const FieldDifference& d : r.result.differences)
+                text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
+        }
+    }
+    if (!args.csv) text += summaryLine(summary, args.dryRun) + '\n';
+    return text;
+}
+
+const char* const kBatchHelp =
+    "INVENTORY is a CSV file (UTF-8, a byte order mark allowed, RFC 4180 quoting) whose header "
+    "names the columns: mac and/or ip (the current address) to find each gateway, "
+    "current_password (to get in with), and any field of show --json that the kind writes "
+    "(ip_address, subnet_mask, gateway, user_password, report_enabled, ...; background also "
+    "network_name, admin_password, assembly_sizes as nine values separated by ;). An empty "
+    "cell leaves the field as the template (--template) or else the device holds it; a "
+    "template's IP address is never used. Rows found by MAC need the broadcast search "
+    "(every interface, or --interface / --broadcast). Everything wrong with the inventory "
+    "(unknown or repeated column, a bad value, the same MAC or new address twice) is listed "
+    "by row and column and nothing is sent (status 1). Each row is then applied as apply "
+    "does (verified unless --no-verify, reset after a verified write with --reset), up to "
+    "--jobs rows at a time; a failing row does not stop the others. Prints one line per row "
+    "(row, mac, old_ip, new_ip, changed, verified, outcome, message), each followed by its "
+    "differences (indented: what a dry run would change, what a failed verification found), "
+    "and a summary line; or "
+    "--json {rows, summary} / --csv; -o writes it to a file readable by you only. Exit "
+    "status: 0 every row succeeded; 10 --dry-run and some row would change; 12 some row "
+    "failed; 1 the inventory or template was refused; 2 usage.";
+
+void addBatch(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<BatchArgs>();
+    auto network = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    CLI::App* command = context.addCommand(
+        app, "batch", "Apply an inventory of gateways, one row a device, with verification",
+        "kvt640-cli batch INVENTORY.csv [--kind user|background] [--template FILE] [--jobs N] "
+        "[--dry-run] [--reset] [--no-verify] [--json|--csv] [-o FILE]",
+        [&context, args, network, passwords] {
+            applyNetworkArgs(context, *network);
+            NetworkOptions& options = context.session.network;
+            if (!args->broadcast.empty()) {
+                options.discoveryTarget = args->broadcast;
+                options.discoveryTargetChosen = true;
+            }
+            options.searchInterface = args->interface;
+            const SearchPlan plan = planBroadcastSearch(options);
+            if (!plan.error.empty()) throw CliFailure(plan.error, kExitUsage);
+
+            BatchOptions batch;
+            batch.kind = kindFromName(args->kind);
+            batch.jobs = args->jobs;
+            batch.apply.verify = !args->noVerify;
+            batch.apply.reset = args->reset;
+            batch.apply.force = args->force;
+            batch.apply.dryRun = args->dryRun;
+            CConfiguration checkBase = newConfiguration(batch.kind);
+            if (!args->templatePath.empty()) {
+                LoadedFile loaded = loadConfiguration(args->templatePath, context.session.lang);
+                if (loaded.kind != batch.kind)
+                    throw CliFailure(args->templatePath + ": a " + kindName(loaded.kind) +
+                                     " configuration, not " + kindName(batch.kind));
+                checkBase = loaded.config;
+                batch.base = std::move(loaded.config);
+            }
+            if (const auto password = passwordFromSources(*network, *passwords, batch.kind))
+                batch.apply.passwords.push_back(toGbkOrFail(*password));
+
+            std::string bytes;
+            if (readWholeFile(args->inventory, bytes) != FileReadStatus::Ok)
+                throw CliFailure("cannot read " + args->inventory);
+            const Inventory inventory = parseInventory(bytes, batch.kind, checkBase);
+            for (const InventoryError& error : inventory.errors)
+                std::cerr << "kvt640-cli: " << args->inventory << ": " << error.text() << '\n';
+            if (!inventory.errors.empty())
+                throw CliFailure("nothing was sent: the inventory has " +
+                                 std::to_string(inventory.errors.size()) + " error(s)");
+
+            const auto results = runBatch(options, inventory, batch);
+            const std::string report = batchReport(results, *args);
+            if (!args->output.empty()) {
+                std::string error;
+                if (!writeFileAtomically(args->output, report, &error, 0600))
+                    throw CliFailure(messageUtf8(kMsgSaveFailed) + " (" + error + ")");
+            } else {
+                std::cout << report;
+            }
+            const BatchSummary summary = summarize(results);
+            if (args->csv || !args->output.empty())
+                std::cerr << "kvt640-cli: " << summaryLine(summary, args->dryRun) << '\n';
+            if (summary.failed > 0) throw CliFailure("", kExitSomeRowsFailed);
+            if (args->dryRun && summary.changed > 0) throw CliFailure("", kExitDifferent);
+        });
+    command->footer(std::string(kBatchHelp) + ' ' + kPasswordHelp);
+    command->add_option("INVENTORY", args->inventory, "inventory CSV file")->required();
+    command->add_option("--kind", args->kind, "configuration kind: user (default) or background")
+        ->check(CLI::IsMember({"user", "background"}));
+    command->add_option("--template", args->templatePath,
+                        "configuration file the rows' values go onto (default: the device's "
+                        "current configuration)");
+    command->add_option("--jobs", args->jobs, "rows applied at a time (default 4)")
+        ->check(CLI::Range(1, 64));
+    command->add_flag("--dry-run", args->dryRun, "compare only and print the differences");
+    command->add_flag("--reset", args->reset, "reset each device after its verified write");
+    command->add_flag("--no-verify", args->noVerify, "do not read back after the write");
+    command->add_flag("--force", args->force,
+                      "send values that write would refuse without --force");
+    CLI::Option* jsonFlag = command->add_flag("--json", args->json, "print {rows, summary}");
+    command->add_flag("--csv", args->csv, "print CSV (UTF-8 with BOM)")->excludes(jsonFlag);
+    command->add_option("-o,--output", args->output,
+                        "write the results to this file (created readable by you only)");
+    CLI::Option* broadcastOption = command->add_option(
+        "--broadcast", args->broadcast, "send the search for MACs to this address only");
+    command
+        ->add_option("--interface", args->interface,
+                     "interface the search for MACs leaves by (default all)")
+        ->excludes(broadcastOption);
+    addPasswordOption(command, *network);
+    addPasswordFileOption(command, *passwords);
+    addNetworkOptions(command, *network);
+}
+
 }  // namespace
 
 void addFleetCommands(CLI::App& app, CliContext& context) {
     addDiff(app, context);
     addApply(app, context);
+    addBatch(app, context);
 }
 
 }  // namespace kvt::cli

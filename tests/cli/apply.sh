@@ -24,6 +24,7 @@ opts=(--bind "$net.200")
     --device "name=GW-2,ip=$net.3,mac=02:00:00:00:01:03" \
     --device "name=GW-3,ip=$net.4,fault=ignore-write,mac=02:00:00:00:01:04" \
     --device "name=GW-4,ip=$net.5,user-password=pw-old-7,mac=02:00:00:00:01:05" \
+    --device "name=GW-5,ip=$net.6,mac=02:00:00:00:01:06" \
     2>"$work/sim.log" &
 sims+=($!)
 up=0
@@ -122,6 +123,25 @@ run 10 apply --ip "$net.13" "$work/gw1-new.json" --dry-run "${opts[@]}" ||
     fail "apply --dry-run of another address should report a difference"
 run 0 apply --ip "$net.13" "$work/gw2-new.json" --reset "${opts[@]}" &&
     grep -q '^unchanged' "$work/out" || fail "apply after the readdress should find it unchanged"
+
+# --- written earlier without a reset: a static address held but not served yet. Applying it
+# again with --reset writes nothing and resets; once there, nothing more happens.
+edit "$work/gw1-new.json" "$work/gw5-new.json" ip_address="\"$net.16\"" user_password='""' \
+    ip_method=0
+run 0 apply --ip "$net.6" "$work/gw5-new.json" "${opts[@]}" || fail "apply of a static address"
+before=$(writes)
+if run 0 apply --ip "$net.6" "$work/gw5-new.json" --reset --json "${opts[@]}"; then
+    [[ $(json_field "$work/out" outcome) == '"unchanged"' ]] || fail "pending reset: outcome"
+    [[ $(json_field "$work/out" reset) == true ]] || fail "pending reset: no reset"
+fi
+(($(writes) == before)) || fail "pending reset: the simulator saw a write"
+moved=0
+for _ in $(seq 1 20); do
+    "$cli" search --ip "$net.16" "${opts[@]}" >/dev/null 2>&1 && moved=1 && break
+done
+((moved)) || fail "pending reset: the device does not answer at its stored address"
+run 0 apply --ip "$net.16" "$work/gw5-new.json" --reset --json "${opts[@]}" &&
+    [[ $(json_field "$work/out" reset) == false ]] || fail "a device at its address is not reset"
 
 # --- passwords from the file option and the environment, never echoed
 edit "$work/gw1-new.json" "$work/gw4-new.json" ip_address="\"$net.5\"" user_password='"pw-new-8"'

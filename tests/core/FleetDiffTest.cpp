@@ -142,15 +142,5 @@ TEST(FleetDiff, PasswordsAreMaskedAndOtherValuesAreJson) {
     }
 }
 
-TEST(FleetDiff, FilesAreComparedAsWrittenWhenAsked) {
-    CConfiguration a = meant(kBackgroundConfig);
-    CConfiguration b = a;
-    b.parameter.assemblySizes[0] = "064";
-    EXPECT_TRUE(diffConfigurations(a, b, kBackgroundConfig).empty());
-    const auto written = diffConfigurations(a, b, kBackgroundConfig, Compare::AsWritten);
-    ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(written[0].field, "assembly_sizes");
-}
-
 }  // namespace
 }  // namespace kvt

@@ -126,6 +126,23 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
     if (result.differences.empty()) {
         result.verdict = ApplyVerdict::Unchanged;
         result.message = "the device already holds it";
+        // An earlier write without a reset: the device holds a static address it does not serve
+        // on yet. With DHCP or BOOTP the stored address is a placeholder and proves nothing.
+        const bool pending =
+            current.ethernet.ipMethod == 0 && current.ethernet.ipAddress != device.ipAddress;
+        if (pending && options.reset && !options.dryRun) {
+            ui.setResetAnswer(true);
+            const Outcome reset = remoteReset(session, ui);
+            if (reset != Outcome::Done) {
+                ApplyResult out = failed(std::move(result), reset, ui);
+                out.message = "held already, but the reset failed: " + out.message;
+                return out;
+            }
+            result.reset = true;
+            result.message += "; reset to move to " + result.newIp;
+        } else if (pending) {
+            result.message += "; it moves to " + result.newIp + " at its next reset";
+        }
         return result;
     }
     if (options.dryRun) {

@@ -18,8 +18,10 @@ namespace kvt {
 
 struct ApplyOptions {
     bool verify = true;  // read back after an acknowledged write and compare
-    bool reset = false;  // reset after a verified write (after any acknowledged one without verify)
-    bool force = false;  // send what validate() finds fault with
+    // Reset after a verified write (after any acknowledged one without verify), and when the
+    // device already holds a static address that it does not serve on yet.
+    bool reset = false;
+    bool force = false;   // send what validate() finds fault with
     bool dryRun = false;  // read and compare only
     // Passwords of the kind to get in with, tried in order until the device accepts one. Put the
     // wanted configuration's own password last: a device that took it earlier is let in again.
