@@ -11,6 +11,7 @@
 #include "core/config/ConfigJson.h"
 #include "core/discovery/Search.h"
 #include "core/files/ConfigFile.h"
+#include "core/files/CsvExport.h"
 #include "core/fleet/Apply.h"
 #include "core/fleet/Batch.h"
 #include "core/fleet/Diff.h"
@@ -375,16 +376,6 @@ std::vector<std::string> batchCells(const BatchRowResult& r) {
             a.message};
 }
 
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 struct BatchSummary {
     std::size_t rows = 0, succeeded = 0, failed = 0, changed = 0, verified = 0, different = 0;
 };
@@ -427,25 +418,26 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
                                               {"verified", summary.verified}}}};
         return out.dump(2) + '\n';
     }
-    std::string text;
-    const char* separator = args.csv ? "," : "\t";
-    const char* newline = args.csv ? "\r\n" : "\n";
-    if (args.csv) text += "\xEF\xBB\xBF";
-    for (std::size_t c = 0; c < std::size(kBatchColumns); ++c)
-        text += std::string(c ? separator : "") + kBatchColumns[c];
-    text += newline;
-    for (const BatchRowResult& r : results) {
-        const auto cells = batchCells(r);
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            text += std::string(c ? separator : "") + (args.csv ? csvField(cells[c]) : cells[c]);
-        text += newline;
-        // People see what would change (or what the device holds instead) under the row.
-        if (!args.csv) {
-            for (const FieldDifference& d : r.result.differences)
-                text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
-        }
+    const std::vector<std::string> header(std::begin(kBatchColumns), std::end(kBatchColumns));
+    if (args.csv) {
+        CsvWriter csv;
+        csv.addRow(header);
+        for (const BatchRowResult& r : results) csv.addRow(batchCells(r));
+        return csv.text();
     }
-    if (!args.csv) text += summaryLine(summary, args.dryRun) + '\n';
+    const auto line = [](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t c = 0; c < cells.size(); ++c) text += (c ? "\t" : "") + cells[c];
+        return text + '\n';
+    };
+    std::string text = line(header);
+    for (const BatchRowResult& r : results) {
+        text += line(batchCells(r));
+        // People see what would change (or what the device holds instead) under the row.
+        for (const FieldDifference& d : r.result.differences)
+            text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
+    }
+    text += summaryLine(summary, args.dryRun) + '\n';
     return text;
 }
 

@@ -7,12 +7,12 @@
 #include "core/config/ConfigJson.h"
 #include "core/config/Rules.h"
 #include "core/config/Validate.h"
+#include "core/files/CsvExport.h"
 #include "core/fleet/Diff.h"
 
 namespace kvt {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kMacColumn = "mac";
 constexpr std::string_view kIpColumn = "ip";
 constexpr std::string_view kPasswordColumn = "current_password";
@@ -74,7 +74,7 @@ std::string kindWord(ConfigKind kind) {
 std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_view text,
                                                                     std::string* error,
                                                                     std::size_t* errorRecord) {
-    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
     std::vector<std::vector<std::string>> records;
     std::vector<std::string> record;
     std::string field;
