@@ -1,5 +1,7 @@
 #include "core/fleet/Inventory.h"
 
+#include <csv.h>
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -75,59 +77,40 @@ std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_
                                                                     std::string* error,
                                                                     std::size_t* errorRecord) {
     if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record;
-    std::string field;
-    bool quoted = false;      // inside a quoted field
-    bool afterQuote = false;  // a quoted field has closed; only a separator may follow
-    bool fieldStarted = false;
-    const auto fail = [&](const char* why) -> std::optional<std::vector<std::vector<std::string>>> {
-        if (error) *error = why;
-        if (errorRecord) *errorRecord = records.size() + 1;
+    struct Collected {
+        std::vector<std::vector<std::string>> records;
+        std::vector<std::string> record;
+    } collected;
+    const auto field = [](void* bytes, std::size_t size, void* data) {
+        static_cast<Collected*>(data)->record.emplace_back(static_cast<const char*>(bytes), size);
+    };
+    const auto recordEnd = [](int, void* data) {
+        auto* c = static_cast<Collected*>(data);
+        c->records.push_back(std::move(c->record));
+        c->record.clear();
+    };
+    csv_parser parser;
+    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
+        if (error) *error = "out of memory";
         return std::nullopt;
-    };
-    const auto endRecord = [&] {
-        record.push_back(std::move(field));
-        field.clear();
-        records.push_back(std::move(record));
-        record.clear();
-        afterQuote = fieldStarted = false;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c != '"') {
-                field.push_back(c);
-            } else if (i + 1 < text.size() && text[i + 1] == '"') {
-                field.push_back('"');
-                ++i;
-            } else {
-                quoted = false;
-                afterQuote = true;
-            }
-            continue;
-        }
-        if (c == ',') {
-            record.push_back(std::move(field));
-            field.clear();
-            afterQuote = fieldStarted = false;
-        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            if (c == '\r') ++i;
-            endRecord();
-        } else if (afterQuote) {
-            return fail("text after a closing quote");
-        } else if (c == '"' && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else {
-            field.push_back(c);
-            fieldStarted = true;
-        }
     }
-    if (quoted) return fail("a quoted field does not end");
-    if (!record.empty() || !field.empty() || afterQuote) endRecord();
+    // Blanks belong to the value (a password may hold them): nothing is trimmed.
+    csv_set_space_func(&parser, [](unsigned char) { return 0; });
+    const bool parsed =
+        csv_parse(&parser, text.data(), text.size(), field, recordEnd, &collected) == text.size();
+    const bool finished = parsed && csv_fini(&parser, field, recordEnd, &collected) == 0;
+    const int status = csv_error(&parser);
+    csv_free(&parser);
+    if (!finished) {
+        if (error)
+            *error =
+                status == CSV_EPARSE ? "a quote out of place or not closed" : csv_strerror(status);
+        if (errorRecord) *errorRecord = collected.records.size() + 1;
+        return std::nullopt;
+    }
     // Blank lines (a spreadsheet's trailing ones) are no rows.
-    std::erase_if(records, [](const auto& r) { return r.size() == 1 && r[0].empty(); });
-    return records;
+    std::erase_if(collected.records, [](const auto& r) { return r.size() == 1 && r[0].empty(); });
+    return std::move(collected.records);
 }
 
 bool InventoryRow::sets(std::string_view key) const {
