@@ -67,6 +67,12 @@ const OrderedJson& fieldShapes() {
     return shapes;
 }
 
+// The address as discovery lists it, whatever zeros it was typed with.
+std::string dotted(std::uint32_t address) {
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
 std::string kindWord(ConfigKind kind) {
     return kind == kUserConfig ? "user" : "background";
 }
@@ -191,8 +197,9 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
                 if (!mac) refuse(rowNumber, name, "not a MAC address: " + cell);
                 row.mac = mac.value_or("");
             } else if (name == kIpColumn) {
-                if (!dottedQuad(cell)) refuse(rowNumber, name, "not an IPv4 address: " + cell);
-                row.ip = cell;
+                const auto address = dottedQuad(cell);
+                if (!address) refuse(rowNumber, name, "not an IPv4 address: " + cell);
+                row.ip = address ? dotted(*address) : cell;
             } else if (name == kPasswordColumn) {
                 row.currentPassword = utf8ToGbk(cell);
                 if (!row.currentPassword) refuse(rowNumber, name, "a character GBK cannot hold");
@@ -216,10 +223,11 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
         if (!row.ip.empty()) once(currentIps, row.ip, rowNumber, "ip", "address");
         if (set.contains("ip_address")) {
             const std::string address = set["ip_address"].get<std::string>();
-            if (!dottedQuad(address)) {
-                refuse(rowNumber, "ip_address", "not an IPv4 address: " + address);
+            if (const auto value = dottedQuad(address)) {
+                // 10.0.0.5 and 10.0.0.05 are one address.
+                once(newIps, dotted(*value), rowNumber, "ip_address", "the new address");
             } else {
-                once(newIps, address, rowNumber, "ip_address", "the new address");
+                refuse(rowNumber, "ip_address", "not an IPv4 address: " + address);
             }
         }
         // What the editor would refuse in the row's own values.
