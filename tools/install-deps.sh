@@ -10,7 +10,7 @@ $SUDO apt-get update
 # qt6-translations-l10n holds Qt's own translations that the Chinese interface loads.
 $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git python3 \
-    libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcli11-dev \
+    libgtest-dev libgmock-dev googletest nlohmann-json3-dev libcli11-dev libcsv-dev \
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n \
     fonts-noto-cjk xvfb xauth iproute2 locales \

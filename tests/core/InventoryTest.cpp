@@ -54,7 +54,7 @@ TEST(CsvRecords, BrokenQuotingNamesTheRecord) {
     EXPECT_EQ(record, 2u);
     EXPECT_FALSE(readCsvRecords("a,b\n1,2\n\"x\"y,3\n", &error, &record));
     EXPECT_EQ(record, 3u);
-    EXPECT_NE(error.find("closing quote"), std::string::npos);
+    EXPECT_NE(error.find("quote out of place"), std::string::npos);
 }
 
 struct RefusedCase {
@@ -107,6 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"two rows moving to one address", kUserConfig,
                     "mac,ip_address\n02:00:00:00:00:01,10.0.0.5\n02:00:00:00:00:02,10.0.0.5\n", 3,
                     "ip_address", "also in row 2"},
+        RefusedCase{"one new address written with a leading zero", kUserConfig,
+                    "mac,ip_address\n02:00:00:00:00:01,10.0.0.5\n02:00:00:00:00:02,10.0.0.05\n", 3,
+                    "ip_address", "also in row 2"},
+        RefusedCase{"one current address written with a leading zero", kUserConfig,
+                    "ip\n127.0.0.2\n127.0.0.02\n", 3, "ip", "also in row 2"},
         RefusedCase{"a new address that is no address", kUserConfig,
                     "mac,ip_address\n02:00:00:00:00:01,10.0.0\n", 2, "ip_address", "not an IPv4"},
         RefusedCase{"letters in a number", kUserConfig, "mac,report_port\n02:00:00:00:00:01,80a\n",

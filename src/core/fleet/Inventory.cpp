@@ -1,5 +1,7 @@
 #include "core/fleet/Inventory.h"
 
+#include <csv.h>
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -65,6 +67,12 @@ const OrderedJson& fieldShapes() {
     return shapes;
 }
 
+// The address as discovery lists it, whatever zeros it was typed with.
+std::string dotted(std::uint32_t address) {
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
 std::string kindWord(ConfigKind kind) {
     return kind == kUserConfig ? "user" : "background";
 }
@@ -75,59 +83,40 @@ std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_
                                                                     std::string* error,
                                                                     std::size_t* errorRecord) {
     if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record;
-    std::string field;
-    bool quoted = false;      // inside a quoted field
-    bool afterQuote = false;  // a quoted field has closed; only a separator may follow
-    bool fieldStarted = false;
-    const auto fail = [&](const char* why) -> std::optional<std::vector<std::vector<std::string>>> {
-        if (error) *error = why;
-        if (errorRecord) *errorRecord = records.size() + 1;
+    struct Collected {
+        std::vector<std::vector<std::string>> records;
+        std::vector<std::string> record;
+    } collected;
+    const auto field = [](void* bytes, std::size_t size, void* data) {
+        static_cast<Collected*>(data)->record.emplace_back(static_cast<const char*>(bytes), size);
+    };
+    const auto recordEnd = [](int, void* data) {
+        auto* c = static_cast<Collected*>(data);
+        c->records.push_back(std::move(c->record));
+        c->record.clear();
+    };
+    csv_parser parser;
+    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
+        if (error) *error = "out of memory";
         return std::nullopt;
-    };
-    const auto endRecord = [&] {
-        record.push_back(std::move(field));
-        field.clear();
-        records.push_back(std::move(record));
-        record.clear();
-        afterQuote = fieldStarted = false;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c != '"') {
-                field.push_back(c);
-            } else if (i + 1 < text.size() && text[i + 1] == '"') {
-                field.push_back('"');
-                ++i;
-            } else {
-                quoted = false;
-                afterQuote = true;
-            }
-            continue;
-        }
-        if (c == ',') {
-            record.push_back(std::move(field));
-            field.clear();
-            afterQuote = fieldStarted = false;
-        } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            if (c == '\r') ++i;
-            endRecord();
-        } else if (afterQuote) {
-            return fail("text after a closing quote");
-        } else if (c == '"' && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else {
-            field.push_back(c);
-            fieldStarted = true;
-        }
     }
-    if (quoted) return fail("a quoted field does not end");
-    if (!record.empty() || !field.empty() || afterQuote) endRecord();
+    // Blanks belong to the value (a password may hold them): nothing is trimmed.
+    csv_set_space_func(&parser, [](unsigned char) { return 0; });
+    const bool parsed =
+        csv_parse(&parser, text.data(), text.size(), field, recordEnd, &collected) == text.size();
+    const bool finished = parsed && csv_fini(&parser, field, recordEnd, &collected) == 0;
+    const int status = csv_error(&parser);
+    csv_free(&parser);
+    if (!finished) {
+        if (error)
+            *error =
+                status == CSV_EPARSE ? "a quote out of place or not closed" : csv_strerror(status);
+        if (errorRecord) *errorRecord = collected.records.size() + 1;
+        return std::nullopt;
+    }
     // Blank lines (a spreadsheet's trailing ones) are no rows.
-    std::erase_if(records, [](const auto& r) { return r.size() == 1 && r[0].empty(); });
-    return records;
+    std::erase_if(collected.records, [](const auto& r) { return r.size() == 1 && r[0].empty(); });
+    return std::move(collected.records);
 }
 
 bool InventoryRow::sets(std::string_view key) const {
@@ -208,8 +197,9 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
                 if (!mac) refuse(rowNumber, name, "not a MAC address: " + cell);
                 row.mac = mac.value_or("");
             } else if (name == kIpColumn) {
-                if (!dottedQuad(cell)) refuse(rowNumber, name, "not an IPv4 address: " + cell);
-                row.ip = cell;
+                const auto address = dottedQuad(cell);
+                if (!address) refuse(rowNumber, name, "not an IPv4 address: " + cell);
+                row.ip = address ? dotted(*address) : cell;
             } else if (name == kPasswordColumn) {
                 row.currentPassword = utf8ToGbk(cell);
                 if (!row.currentPassword) refuse(rowNumber, name, "a character GBK cannot hold");
@@ -233,10 +223,11 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
         if (!row.ip.empty()) once(currentIps, row.ip, rowNumber, "ip", "address");
         if (set.contains("ip_address")) {
             const std::string address = set["ip_address"].get<std::string>();
-            if (!dottedQuad(address)) {
-                refuse(rowNumber, "ip_address", "not an IPv4 address: " + address);
+            if (const auto value = dottedQuad(address)) {
+                // 10.0.0.5 and 10.0.0.05 are one address.
+                once(newIps, dotted(*value), rowNumber, "ip_address", "the new address");
             } else {
-                once(newIps, address, rowNumber, "ip_address", "the new address");
+                refuse(rowNumber, "ip_address", "not an IPv4 address: " + address);
             }
         }
         // What the editor would refuse in the row's own values.

@@ -13,10 +13,10 @@
 
 namespace kvt {
 
-// RFC 4180 records: fields separated by commas, records by CR LF or LF, a field in double
-// quotes may hold commas, line breaks and "" for a quote. A UTF-8 byte order mark at the start
-// is skipped. nullopt with `error` (and the 1-based record in `errorRecord`) for a quote that
-// does not close or text after a closing quote.
+// RFC 4180 records (libcsv, strict): fields separated by commas, records by CR LF or LF, a
+// field in double quotes may hold commas, line breaks and "" for a quote; nothing is trimmed.
+// A UTF-8 byte order mark at the start is skipped, blank lines are no records. nullopt with
+// `error` (and the 1-based record in `errorRecord`) for a quote out of place or not closed.
 std::optional<std::vector<std::vector<std::string>>> readCsvRecords(std::string_view text,
                                                                     std::string* error,
                                                                     std::size_t* errorRecord);
