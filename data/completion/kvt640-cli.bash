@@ -79,7 +79,7 @@ _kvt640_cli() {
     commands=$(_kvt640_cli_section "$help" "Subcommands:" | cut -d' ' -f1)
     if [[ -n $commands ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
-    elif _kvt640_cli_section "$help" "Positionals:" | grep -qE '^(FILE|IMAGE) |PATH'; then
+    elif _kvt640_cli_section "$help" "Positionals:" | grep -qE '^(FILE|IMAGE|INVENTORY|A|B) |PATH'; then
         _filedir
     fi
 } &&

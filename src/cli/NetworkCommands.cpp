@@ -27,7 +27,6 @@
 #include "core/text/UiText.h"
 
 namespace kvt::cli {
-namespace {
 
 const char* const kStatusHelp =
     "Exit status of the network commands: 0 success; 1 other failure (file, a write refused "
@@ -36,18 +35,6 @@ const char* const kStatusHelp =
     "device needs a password and --password was not given; 5 wrong password; 6 remote "
     "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
     "replied with the wrong reply; 9 the report listener could not bind its port.";
-
-// Where the commands send their packets; the defaults are the product's, the options let
-// tests and demos use loopback addresses.
-struct NetworkArgs {
-    std::string bindAddress = "0.0.0.0";
-    std::uint16_t localPort = kSearchLocalPort;
-    std::uint16_t discoveryPort = kDiscoveryPort;
-    std::uint16_t devicePort = kDeviceConfigPort;
-    int connectTimeoutMs = 3000;
-    std::string password;
-    bool passwordGiven = false;
-};
 
 void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
     command->add_option("--bind", args.bindAddress,
@@ -105,6 +92,8 @@ void answerPasswordsFrom(CliContext& context, const NetworkArgs& args) {
         return std::move(attempt.answer);
     };
 }
+
+namespace {
 
 std::string utf8(const Gbk& text) {
     return gbkToUtf8(text);

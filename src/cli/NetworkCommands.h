@@ -1,11 +1,36 @@
 #pragma once
-// Commands that talk to gateways (search, read, write, reset, listen).
+// Commands that talk to gateways (search, read, write, reset, listen), and what the commands
+// that build on them share.
 #include <CLI/CLI.hpp>
+#include <cstdint>
+#include <string>
 
 #include "CliContext.h"
+#include "core/config/Rules.h"
 
 namespace kvt::cli {
 
 void addNetworkCommands(CLI::App& app, CliContext& context);
+
+// The exit statuses of the network commands, for their --help.
+extern const char* const kStatusHelp;
+
+// Where the commands send their packets; the defaults are the product's, the options let
+// tests and demos use loopback addresses.
+struct NetworkArgs {
+    std::string bindAddress = "0.0.0.0";
+    std::uint16_t localPort = kSearchLocalPort;
+    std::uint16_t discoveryPort = kDiscoveryPort;
+    std::uint16_t devicePort = kDeviceConfigPort;
+    int connectTimeoutMs = 3000;
+    std::string password;
+    bool passwordGiven = false;
+};
+
+void addNetworkOptions(CLI::App* command, NetworkArgs& args);
+void addPasswordOption(CLI::App* command, NetworkArgs& args);
+void applyNetworkArgs(CliContext& context, const NetworkArgs& args);
+// The password dialog of a script: one attempt with args.password, never a prompt.
+void answerPasswordsFrom(CliContext& context, const NetworkArgs& args);
 
 }  // namespace kvt::cli

@@ -56,7 +56,8 @@ void addShow(CLI::App& app, CliContext& context) {
 void writeRaw(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::string error;
     const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!writeFileAtomically(path, view, &error)) {
+    // The image holds the passwords: readable by the owner only.
+    if (!writeFileAtomically(path, view, &error, 0600)) {
         throw CliFailure(messageUtf8(kMsgSaveFailed) + " (" + error + ")");
     }
 }

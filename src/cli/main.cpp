@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "CliContext.h"
+#include "FleetCommands.h"
 #include "KvtVersion.h"
 #include "NetworkCommands.h"
 #include "OfflineCommands.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
 
     addOfflineCommands(app, context);
     addNetworkCommands(app, context);
+    addFleetCommands(app, context);
 
     try {
         app.parse(argc, argv);

@@ -37,7 +37,7 @@ check() {
 mkdir "$work/files" && touch "$work/files/line-1.inf" "$work/files/line-2.inf"
 cd "$work/files" || exit 1
 
-check "kvt640-cli " "image listen new read reset search show text write" \
+check "kvt640-cli " "apply batch diff image listen new read reset search show text write" \
     "every command, read from the program's help"
 check "kvt640-cli se" "search" "a command's prefix"
 check "kvt640-cli image " "build parse" "a command's own commands, from its help"
@@ -54,6 +54,8 @@ check "kvt640-cli show " "line-1.inf line-2.inf" "a file argument"
 check "kvt640-cli image build line-1.inf -o line-" "line-1.inf line-2.inf" \
     "a file option's value"
 check "kvt640-cli text " "" "a numeric argument is not a file"
+check "kvt640-cli batch " "line-1.inf line-2.inf" "an inventory is a file"
+check "kvt640-cli diff line-1.inf " "line-1.inf line-2.inf" "either side of a diff may be a file"
 check "kvt640-cli search --json " "" "a flag takes no value and search takes no argument"
 
 if [[ $failures -ne 0 ]]; then

@@ -93,6 +93,24 @@ PasswordAttempt checkPassword(const Session& session, const std::string& address
     return attempt;
 }
 
+// The read request of `kind` on an open connection and the image the device answers with,
+// parsed into `config`. Shows nothing: the outcome's message is the caller's to show.
+Outcome readImage(TcpConnection& connection, const CEquipment& device, ConfigKind kind,
+                  CConfiguration& config, FlowUi& ui) {
+    const BlockingStep step{WaitFor::Read, device.ipAddress};
+    const bool sent = sendRequest(connection, readRequest(kind), step, ui);
+    const ImageReply reply =
+        sent ? receiveImage(connection, isLegacyProduct(config.productCode), step, ui)
+             : ImageReply{};
+    if (ui.cancelled()) return Outcome::ReadConnectFailed;
+    if (!sent) return Outcome::SendFailed;
+    if (!replyCodeIs(reply.bytes, readCode(kind))) return Outcome::ReadRejected;
+    // An image cut short (time-out or closed connection) is never taken for a configuration.
+    if (!reply.complete) return Outcome::ReadIncomplete;
+    parseImage(reply.bytes, kind, config);
+    return Outcome::Done;
+}
+
 }  // namespace
 
 PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, const Gbk& password,
@@ -134,18 +152,9 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
         connection = std::move(connected.connection);
     }
 
-    const BlockingStep step{WaitFor::Read, device.ipAddress};
-    const bool sent = sendRequest(*connection, readRequest(kind), step, ui);
-    const ImageReply reply =
-        sent ? receiveImage(*connection, isLegacyProduct(config.productCode), step, ui)
-             : ImageReply{};
-    if (ui.cancelled()) return Outcome::ReadConnectFailed;
-    if (!sent) return Outcome::SendFailed;
-    // Each failure below shows its message, then the connection closes on return.
-    if (!replyCodeIs(reply.bytes, readCode(kind))) return ended(ui, Outcome::ReadRejected);
-    // An image cut short (time-out or closed connection) is never taken for a configuration.
-    if (!reply.complete) return ended(ui, Outcome::ReadIncomplete);
-    parseImage(reply.bytes, kind, config);
+    // A failure shows its message, then the connection closes on return.
+    const Outcome read = readImage(*connection, device, kind, config, ui);
+    if (read != Outcome::Done) return ended(ui, read);
     connection->close();
 
     session.config = std::make_unique<CConfiguration>(std::move(config));
@@ -158,7 +167,8 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
 
 namespace {
 
-DownloadOutcome downloadSteps(Session& session, FlowUi& ui) {
+DownloadOutcome downloadSteps(Session& session, FlowUi& ui,
+                              const AfterAcknowledgement& afterAcknowledgement) {
     DownloadOutcome outcome;
     const auto fail = [&](Outcome failure) {
         ui.report(failure);
@@ -178,6 +188,7 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui) {
     if (!issues.empty() && !ui.confirmWarnings(issues)) return fail(Outcome::WarningsDeclined);
 
     std::optional<TcpConnection> connection;
+    Gbk password;
     if (device.passwordSet(kind)) {
         std::optional<PasswordAnswer> answer;
         if (session.configOrigin == ConfigOrigin::ReadFromDevice) {
@@ -193,6 +204,7 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui) {
         }
         if (!passwordAccepted(answer->reply, kind)) return fail(Outcome::WrongPassword);
         connection = std::move(answer->connection);
+        password = std::move(answer->password);
     } else {
         Connected connected = connectTo(session, device.ipAddress, Outcome::WriteConnectFailed, ui);
         if (!connected.connection) return fail(connected.failure);
@@ -213,17 +225,55 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui) {
     if (!replyCodeIs(std::span(ack.data(), *received), writeCode(kind)))
         return fail(Outcome::WriteRejected);
     connection->close();
+    if (afterAcknowledgement) afterAcknowledgement(password);
     outcome.reset = remoteReset(session, ui);
     return outcome;
 }
 
 }  // namespace
 
-DownloadOutcome download(Session& session, FlowUi& ui) {
+DownloadOutcome download(Session& session, FlowUi& ui,
+                         const AfterAcknowledgement& afterAcknowledgement) {
     const CancelScope scope(ui);
-    const DownloadOutcome outcome = downloadSteps(session, ui);
+    const DownloadOutcome outcome = downloadSteps(session, ui, afterAcknowledgement);
     ui.downloadEnded(outcome.write, outcome.reset);
     return outcome;
+}
+
+ReadBackResult readBack(const Session& session, ConfigKind kind, const std::vector<Gbk>& passwords,
+                        FlowUi& ui) {
+    ReadBackResult result;
+    const auto failed = [&](Outcome outcome) {
+        ui.report(outcome);
+        result.outcome = outcome;
+        return result;
+    };
+    const CEquipment* selected = session.selectedDevice();
+    if (!selected) return failed(Outcome::NoSelection);
+    const CEquipment device = *selected;
+
+    std::optional<TcpConnection> connection;
+    for (const Gbk& password : passwords) {
+        PasswordAttempt attempt =
+            checkPassword(session, device.ipAddress, kind, password, Outcome::ConnectFailed, ui);
+        if (!attempt.answer) return failed(attempt.outcome);
+        if (!passwordAccepted(attempt.answer->reply, kind)) continue;
+        connection = std::move(attempt.answer->connection);
+        break;
+    }
+    if (!passwords.empty() && !connection) return failed(Outcome::WrongPassword);
+    if (!connection) {
+        Connected connected = connectTo(session, device.ipAddress, Outcome::ReadConnectFailed, ui);
+        if (!connected.connection) return failed(connected.failure);
+        connection = std::move(connected.connection);
+    }
+
+    CConfiguration config;
+    if (device.isKvt275r()) config.productCode = kProductKvt275r;
+    const Outcome read = readImage(*connection, device, kind, config, ui);
+    if (read != Outcome::Done) return failed(read);
+    result.config = std::move(config);
+    return result;
 }
 
 Outcome remoteReset(const Session& session, FlowUi& ui) {

@@ -2,7 +2,9 @@
 // The user's flows with the selected device: reading a configuration, the password check,
 // downloading with the reset offer after it, the reset. Each returns its outcome and has shown
 // the outcome's message (FlowUi::report) by the time it returns.
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/Session.h"
 #include "core/flows/FlowUi.h"
@@ -43,10 +45,32 @@ struct DownloadOutcome {
     bool acknowledged() const { return write == Outcome::Done; }
 };
 
+// Runs once the device has acknowledged a download, before the reset offer (the device still
+// serves its old address then), with the password that proved the write (empty when the device
+// has none for the kind).
+using AfterAcknowledgement = std::function<void(const Gbk& password)>;
+
 // Downloads the current configuration to the selected device, proving the password first where
 // the device has one for the kind: a configuration read from the device presents the password
-// of that read again; any other asks for it. After the acknowledgement it offers the reset.
-DownloadOutcome download(Session& session, FlowUi& ui);
+// of that read again; any other asks for it. After the acknowledgement it runs
+// `afterAcknowledgement` (when given), then offers the reset.
+DownloadOutcome download(Session& session, FlowUi& ui,
+                         const AfterAcknowledgement& afterAcknowledgement = {});
+
+struct ReadBackResult {
+    // Done with `config` set; else NoSelection, ConnectFailed, PasswordNoReply, WrongPassword,
+    // ReadConnectFailed, SocketFailed, SendFailed, ReadRejected, ReadIncomplete (reported).
+    Outcome outcome = Outcome::Done;
+    std::optional<CConfiguration> config;
+};
+
+// Reads the configuration of `kind` from the selected device again after a write, to see what
+// it now holds; the session's current configuration is left as it is. With `passwords` it
+// presents them in turn, each on a fresh connection, and reads on the first one's connection
+// that the device accepts (a write may just have changed the password); without, it reads on a
+// plain connection.
+ReadBackResult readBack(const Session& session, ConfigKind kind, const std::vector<Gbk>& passwords,
+                        FlowUi& ui);
 
 // The reset question and the reset request. Outcomes: Done, NoSelection, ResetForbidden,
 // Cancelled (declined), ConnectFailed, SocketFailed, SendFailed, ResetFailed.

@@ -48,7 +48,8 @@ Outcome saveConfigurationFile(Session& session, FlowUi& ui, SaveFrom from) {
     const Gbk& firmware = device ? device->firmwareVersion : config.identity.firmwareVersion;
     const std::string bytes = writeConfigFile(config, session.configKind, firmware, session.lang);
     // Saying so beats leaving the user to believe the configuration is kept.
-    if (!writeFileAtomically(path, bytes, nullptr)) {
+    // Readable by the owner only: the file holds the passwords.
+    if (!writeFileAtomically(path, bytes, nullptr, 0600)) {
         ui.report(Outcome::SaveFailed);
         return Outcome::SaveFailed;
     }

@@ -8,6 +8,7 @@ const QString kSearchInterface = QStringLiteral("search/interface");
 const QString kLanguage = QStringLiteral("interface/language");
 const QString kReportPort = QStringLiteral("report/port");
 const QString kLastFolder = QStringLiteral("files/lastFolder");
+const QString kVerifyAfterWriting = QStringLiteral("download/verifyAfterWriting");
 const QString kMainWindowGeometry = QStringLiteral("mainWindow/geometry");
 
 }  // namespace
@@ -52,6 +53,14 @@ QString Settings::lastFolder() {
 
 void Settings::setLastFolder(const QString& folder) {
     file().setValue(kLastFolder, folder);
+}
+
+bool Settings::verifyAfterWriting() {
+    return file().value(kVerifyAfterWriting, false).toBool();
+}
+
+void Settings::setVerifyAfterWriting(bool on) {
+    file().setValue(kVerifyAfterWriting, on);
 }
 
 QByteArray Settings::mainWindowGeometry() {

@@ -32,6 +32,10 @@ public:
     static QString lastFolder();
     static void setLastFolder(const QString& folder);
 
+    // Whether a download is read back and compared ("写入后校验"); off unless chosen.
+    static bool verifyAfterWriting();
+    static void setVerifyAfterWriting(bool on);
+
     // The main window's size and place (QWidget::saveGeometry).
     static QByteArray mainWindowGeometry();
     static void setMainWindowGeometry(const QByteArray& geometry);

@@ -1,15 +1,18 @@
 #include "gui/device/CLoad.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "core/Session.h"
+#include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "gui/app/MessageBox.h"
+#include "gui/app/Settings.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
@@ -29,7 +32,16 @@ CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
         radios->addWidget(m_radios[i]);
     }
     layout->addLayout(radios);
+    m_verify = new QCheckBox(tr("写入后校验"), this);
+    m_verify->setChecked(Settings::verifyAfterWriting());
+    layout->addWidget(m_verify);
+    connect(m_verify, &QCheckBox::toggled, this,
+            [](bool on) { Settings::setVerifyAfterWriting(on); });
+    // The check box belongs to the download: it is offered while one is chosen.
+    connect(group, &QButtonGroup::idToggled, this,
+            [this] { m_verify->setEnabled(selected() != Save); });
     m_radios[Save]->setChecked(true);
+    m_verify->setEnabled(false);
     // Without a selected device only Save is possible.
     if (!m_session.selectedDevice()) {
         m_radios[Download]->setEnabled(false);
@@ -68,7 +80,25 @@ std::optional<bool> CLoad::runDownload() {
                          MessageBox::Icon::Warning);
         return std::nullopt;
     }
-    return download(m_session, m_ui).acknowledged();
+    AfterAcknowledgement verify;
+    if (m_verify->isChecked()) {
+        verify = [this](const Gbk& password) {
+            showDifferences(checkWrittenConfiguration(m_session, password, m_ui).differences);
+        };
+    }
+    return download(m_session, m_ui, verify).acknowledged();
+}
+
+void CLoad::showDifferences(const std::vector<FieldDifference>& differences) {
+    if (differences.empty()) return;
+    QString text = tr("设备读回的配置与写入的不同：");
+    for (const FieldDifference& d : differences) {
+        text += QLatin1Char('\n') + tr("%1：写入 %2，读回 %3")
+                                        .arg(QString::fromStdString(d.field),
+                                             QString::fromStdString(d.left),
+                                             QString::fromStdString(d.right));
+    }
+    MessageBox::showText(this, text, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
 }
 
 void CLoad::accept() {

@@ -4,11 +4,14 @@
 #include <QDialog>
 #include <array>
 #include <optional>
+#include <vector>
 
+class QCheckBox;
 class QRadioButton;
 
 namespace kvt {
 class FlowUi;
+struct FieldDifference;
 struct Session;
 }  // namespace kvt
 
@@ -22,6 +25,8 @@ public:
     CLoad(Session& session, FlowUi& ui, QWidget* parent = nullptr);
 
     QRadioButton* radio(Action action) const { return m_radios.at(action); }
+    // "写入后校验": read the configuration back after an acknowledged download and compare.
+    QCheckBox* verifyBox() const { return m_verify; }
     void choose(Action action);
 
     // After the chooser closed: the file was saved (or its dialog cancelled), or the device
@@ -38,10 +43,13 @@ private:
     // nullopt when no device is selected (the chooser then stays open); else whether the
     // device acknowledged.
     std::optional<bool> runDownload();
+    // One box listing the fields the read-back differs in; none when it is equal.
+    void showDifferences(const std::vector<FieldDifference>& differences);
 
     Session& m_session;
     FlowUi& m_ui;
     std::array<QRadioButton*, 3> m_radios{};
+    QCheckBox* m_verify = nullptr;
     bool m_editorMayClose = false;
 };
 

@@ -68,6 +68,18 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>写入后校验</source>
+        <translation>Verify after writing</translation>
+    </message>
+    <message>
+        <source>设备读回的配置与写入的不同：</source>
+        <translation>The configuration read back from the device differs from what was written:</translation>
+    </message>
+    <message>
+        <source>%1：写入 %2，读回 %3</source>
+        <translation>%1: written %2, read %3</translation>
+    </message>
 </context>
 <context>
     <name>kvt::gui::CMyPropertyPage2</name>

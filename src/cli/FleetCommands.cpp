@@ -1,0 +1,565 @@
+#include "FleetCommands.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "NetworkCommands.h"
+#include "OfflineCommands.h"
+#include "Output.h"
+#include "core/config/ConfigJson.h"
+#include "core/discovery/Search.h"
+#include "core/files/ConfigFile.h"
+#include "core/files/CsvExport.h"
+#include "core/fleet/Apply.h"
+#include "core/fleet/Batch.h"
+#include "core/fleet/Diff.h"
+#include "core/fleet/Inventory.h"
+#include "core/flows/DeviceFlows.h"
+#include "core/flows/SearchFlows.h"
+#include "core/text/ExtraText.h"
+
+namespace kvt::cli {
+namespace {
+
+const char* const kPasswordHelp =
+    "The password of the kind comes from --password, else the first line of --password-file, "
+    "else the environment: KVT640_ADMIN_PASSWORD for a background configuration, "
+    "KVT640_PASSWORD for either. A password given with --password is visible to other local "
+    "users (in the process list); prefer the file (readable by you only) or the environment. "
+    "Passwords are never printed: differences in them show as \"********\".";
+
+struct PasswordArgs {
+    std::string file;
+};
+
+void addPasswordFileOption(CLI::App* command, PasswordArgs& args) {
+    command->add_option("--password-file", args.file,
+                        "read the password from the first line of this file");
+}
+
+// The password of `kind` from the first source that has one; nullopt when none does.
+std::optional<std::string> passwordFromSources(const NetworkArgs& args, const PasswordArgs& sources,
+                                               ConfigKind kind) {
+    if (args.passwordGiven) return args.password;
+    if (!sources.file.empty()) {
+        std::string bytes;
+        if (readWholeFile(sources.file, bytes) != FileReadStatus::Ok)
+            throw CliFailure("cannot read the password file " + sources.file);
+        std::string line = bytes.substr(0, bytes.find('\n'));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    if (kind == kBackgroundConfig) {
+        if (const char* admin = std::getenv("KVT640_ADMIN_PASSWORD")) return std::string(admin);
+    }
+    if (const char* password = std::getenv("KVT640_PASSWORD")) return std::string(password);
+    return std::nullopt;
+}
+
+Gbk toGbkOrFail(const std::string& utf8) {
+    auto text = utf8ToGbk(utf8);
+    if (!text) throw CliFailure(messageUtf8(kMsgNotGbk));
+    return *text;
+}
+
+const char* kindName(ConfigKind kind) {
+    return kind == kBackgroundConfig ? "background" : "user";
+}
+
+struct LoadedFile {
+    CConfiguration config;
+    ConfigKind kind = kUserConfig;
+    std::vector<FieldIssue> issues;  // what the reader did not take, and validate()'s findings
+};
+
+// A configuration file: the `.inf` form, or the JSON form of `show --json` (an object; keys
+// left out keep the values of a new configuration).
+LoadedFile loadConfiguration(const std::string& path, Lang lang) {
+    std::string bytes;
+    switch (readWholeFile(path, bytes)) {
+        case FileReadStatus::Ok:
+            break;
+        case FileReadStatus::CannotOpen:
+            throw CliFailure(path + ": " + messageUtf8(messageFor(Outcome::FileMissing)));
+        case FileReadStatus::ReadError:
+            throw CliFailure(path + ": " + messageUtf8(messageFor(Outcome::OpenFailed)));
+    }
+    LoadedFile loaded;
+    const auto first = bytes.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos && bytes[first] == '{') {
+        const auto json = OrderedJson::parse(bytes, nullptr, false);
+        if (json.is_discarded()) throw CliFailure(path + ": not valid JSON");
+        const ConfigKind kind =
+            json.contains("kind") && json["kind"] == 1 ? kBackgroundConfig : kUserConfig;
+        std::string error;
+        auto parsed = configurationFromJson(json, newConfiguration(kind), kind, &error);
+        if (!parsed) throw CliFailure(path + ": " + error);
+        loaded.config = std::move(parsed->config);
+        loaded.kind = parsed->kind;
+        loaded.issues = validate(loaded.config, loaded.kind);
+        return loaded;
+    }
+    ParsedConfigFile parsed = readConfigFile(bytes, lang);
+    loaded.issues = fileIssues(parsed);
+    loaded.config = std::move(parsed.config);
+    loaded.kind = parsed.kind;
+    return loaded;
+}
+
+void listIssues(const std::string& path, const std::vector<FieldIssue>& issues) {
+    for (const FieldIssue& issue : issues) {
+        std::cerr << "kvt640-cli: " << path << ": "
+                  << (issue.severity == Severity::Warning ? "warning: " : "")
+                  << issueMessage(issue, Lang::En) << '\n';
+    }
+}
+
+nlohmann::ordered_json differencesJson(const std::vector<FieldDifference>& differences,
+                                       const char* leftName, const char* rightName) {
+    auto array = nlohmann::ordered_json::array();
+    for (const FieldDifference& d : differences) {
+        array.push_back({{"field", d.field},
+                         {leftName, nlohmann::ordered_json::parse(d.left)},
+                         {rightName, nlohmann::ordered_json::parse(d.right)}});
+    }
+    return array;
+}
+
+void printDifferences(std::ostream& out, const std::vector<FieldDifference>& differences,
+                      const std::string& leftName, const std::string& rightName) {
+    for (const FieldDifference& d : differences)
+        out << d.field << ": " << leftName << ' ' << d.left << ", " << rightName << ' ' << d.right
+            << '\n';
+}
+
+int exitStatusOf(const ApplyResult& result) {
+    switch (result.verdict) {
+        case ApplyVerdict::Unchanged:
+        case ApplyVerdict::Applied:
+            return kExitOk;
+        case ApplyVerdict::WouldChange:
+            return kExitDifferent;
+        case ApplyVerdict::VerificationFailed:
+            return kExitVerificationFailed;
+        case ApplyVerdict::Refused:
+            return kExitFailure;
+        case ApplyVerdict::Failed:
+            break;
+    }
+    if (result.passwordMissing) return kExitPasswordMissing;
+    if (result.failure == Outcome::NoSelection) return kExitNotFound;
+    return exitStatusFor(result.failure);
+}
+
+nlohmann::ordered_json applyJson(const ApplyResult& result) {
+    nlohmann::ordered_json json = {
+        {"ip", result.ip},
+        {"mac", result.mac},
+        {"kind", kindName(result.kind)},
+        {"changed", result.changed},
+        {"verified", result.verified},
+        {"differences", differencesJson(result.differences, "device", "wanted")},
+        {"outcome", verdictName(result.verdict)},
+        {"new_ip", result.newIp},
+        {"reset", result.reset},
+        {"message", result.message},
+    };
+    if (result.verdict == ApplyVerdict::Failed ||
+        (result.verdict == ApplyVerdict::VerificationFailed && result.failure != Outcome::Done))
+        json["failure"] = outcomeName(result.failure);
+    return json;
+}
+
+const char* const kApplyHelp =
+    "Searches the device at ADDR, reads its configuration of the file's kind and compares it "
+    "field by field (the fields that kind carries; see the README). Equal: nothing is written "
+    "and the result says changed false. Otherwise the file is checked as write checks it, "
+    "written, read back and compared again (--no-verify skips the read-back); --reset resets "
+    "the device after the verified write (the read-back happens before the reset, while the "
+    "device still answers at its old address), and also a device found equal that holds a "
+    "static address it does not serve on yet (written earlier without a reset). The password tried "
+    "first is the one of the "
+    "password options; the file's own password of the kind is tried after it, so applying "
+    "a file that changes the password twice works. Exit status: as the network commands, and "
+    "10 with --dry-run when a write would be needed, 11 when the device acknowledged the "
+    "write but the read-back differs or fails (the differences are printed). --json prints "
+    "{ip, mac, kind, changed, verified, differences, outcome, new_ip, reset, message} with "
+    "outcome one of unchanged, applied, would_change, verification_failed, refused, failed "
+    "(and failure naming the failed step).";
+
+void addApply(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    auto ip = std::make_shared<std::string>();
+    auto file = std::make_shared<std::string>();
+    auto options = std::make_shared<ApplyOptions>();
+    auto noVerify = std::make_shared<bool>(false);
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "apply", "Write a configuration file to a device only where it differs, and verify",
+        "kvt640-cli apply --ip ADDR FILE [--reset] [--no-verify] [--dry-run] [--force] [--json] "
+        "[--password PW | --password-file FILE]",
+        [&context, args, passwords, ip, file, options, noVerify, json] {
+            applyNetworkArgs(context, *args);
+            const LoadedFile loaded = loadConfiguration(*file, context.session.lang);
+            listIssues(*file, loaded.issues);
+            if (!loaded.issues.empty() && !options->force)
+                throw CliFailure("nothing was sent: " + *file +
+                                 (hasErrors(loaded.issues) ? " holds values that the editor refuses"
+                                                           : " has settings that look wrong") +
+                                 "; --force sends it as it is");
+            ApplyOptions run = *options;
+            run.verify = !*noVerify;
+            if (const auto password = passwordFromSources(*args, *passwords, loaded.kind))
+                run.passwords.push_back(toGbkOrFail(*password));
+            const Gbk& own = loaded.kind == kUserConfig ? loaded.config.advance.userPassword
+                                                        : loaded.config.advance.adminPassword;
+            if (!own.empty() && (run.passwords.empty() || run.passwords.front() != own))
+                run.passwords.push_back(own);
+            const CConfiguration wanted = loaded.config;
+            const ApplyResult result = applyAtAddress(
+                context.session.network, *ip, loaded.kind,
+                [&wanted](const CConfiguration&) { return wanted; }, run);
+            if (*json) {
+                std::cout << applyJson(result).dump(2) << '\n';
+            } else {
+                std::cout << verdictName(result.verdict) << ": " << result.message << '\n';
+                printDifferences(std::cout, result.differences, "device", "wanted");
+            }
+            const int status = exitStatusOf(result);
+            if (status != kExitOk) throw CliFailure(*json ? "" : result.message, status);
+        });
+    command->footer(std::string(kApplyHelp) + ' ' + kPasswordHelp);
+    command->add_option("--ip", *ip, "address of the device")->required();
+    command->add_option("FILE", *file, "configuration file (.inf, or JSON as show --json prints)")
+        ->required();
+    command->add_flag("--reset", options->reset, "reset the device after a verified write");
+    command->add_flag("--no-verify", *noVerify, "do not read back after the write");
+    command->add_flag("--dry-run", options->dryRun, "compare only; write nothing");
+    command->add_flag("--force", options->force,
+                      "send a file that write would refuse without --force");
+    command->add_flag("--json", *json, "print the result as a JSON object");
+    addPasswordOption(command, *args);
+    addPasswordFileOption(command, *passwords);
+    addNetworkOptions(command, *args);
+}
+
+// One side of a diff: a configuration file, or "device:IP:user|background".
+struct Side {
+    std::string name;
+    CConfiguration config;
+    ConfigKind kind = kUserConfig;
+    bool device = false;
+};
+
+Side loadSide(CliContext& context, const std::string& spec, const NetworkArgs& args,
+              const PasswordArgs& passwords) {
+    Side side;
+    side.name = spec;
+    if (!spec.starts_with("device:")) {
+        LoadedFile loaded = loadConfiguration(spec, context.session.lang);
+        side.config = std::move(loaded.config);
+        side.kind = loaded.kind;
+        return side;
+    }
+    const std::string rest = spec.substr(7);
+    const auto colon = rest.rfind(':');
+    const std::string kind = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    if (kind != "user" && kind != "background")
+        throw CliFailure("expected device:IP:user or device:IP:background, not " + spec,
+                         kExitUsage);
+    const std::string address = rest.substr(0, colon);
+    side.kind = kindFromName(kind);
+    side.device = true;
+    NetworkArgs withPassword = args;
+    if (const auto password = passwordFromSources(args, passwords, side.kind)) {
+        withPassword.password = *password;
+        withPassword.passwordGiven = true;
+    }
+    answerPasswordsFrom(context, withPassword);
+    Session& session = context.session;
+    const Outcome found = searchByAddress(session, address);
+    if (found != Outcome::Done)
+        throw CliFailure("no device answered the search at " + address, exitStatusFor(found));
+    if (session.selectRow(0) != Session::Selection::Supported)
+        throw CliFailure("the device at " + address + " is not a supported product", kExitNotFound);
+    const Outcome read = readConfiguration(session, side.kind, context.ui);
+    if (read != Outcome::Done) failAfter(context, read, "the read failed");
+    side.config = *session.config;
+    return side;
+}
+
+void addDiff(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    auto a = std::make_shared<std::string>();
+    auto b = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "diff", "Compare two configurations field by field",
+        "kvt640-cli diff A B [--json] [--password PW | --password-file FILE]  (A, B: a "
+        "configuration file or device:IP:user|background)",
+        [&context, args, passwords, a, b, json] {
+            applyNetworkArgs(context, *args);
+            const Side left = loadSide(context, *a, *args, *passwords);
+            const Side right = loadSide(context, *b, *args, *passwords);
+            // Two kinds: the kind differs, and the fields both carry (the user kind's) are
+            // compared.
+            const ConfigKind kind = left.kind == right.kind ? left.kind : kUserConfig;
+            std::vector<FieldDifference> differences;
+            if (left.kind != right.kind) {
+                differences.push_back({"kind", std::to_string(kindNumber(left.kind)),
+                                       std::to_string(kindNumber(right.kind)), false});
+            }
+            const Compare how =
+                left.device || right.device ? Compare::AsDeviceHolds : Compare::AsWritten;
+            for (auto& d : diffConfigurations(left.config, right.config, kind, how))
+                differences.push_back(std::move(d));
+            if (*json) {
+                nlohmann::ordered_json out = {
+                    {"equal", differences.empty()},
+                    {"a", left.name},
+                    {"b", right.name},
+                    {"differences", differencesJson(differences, "a", "b")}};
+                std::cout << out.dump(2) << '\n';
+            } else {
+                printDifferences(std::cout, differences, "A", "B");
+            }
+            if (!differences.empty()) throw CliFailure("", kExitDifferent);
+        });
+    command->footer(
+        "Compares the fields that the kind carries to a device (see the README), under the "
+        "keys of show --json. A file is a configuration file (.inf, or JSON as show --json "
+        "prints); device:IP:user|background reads that device's configuration. When a side is "
+        "a device, both are compared as the device would hold them (a disabled report keeps "
+        "no target or port); two files are compared as written. Exit status: 0 equal, 10 "
+        "different, else as the network commands. " +
+        std::string(kPasswordHelp));
+    command->add_option("A", *a, "configuration file or device:IP:user|background")->required();
+    command->add_option("B", *b, "configuration file or device:IP:user|background")->required();
+    command->add_flag("--json", *json, "print {equal, a, b, differences} as JSON");
+    addPasswordOption(command, *args);
+    addPasswordFileOption(command, *passwords);
+    addNetworkOptions(command, *args);
+}
+
+struct BatchArgs {
+    std::string inventory;
+    std::string kind = "user";
+    std::string templatePath;
+    unsigned jobs = 4;
+    bool dryRun = false;
+    bool noVerify = false;
+    bool reset = false;
+    bool force = false;
+    bool json = false;
+    bool csv = false;
+    std::string broadcast;
+    std::string interface = "all";
+    std::string output;
+};
+
+const char* const kBatchColumns[] = {"row",     "mac",      "old_ip",  "new_ip",
+                                     "changed", "verified", "outcome", "message"};
+
+std::vector<std::string> batchCells(const BatchRowResult& r) {
+    const ApplyResult& a = r.result;
+    return {std::to_string(r.row),
+            a.mac,
+            r.oldIp,
+            a.newIp.empty() ? r.oldIp : a.newIp,
+            a.changed ? "true" : "false",
+            a.verified ? "true" : "false",
+            verdictName(a.verdict),
+            a.message};
+}
+
+struct BatchSummary {
+    std::size_t rows = 0, succeeded = 0, failed = 0, changed = 0, verified = 0, different = 0;
+};
+
+BatchSummary summarize(const std::vector<BatchRowResult>& results) {
+    BatchSummary s;
+    for (const BatchRowResult& r : results) {
+        ++s.rows;
+        r.result.succeeded() ? ++s.succeeded : ++s.failed;
+        if (r.result.changed) ++s.changed;
+        if (r.result.verified) ++s.verified;
+        if (!r.result.differences.empty()) ++s.different;
+    }
+    return s;
+}
+
+std::string summaryLine(const BatchSummary& s, bool dryRun) {
+    return std::to_string(s.rows) + " rows: " + std::to_string(s.succeeded) + " succeeded, " +
+           std::to_string(s.failed) + " failed, " + std::to_string(s.changed) +
+           (dryRun ? " would change" : " changed") + ", " + std::to_string(s.verified) +
+           " verified";
+}
+
+std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args) {
+    const BatchSummary summary = summarize(results);
+    if (args.json) {
+        auto rows = nlohmann::ordered_json::array();
+        for (const BatchRowResult& r : results) {
+            nlohmann::ordered_json row = {{"row", r.row}, {"old_ip", r.oldIp}};
+            const nlohmann::ordered_json result = applyJson(r.result);
+            for (const auto& [key, value] : result.items()) row[key] = value;
+            rows.push_back(std::move(row));
+        }
+        const nlohmann::ordered_json out = {{"rows", std::move(rows)},
+                                            {"summary",
+                                             {{"rows", summary.rows},
+                                              {"succeeded", summary.succeeded},
+                                              {"failed", summary.failed},
+                                              {"changed", summary.changed},
+                                              {"verified", summary.verified}}}};
+        return out.dump(2) + '\n';
+    }
+    const std::vector<std::string> header(std::begin(kBatchColumns), std::end(kBatchColumns));
+    if (args.csv) {
+        CsvWriter csv;
+        csv.addRow(header);
+        for (const BatchRowResult& r : results) csv.addRow(batchCells(r));
+        return csv.text();
+    }
+    const auto line = [](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t c = 0; c < cells.size(); ++c) text += (c ? "\t" : "") + cells[c];
+        return text + '\n';
+    };
+    std::string text = line(header);
+    for (const BatchRowResult& r : results) {
+        text += line(batchCells(r));
+        // People see what would change (or what the device holds instead) under the row.
+        for (const FieldDifference& d : r.result.differences)
+            text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
+    }
+    text += summaryLine(summary, args.dryRun) + '\n';
+    return text;
+}
+
+const char* const kBatchHelp =
+    "INVENTORY is a CSV file (UTF-8, a byte order mark allowed, RFC 4180 quoting) whose header "
+    "names the columns: mac and/or ip (the current address) to find each gateway, "
+    "current_password (to get in with), and any field of show --json that the kind writes "
+    "(ip_address, subnet_mask, gateway, user_password, report_enabled, ...; background also "
+    "network_name, admin_password, assembly_sizes as nine values separated by ;). An empty "
+    "cell leaves the field as the template (--template) or else the device holds it; a "
+    "template's IP address is never used. A row with both mac and ip is found by its MAC. "
+    "Rows found by MAC need the broadcast search "
+    "(every interface, or --interface / --broadcast). Everything wrong with the inventory "
+    "(unknown or repeated column, a bad value, the same MAC or new address twice) is listed "
+    "by row and column and nothing is sent (status 1). Each row is then applied as apply "
+    "does (verified unless --no-verify, reset after a verified write with --reset), up to "
+    "--jobs rows at a time; a failing row does not stop the others. Prints one line per row "
+    "(row, mac, old_ip, new_ip, changed, verified, outcome, message), each followed by its "
+    "differences (indented: what a dry run would change, what a failed verification found), "
+    "and a summary line; or "
+    "--json {rows, summary} / --csv; -o writes it to a file readable by you only. Exit "
+    "status: 0 every row succeeded; 10 --dry-run and some row would change; 12 some row "
+    "failed; 1 the inventory or template was refused; 2 usage.";
+
+void addBatch(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<BatchArgs>();
+    auto network = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    CLI::App* command = context.addCommand(
+        app, "batch", "Apply an inventory of gateways, one row a device, with verification",
+        "kvt640-cli batch INVENTORY.csv [--kind user|background] [--template FILE] [--jobs N] "
+        "[--dry-run] [--reset] [--no-verify] [--json|--csv] [-o FILE]",
+        [&context, args, network, passwords] {
+            applyNetworkArgs(context, *network);
+            NetworkOptions& options = context.session.network;
+            if (!args->broadcast.empty()) {
+                options.discoveryTarget = args->broadcast;
+                options.discoveryTargetChosen = true;
+            }
+            options.searchInterface = args->interface;
+            const SearchPlan plan = planBroadcastSearch(options);
+            if (!plan.error.empty()) throw CliFailure(plan.error, kExitUsage);
+
+            BatchOptions batch;
+            batch.kind = kindFromName(args->kind);
+            batch.jobs = args->jobs;
+            batch.apply.verify = !args->noVerify;
+            batch.apply.reset = args->reset;
+            batch.apply.force = args->force;
+            batch.apply.dryRun = args->dryRun;
+            CConfiguration checkBase = newConfiguration(batch.kind);
+            if (!args->templatePath.empty()) {
+                LoadedFile loaded = loadConfiguration(args->templatePath, context.session.lang);
+                if (loaded.kind != batch.kind)
+                    throw CliFailure(args->templatePath + ": a " + kindName(loaded.kind) +
+                                     " configuration, not " + kindName(batch.kind));
+                checkBase = loaded.config;
+                batch.base = std::move(loaded.config);
+            }
+            if (const auto password = passwordFromSources(*network, *passwords, batch.kind))
+                batch.apply.passwords.push_back(toGbkOrFail(*password));
+
+            std::string bytes;
+            if (readWholeFile(args->inventory, bytes) != FileReadStatus::Ok)
+                throw CliFailure("cannot read " + args->inventory);
+            const Inventory inventory = parseInventory(bytes, batch.kind, checkBase);
+            for (const InventoryError& error : inventory.errors)
+                std::cerr << "kvt640-cli: " << args->inventory << ": " << error.text() << '\n';
+            if (!inventory.errors.empty())
+                throw CliFailure("nothing was sent: the inventory has " +
+                                 std::to_string(inventory.errors.size()) + " error(s)");
+
+            const auto results = runBatch(options, inventory, batch);
+            const std::string report = batchReport(results, *args);
+            if (!args->output.empty()) {
+                std::string error;
+                if (!writeFileAtomically(args->output, report, &error, 0600))
+                    throw CliFailure(messageUtf8(kMsgSaveFailed) + " (" + error + ")");
+            } else {
+                std::cout << report;
+            }
+            const BatchSummary summary = summarize(results);
+            if (args->csv || !args->output.empty())
+                std::cerr << "kvt640-cli: " << summaryLine(summary, args->dryRun) << '\n';
+            if (summary.failed > 0) throw CliFailure("", kExitSomeRowsFailed);
+            if (args->dryRun && summary.changed > 0) throw CliFailure("", kExitDifferent);
+        });
+    command->footer(std::string(kBatchHelp) + ' ' + kPasswordHelp);
+    command->add_option("INVENTORY", args->inventory, "inventory CSV file")->required();
+    command->add_option("--kind", args->kind, "configuration kind: user (default) or background")
+        ->check(CLI::IsMember({"user", "background"}));
+    command->add_option("--template", args->templatePath,
+                        "configuration file the rows' values go onto (default: the device's "
+                        "current configuration)");
+    command->add_option("--jobs", args->jobs, "rows applied at a time (default 4)")
+        ->check(CLI::Range(1, 64));
+    command->add_flag("--dry-run", args->dryRun, "compare only and print the differences");
+    command->add_flag("--reset", args->reset, "reset each device after its verified write");
+    command->add_flag("--no-verify", args->noVerify, "do not read back after the write");
+    command->add_flag("--force", args->force,
+                      "send values that write would refuse without --force");
+    CLI::Option* jsonFlag = command->add_flag("--json", args->json, "print {rows, summary}");
+    command->add_flag("--csv", args->csv, "print CSV (UTF-8 with BOM)")->excludes(jsonFlag);
+    command->add_option("-o,--output", args->output,
+                        "write the results to this file (created readable by you only)");
+    CLI::Option* broadcastOption = command->add_option(
+        "--broadcast", args->broadcast, "send the search for MACs to this address only");
+    command
+        ->add_option("--interface", args->interface,
+                     "interface the search for MACs leaves by (default all)")
+        ->excludes(broadcastOption);
+    addPasswordOption(command, *network);
+    addPasswordFileOption(command, *passwords);
+    addNetworkOptions(command, *network);
+}
+
+}  // namespace
+
+void addFleetCommands(CLI::App& app, CliContext& context) {
+    addDiff(app, context);
+    addApply(app, context);
+    addBatch(app, context);
+}
+
+}  // namespace kvt::cli

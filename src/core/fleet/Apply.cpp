@@ -1,0 +1,233 @@
+#include "core/fleet/Apply.h"
+
+#include <optional>
+
+#include "core/Session.h"
+#include "core/device/Messages.h"
+#include "core/flows/DeviceFlows.h"
+#include "core/flows/FlowUi.h"
+#include "core/flows/SearchFlows.h"
+#include "core/text/ExtraText.h"
+
+namespace kvt {
+namespace {
+
+// Answers the flows without asking anyone: passwords from the list, no warnings question
+// (checked before), the reset only when the apply asks for it.
+class ApplyUi : public FlowUi {
+public:
+    explicit ApplyUi(std::vector<Gbk> passwords) : m_passwords(std::move(passwords)) {}
+
+    void message(std::uint32_t) override {}  // the result carries the outcome instead
+
+    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override {
+        if (m_passwords.empty()) {
+            m_passwordMissing = true;
+            return std::nullopt;
+        }
+        std::optional<PasswordAnswer> last;
+        for (const Gbk& password : m_passwords) {
+            PasswordAttempt attempt = attemptPasswordCheck(session, kind, password, *this);
+            if (!attempt.answer) {
+                m_attemptFailure = attempt.outcome;
+                return std::nullopt;
+            }
+            if (passwordAccepted(attempt.answer->reply, kind)) return std::move(attempt.answer);
+            last = std::move(attempt.answer);  // refused: the flow reports it unless another fits
+        }
+        return last;
+    }
+
+    bool confirmReset() override { return m_resetAnswer; }
+    std::optional<ConfigKind> chooseKind() override { return std::nullopt; }
+    std::string chooseSavePath() override { return {}; }
+    std::string chooseOpenPath() override { return {}; }
+
+    void setPasswords(std::vector<Gbk> passwords) { m_passwords = std::move(passwords); }
+    void setResetAnswer(bool answer) { m_resetAnswer = answer; }
+    bool passwordMissing() const { return m_passwordMissing; }
+    // A Cancelled flow stands for the password attempt that failed, when one did.
+    Outcome explain(Outcome outcome) const {
+        return outcome == Outcome::Cancelled && m_attemptFailure ? *m_attemptFailure : outcome;
+    }
+
+private:
+    std::vector<Gbk> m_passwords;
+    bool m_resetAnswer = false;
+    bool m_passwordMissing = false;
+    std::optional<Outcome> m_attemptFailure;
+};
+
+std::string failureText(Outcome outcome, bool passwordMissing) {
+    if (passwordMissing) return "the device needs a password and none was given";
+    if (const std::uint32_t id = messageFor(outcome)) return messageTextUtf8(id);
+    return std::string("failed: ") + outcomeName(outcome);
+}
+
+const Gbk& kindPassword(const CConfiguration& config, ConfigKind kind) {
+    return kind == kUserConfig ? config.advance.userPassword : config.advance.adminPassword;
+}
+
+ApplyResult failed(ApplyResult result, Outcome outcome, const ApplyUi& ui) {
+    result.verdict = ApplyVerdict::Failed;
+    result.failure = ui.explain(outcome);
+    result.passwordMissing = outcome == Outcome::Cancelled && ui.passwordMissing();
+    result.message = failureText(result.failure, result.passwordMissing);
+    return result;
+}
+
+}  // namespace
+
+const char* verdictName(ApplyVerdict verdict) {
+    switch (verdict) {
+        case ApplyVerdict::Unchanged:
+            return "unchanged";
+        case ApplyVerdict::Applied:
+            return "applied";
+        case ApplyVerdict::WouldChange:
+            return "would_change";
+        case ApplyVerdict::VerificationFailed:
+            return "verification_failed";
+        case ApplyVerdict::Refused:
+            return "refused";
+        case ApplyVerdict::Failed:
+            return "failed";
+    }
+    return "failed";
+}
+
+ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& device,
+                               ConfigKind kind, const WantedFrom& wanted,
+                               const ApplyOptions& options) {
+    ApplyResult result;
+    result.ip = gbkToUtf8(device.ipAddress);
+    result.mac = gbkToUtf8(device.macAddress);
+    result.kind = kind;
+
+    Session session;
+    session.network = network;
+    session.devices.assign(1, device);
+    if (session.selectRow(0) != Session::Selection::Supported) {
+        result.failure = Outcome::NoSelection;
+        result.message = "not a supported product";
+        return result;
+    }
+    ApplyUi ui(options.passwords);
+
+    const Outcome read = readConfiguration(session, kind, ui);
+    if (read != Outcome::Done) return failed(std::move(result), read, ui);
+    const CConfiguration current = *session.config;
+    const Gbk usedPassword = session.readPassword;
+
+    CConfiguration target = wanted(current);
+    target.productCode = current.productCode;  // the device's, whatever the file says
+    result.newIp = gbkToUtf8(target.ethernet.ipAddress);
+    result.differences = diffConfigurations(current, target, kind);
+    if (result.differences.empty()) {
+        result.verdict = ApplyVerdict::Unchanged;
+        result.message = "the device already holds it";
+        // An earlier write without a reset: the device holds a static address it does not serve
+        // on yet. With DHCP or BOOTP the stored address is a placeholder and proves nothing.
+        const bool pending =
+            current.ethernet.ipMethod == 0 && current.ethernet.ipAddress != device.ipAddress;
+        if (pending && options.reset && !options.dryRun) {
+            ui.setResetAnswer(true);
+            const Outcome reset = remoteReset(session, ui);
+            if (reset != Outcome::Done) {
+                ApplyResult out = failed(std::move(result), reset, ui);
+                out.message = "held already, but the reset failed: " + out.message;
+                return out;
+            }
+            result.reset = true;
+            result.message += "; reset to move to " + result.newIp;
+        } else if (pending) {
+            result.message += "; it moves to " + result.newIp + " at its next reset";
+        }
+        return result;
+    }
+    if (options.dryRun) {
+        result.verdict = ApplyVerdict::WouldChange;
+        result.changed = true;
+        result.message = std::to_string(result.differences.size()) + " field(s) would change";
+        return result;
+    }
+    result.issues = validate(target, kind);
+    if (!result.issues.empty() && !options.force) {
+        result.verdict = ApplyVerdict::Refused;
+        result.message = "nothing was sent: " + issueMessage(result.issues.front(), Lang::En) +
+                         (result.issues.size() > 1 ? " (and more)" : "");
+        return result;
+    }
+
+    // The download of a configuration read from the device presents that read's password again.
+    session.config = std::make_unique<CConfiguration>(target);
+    session.configKind = kind;
+    session.configOrigin = ConfigOrigin::ReadFromDevice;
+    session.readPassword = usedPassword;
+    ui.setResetAnswer(false);  // the reset waits for the verification
+    const DownloadOutcome written = download(session, ui);
+    if (!written.acknowledged()) return failed(std::move(result), written.write, ui);
+    result.changed = true;
+
+    if (options.verify) {
+        // Before the reset: the device already holds what it stored but still serves the old
+        // address, so the read-back needs no search for it. It wants the password it now
+        // holds; one that ignored the write still takes the old one.
+        CEquipment& record = session.devices[0];
+        const bool protectedNow = !kindPassword(target, kind).empty();
+        (kind == kUserConfig ? record.userPasswordSet : record.adminPasswordSet) = protectedNow;
+        std::vector<Gbk> passwords{kindPassword(target, kind)};
+        if (usedPassword != passwords.front()) passwords.push_back(usedPassword);
+        ui.setPasswords(std::move(passwords));
+        session.selectRow(0);
+        const Outcome reread = readConfiguration(session, kind, ui);
+        if (reread != Outcome::Done) {
+            result.verdict = ApplyVerdict::VerificationFailed;
+            result.failure = ui.explain(reread);
+            result.message =
+                "acknowledged, but the read-back failed: " + failureText(result.failure, false);
+            return result;
+        }
+        result.differences = diffConfigurations(*session.config, target, kind);
+        if (!result.differences.empty()) {
+            result.verdict = ApplyVerdict::VerificationFailed;
+            result.message = "acknowledged, but the device holds something else in " +
+                             std::to_string(result.differences.size()) + " field(s)";
+            return result;
+        }
+        result.verified = true;
+    }
+
+    if (options.reset) {
+        ui.setResetAnswer(true);
+        const Outcome reset = remoteReset(session, ui);
+        if (reset != Outcome::Done) {
+            ApplyResult out = failed(std::move(result), reset, ui);
+            out.message = "written, but the reset failed: " + out.message;
+            return out;
+        }
+        result.reset = true;
+    }
+    result.verdict = ApplyVerdict::Applied;
+    result.message = result.verified ? "written and verified" : "written";
+    if (result.reset) result.message += ", reset";
+    return result;
+}
+
+ApplyResult applyAtAddress(const NetworkOptions& network, const std::string& address,
+                           ConfigKind kind, const WantedFrom& wanted, const ApplyOptions& options) {
+    Session search;
+    search.network = network;
+    const Outcome found = searchByAddress(search, address);
+    if (found != Outcome::Done) {
+        ApplyResult result;
+        result.ip = address;
+        result.kind = kind;
+        result.failure = found;
+        result.message = "no device answered the search at " + address;
+        return result;
+    }
+    return applyConfiguration(network, search.devices.front(), kind, wanted, options);
+}
+
+}  // namespace kvt
