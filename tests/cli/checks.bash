@@ -20,6 +20,18 @@ run() {
     return 0
 }
 
+# scratch_with_simulators: a scratch folder $work and the array sims (the pids start_sim adds);
+# when the script exits the simulators are stopped and the folder removed.
+scratch_with_simulators() {
+    work=$(mktemp -d)
+    sims=()
+    trap stop_simulators_and_scratch EXIT
+}
+stop_simulators_and_scratch() {
+    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+
 # own_loopback_block: sets $net to a 127.a.b prefix of this process's own (as the C++ tests
 # derive theirs), so ctest -j runs the scripts in parallel.
 own_loopback_block() {

@@ -6,14 +6,8 @@
 set -u
 cli=${1:?usage: network.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
 sim=${2:?usage: network.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
-work=$(mktemp -d)
-sims=()
-cleanup() {
-    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/checks.bash"
+scratch_with_simulators
 
 # A 127.a.b.0/24 block of our own (as the C++ tests derive theirs), so ctest -j runs in parallel.
 a=$((($$ >> 8) & 255))

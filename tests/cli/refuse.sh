@@ -8,14 +8,8 @@
 set -u
 cli=${1:?usage: refuse.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
 sim=${2:?usage: refuse.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
-work=$(mktemp -d)
-sims=()
-cleanup() {
-    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/checks.bash"
+scratch_with_simulators
 own_loopback_block
 
 # Not --quiet: every discovery query and request is logged with its sender.
