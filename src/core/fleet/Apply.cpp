@@ -76,6 +76,20 @@ ApplyResult failed(ApplyResult result, Outcome outcome, const ApplyUi& ui) {
     return result;
 }
 
+// The reset after a write (or of a device that already holds what was meant); on failure
+// `result` becomes the failure, its message saying what came before.
+bool resetDevice(Session& session, ApplyUi& ui, ApplyResult& result, const char* before) {
+    ui.setResetAnswer(true);
+    const Outcome reset = remoteReset(session, ui);
+    if (reset != Outcome::Done) {
+        result = failed(std::move(result), reset, ui);
+        result.message = std::string(before) + ", but the reset failed: " + result.message;
+        return false;
+    }
+    result.reset = true;
+    return true;
+}
+
 }  // namespace
 
 const char* verdictName(ApplyVerdict verdict) {
@@ -131,14 +145,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         const bool pending =
             current.ethernet.ipMethod == 0 && current.ethernet.ipAddress != device.ipAddress;
         if (pending && options.reset && !options.dryRun) {
-            ui.setResetAnswer(true);
-            const Outcome reset = remoteReset(session, ui);
-            if (reset != Outcome::Done) {
-                ApplyResult out = failed(std::move(result), reset, ui);
-                out.message = "held already, but the reset failed: " + out.message;
-                return out;
-            }
-            result.reset = true;
+            if (!resetDevice(session, ui, result, "held already")) return result;
             result.message += "; reset to move to " + result.newIp;
         } else if (pending) {
             result.message += "; it moves to " + result.newIp + " at its next reset";
@@ -198,16 +205,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         result.verified = true;
     }
 
-    if (options.reset) {
-        ui.setResetAnswer(true);
-        const Outcome reset = remoteReset(session, ui);
-        if (reset != Outcome::Done) {
-            ApplyResult out = failed(std::move(result), reset, ui);
-            out.message = "written, but the reset failed: " + out.message;
-            return out;
-        }
-        result.reset = true;
-    }
+    if (options.reset && !resetDevice(session, ui, result, "written")) return result;
     result.verdict = ApplyVerdict::Applied;
     result.message = result.verified ? "written and verified" : "written";
     if (result.reset) result.message += ", reset";
