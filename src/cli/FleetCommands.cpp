@@ -34,9 +34,12 @@ struct PasswordArgs {
     std::string file;
 };
 
-void addPasswordFileOption(CLI::App* command, PasswordArgs& args) {
-    command->add_option("--password-file", args.file,
+// The options of a command that talks to devices: the password, its file, the network.
+void addDeviceOptions(CLI::App* command, NetworkArgs& network, PasswordArgs& passwords) {
+    addPasswordOption(command, network);
+    command->add_option("--password-file", passwords.file,
                         "read the password from the first line of this file");
+    addNetworkOptions(command, network);
 }
 
 // The password of `kind` from the first source that has one; nullopt when none does.
@@ -241,9 +244,7 @@ void addApply(CLI::App& app, CliContext& context) {
     command->add_flag("--force", options->force,
                       "send a file that write would refuse without --force");
     command->add_flag("--json", *json, "print the result as a JSON object");
-    addPasswordOption(command, *args);
-    addPasswordFileOption(command, *passwords);
-    addNetworkOptions(command, *args);
+    addDeviceOptions(command, *args, *passwords);
 }
 
 // One side of a diff: a configuration file, or "device:IP:user|background".
@@ -254,21 +255,21 @@ struct Side {
     bool device = false;
 };
 
-Side loadSide(CliContext& context, const std::string& spec, const NetworkArgs& args,
+Side loadSide(CliContext& context, const std::string& source, const NetworkArgs& args,
               const PasswordArgs& passwords) {
     Side side;
-    side.name = spec;
-    if (!spec.starts_with("device:")) {
-        LoadedFile loaded = loadConfiguration(spec, context.session.lang);
+    side.name = source;
+    if (!source.starts_with("device:")) {
+        LoadedFile loaded = loadConfiguration(source, context.session.lang);
         side.config = std::move(loaded.config);
         side.kind = loaded.kind;
         return side;
     }
-    const std::string rest = spec.substr(7);
+    const std::string rest = source.substr(7);
     const auto colon = rest.rfind(':');
     const std::string kind = colon == std::string::npos ? "" : rest.substr(colon + 1);
     if (kind != "user" && kind != "background")
-        throw CliFailure("expected device:IP:user or device:IP:background, not " + spec,
+        throw CliFailure("expected device:IP:user or device:IP:background, not " + source,
                          kExitUsage);
     const std::string address = rest.substr(0, colon);
     side.kind = kindFromName(kind);
@@ -340,9 +341,7 @@ void addDiff(CLI::App& app, CliContext& context) {
     command->add_option("A", *a, "configuration file or device:IP:user|background")->required();
     command->add_option("B", *b, "configuration file or device:IP:user|background")->required();
     command->add_flag("--json", *json, "print {equal, a, b, differences} as JSON");
-    addPasswordOption(command, *args);
-    addPasswordFileOption(command, *passwords);
-    addNetworkOptions(command, *args);
+    addDeviceOptions(command, *args, *passwords);
 }
 
 struct BatchArgs {
@@ -549,9 +548,7 @@ void addBatch(CLI::App& app, CliContext& context) {
         ->add_option("--interface", args->interface,
                      "interface the search for MACs leaves by (default all)")
         ->excludes(broadcastOption);
-    addPasswordOption(command, *network);
-    addPasswordFileOption(command, *passwords);
-    addNetworkOptions(command, *network);
+    addDeviceOptions(command, *network, *passwords);
 }
 
 }  // namespace
