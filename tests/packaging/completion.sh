@@ -26,7 +26,7 @@ check() {
     COMPREPLY=()
     _kvt640_cli kvt640-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
     local got
-    got=$(printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | tr '\n' ' ')
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | LC_ALL=C sort | tr '\n' ' ')
     got=${got% }
     if [[ $got != "$expected" ]]; then
         echo "FAIL: '$1' offered '$got', expected '$expected' ($why)"
