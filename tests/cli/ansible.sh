@@ -12,10 +12,11 @@ if ! command -v ansible-playbook >/dev/null; then
     echo "SKIP: ansible-playbook is not installed (Debian package ansible-core)"
     exit 77
 fi
-work=$(mktemp -d)
-sims=()
-trap 'for p in "${sims[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+# Ansible refuses to start unless the locale's encoding is UTF-8, and a CI shell often has no
+# locale set at all; the playbooks and their output here are ASCII.
+[[ $(locale charmap 2>/dev/null) == UTF-8 ]] || export LC_ALL=C.UTF-8
 source "$(dirname "${BASH_SOURCE[0]}")/checks.bash"
+scratch_with_simulators
 own_loopback_block
 opts=(--bind "$net.200")
 password=Pw-7731
