@@ -91,6 +91,8 @@ std::string faultText(const Fault& fault) {
             return "slow:" + std::to_string(fault.pauseMs);
         case Fault::Kind::IgnoreWrite:
             return "ignore-write";
+        case Fault::Kind::NoEnip:
+            return "no-enip";
     }
     return "?";
 }

@@ -19,6 +19,7 @@
 #include <deque>
 #include <list>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <utility>
 
@@ -26,6 +27,7 @@
 #include "core/config/WireFormat.h"
 #include "core/discovery/DiscoveryCodec.h"
 #include "core/net/Socket.h"
+#include "sim/EnipDevice.h"
 #include "sim/SimDevice.h"
 #include "sim/StateFile.h"
 
@@ -126,6 +128,29 @@ struct Connection {
     bool peerClosed = false;  // the client shut down its side; answer what is left, then close
 };
 
+// A device's EtherNet/IP sockets on its address (none with fault no-enip).
+struct EnipSockets {
+    std::string address;  // where they are bound; empty when closed
+    Fd udp;               // none on the shared discovery address, whose socket answers for it
+    Fd tcp;
+};
+
+struct EnipConn {
+    Fd fd;
+    std::size_t device = 0;
+    std::string peer;
+    kvt::Bytes input;
+    EnipConnection state;
+};
+
+// A ListIdentity reply that waits out its random share of the requester's delay.
+struct DelayedReply {
+    Clock::time_point due;
+    std::size_t device = 0;
+    sockaddr_in to{};
+    kvt::Bytes bytes;
+};
+
 }  // namespace
 
 struct Simulator::Impl {
@@ -150,6 +175,7 @@ struct Simulator::Impl {
     Fd stopEvent;      // readable once stop() has been called; never drained
     Fd wakeEvent;      // wakes the TCP loop to apply fault changes
     Fd discoveryWake;  // wakes the discovery thread to take handovers
+    Fd enipWake;       // wakes the EtherNet/IP thread to follow moves and faults
     Fd discovery;
     // Each device also answers a query sent to its own address (search by IP), with its reply
     // alone; empty where the shared discovery socket already has that address. Owned by the
@@ -159,6 +185,10 @@ struct Simulator::Impl {
     std::thread tcpThread;
     std::thread discoveryThread;
     std::thread reportThread;
+    std::thread enipThread;
+    // Owned by the EtherNet/IP thread while it runs.
+    Fd enipShared;  // UDP on the discovery address: ListIdentity by broadcast, for every device
+    std::vector<EnipSockets> enipSockets;
     std::mutex logMutex;
 
     void log(const std::string& line) {
@@ -222,6 +252,12 @@ struct Simulator::Impl {
     bool flush(Connection& c, Clock::time_point now);
     void discoveryLoop();
     void reportLoop();
+    void wakeEnip() {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(enipWake.get(), &one, sizeof one);
+    }
+    void syncEnipSockets(std::list<EnipConn>& connections);
+    void enipLoop();
 };
 
 // A reset applies the stored IP address, as a gateway applies its settings when it restarts.
@@ -253,6 +289,7 @@ void Simulator::Impl::restart(std::size_t device) {
     {
         std::unique_lock lock(mutex);
         devices[device].setAddress(target);
+        wakeEnip();
         handovers.emplace_back(device, std::move(sockets.discovery));
         const std::uint64_t generation = ++wantedHandovers;
         const std::uint64_t one = 1;
@@ -369,6 +406,7 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
         case Fault::Kind::None:
         case Fault::Kind::Refuse:
         case Fault::Kind::IgnoreWrite:
+        case Fault::Kind::NoEnip:
             c.output.push_back({now, reply.bytes});
             break;
         case Fault::Kind::NoAnswer:
@@ -565,6 +603,169 @@ void Simulator::Impl::discoveryLoop() {
     }
 }
 
+// Binds, moves or closes every device's EtherNet/IP sockets to match where it serves and its
+// fault; connections to an address the device left are closed, as a restart drops them.
+void Simulator::Impl::syncEnipSockets(std::list<EnipConn>& connections) {
+    std::vector<std::string> wanted(devices.size());
+    {
+        std::lock_guard lock(mutex);
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (devices[i].fault().kind != Fault::Kind::NoEnip) wanted[i] = devices[i].address();
+        }
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        EnipSockets& s = enipSockets[i];
+        if (s.address == wanted[i]) continue;
+        s = {};
+        connections.remove_if([i](const EnipConn& c) { return c.device == i; });
+        if (wanted[i].empty()) continue;
+        std::string why;
+        s.tcp = bindSocket(SOCK_STREAM, wanted[i], options.enipPort, &why);
+        if (s.tcp && wanted[i] != options.discoveryAddress) {
+            s.udp = bindSocket(SOCK_DGRAM, wanted[i], options.enipPort, &why);
+        }
+        if (!s.tcp || (!s.udp && wanted[i] != options.discoveryAddress)) {
+            log(wanted[i] + ": no EtherNet/IP: " + why);
+            s = {};
+        }
+        s.address = wanted[i];
+    }
+}
+
+void Simulator::Impl::enipLoop() {
+    std::list<EnipConn> connections;
+    std::vector<DelayedReply> delayed;
+    std::minstd_rand random(static_cast<unsigned>(::getpid()));
+    std::vector<pollfd> fds;
+    const auto viewOf = [this](std::size_t device) {
+        std::lock_guard lock(mutex);
+        return std::make_pair(enipView(devices[device], options.enipPort), devices[device].label());
+    };
+    syncEnipSockets(connections);
+    std::uint8_t buffer[1500];
+    while (!stopping) {
+        // fds: stop, wake, shared, then per device udp and tcp, then connections.
+        fds.clear();
+        fds.push_back({stopEvent.get(), POLLIN, 0});
+        fds.push_back({enipWake.get(), POLLIN, 0});
+        fds.push_back({enipShared ? enipShared.get() : -1, POLLIN, 0});
+        for (const EnipSockets& s : enipSockets) {
+            fds.push_back({s.udp ? s.udp.get() : -1, POLLIN, 0});
+            fds.push_back({s.tcp ? s.tcp.get() : -1, POLLIN, 0});
+        }
+        for (const EnipConn& c : connections) fds.push_back({c.fd.get(), POLLIN, 0});
+        int timeout = -1;
+        const auto now = Clock::now();
+        for (const DelayedReply& d : delayed) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(d.due - now).count();
+            timeout = timeout < 0
+                          ? static_cast<int>(std::max<long long>(wait, 0))
+                          : std::min(timeout, static_cast<int>(std::max<long long>(wait, 0)));
+        }
+        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return;
+        if (fds[0].revents != 0) return;
+        if (fds[1].revents != 0) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const auto n = ::read(enipWake.get(), &count, sizeof count);
+            syncEnipSockets(connections);
+            continue;
+        }
+        // Replies whose delay has passed leave from the device's own address.
+        const auto after = Clock::now();
+        for (auto it = delayed.begin(); it != delayed.end();) {
+            if (it->due > after) {
+                ++it;
+                continue;
+            }
+            const EnipSockets& s = enipSockets[it->device];
+            const int from = s.udp ? s.udp.get() : enipShared.get();
+            if (!s.address.empty()) {
+                ::sendto(from, it->bytes.data(), it->bytes.size(), 0,
+                         reinterpret_cast<const sockaddr*>(&it->to), sizeof it->to);
+            }
+            it = delayed.erase(it);
+        }
+        // Datagrams: on the shared socket every device answers after its random delay; on a
+        // device's own address the device answers at once.
+        for (std::size_t k = 2; k < 3 + 2 * enipSockets.size(); ++k) {
+            if (fds[k].revents == 0 || (k > 2 && (k - 3) % 2 == 1)) continue;
+            sockaddr_in from{};
+            socklen_t length = sizeof from;
+            const ssize_t n = ::recvfrom(fds[k].fd, buffer, sizeof buffer, 0,
+                                         reinterpret_cast<sockaddr*>(&from), &length);
+            if (n < 0) continue;
+            const std::span<const std::uint8_t> message(buffer, static_cast<std::size_t>(n));
+            const auto header = kvt::enip::parseHeader(message);
+            if (!header || header->command != kvt::enip::kListIdentity) continue;
+            if (k == 2) {
+                const auto delay = kvt::enip::requesterDelayMs(*header);
+                std::size_t queued = 0;
+                for (std::size_t i = 0; i < enipSockets.size(); ++i) {
+                    if (enipSockets[i].address.empty() || !enipSockets[i].tcp) continue;
+                    const auto [view, label] = viewOf(i);
+                    const auto share = std::chrono::milliseconds(random() % (delay + 1u));
+                    delayed.push_back(
+                        {after + share, i, from, answerEnip(message, nullptr, view).bytes});
+                    ++queued;
+                }
+                log("EtherNet/IP ListIdentity by broadcast -> " + std::to_string(queued) +
+                    " replies within " + std::to_string(delay) + " ms");
+            } else {
+                const std::size_t device = (k - 3) / 2;
+                const auto [view, label] = viewOf(device);
+                const auto answer = answerEnip(message, nullptr, view);
+                ::sendto(fds[k].fd, answer.bytes.data(), answer.bytes.size(), 0,
+                         reinterpret_cast<const sockaddr*>(&from), length);
+                log(label + " EtherNet/IP over UDP: " + answer.summary);
+            }
+        }
+        // New connections.
+        for (std::size_t i = 0; i < enipSockets.size(); ++i) {
+            if (fds[4 + 2 * i].revents == 0 || !enipSockets[i].tcp) continue;
+            for (;;) {
+                sockaddr_in peer{};
+                socklen_t length = sizeof peer;
+                Fd fd(::accept4(enipSockets[i].tcp.get(), reinterpret_cast<sockaddr*>(&peer),
+                                &length, SOCK_CLOEXEC | SOCK_NONBLOCK));
+                if (!fd) break;
+                char text[INET_ADDRSTRLEN] = {};
+                inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+                EnipConn c;
+                c.fd = std::move(fd);
+                c.device = i;
+                c.peer = std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+                connections.push_back(std::move(c));
+            }
+        }
+        // Requests on connections (those polled this round; new ones come next round).
+        std::size_t index = 3 + 2 * enipSockets.size();
+        for (auto it = connections.begin(); it != connections.end() && index < fds.size();
+             ++index) {
+            EnipConn& c = *it;
+            bool keep = true;
+            if (fds[index].revents != 0) {
+                const ssize_t n = ::recv(c.fd.get(), buffer, sizeof buffer, 0);
+                if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) keep = false;
+                if (n > 0) c.input.insert(c.input.end(), buffer, buffer + n);
+            }
+            while (keep) {
+                const std::size_t whole = kvt::enip::messageSize(c.input);
+                if (whole == 0 || c.input.size() < whole) break;
+                const auto [view, label] = viewOf(c.device);
+                const auto answer = answerEnip(std::span(c.input.data(), whole), &c.state, view);
+                c.input.erase(c.input.begin(), c.input.begin() + static_cast<long>(whole));
+                log(label + " EtherNet/IP from " + c.peer + ": " + answer.summary);
+                if (!answer.bytes.empty() &&
+                    ::send(c.fd.get(), answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL) !=
+                        static_cast<ssize_t>(answer.bytes.size()))
+                    keep = false;
+                if (answer.close) keep = false;
+            }
+            it = keep ? std::next(it) : connections.erase(it);
+        }
+    }
+}
+
 void Simulator::Impl::reportLoop() {
     struct Schedule {
         std::string key;  // source, target, port, period: a change restarts the schedule
@@ -641,6 +842,8 @@ bool Simulator::start(std::string* error) {
         d.stopEvent.reset();
         d.wakeEvent.reset();
         d.discoveryWake.reset();
+        d.enipWake.reset();
+        d.enipShared.reset();
         return false;
     };
 
@@ -666,7 +869,9 @@ bool Simulator::start(std::string* error) {
     d.stopEvent = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     d.wakeEvent = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     d.discoveryWake = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (!d.stopEvent || !d.wakeEvent || !d.discoveryWake) return fail(errnoText("eventfd"));
+    d.enipWake = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!d.stopEvent || !d.wakeEvent || !d.discoveryWake || !d.enipWake)
+        return fail(errnoText("eventfd"));
     d.discovery = bindSocket(SOCK_DGRAM, d.options.discoveryAddress, d.options.discoveryPort, &why);
     if (!d.discovery) return fail("discovery: " + why);
     const int one = 1;
@@ -719,7 +924,13 @@ bool Simulator::start(std::string* error) {
         d.handovers.clear();
         d.running = true;
     }
+    // ListIdentity by broadcast reaches every device here; a device's own sockets follow it.
+    d.enipShared = bindSocket(SOCK_DGRAM, d.options.discoveryAddress, d.options.enipPort, &why);
+    if (!d.enipShared) d.log("no EtherNet/IP browse on the discovery address: " + why);
+    d.enipSockets.clear();
+    d.enipSockets.resize(count);
     d.stopping = false;
+    d.enipThread = std::thread([&d] { d.enipLoop(); });
     d.tcpThread = std::thread([&d] { d.tcpLoop(); });
     d.discoveryThread = std::thread([&d] { d.discoveryLoop(); });
     d.reportThread = std::thread([&d] { d.reportLoop(); });
@@ -739,7 +950,7 @@ void Simulator::stop() {
     }
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(d.stopEvent.get(), &one, sizeof one);
-    for (std::thread* t : {&d.tcpThread, &d.discoveryThread, &d.reportThread}) {
+    for (std::thread* t : {&d.tcpThread, &d.discoveryThread, &d.reportThread, &d.enipThread}) {
         if (t->joinable()) t->join();
     }
     d.discovery.reset();
@@ -748,6 +959,9 @@ void Simulator::stop() {
     d.stopEvent.reset();
     d.wakeEvent.reset();
     d.discoveryWake.reset();
+    d.enipWake.reset();
+    d.enipShared.reset();
+    d.enipSockets.clear();
     std::lock_guard lock(d.mutex);
     d.handovers.clear();
     d.running = false;
@@ -771,6 +985,7 @@ void Simulator::setFault(std::size_t device, Fault fault) {
     d.setups[device].fault = fault;
     if (!d.running) return;  // start() opens listeners from the setups
     d.devices[device].setFault(fault);
+    d.wakeEnip();
     const std::uint64_t generation = ++d.wantedListeners;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(d.wakeEvent.get(), &one, sizeof one);
