@@ -152,6 +152,8 @@ const char* sizeVerdictName(SizeVerdict verdict) {
             return "mismatch";
         case SizeVerdict::NotSupported:
             return "not_supported";
+        case SizeVerdict::NotCompared:
+            return "not_compared";
     }
     return "?";
 }
@@ -168,6 +170,15 @@ const char* checkStatusName(EnipCheck::Status status) {
     return "?";
 }
 
+const char* checkOutcomeName(const EnipCheck& check) {
+    if (check.status != EnipCheck::Status::Checked) return checkStatusName(check.status);
+    if (check.mismatch()) return "mismatch";
+    const bool compared =
+        std::any_of(check.assemblies.begin(), check.assemblies.end(),
+                    [](const AssemblyCheck& a) { return a.verdict == SizeVerdict::Match; });
+    return compared ? "match" : "not_compared";
+}
+
 bool EnipCheck::mismatch() const {
     return std::any_of(assemblies.begin(), assemblies.end(),
                        [](const AssemblyCheck& a) { return a.verdict == SizeVerdict::Mismatch; });
@@ -175,7 +186,7 @@ bool EnipCheck::mismatch() const {
 
 namespace {
 
-EnipCheck checkIdentified(const Target& target, const CConfiguration& configuration,
+EnipCheck checkIdentified(const Target& target, const CConfiguration* configuration,
                           EnipCheck check) {
     ExplicitSession session;
     std::string error;
@@ -186,7 +197,9 @@ EnipCheck checkIdentified(const Target& target, const CConfiguration& configurat
     }
     std::size_t mismatched = 0;
     std::size_t unsupported = 0;
-    for (const AssemblySize& expected : assemblySizes(configuration)) {
+    const bool compare = configuration != nullptr;
+    for (const AssemblySize& expected :
+         assemblySizes(configuration ? *configuration : CConfiguration{})) {
         const Bytes request = encodeRequest(
             kGetAttributeSingle, Path{kAssemblyClass, expected.instance, kAssemblySizeAttribute});
         const auto reply = session.request(request, &error);
@@ -199,7 +212,9 @@ EnipCheck checkIdentified(const Target& target, const CConfiguration& configurat
         a.expected = expected;
         if (reply->generalStatus == kSuccess && reply->data.size() >= 2) {
             a.reported = static_cast<std::uint16_t>(reply->data[0] | (reply->data[1] << 8));
-            a.verdict = *a.reported == expected.bytes ? SizeVerdict::Match : SizeVerdict::Mismatch;
+            a.verdict = !compare                        ? SizeVerdict::NotCompared
+                        : *a.reported == expected.bytes ? SizeVerdict::Match
+                                                        : SizeVerdict::Mismatch;
         } else {
             a.verdict = SizeVerdict::NotSupported;
             a.detail = reply->generalStatus == kSuccess ? "a reply without a size"
@@ -211,20 +226,21 @@ EnipCheck checkIdentified(const Target& target, const CConfiguration& configurat
     }
     check.status = EnipCheck::Status::Checked;
     check.message = "EtherNet/IP " + describe(*check.identity) + "; " +
-                    (mismatched ? std::to_string(mismatched) + " assembly size(s) differ"
-                                : std::string("assembly sizes match"));
+                    (!compare     ? std::string("assembly sizes reported, not compared")
+                     : mismatched ? std::to_string(mismatched) + " assembly size(s) differ"
+                                  : std::string("assembly sizes match"));
     if (unsupported) check.message += ", " + std::to_string(unsupported) + " not reported";
     return check;
 }
 
 }  // namespace
 
-EnipCheck checkEnip(const Target& target, const CConfiguration& configuration,
+EnipCheck checkEnip(const Target& target, const CConfiguration* configuration,
                     const CancelToken* cancel) {
     return checkEnipWhenUp(target, configuration, target.timeout, cancel);
 }
 
-EnipCheck checkEnipWhenUp(const Target& target, const CConfiguration& configuration,
+EnipCheck checkEnipWhenUp(const Target& target, const CConfiguration* configuration,
                           milliseconds limit, const CancelToken* cancel) {
     EnipCheck check;
     check.address = target.address;

@@ -65,8 +65,14 @@ private:
     std::chrono::milliseconds m_timeout{2000};
 };
 
-enum class SizeVerdict { Match, Mismatch, NotSupported };
-const char* sizeVerdictName(SizeVerdict verdict);  // "match", "mismatch", "not_supported"
+enum class SizeVerdict {
+    Match,
+    Mismatch,
+    NotSupported,  // the device does not report the size: a warning
+    NotCompared,   // reported, but nothing to compare with (a user configuration)
+};
+// "match", "mismatch", "not_supported", "not_compared".
+const char* sizeVerdictName(SizeVerdict verdict);
 
 struct AssemblyCheck {
     AssemblySize expected;
@@ -94,16 +100,20 @@ struct EnipCheck {
 };
 // "checked", "no_answer", "session_failed".
 const char* checkStatusName(EnipCheck::Status status);
+// One word for the whole check: "no_answer", "session_failed", "mismatch", "match", or
+// "not_compared" when no size was compared.
+const char* checkOutcomeName(const EnipCheck& check);
 
 // Unicast ListIdentity, then a session and attribute 4 of the nine assembly instances, each
-// compared with the size the configuration implies. A device that answers an instance with
+// compared with the size the configuration implies (`configuration` null: reported only, as
+// for a user configuration, which does not carry the sizes). A device that answers an instance with
 // "path destination unknown", "object does not exist", "service not supported" or "attribute
 // not supported" (or any other error) gets NotSupported, a warning.
-EnipCheck checkEnip(const Target& target, const CConfiguration& configuration,
+EnipCheck checkEnip(const Target& target, const CConfiguration* configuration,
                     const CancelToken* cancel = nullptr);
 // The same after waiting (ListIdentity again and again) until the device answers at the
 // address, for at most `limit`: a gateway takes a while to come up after a reset.
-EnipCheck checkEnipWhenUp(const Target& target, const CConfiguration& configuration,
+EnipCheck checkEnipWhenUp(const Target& target, const CConfiguration* configuration,
                           std::chrono::milliseconds limit, const CancelToken* cancel = nullptr);
 
 }  // namespace kvt::enip
