@@ -929,6 +929,11 @@ bool Simulator::start(std::string* error) {
     if (!d.enipShared) d.log("no EtherNet/IP browse on the discovery address: " + why);
     d.enipSockets.clear();
     d.enipSockets.resize(count);
+    {
+        // Bound before start() returns, as the other ports are.
+        std::list<EnipConn> none;
+        d.syncEnipSockets(none);
+    }
     d.stopping = false;
     d.enipThread = std::thread([&d] { d.enipLoop(); });
     d.tcpThread = std::thread([&d] { d.tcpLoop(); });

@@ -6,6 +6,7 @@
 
 #include "FuzzCheck.h"
 #include "core/enip/Codec.h"
+#include "sim/DeviceSetupParser.h"
 #include "sim/EnipDevice.h"
 #include "sim/SimDevice.h"
 
