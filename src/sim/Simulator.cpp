@@ -167,6 +167,9 @@ struct Simulator::Impl {
     std::vector<std::pair<std::size_t, Fd>> handovers;
     std::uint64_t wantedHandovers = 0;
     std::uint64_t appliedHandovers = 0;
+    // Generations of moves and faults asked of the EtherNet/IP thread and applied by it.
+    std::uint64_t wantedEnip = 0;
+    std::uint64_t appliedEnip = 0;
     std::condition_variable changed;
     bool running = false;
 
@@ -252,9 +255,12 @@ struct Simulator::Impl {
     bool flush(Connection& c, Clock::time_point now);
     void discoveryLoop();
     void reportLoop();
-    void wakeEnip() {
+    // With `mutex` held: asks the EtherNet/IP thread to follow moves and faults; returns the
+    // generation to wait for (appliedEnip).
+    std::uint64_t wakeEnip() {
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto n = ::write(enipWake.get(), &one, sizeof one);
+        return ++wantedEnip;
     }
     void syncEnipSockets(std::list<EnipConn>& connections);
     void enipLoop();
@@ -289,15 +295,16 @@ void Simulator::Impl::restart(std::size_t device) {
     {
         std::unique_lock lock(mutex);
         devices[device].setAddress(target);
-        wakeEnip();
+        const std::uint64_t enipGeneration = wakeEnip();
         handovers.emplace_back(device, std::move(sockets.discovery));
         const std::uint64_t generation = ++wantedHandovers;
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto n = ::write(discoveryWake.get(), &one, sizeof one);
         changed.notify_all();  // the report source moves too
         // The old address is silent once this returns.
-        changed.wait_for(lock, std::chrono::seconds(5),
-                         [&] { return appliedHandovers >= generation || stopping; });
+        changed.wait_for(lock, std::chrono::seconds(5), [&] {
+            return (appliedHandovers >= generation && appliedEnip >= enipGeneration) || stopping;
+        });
     }
     log(label + ": restarted; moved to " + target);
 }
@@ -667,7 +674,15 @@ void Simulator::Impl::enipLoop() {
         if (fds[1].revents != 0) {
             std::uint64_t count = 0;
             [[maybe_unused]] const auto n = ::read(enipWake.get(), &count, sizeof count);
+            std::uint64_t generation = 0;
+            {
+                std::lock_guard lock(mutex);
+                generation = wantedEnip;
+            }
             syncEnipSockets(connections);
+            std::lock_guard lock(mutex);
+            appliedEnip = std::max(appliedEnip, generation);
+            changed.notify_all();
             continue;
         }
         // Replies whose delay has passed leave from the device's own address.
@@ -990,12 +1005,13 @@ void Simulator::setFault(std::size_t device, Fault fault) {
     d.setups[device].fault = fault;
     if (!d.running) return;  // start() opens listeners from the setups
     d.devices[device].setFault(fault);
-    d.wakeEnip();
+    const std::uint64_t enipGeneration = d.wakeEnip();
     const std::uint64_t generation = ++d.wantedListeners;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(d.wakeEvent.get(), &one, sizeof one);
-    d.changed.wait_for(lock, std::chrono::seconds(5),
-                       [&] { return d.appliedListeners >= generation || d.stopping; });
+    d.changed.wait_for(lock, std::chrono::seconds(5), [&] {
+        return (d.appliedListeners >= generation && d.appliedEnip >= enipGeneration) || d.stopping;
+    });
 }
 
 std::vector<kvt::Bytes> Simulator::requests(std::size_t device) const {

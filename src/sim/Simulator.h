@@ -87,7 +87,8 @@ public:
     // its stored configuration when that is a free 127.0.0.0/8 address it can bind; starting
     // from a state file does the same. Device indexes never change.
     std::string address(std::size_t device) const;
-    // Takes effect before it returns (a Refuse listener is closed, or reopened after Refuse).
+    // Takes effect before it returns (a Refuse listener is closed, or reopened after Refuse;
+    // EtherNet/IP likewise around NoEnip).
     void setFault(std::size_t device, Fault fault);
     // Every complete TCP request the device received, in order (password bytes included).
     std::vector<kvt::Bytes> requests(std::size_t device) const;
