@@ -102,9 +102,10 @@ void followDeviceOnEnip(StatusLine* line, const NetworkOptions& network,
     if (!line) return;
     // A static address takes effect at the reset; with DHCP or BOOTP the server decides, and
     // the device is looked for where it was.
-    const std::string written_ = gbkToUtf8(written.ethernet.ipAddress);
+    const std::string writtenAddress = gbkToUtf8(written.ethernet.ipAddress);
     enip::Target target;
-    target.address = written.ethernet.ipMethod == 0 && !written_.empty() ? written_ : oldAddress;
+    target.address =
+        written.ethernet.ipMethod == 0 && !writtenAddress.empty() ? writtenAddress : oldAddress;
     target.port = network.enipPort;
     target.localAddress = network.localAddress;
     line->showMessage(EnipCheckWindow::tr("配置已下载，设备已复位；正在等待设备在 %1 上线…")
