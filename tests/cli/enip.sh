@@ -141,6 +141,7 @@ fi
 start=$(date +%s%N)
 run 12 batch "$work/move.csv" --kind background --reset --check-enip --enip-timeout 5 --json \
     --bind "$net.200" --jobs 4 || fail "batch --reset --check-enip"
+python3 -c "import json,sys; print(\"answered after reset (ms):\", [r[\"enip\"][\"answered_after_ms\"] for r in json.load(open(sys.argv[1]))[\"rows\"]])" "$work/out"
 echo "batch --reset --check-enip of 4 gateways took $((($(date +%s%N) - start) / 1000000)) ms"
 python3 - "$work/out" "$net" <<'PY' || fail "batch --check-enip --json: $(head -c 1500 "$work/out")"
 import json, sys
