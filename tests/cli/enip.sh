@@ -156,6 +156,11 @@ assert got == [
 ], got
 PY
 run 0 enip --ip "$net.103" --bind "$net.200" || fail "GW-2 at its new address"
+# apply: nothing to write, the check at the device's address, the liar's status 13
+run 0 read --ip "$net.104" --kind background -o "$work/liar.inf" --bind "$net.200"
+run 13 apply --ip "$net.104" "$work/liar.inf" --check-enip --json --bind "$net.200" ||
+    fail "apply --check-enip to a gateway with other sizes"
+grep -q '"outcome": "enip_mismatch"' "$work/out" || fail "apply --check-enip: $(cat "$work/out")"
 run 0 new --kind background -o "$work/new.inf"
 run 7 enip --ip "$net.3" --from "$work/new.inf" --bind "$net.200" --timeout 500 ||
     fail "GW-2 still on EtherNet/IP at its old address"
