@@ -123,7 +123,10 @@ if ! command -v nmap >/dev/null; then
 elif [[ ! -f /usr/share/nmap/scripts/enip-info.nse ]]; then
     skipped+=("nmap: no enip-info script")
 else
-    for scan in -sU -sT; do
+    scans=(-sT)
+    # A UDP scan needs raw sockets.
+    if [[ $(id -u) == 0 ]]; then scans+=(-sU); else skipped+=("nmap -sU: needs root"); fi
+    for scan in "${scans[@]}"; do
         nmap -n -Pn "$scan" -p 44818 --script enip-info "$net.2" >"$work/nmap.out" 2>&1
         for field in "productName: GW-1" "productCode: 3031" "revision: 2.5" \
             "serialNumber: 0x00001234" "type: Communications Adapter (12)" "deviceIp: $net.2"; do
