@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The Wireshark dissector (contrib/wireshark/kvt275r.lua) on a capture of kvt640-cli talking to
+# the simulator on ports other than the defaults: searches, password checks (one wrong), reads
+# with split replies, writes of both kinds, a reset and IP address reports. tshark must name
+# every message, decode the key fields as the CLI saw them, and find nothing malformed.
+# Usage: dissector.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim
+set -u
+cli=${1:?usage: dissector.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
+sim=${2:?usage: dissector.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+lua=$here/../../contrib/wireshark/kvt275r.lua
+source "$here/checks.bash"
+
+command -v tshark >/dev/null || { echo "SKIP: tshark is not installed"; exit 77; }
+scratch_with_simulators
+own_loopback_block
+discovery_port=19801 device_port=19802 local_port=19803 report_port=19804
+opts=(--bind "$net.201" --local-port "$local_port" --discovery-port "$discovery_port"
+    --device-port "$device_port")
+prefs=(-o "kvt275r.discovery_port:$discovery_port" -o "kvt275r.config_port:$device_port"
+    -o "kvt275r.report_port:$report_port")
+
+# Capture everything of our block on the three ports; stop_capture flushes the file.
+tshark -i lo -n -q -f "net $net.0/24 and (udp port $discovery_port or tcp port $device_port or udp port $report_port)" \
+    -w "$work/capture.pcapng" 2>"$work/tshark.log" &
+capture=$!
+sims+=("$capture")
+for _ in $(seq 1 100); do
+    grep -q "Capturing on" "$work/tshark.log" && break
+    kill -0 "$capture" 2>/dev/null || break
+    sleep 0.1
+done
+if ! grep -q "Capturing on" "$work/tshark.log"; then
+    echo "SKIP: cannot capture on lo: $(cat "$work/tshark.log")"
+    exit 77
+fi
+sleep 0.5 # dumpcap says so just before its first read
+
+"$sim" --quiet --discovery-address "$net.1" --discovery-port "$discovery_port" \
+    --device-port "$device_port" \
+    --device "name=网关-1,ip=$net.2,mac=02:00:00:00:00:21,fw=1.10,user-password=1234,admin-password=adm9,fault=split:30" \
+    --device "name=GW-2,ip=$net.3,mac=02:00:00:00:00:22" \
+    --device "name=OTHER,ip=$net.4,mac=02:00:00:00:00:23,product=30103,remote=forbid" \
+    --device "name=LIAR,ip=$net.5,mac=02:00:00:00:00:24,fault=wrong-code" \
+    2>>"$work/sim.log" &
+sims+=($!)
+for _ in $(seq 1 10); do
+    "$cli" search --broadcast "$net.1" "${opts[@]}" >"$work/out" 2>/dev/null && break
+done
+[[ $(grep -c "$net" "$work/out") == 4 ]] || fail "search should list 4 devices: $(cat "$work/out")"
+
+run 0 search --ip "$net.2" "${opts[@]}"
+run 0 read --ip "$net.2" --kind user --password 1234 -o "$work/user.inf" "${opts[@]}"
+run 0 read --ip "$net.2" --kind background --password adm9 -o "$work/background.inf" "${opts[@]}"
+run 5 read --ip "$net.2" --kind user --password 4321 "${opts[@]}"
+run 8 read --ip "$net.5" --kind user "${opts[@]}" # its image comes back with code 0x26
+run 0 write --ip "$net.2" "$work/background.inf" --password adm9 "${opts[@]}"
+# GW-2 reports to us every second from the write on; the reset restarts it.
+run 0 read --ip "$net.3" --kind user -o "$work/gw2.inf" "${opts[@]}"
+iconv -f GBK -t UTF-8 "$work/gw2.inf" |
+    sed "s/^自动回复开关\t\tclosed\r$/自动回复开关\t\topen\r\n自动回复IP地址\t\t$net.1\r\n自动回复端口\t\t$report_port\r\n自动回复周期\t\t1\r/" |
+    iconv -f UTF-8 -t GBK >"$work/gw2-report.inf"
+run 0 write --ip "$net.3" "$work/gw2-report.inf" --reset "${opts[@]}"
+timeout 10 "$cli" listen --bind "$net.1" --port "$report_port" --count 3 >/dev/null 2>&1 ||
+    fail "listen did not get 3 reports"
+run 0 show "$work/background.inf" --json && cp "$work/out" "$work/background.json"
+
+kill -INT "$capture" && wait "$capture"
+sims=("${sims[@]:1}")
+
+# dissect FILTER FIELD...: the fields of the matching messages, one line per message.
+dissect() {
+    local filter=$1
+    shift
+    local fields=()
+    for field in "$@"; do fields+=(-e "$field"); done
+    tshark -r "$work/capture.pcapng" -2 -n -X "lua_script:$lua" "${prefs[@]}" -Y "$filter" \
+        -T fields -E separator='|' -E occurrence=a -E aggregator=, "${fields[@]}" 2>>"$work/dissect.log"
+}
+# expect WHAT FILTER FIELDS WANTED: every message that FILTER selects has these field values,
+# and there is at least one.
+expect() {
+    local what=$1 filter=$2 fields=$3 wanted=$4
+    local got
+    # shellcheck disable=SC2086
+    got=$(dissect "$filter" $fields | sort -u)
+    [[ $got == "$wanted" ]] || fail "$what: '$filter' gave ${got:-nothing}, expected $wanted"
+}
+count() { dissect "$1" frame.number | wc -l; }
+
+dissect kvt275r >/dev/null
+grep -qi "lua" "$work/dissect.log" && fail "tshark: $(cat "$work/dissect.log")"
+
+# Every datagram and every segment with data on our ports is ours, and none is malformed.
+[[ $(count 'udp && !kvt275r') == 0 ]] || fail "datagrams left undissected"
+[[ $(count 'tcp.len > 0 && !kvt275r && !tcp.reassembled_in && !tcp.analysis.retransmission') == 0 ]] || fail "TCP data left undissected"
+[[ $(count '_ws.malformed || _ws.expert.severity >= 0x00800000') == 0 ]] ||
+    fail "malformed or erroneous: $(dissect '_ws.malformed || _ws.expert' frame.number _ws.expert.message)"
+# The only remarks: the other product, the wrong password and the reply with the wrong code.
+expect "expert remarks" 'kvt275r && _ws.expert' _ws.expert.message \
+    $'Not a KVT-275R: listed as another product, not configurable\nPassword rejected\nReply code 0x26 to request 0x25: the tool reports a failed exchange'
+
+# Discovery.
+queries=$(count 'kvt275r.message == "discovery query" && kvt275r.code == 3')
+((queries >= 2)) || fail "expected at least 2 discovery queries, got $queries"
+expect "reply of GW-1" "kvt275r.message == \"discovery reply\" && kvt275r.ip == $net.2" \
+    "kvt275r.name kvt275r.mac kvt275r.model kvt275r.product_code kvt275r.firmware kvt275r.user_password_set kvt275r.admin_password_set kvt275r.remote_config_allowed" \
+    "网关-1|02:00:00:00:00:21|KVT-275R|134103|1.10|1|1|1"
+expect "reply of the other product" "kvt275r.message == \"discovery reply\" && kvt275r.ip == $net.4" \
+    "kvt275r.model kvt275r.product_code kvt275r.remote_config kvt275r.user_password_set" \
+    "other product|30103|0|0"
+[[ $(count "kvt275r.message == \"discovery reply\" && ip.dst == $net.201") -ge 5 ]] ||
+    fail "expected the broadcast's 4 replies and the search by IP's one"
+
+# Password checks: both kinds, accepted, and the wrong one rejected.
+expect "user password checks" 'kvt275r.message == "user password check"' \
+    "kvt275r.kind kvt275r.password" $'0|1234\n0|4321'
+expect "administrator password checks" 'kvt275r.message == "administrator password check"' \
+    "kvt275r.maker_tag kvt275r.password" "Kelvarin|adm9"
+expect "password replies" 'kvt275r.message contains "password check reply"' \
+    "kvt275r.message kvt275r.password_accepted" \
+    $'administrator password check reply|1\nuser password check reply|0\nuser password check reply|1'
+
+# Reads: requests and the images in the (split) replies, with what the file got.
+[[ $(count 'kvt275r.message == "read user configuration" && kvt275r.length == 0') == 3 ]] ||
+    fail "expected 3 user read requests"
+expect "user image of GW-1" "kvt275r.message == \"user image\" && ip.src == $net.2" \
+    "kvt275r.image_length kvt275r.ip_address kvt275r.user_password kvt275r.report_enabled" \
+    "60|$net.2|1234|0"
+[[ $(count "kvt275r.message == \"user image\" && ip.src == $net.2 && tcp.reassembled.length == 60") == 1 ]] ||
+    fail "the split user image should be reassembled from its segments"
+# Framed by the read it answers, as the tool receives it, whatever its code.
+expect "image with the wrong code" "kvt275r.expert.wrong_code" \
+    "kvt275r.message kvt275r.code kvt275r.image_length kvt275r.ip_address" "user image|0x00000026|60|$net.5"
+sizes=$(python3 -c 'import json,sys; print(",".join(str(int(x)) for x in json.load(open(sys.argv[1]))["assembly_sizes"]))' \
+    "$work/background.json")
+assemblies="kvt275r.assembly_102 kvt275r.assembly_101 kvt275r.assembly_103 kvt275r.assembly_112"
+assemblies+=" kvt275r.assembly_111 kvt275r.assembly_113 kvt275r.assembly_122 kvt275r.assembly_121 kvt275r.assembly_123"
+sizes_row=$(tr , '|' <<<"$sizes")
+expect "background images of GW-1 (read, written back)" 'kvt275r.message contains "background image"' \
+    "kvt275r.image_length kvt275r.network_name kvt275r.user_password kvt275r.admin_password kvt275r.ip_setting_method $assemblies" \
+    "164|网关-1|1234|adm9|0x01|$sizes_row"
+[[ $(count 'kvt275r.message == "write background image" && kvt275r.code == 6 && kvt275r.length == 156') == 1 ]] ||
+    fail "expected one background write"
+
+# The user write with the report switched on, its acknowledgement, the reset and the reports.
+expect "user write to GW-2" 'kvt275r.message == "write user image"' \
+    "kvt275r.image_length kvt275r.code kvt275r.ip_address kvt275r.report_enabled kvt275r.report_target kvt275r.report_port kvt275r.report_period" \
+    "60|0x00000026|$net.3|1|$net.1|$report_port|1"
+acks=$(dissect 'kvt275r.message == "acknowledgement"' kvt275r.code | LC_ALL=C sort | tr '\n' ' ')
+[[ $acks == "0x00000006 0x0000000a 0x00000026 " ]] ||
+    fail "expected acknowledgements of 2 writes and a reset, got $acks"
+[[ $(count 'kvt275r.message == "remote reset" && kvt275r.maker_tag == "Kelvarin"') == 1 ]] ||
+    fail "expected one reset request"
+reports=$(count "kvt275r.message == \"IP address report\" && kvt275r.mac == 02:00:00:00:00:22 && kvt275r.ip == $net.3 && kvt275r.name == \"GW-2\"")
+((reports >= 3)) || fail "expected at least 3 IP address reports of GW-2, got $reports"
+
+cp "$work/capture.pcapng" /tmp/luatry/cap.pcapng
+((failures == 0)) && echo "dissector: all checks passed"
+exit $((failures > 0))
