@@ -155,6 +155,7 @@ acks=$(dissect 'kvt275r.message == "acknowledgement"' kvt275r.code | LC_ALL=C so
 reports=$(count "kvt275r.message == \"IP address report\" && kvt275r.mac == 02:00:00:00:00:22 && kvt275r.ip == $net.3 && kvt275r.name == \"GW-2\"")
 ((reports >= 3)) || fail "expected at least 3 IP address reports of GW-2, got $reports"
 
-cp "$work/capture.pcapng" /tmp/luatry/cap.pcapng
+# KVT_KEEP_CAPTURE=FILE keeps the capture for a look in Wireshark.
+[[ -n ${KVT_KEEP_CAPTURE:-} ]] && cp "$work/capture.pcapng" "$KVT_KEEP_CAPTURE"
 ((failures == 0)) && echo "dissector: all checks passed"
 exit $((failures > 0))
