@@ -143,7 +143,7 @@ kvt.fields = all_fields
 
 local ef = {
     short = ProtoExpert.new("kvt275r.expert.short", "Message shorter than its layout",
-        expert.group.MALFORMED, expert.severity.WARN),
+        expert.group.PROTOCOL, expert.severity.WARN),
     length = ProtoExpert.new("kvt275r.expert.length", "Length field differs from the layout",
         expert.group.PROTOCOL, expert.severity.WARN),
     not_discovery = ProtoExpert.new("kvt275r.expert.not_discovery",

@@ -20,7 +20,7 @@ opts=(--bind "$net.201" --local-port "$local_port" --discovery-port "$discovery_
 prefs=(-o "kvt275r.discovery_port:$discovery_port" -o "kvt275r.config_port:$device_port"
     -o "kvt275r.report_port:$report_port")
 
-# Capture everything of our block on the three ports; stop_capture flushes the file.
+# Capture our block's traffic on the three ports; SIGINT at the end flushes the file.
 tshark -i lo -n -q -f "net $net.0/24 and (udp port $discovery_port or tcp port $device_port or udp port $report_port)" \
     -w "$work/capture.pcapng" 2>"$work/tshark.log" &
 capture=$!
@@ -34,7 +34,7 @@ if ! grep -q "Capturing on" "$work/tshark.log"; then
     echo "SKIP: cannot capture on lo: $(cat "$work/tshark.log")"
     exit 77
 fi
-sleep 0.5 # dumpcap says so just before its first read
+sleep 0.5 # the message comes just before dumpcap's first read
 
 "$sim" --quiet --discovery-address "$net.1" --discovery-port "$discovery_port" \
     --device-port "$device_port" \
@@ -54,7 +54,13 @@ run 0 read --ip "$net.2" --kind user --password 1234 -o "$work/user.inf" "${opts
 run 0 read --ip "$net.2" --kind background --password adm9 -o "$work/background.inf" "${opts[@]}"
 run 5 read --ip "$net.2" --kind user --password 4321 "${opts[@]}"
 run 8 read --ip "$net.5" --kind user "${opts[@]}" # its image comes back with code 0x26
-run 0 write --ip "$net.2" "$work/background.inf" --password adm9 "${opts[@]}"
+# Written back with nine different assembly sizes, so that their order shows.
+edits=
+for pair in 102:10 101:11 103:12 112:20 111:21 113:22 122:30 121:31 123:32; do
+    edits+="s/^\(Assembly Instance${pair%:*}:\t\t\)[0-9]*/\1${pair#*:}/;"
+done
+LC_ALL=C sed "$edits" "$work/background.inf" >"$work/sizes.inf"
+run 0 write --ip "$net.2" "$work/sizes.inf" --password adm9 "${opts[@]}"
 # GW-2 reports to us every second from the write on; the reset restarts it.
 run 0 read --ip "$net.3" --kind user -o "$work/gw2.inf" "${opts[@]}"
 iconv -f GBK -t UTF-8 "$work/gw2.inf" |
@@ -74,26 +80,28 @@ dissect() {
     shift
     local fields=()
     for field in "$@"; do fields+=(-e "$field"); done
-    tshark -r "$work/capture.pcapng" -2 -n -X "lua_script:$lua" "${prefs[@]}" -Y "$filter" \
+    tshark -r "$capture_file" -2 -n -X "lua_script:$lua" "${prefs[@]}" -Y "$filter" \
         -T fields -E separator='|' -E occurrence=a -E aggregator=, "${fields[@]}" 2>>"$work/dissect.log"
 }
 # expect WHAT FILTER FIELDS WANTED: every message that FILTER selects has these field values,
 # and there is at least one.
 expect() {
-    local what=$1 filter=$2 fields=$3 wanted=$4
+    local what=$1 filter=$2 names=$3 wanted=$4
     local got
     # shellcheck disable=SC2086
-    got=$(dissect "$filter" $fields | sort -u)
+    got=$(dissect "$filter" $names | sort -u)
     [[ $got == "$wanted" ]] || fail "$what: '$filter' gave ${got:-nothing}, expected $wanted"
 }
 count() { dissect "$1" frame.number | wc -l; }
 
+capture_file=$work/capture.pcapng
 dissect kvt275r >/dev/null
 grep -qi "lua" "$work/dissect.log" && fail "tshark: $(cat "$work/dissect.log")"
 
 # Every datagram and every segment with data on our ports is ours, and none is malformed.
 [[ $(count 'udp && !kvt275r') == 0 ]] || fail "datagrams left undissected"
-[[ $(count 'tcp.len > 0 && !kvt275r && !tcp.reassembled_in && !tcp.analysis.retransmission') == 0 ]] || fail "TCP data left undissected"
+[[ $(count 'tcp.len > 0 && !kvt275r && !tcp.reassembled_in && !tcp.analysis.retransmission') == 0 ]] ||
+    fail "TCP data left undissected"
 [[ $(count '_ws.malformed || _ws.expert.severity >= 0x00800000') == 0 ]] ||
     fail "malformed or erroneous: $(dissect '_ws.malformed || _ws.expert' frame.number _ws.expert.message)"
 # The only remarks: the other product, the wrong password and the reply with the wrong code.
@@ -136,12 +144,11 @@ sizes=$(python3 -c 'import json,sys; print(",".join(str(int(x)) for x in json.lo
     "$work/background.json")
 assemblies="kvt275r.assembly_102 kvt275r.assembly_101 kvt275r.assembly_103 kvt275r.assembly_112"
 assemblies+=" kvt275r.assembly_111 kvt275r.assembly_113 kvt275r.assembly_122 kvt275r.assembly_121 kvt275r.assembly_123"
-sizes_row=$(tr , '|' <<<"$sizes")
-expect "background images of GW-1 (read, written back)" 'kvt275r.message contains "background image"' \
-    "kvt275r.image_length kvt275r.network_name kvt275r.user_password kvt275r.admin_password kvt275r.ip_setting_method $assemblies" \
-    "164|网关-1|1234|adm9|0x01|$sizes_row"
-[[ $(count 'kvt275r.message == "write background image" && kvt275r.code == 6 && kvt275r.length == 156') == 1 ]] ||
-    fail "expected one background write"
+background="kvt275r.image_length kvt275r.network_name kvt275r.user_password kvt275r.admin_password kvt275r.ip_setting_method $assemblies"
+expect "background image of GW-1" 'kvt275r.message == "background image"' "$background" \
+    "164|网关-1|1234|adm9|0x01|$(tr , '|' <<<"$sizes")"
+expect "background write to GW-1" 'kvt275r.message == "write background image" && kvt275r.code == 6 && kvt275r.length == 156' \
+    "$background" "164|网关-1|1234|adm9|0x01|10|11|12|20|21|22|30|31|32"
 
 # The user write with the report switched on, its acknowledgement, the reset and the reports.
 expect "user write to GW-2" 'kvt275r.message == "write user image"' \
@@ -154,6 +161,36 @@ acks=$(dissect 'kvt275r.message == "acknowledgement"' kvt275r.code | LC_ALL=C so
     fail "expected one reset request"
 reports=$(count "kvt275r.message == \"IP address report\" && kvt275r.mac == 02:00:00:00:00:22 && kvt275r.ip == $net.3 && kvt275r.name == \"GW-2\"")
 ((reports >= 3)) || fail "expected at least 3 IP address reports of GW-2, got $reports"
+
+# Odd messages no healthy exchange has, on the default ports: a short discovery reply, a name
+# that fills its field, another message code, a short report, a length no message has.
+# packet TEXT2PCAP-OPTIONS HEX: one more packet in $work/odd.pcap.
+odd=()
+packet() {
+    local n=${#odd[@]}
+    echo "0000 $(tr '\n' ' ' <<<"$2")" >"$work/odd$n.txt"
+    # shellcheck disable=SC2086
+    text2pcap -q $1 "$work/odd$n.txt" "$work/odd$n.pcap" >/dev/null 2>&1 && odd+=("$work/odd$n.pcap")
+}
+packet "-u 18801,10002" "00 00 00 03 00 00 00 00 00 02 0b d7 00 00 00 00"
+zeros() { printf '00 %.0s' $(seq "$1"); }
+packet "-u 18801,10002" "00 00 00 03 $(zeros 5) 02 0b d7 $(zeros 12) 00 01 00 0a 02 00 00 00 00 99 00 00
+    7f 00 00 09 00 00 00 02 $(printf '%02x ' {65..84}) 00 00 00 02"
+packet "-u 18801,10002" "00 00 00 04 00 00 00 00 00 02 0b d7 00 00 00 00 00 00 00 00"
+packet "-u 50000,16800" "$(zeros 36) 02 00 00 00 00 99 00 00 7f 00 00 09"
+packet "-T 50000,18801" "00 00 00 25 7f ff ff ff"
+mergecap -w "$work/odd.pcap" "${odd[@]}" >/dev/null && capture_file=$work/odd.pcap prefs=()
+[[ $(count kvt275r) == 5 ]] || fail "odd messages: the default ports should bring all 5 to the dissector"
+[[ $(count '(_ws.malformed || _ws.expert.severity >= 0x00800000) && !kvt275r.expert.oversized') == 0 ]] ||
+    fail "odd messages: $(dissect '_ws.expert' frame.number _ws.expert.message)"
+expect "short reply" "kvt275r.expert.short && udp.length == 24" "kvt275r.product_code kvt275r.model" "134103|KVT-275R"
+expect "full name" "kvt275r.ip == 127.0.0.9 && kvt275r.message == \"discovery reply\"" \
+    "kvt275r.name kvt275r.firmware kvt275r.user_password_set kvt275r.admin_password_set kvt275r.remote_config_allowed" \
+    "ABCDEFGHIJKLMNOPQRST|1.10|0|1|0"
+[[ $(count kvt275r.expert.not_discovery) == 1 ]] || fail "odd messages: code 4 is not a discovery reply"
+expect "short report" "kvt275r.expert.short && kvt275r.message == \"IP address report\"" "kvt275r.mac kvt275r.ip" \
+    "02:00:00:00:00:99|127.0.0.9"
+[[ $(count kvt275r.expert.oversized) == 1 ]] || fail "odd messages: an impossible length should be flagged"
 
 # KVT_KEEP_CAPTURE=FILE keeps the capture for a look in Wireshark.
 [[ -n ${KVT_KEEP_CAPTURE:-} ]] && cp "$work/capture.pcapng" "$KVT_KEEP_CAPTURE"
