@@ -197,8 +197,8 @@ function Layout:has(offset, size)
     if offset + size <= self.tvb:len() then return true end
     if not self.truncated then
         self.truncated = true
-        self.tree:add_proto_expert_info(ef.short, string.format(
-            "Message ends at byte %d, before the field at byte %d; the tool reads missing bytes as zero",
+        self.tree:add_proto_expert_info(ef.short, string.format("Message ends at byte %d, "
+            .. "before the field at byte %d; the tool reads missing bytes as zero",
             self.tvb:len(), offset))
     end
     return false
@@ -218,7 +218,8 @@ end
 
 function Layout:text(field, offset)
     if not self:has(offset, TEXT_WIDTH) then return nil end
-    return self.tree:add(field, self.tvb(offset, TEXT_WIDTH), gbk_text(self.tvb(offset, TEXT_WIDTH)))
+    local range = self.tvb(offset, TEXT_WIDTH)
+    return self.tree:add(field, range, gbk_text(range))
 end
 
 function Layout:uint(offset, size)
@@ -282,8 +283,9 @@ local function dissect_reply(tvb, pinfo, tree)
     end
     if tvb:len() < DISCOVERY_REPLY_SIZE then
         tree:add_proto_expert_info(ef.short, string.format(
-            "Reply of %d bytes instead of %d: the tool reads the fields past its end as zero",
-            tvb:len(), DISCOVERY_REPLY_SIZE))
+            "Reply of %d bytes instead of %d: the tool reads the fields past its end as zero%s",
+            tvb:len(), DISCOVERY_REPLY_SIZE,
+            tvb:len() < 16 and "; a broadcast search ignores it" or ""))
         l.truncated = true
     end
     l:add(f.not_interpreted, 4, 5)
@@ -316,6 +318,9 @@ local function dissect_reply(tvb, pinfo, tree)
         remote_item:append_text(remote == 1 and " (allowed)" or " (forbidden)")
     end
     generated(tree, f.remote_config_allowed, remote == 1)
+    if tvb:len() > DISCOVERY_REPLY_SIZE then
+        tree:add(f.not_interpreted, tvb(DISCOVERY_REPLY_SIZE))
+    end
     local name = is_kvt and l:string(44, TEXT_WIDTH) or "?"
     name_message(tree, pinfo, "discovery reply", string.format("\"%s\" %s %s fw %s%s", name,
         dotted(l, 36), mac_text(l, 28), firmware, is_kvt and "" or " (other product)"))
@@ -390,7 +395,7 @@ local function message_length(tvb, pinfo, offset)
     local n
     if from_device(pinfo) then
         local request = request_of(pinfo)
-        local read = request and is_image_read(request.code) or is_image_read(code)
+        local read = is_image_read(request and request.code or code)
         n = read and 8 + tvb(offset + 6, 2):uint() or FIXED_REPLY_SIZE
     else
         n = 8 + tvb(offset + 4, 4):uint()
@@ -493,6 +498,7 @@ local function dissect_device_reply(l, pinfo, code, request)
     -- Decoded as the reply the tool waits for; a code that does not repeat the request's
     -- fails the exchange in the tool.
     local answers_code = code
+    local wrong_code = false
     if request then
         generated(tree, f.request_in, request.frame)
         if code ~= request.code and code ~= CODE_REFUSAL then
@@ -500,6 +506,7 @@ local function dissect_device_reply(l, pinfo, code, request)
                 "Reply code 0x%02X to request 0x%02X: the tool reports a failed exchange",
                 code, request.code))
             answers_code = request.code
+            wrong_code = true
         end
     end
     local function ignored_tail()
@@ -537,6 +544,7 @@ local function dissect_device_reply(l, pinfo, code, request)
         ignored_tail()
         name_message(tree, pinfo, "unknown reply", string.format("code 0x%02X", code))
     end
+    if wrong_code then pinfo.cols.info:append(string.format(" [reply code 0x%02X]", code)) end
 end
 
 local function dissect_message(tvb, pinfo, tree)
