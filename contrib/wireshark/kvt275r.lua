@@ -421,11 +421,18 @@ local function dissect_image(l, pinfo, kind, writing)
     local method = l:uint(8, 4)
     local method_item = l:add(f.ip_method, 8, 4)
     if method_item and method > 2 then method_item:append_text(" (read as DHCP)") end
-    l:add(f.ip_address, 12, 4)
-    l:add(f.subnet_mask, 16, 4)
-    l:add(f.gateway, 20, 4)
-    l:add(f.dns1, 24, 4)
-    l:add(f.dns2, 28, 4)
+    -- The tool's address parser refuses 255.255.255.255 and puts the field's default instead.
+    local function address(field, offset, default)
+        local item = l:add(field, offset, 4)
+        if item and tvb(offset, 4):uint() == 0xFFFFFFFF then
+            item:append_text(" (read as " .. default .. ")")
+        end
+    end
+    address(f.ip_address, 12, "192.168.0.15")
+    address(f.subnet_mask, 16, "255.255.255.0")
+    address(f.gateway, 20, "192.168.0.1")
+    address(f.dns1, 24, "0.0.0.0")
+    address(f.dns2, 28, "0.0.0.0")
     local report_at
     if kind == USER then
         l:text(f.user_password, 32)
@@ -443,7 +450,10 @@ local function dissect_image(l, pinfo, kind, writing)
     if l:has(report_at, 8) then
         local period = tvb(report_at + 6, 2):uint()
         local report = generated(tree, f.report_enabled, period ~= 0)
-        report:add(f.report_target, tvb(report_at, 4))
+        local target = report:add(f.report_target, tvb(report_at, 4))
+        if period ~= 0 and tvb(report_at, 4):uint() == 0xFFFFFFFF then
+            target:append_text(" (read as no address)")
+        end
         report:add(f.report_port, tvb(report_at + 4, 2))
         report:add(f.report_period, tvb(report_at + 6, 2))
     end
