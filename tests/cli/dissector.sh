@@ -2,7 +2,8 @@
 # The Wireshark dissector (contrib/wireshark/kvt275r.lua) on a capture of kvt640-cli talking to
 # the simulator on ports other than the defaults: searches, password checks (one wrong), reads
 # with split replies, writes of both kinds, a reset and IP address reports. tshark must name
-# every message, decode the key fields as the CLI saw them, and find nothing malformed.
+# every message, decode the key fields as the CLI saw them, and find nothing malformed. Then odd
+# messages made with text2pcap, on the default ports: flagged, never a dissector error.
 # Usage: dissector.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim
 set -u
 cli=${1:?usage: dissector.sh PATH-TO-kvt640-cli PATH-TO-kvt275r-sim}
