@@ -17,6 +17,7 @@ $SUDO apt-get install -y --no-install-recommends \
     clang-14 libclang-rt-14-dev \
     librsvg2-bin help2man bash-completion \
     file dpkg-dev lintian desktop-file-utils appstream \
+    tshark \
     ansible-core
 # The report times are tested under the locale of a Chinese desktop; tests build any other
 # locale they need from the sources of `locales` themselves.
