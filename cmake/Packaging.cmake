@@ -29,6 +29,8 @@ execute_process(COMMAND ${KVT_GZIP} -9nc ${changelog} OUTPUT_FILE ${changelog}.g
 
 install(FILES README.md SECURITY.md packaging/debian/copyright ${changelog}.gz
         DESTINATION ${doc_dir})
+# The Wireshark dissector for the gateway's protocol, for diagnosing a plant's traffic.
+install(FILES contrib/wireshark/kvt275r.lua DESTINATION ${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME}/wireshark)
 install(FILES packaging/debian/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${PROJECT_NAME})
 
