@@ -12,28 +12,44 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The three accept sets the program relies on: inet_addr's (device fields; the broadcast
+// address is its error value), the datagram targets' (the broadcast address too) and the
+// four plain decimal parts of setup files, which also give the canonical text.
 TEST(ParseIpv4, FollowsInetAddr) {
     struct Case {
         const char* text;
-        std::optional<std::uint32_t> hostOrder;  // nullopt: refused
+        std::optional<std::uint32_t> hostOrder;  // nullopt: refused by inet_addr
+        bool target;                             // taken as a datagram target
+        bool dottedQuad;                         // taken as four decimal parts
     };
     const Case cases[] = {
-        {"192.168.1.10", 0xC0A8010A},
-        {"0.0.0.0", 0},
-        {"255.255.255.254", 0xFFFFFFFE},
-        {"255.255.255.255", std::nullopt},  // inet_addr's error value
-        {"10.1", 0x0A000001},               // the shorter forms inet_addr takes
-        {"0x7f.1", 0x7F000001},
-        {"256.1.1.1", std::nullopt},
-        {"1.2.3.4.5", std::nullopt},
-        {"", std::nullopt},
-        {"abc", std::nullopt},
+        {"192.168.1.10", 0xC0A8010A, true, true},
+        {"0.0.0.0", 0, true, true},
+        {"255.255.255.254", 0xFFFFFFFE, true, true},
+        {"255.255.255.255", std::nullopt, true, true},  // inet_addr's error value
+        {"10.1", 0x0A000001, true, false},              // the shorter forms inet_addr takes
+        {"0x7f.1", 0x7F000001, true, false},
+        {"010.0.0.1", 0x08000001, true, false},  // octal
+        {"256.1.1.1", std::nullopt, false, false},
+        {"1.2.3.4.5", std::nullopt, false, false},
+        {"", std::nullopt, false, false},
+        {"abc", std::nullopt, false, false},
     };
     for (const Case& c : cases) {
         const auto parsed = parseIpv4(c.text);
         ASSERT_EQ(parsed.has_value(), c.hostOrder.has_value()) << c.text;
         if (parsed) {
             EXPECT_EQ(platform::hostOrder(*parsed), *c.hostOrder) << c.text;
+        }
+        const auto target = platform::parseInetAton(c.text);
+        EXPECT_EQ(target.has_value(), c.target) << c.text;
+        if (target && parsed) {
+            EXPECT_EQ(*target, *parsed) << c.text;
+        }
+        const auto quad = platform::parseDottedQuad(c.text);
+        EXPECT_EQ(quad.has_value(), c.dottedQuad) << c.text;
+        if (quad) {
+            EXPECT_EQ(platform::dottedText(*quad), c.text);
         }
     }
 }
