@@ -2,6 +2,7 @@
 // Lets one thread end another's waits at once: signal() makes the event ready, and every
 // wait that watches it (a socket wait, a Poller) returns. It stays ready until drain().
 // Here an eventfd; on Windows a loopback socket, which is why callers never see its handle.
+#include <array>
 #include <chrono>
 #include <cstdint>
 
@@ -16,7 +17,7 @@ public:
 
     // false when the system could not make one; then signal() does nothing and waits that
     // watch it end only at their limits.
-    bool valid() const { return m_handle != kNone; }
+    bool valid() const { return m_handles[0] != kNone; }
     // From any thread.
     void signal() const;
     // Takes back every signal given so far.
@@ -27,11 +28,12 @@ public:
     // For the backend's waits only: what they watch beside their sockets.
     using Handle = std::intptr_t;
     static constexpr Handle kNone = -1;
-    Handle pollHandle() const { return m_handle; }
+    Handle pollHandle() const { return m_handles[0]; }
 
 private:
-    Handle m_handle = kNone;
-    Handle m_writeHandle = kNone;  // a second handle where the system needs one (Windows)
+    // [0] is what waits watch; [1] is the sending end where the system needs a second handle
+    // (a loopback socket pair on Windows).
+    std::array<Handle, 2> m_handles{kNone, kNone};
 };
 
 }  // namespace kvt::platform
