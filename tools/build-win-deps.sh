@@ -17,6 +17,9 @@ cache=${KVT_WIN_DEPS:-$HOME/.cache/kvt640}
 jobs=${KVT_WIN_JOBS:-2}
 toolchain=$root/cmake/toolchain-mingw64.cmake
 mkdir -p "$cache/src" "$cache/build"
+# One run at a time: a second one would build into the same folders.
+exec 9>"$cache/.build-win-deps.lock"
+flock 9
 log() { printf '[win-deps %s] %s\n' "$(date -u +%H:%M:%S)" "$*"; }
 
 install_tools() {
@@ -112,18 +115,25 @@ build_qt() {
     fetch_source "qt6-base=$version" qt6-base
     log "Qt $version for MinGW-w64 (nice -n 19, -j$jobs)"
     local b=$cache/build/qt6 start=$SECONDS
-    rm -rf "$b" && mkdir -p "$b"
-    (cd "$b" && nice -n 19 "$cache/src/qt6-base/configure" \
-        -prefix "$prefix" -release -shared -xplatform win32-g++ \
-        -qt-host-path /usr -nomake tests -nomake examples -no-pch \
-        -no-opengl -no-dbus -no-icu -no-glib -no-feature-sql -no-feature-network \
-        -no-feature-printsupport -no-feature-concurrent -no-feature-xml -no-feature-vulkan \
-        -no-feature-tabletevent -no-feature-direct2d -no-freetype -no-libjpeg \
-        -qt-zlib -qt-pcre -qt-libpng -qt-harfbuzz -qt-doubleconversion \
-        -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr \
-           -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DQT_BUILD_TESTS=OFF \
-           -DQT_BUILD_EXAMPLES=OFF) >"$cache/build/qt6-configure.log" 2>&1 ||
-        { tail -40 "$cache/build/qt6-configure.log"; exit 1; }
+    # Only what the programs use: Widgets and the windows platform plugin (plus Qt Test for
+    # the GUI tests). The bundled zlib, PCRE2, libpng and HarfBuzz stand in for Debian's, which
+    # are not built for MinGW; Debian's source leaves out Wintab (its licence), so no tablets.
+    local options=(-prefix "$prefix" -release -shared -xplatform win32-g++ -qt-host-path /usr
+        -nomake tests -nomake examples -no-pch -no-opengl -no-dbus -no-icu -no-glib
+        -no-feature-sql -no-feature-network -no-feature-printsupport -no-feature-concurrent
+        -no-feature-xml -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d
+        -no-freetype -no-libjpeg -qt-zlib -qt-pcre -qt-libpng -qt-harfbuzz -qt-doubleconversion
+        -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DQT_BUILD_TESTS=OFF
+        -DQT_BUILD_EXAMPLES=OFF)
+    # An interrupted build with the same options goes on where it stopped.
+    if [[ ! -f $b/build.ninja || "$(cat "$b/.options" 2>/dev/null)" != "${options[*]}" ]]; then
+        rm -rf "$b" && mkdir -p "$b"
+        (cd "$b" && nice -n 19 "$cache/src/qt6-base/configure" "${options[@]}") \
+            >"$cache/build/qt6-configure.log" 2>&1 ||
+            { tail -40 "$cache/build/qt6-configure.log"; exit 1; }
+        printf '%s' "${options[*]}" >"$b/.options"
+    fi
     nice -n 19 cmake --build "$b" -j"$jobs" >"$cache/build/qt6-build.log" 2>&1 ||
         { grep -m20 -B2 -A8 'error' "$cache/build/qt6-build.log" || tail -40 "$cache/build/qt6-build.log"; exit 1; }
     rm -rf "$prefix"
