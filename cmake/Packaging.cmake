@@ -7,11 +7,27 @@ if(NOT KVT_SANITIZE AND NOT KVT_FUZZ)
     target_compile_options(kvt_common INTERFACE -fstack-protector-strong)
     target_compile_definitions(
         kvt_common INTERFACE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
-    target_link_options(kvt_common INTERFACE -Wl,-z,relro,-z,now)
+    if(WIN32)
+        # MinGW's stack protector and fortified functions live in libssp, which the compiler
+        # driver links only when it sees the flag at link time.
+        target_link_options(kvt_common INTERFACE -fstack-protector-strong)
+    else()
+        target_link_options(kvt_common INTERFACE -Wl,-z,relro,-z,now)
+    endif()
 endif()
-# A program depends on the libraries it calls only: the core links libcsv for the inventories
-# of batches, which the desktop tool never reads.
-target_link_options(kvt_common INTERFACE -Wl,--as-needed)
+if(WIN32)
+    # Address space layout randomisation (64-bit, high entropy) and no executable data.
+    target_link_options(kvt_common INTERFACE -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+else()
+    # A program depends on the libraries it calls only: the core links libcsv for the
+    # inventories of batches, which the desktop tool never reads.
+    target_link_options(kvt_common INTERFACE -Wl,--as-needed)
+endif()
+
+# The rest is the Debian package; the Windows installer is made elsewhere.
+if(NOT KVT_TARGET_LINUX)
+    return()
+endif()
 
 set(KVT_MAINTAINER "Kelvarin KVT-640 team <kvt640@kelvarin.com>")
 set(KVT_DEB_RELEASE 1)
@@ -29,6 +45,8 @@ execute_process(COMMAND ${KVT_GZIP} -9nc ${changelog} OUTPUT_FILE ${changelog}.g
 
 install(FILES README.md SECURITY.md packaging/debian/copyright ${changelog}.gz
         DESTINATION ${doc_dir})
+# The Wireshark dissector for the gateway's protocol, for diagnosing a plant's traffic.
+install(FILES contrib/wireshark/kvt275r.lua DESTINATION ${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME}/wireshark)
 install(FILES packaging/debian/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${PROJECT_NAME})
 

@@ -8,9 +8,10 @@ $SUDO apt-get update
 # tshark asks whether non-root users may capture; the default (no) is what the tests need.
 echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections
 # ansible-core runs the Ansible module's test (contrib/ansible).
-# tshark, nmap and node with npm are the EtherNet/IP test's witnesses (tests/cli/enip.sh): Wireshark's
-# dissectors, nmap's enip-info script, and the npm client st-ethernet-ip, which the test installs
-# into ~/.cache/kvt640/npm itself.
+# tshark reads captures with the dissector in contrib/wireshark (and tests it). tshark, nmap and
+# node with npm are also the EtherNet/IP test's witnesses (tests/cli/enip.sh): Wireshark's
+# dissectors, nmap's enip-info script, and the npm client st-ethernet-ip, which the test
+# installs into ~/.cache/kvt640/npm itself.
 # qt6-tools-dev and qt6-l10n-tools build the translations (Qt Linguist's CMake support, lrelease);
 # qt6-translations-l10n holds Qt's own translations that the Chinese interface loads.
 $SUDO apt-get install -y --no-install-recommends \

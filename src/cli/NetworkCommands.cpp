@@ -1,7 +1,5 @@
 #include "NetworkCommands.h"
 
-#include <signal.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -9,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 
 #include "OfflineCommands.h"
@@ -23,6 +22,7 @@
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "core/flows/SearchFlows.h"
+#include "core/platform/Interrupt.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 
@@ -368,13 +368,8 @@ struct ListenArgs {
 };
 
 void runListener(const ListenArgs& args, Lang lang) {
-    // Interrupts are taken synchronously below; the listener thread inherits the mask.
-    sigset_t interrupts;
-    sigemptyset(&interrupts);
-    sigaddset(&interrupts, SIGINT);
-    sigaddset(&interrupts, SIGTERM);
-    sigset_t previousMask;
-    pthread_sigmask(SIG_BLOCK, &interrupts, &previousMask);
+    // Interrupts are taken below, where the loop waits; made before the listener's thread.
+    std::optional<platform::InterruptWait> interrupts(std::in_place);
 
     std::mutex outputMutex;
     std::atomic<std::size_t> updates{0};
@@ -392,7 +387,7 @@ void runListener(const ListenArgs& args, Lang lang) {
         {}, args.bindAddress);
     std::string error;
     if (!listener.start(args.port, &error)) {
-        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+        interrupts.reset();
         throw CliFailure(error, kExitListen);
     }
     if (!tableAtEnd) {
@@ -410,12 +405,12 @@ void runListener(const ListenArgs& args, Lang lang) {
     for (;;) {
         if (args.count > 0 && updates >= args.count) break;
         if (Clock::now() >= deadline) break;
-        timespec wait{0, 50'000'000};  // look at the count and the clock again every 50 ms
-        if (sigtimedwait(&interrupts, nullptr, &wait) > 0) break;
+        // Look at the count and the clock again every 50 ms.
+        if (interrupts->wait(std::chrono::milliseconds(50))) break;
     }
     listener.stop();
     const auto table = listener.snapshot();
-    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    interrupts.reset();
     if (args.csv) {
         std::lock_guard lock(outputMutex);
         std::cout << reportTableCsv(table, lang);

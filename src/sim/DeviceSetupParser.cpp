@@ -1,12 +1,11 @@
 #include "sim/DeviceSetupParser.h"
 
-#include <arpa/inet.h>
-
 #include <array>
 #include <charconv>
 #include <cstdio>
 
 #include "core/config/Rules.h"
+#include "core/platform/Address.h"
 
 namespace kvt::sim {
 namespace {
@@ -37,9 +36,9 @@ bool gbkField(std::string_view key, std::string_view value, kvt::Gbk& out, std::
 }
 
 std::optional<std::uint32_t> hostOrder(const std::string& dotted) {
-    in_addr addr{};
-    if (inet_pton(AF_INET, dotted.c_str(), &addr) != 1) return std::nullopt;
-    return ntohl(addr.s_addr);
+    const auto address = kvt::platform::parseDottedQuad(dotted);
+    if (!address) return std::nullopt;
+    return kvt::platform::hostOrder(*address);
 }
 
 std::string dotted(std::uint32_t host) {

@@ -1,7 +1,5 @@
 #include "sim/SimDevice.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +7,7 @@
 #include "core/config/DeviceImage.h"
 #include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
+#include "core/platform/Address.h"
 
 namespace kvt::sim {
 namespace {
@@ -98,10 +97,8 @@ std::string faultText(const Fault& fault) {
 }
 
 std::array<std::uint8_t, 4> addressBytes(const std::string& dotted) {
-    std::array<std::uint8_t, 4> out{};
-    in_addr addr{};
-    if (inet_pton(AF_INET, dotted.c_str(), &addr) == 1) std::memcpy(out.data(), &addr, 4);
-    return out;
+    const auto address = kvt::platform::parseDottedQuad(dotted);
+    return address ? kvt::platform::addressBytes(*address) : std::array<std::uint8_t, 4>{};
 }
 
 SimDevice::SimDevice(DeviceSetup setup) : m_setup(std::move(setup)), m_address(m_setup.address) {

@@ -1,24 +1,14 @@
 #include "sim/Simulator.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <utility>
@@ -26,7 +16,10 @@
 #include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
 #include "core/discovery/DiscoveryCodec.h"
-#include "core/net/Socket.h"
+#include "core/platform/Address.h"
+#include "core/platform/Socket.h"
+#include "core/platform/SystemError.h"
+#include "core/platform/WakeEvent.h"
 #include "sim/EnipDevice.h"
 #include "sim/SimDevice.h"
 #include "sim/StateFile.h"
@@ -35,61 +28,57 @@ namespace kvt::sim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using kvt::Fd;
+using kvt::platform::Endpoint;
+using kvt::platform::Socket;
 
-bool makeAddress(const std::string& address, std::uint16_t port, sockaddr_in& out) {
-    std::memset(&out, 0, sizeof out);
-    out.sin_family = AF_INET;
-    out.sin_port = htons(port);
-    return inet_pton(AF_INET, address.c_str(), &out.sin_addr) == 1;
+std::optional<Endpoint> makeEndpoint(const std::string& address, std::uint16_t port) {
+    const auto parsed = kvt::platform::parseDottedQuad(address);
+    if (!parsed) return std::nullopt;
+    return Endpoint{*parsed, port};
 }
 
-std::string errnoText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
+std::string errorText(const std::string& what) {
+    return what + ": " + kvt::platform::SystemError::last().text();
 }
 
-Fd bindSocket(int type, const std::string& address, std::uint16_t port, std::string* error) {
-    sockaddr_in addr{};
-    if (!makeAddress(address, port, addr)) {
+Socket bindSocket(Socket::Kind kind, const std::string& address, std::uint16_t port,
+                  std::string* error) {
+    const auto local = makeEndpoint(address, port);
+    if (!local) {
         if (error) *error = "not an IPv4 address: " + address;
         return {};
     }
-    Fd fd(::socket(AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!fd) {
-        if (error) *error = errnoText("socket");
+    Socket socket(kind);
+    if (!socket || !socket.setNonBlocking(true)) {
+        if (error) *error = errorText("socket");
         return {};
     }
-    const int one = 1;
-    ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        if (error) *error = errnoText("bind " + address + ":" + std::to_string(port));
+    socket.setReuseAddress();
+    if (!socket.bind(*local)) {
+        if (error) *error = errorText("bind " + address + ":" + std::to_string(port));
         return {};
     }
-    if (type == SOCK_STREAM && ::listen(fd.get(), 64) != 0) {
-        if (error) *error = errnoText("listen " + address + ":" + std::to_string(port));
+    if (kind == Socket::Kind::Tcp && !socket.listen(64)) {
+        if (error) *error = errorText("listen " + address + ":" + std::to_string(port));
         return {};
     }
-    return fd;
+    return socket;
 }
 
 bool isLoopbackTarget(const std::string& dotted) {
-    in_addr addr{};
-    if (inet_pton(AF_INET, dotted.c_str(), &addr) != 1) return false;
-    return (ntohl(addr.s_addr) >> 24) == 127;
+    const auto address = kvt::platform::parseDottedQuad(dotted);
+    return address && (kvt::platform::hostOrder(*address) >> 24) == 127;
 }
 
 // Why device `device` cannot serve on the stored address `stored` (empty when it can), given
 // where every device serves now. `target` receives the address in its canonical form.
 std::string addressRefusal(std::size_t device, const std::string& stored,
                            const std::vector<std::string>& serving, std::string& target) {
-    in_addr addr{};
-    if (inet_pton(AF_INET, stored.c_str(), &addr) != 1) {
-        return "\"" + stored + "\" is not an IPv4 address";
-    }
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &addr, text, sizeof text);
-    target = text;
-    if ((ntohl(addr.s_addr) >> 24) != 127) return target + " is outside 127.0.0.0/8";
+    const auto address = kvt::platform::parseDottedQuad(stored);
+    if (!address) return "\"" + stored + "\" is not an IPv4 address";
+    target = kvt::platform::dottedText(*address);
+    if ((kvt::platform::hostOrder(*address) >> 24) != 127)
+        return target + " is outside 127.0.0.0/8";
     for (std::size_t other = 0; other < serving.size(); ++other) {
         if (other != device && serving[other] == target) {
             return target + " is taken by device " + std::to_string(other + 1);
@@ -101,8 +90,8 @@ std::string addressRefusal(std::size_t device, const std::string& stored,
 // What a device binds on its address: its configuration port (none while it refuses
 // connections) and its own discovery responder (none on the shared discovery address).
 struct DeviceSockets {
-    Fd listener;
-    Fd discovery;
+    Socket listener;
+    Socket discovery;
 };
 
 struct Segment {
@@ -111,12 +100,12 @@ struct Segment {
 };
 
 struct Listener {
-    Fd fd;
+    Socket socket;
     std::string address;
 };
 
 struct Connection {
-    Fd fd;
+    Socket socket;
     std::size_t device = 0;
     std::string local;  // the device address the connection came in on
     std::string peer;
@@ -131,12 +120,12 @@ struct Connection {
 // A device's EtherNet/IP sockets on its address (none with fault no-enip).
 struct EnipSockets {
     std::string address;  // where they are bound; empty when closed
-    Fd udp;               // none on the shared discovery address, whose socket answers for it
-    Fd tcp;
+    Socket udp;           // none on the shared discovery address, whose socket answers for it
+    Socket tcp;
 };
 
 struct EnipConn {
-    Fd fd;
+    Socket socket;
     std::size_t device = 0;
     std::string peer;
     kvt::Bytes input;
@@ -147,7 +136,7 @@ struct EnipConn {
 struct DelayedReply {
     Clock::time_point due;
     std::size_t device = 0;
-    sockaddr_in to{};
+    Endpoint to;
     kvt::Bytes bytes;
 };
 
@@ -164,7 +153,7 @@ struct Simulator::Impl {
     std::uint64_t wantedListeners = 0;  // generation of fault changes asked for
     std::uint64_t appliedListeners = 0;
     // Own discovery sockets of moved devices, on their way to the discovery thread.
-    std::vector<std::pair<std::size_t, Fd>> handovers;
+    std::vector<std::pair<std::size_t, Socket>> handovers;
     std::uint64_t wantedHandovers = 0;
     std::uint64_t appliedHandovers = 0;
     // Generations of moves and faults asked of the EtherNet/IP thread and applied by it.
@@ -175,22 +164,23 @@ struct Simulator::Impl {
 
     std::atomic<std::size_t> queries{0};
     std::atomic<bool> stopping{false};
-    Fd stopEvent;      // readable once stop() has been called; never drained
-    Fd wakeEvent;      // wakes the TCP loop to apply fault changes
-    Fd discoveryWake;  // wakes the discovery thread to take handovers
-    Fd enipWake;       // wakes the EtherNet/IP thread to follow moves and faults
-    Fd discovery;
+    // Made anew by each start().
+    std::optional<kvt::platform::WakeEvent> stopEvent;      // signalled by stop(); never drained
+    std::optional<kvt::platform::WakeEvent> wakeEvent;      // the TCP loop: apply fault changes
+    std::optional<kvt::platform::WakeEvent> discoveryWake;  // the discovery thread: handovers
+    std::optional<kvt::platform::WakeEvent> enipWake;       // the EtherNet/IP thread: moves, faults
+    Socket discovery;
     // Each device also answers a query sent to its own address (search by IP), with its reply
     // alone; empty where the shared discovery socket already has that address. Owned by the
     // discovery thread while it runs.
-    std::vector<Fd> ownDiscovery;
+    std::vector<Socket> ownDiscovery;
     std::vector<Listener> listeners;  // owned by the TCP loop while it runs
     std::thread tcpThread;
     std::thread discoveryThread;
     std::thread reportThread;
     std::thread enipThread;
     // Owned by the EtherNet/IP thread while it runs.
-    Fd enipShared;  // UDP on the discovery address: ListIdentity by broadcast, for every device
+    Socket enipShared;  // UDP on the discovery address: ListIdentity by broadcast, for every device
     std::vector<EnipSockets> enipSockets;
     std::mutex logMutex;
 
@@ -203,11 +193,11 @@ struct Simulator::Impl {
     std::string bindDevice(const std::string& address, bool refuse, DeviceSockets& out) {
         std::string why;
         if (!refuse) {
-            out.listener = bindSocket(SOCK_STREAM, address, options.devicePort, &why);
+            out.listener = bindSocket(Socket::Kind::Tcp, address, options.devicePort, &why);
             if (!out.listener) return why;
         }
         if (address != options.discoveryAddress) {
-            out.discovery = bindSocket(SOCK_DGRAM, address, options.discoveryPort, &why);
+            out.discovery = bindSocket(Socket::Kind::Udp, address, options.discoveryPort, &why);
             if (!out.discovery) return why;
         }
         return {};
@@ -230,13 +220,14 @@ struct Simulator::Impl {
         const std::vector<std::string> addresses = servingAddresses();
         lock.unlock();
         for (std::size_t i = 0; i < wanted.size(); ++i) {
-            if (wanted[i] && !listeners[i].fd) {
+            if (wanted[i] && !listeners[i].socket) {
                 std::string error;
-                listeners[i].fd = bindSocket(SOCK_STREAM, addresses[i], options.devicePort, &error);
+                listeners[i].socket =
+                    bindSocket(Socket::Kind::Tcp, addresses[i], options.devicePort, &error);
                 listeners[i].address = addresses[i];
-                if (!listeners[i].fd) log(addresses[i] + ": " + error);
-            } else if (!wanted[i] && listeners[i].fd) {
-                listeners[i].fd.reset();
+                if (!listeners[i].socket) log(addresses[i] + ": " + error);
+            } else if (!wanted[i] && listeners[i].socket) {
+                listeners[i].socket.close();
             }
         }
         lock.lock();
@@ -258,8 +249,7 @@ struct Simulator::Impl {
     // With `mutex` held: asks the EtherNet/IP thread to follow moves and faults; returns the
     // generation to wait for (appliedEnip).
     std::uint64_t wakeEnip() {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto n = ::write(enipWake.get(), &one, sizeof one);
+        enipWake->signal();
         return ++wantedEnip;
     }
     void syncEnipSockets(std::list<EnipConn>& connections);
@@ -298,8 +288,7 @@ void Simulator::Impl::restart(std::size_t device) {
         const std::uint64_t enipGeneration = wakeEnip();
         handovers.emplace_back(device, std::move(sockets.discovery));
         const std::uint64_t generation = ++wantedHandovers;
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto n = ::write(discoveryWake.get(), &one, sizeof one);
+        discoveryWake->signal();
         changed.notify_all();  // the report source moves too
         // The old address is silent once this returns.
         changed.wait_for(lock, std::chrono::seconds(5), [&] {
@@ -310,7 +299,7 @@ void Simulator::Impl::restart(std::size_t device) {
 }
 
 void Simulator::Impl::takeHandovers() {
-    std::vector<std::pair<std::size_t, Fd>> taken;
+    std::vector<std::pair<std::size_t, Socket>> taken;
     std::unique_lock lock(mutex);
     taken.swap(handovers);
     const std::uint64_t generation = wantedHandovers;
@@ -323,21 +312,16 @@ void Simulator::Impl::takeHandovers() {
 
 void Simulator::Impl::acceptAll(std::size_t device, std::list<Connection>& connections) {
     for (;;) {
-        sockaddr_in peer{};
-        socklen_t length = sizeof peer;
-        Fd fd(::accept4(listeners[device].fd.get(), reinterpret_cast<sockaddr*>(&peer), &length,
-                        SOCK_CLOEXEC | SOCK_NONBLOCK));
-        if (!fd) return;
-        const int one = 1;
+        Endpoint peer;
+        Socket socket = listeners[device].socket.accept(&peer);
+        if (!socket) return;
         // Split replies must leave as separate segments.
-        ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        char text[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+        socket.setNoDelay();
         Connection c;
-        c.fd = std::move(fd);
+        c.socket = std::move(socket);
         c.device = device;
         c.local = listeners[device].address;
-        c.peer = std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+        c.peer = peer.text();
         connections.push_back(std::move(c));
     }
 }
@@ -345,14 +329,13 @@ void Simulator::Impl::acceptAll(std::size_t device, std::list<Connection>& conne
 bool Simulator::Impl::receive(Connection& c) {
     std::uint8_t buffer[2048];
     for (;;) {
-        const ssize_t n = ::recv(c.fd.get(), buffer, sizeof buffer, 0);
+        const long n = c.socket.receive(buffer);
         if (n == 0) {
             c.peerClosed = true;
             break;
         }
         if (n < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-            if (errno == EINTR) continue;
+            if (kvt::platform::SystemError::last().wouldBlock()) break;
             return false;
         }
         c.input.insert(c.input.end(), buffer, buffer + n);
@@ -457,10 +440,10 @@ bool Simulator::Impl::flush(Connection& c, Clock::time_point now) {
     while (!c.output.empty() && c.output.front().due <= now) {
         Segment& s = c.output.front();
         if (!s.bytes.empty()) {
-            const ssize_t n = ::send(c.fd.get(), s.bytes.data(), s.bytes.size(), MSG_NOSIGNAL);
+            const long n = c.socket.send(s.bytes);
             if (n < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK) return true;  // wait for POLLOUT
-                return false;
+                // Full: wait until the socket can take more.
+                return kvt::platform::SystemError::last().wouldBlock();
             }
             s.bytes.erase(s.bytes.begin(), s.bytes.begin() + n);
             if (!s.bytes.empty()) return true;
@@ -472,55 +455,53 @@ bool Simulator::Impl::flush(Connection& c, Clock::time_point now) {
 
 void Simulator::Impl::tcpLoop() {
     std::list<Connection> connections;
-    std::vector<pollfd> fds;
+    kvt::platform::Poller poller;
     std::vector<std::size_t> listenerOf;
     std::vector<Connection*> connectionOf;
     while (!stopping) {
-        fds.clear();
+        poller.clear();
         listenerOf.clear();
         connectionOf.clear();
-        fds.push_back({stopEvent.get(), POLLIN, 0});
-        fds.push_back({wakeEvent.get(), POLLIN, 0});
+        const std::size_t stopEntry = poller.add(*stopEvent);
+        const std::size_t wakeEntry = poller.add(*wakeEvent);
         for (std::size_t i = 0; i < listeners.size(); ++i) {
-            if (!listeners[i].fd) continue;
-            fds.push_back({listeners[i].fd.get(), POLLIN, 0});
+            if (!listeners[i].socket) continue;
+            poller.add(listeners[i].socket, true);
             listenerOf.push_back(i);
         }
         const auto now = Clock::now();
-        int timeout = -1;
+        std::optional<std::chrono::milliseconds> timeout;
         for (Connection& c : connections) {
-            short events = c.peerClosed ? 0 : POLLIN;
+            bool write = false;
             if (!c.output.empty()) {
                 const auto due = c.output.front().due;
                 if (due <= now) {
-                    events |= POLLOUT;
+                    write = true;
                 } else {
-                    const auto wait =
-                        std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
-                    if (timeout < 0 || wait < timeout) timeout = static_cast<int>(wait);
+                    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+                    if (!timeout || wait < *timeout) timeout = wait;
                 }
             }
-            fds.push_back({c.fd.get(), events, 0});
+            poller.add(c.socket, !c.peerClosed, write);
             connectionOf.push_back(&c);
         }
-        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
-        if (fds[0].revents != 0) break;
-        if (fds[1].revents != 0) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const auto n = ::read(wakeEvent.get(), &count, sizeof count);
+        if (!poller.wait(timeout)) break;
+        if (poller.ready(stopEntry).any()) break;
+        if (poller.ready(wakeEntry).any()) {
+            wakeEvent->drain();
             applyListenerFaults();
         }
-        std::size_t index = 2;
+        std::size_t index = wakeEntry + 1;
         for (const std::size_t device : listenerOf) {
-            if (fds[index++].revents != 0 && listeners[device].fd) {
+            if (poller.ready(index++).any() && listeners[device].socket) {
                 acceptAll(device, connections);
             }
         }
         const auto after = Clock::now();
         for (Connection* c : connectionOf) {
-            const short revents = fds[index++].revents;
-            bool keep = !(c->peerClosed && (revents & (POLLHUP | POLLERR)));
-            if (keep && revents & (POLLIN | POLLHUP | POLLERR)) keep = receive(*c);
+            const auto ready = poller.ready(index++);
+            bool keep = !(c->peerClosed && ready.closed);
+            if (keep && (ready.readable || ready.closed)) keep = receive(*c);
             if (keep) keep = flush(*c, after);
             // A request that arrived while the previous reply was still going out.
             if (keep && c->output.empty() && !c->input.empty()) keep = process(*c);
@@ -530,48 +511,48 @@ void Simulator::Impl::tcpLoop() {
         }
     }
     connections.clear();
-    for (Listener& l : listeners) l.fd.reset();
+    for (Listener& l : listeners) l.socket.close();
 }
 
 void Simulator::Impl::discoveryLoop() {
     std::uint8_t buffer[1500];
     const auto query = kvt::discoveryQuery();
-    // fds[0] stop, fds[1] handovers, fds[2] the shared socket, fds[3 + i] device i's own address.
+    // Entry 0 stop, 1 handovers, 2 the shared socket, 3 + i device i's own address.
     constexpr std::size_t kShared = 2;
-    std::vector<pollfd> fds;
+    kvt::platform::Poller poller;
+    std::vector<Socket*> sockets;  // of the entries from kShared on
     const auto watch = [&] {
-        fds.clear();
-        fds.push_back({stopEvent.get(), POLLIN, 0});
-        fds.push_back({discoveryWake.get(), POLLIN, 0});
-        fds.push_back({discovery.get(), POLLIN, 0});
-        for (const Fd& own : ownDiscovery) fds.push_back({own ? own.get() : -1, POLLIN, 0});
+        poller.clear();
+        sockets.clear();
+        poller.add(*stopEvent);
+        poller.add(*discoveryWake);
+        poller.add(discovery, true);
+        sockets.push_back(&discovery);
+        for (Socket& own : ownDiscovery) {
+            poller.add(own, true);
+            sockets.push_back(&own);
+        }
     };
     watch();
     while (!stopping) {
-        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) return;
-        if (fds[0].revents != 0) return;
-        if (fds[1].revents != 0) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const auto n = ::read(discoveryWake.get(), &count, sizeof count);
+        if (!poller.wait(std::nullopt)) return;
+        if (poller.ready(0).any()) return;
+        if (poller.ready(1).any()) {
+            discoveryWake->drain();
             takeHandovers();
             watch();
             continue;  // what the other sockets hold is still there at the next poll
         }
-        for (std::size_t k = kShared; k < fds.size(); ++k) {
-            if (fds[k].revents == 0) continue;
-            const int socketFd = fds[k].fd;
+        for (std::size_t k = kShared; k < kShared + sockets.size(); ++k) {
+            if (!poller.ready(k).any()) continue;
+            Socket& socket = *sockets[k - kShared];
             // Which devices answer: all of them on the shared socket, one on its own address.
             constexpr std::size_t kAll = static_cast<std::size_t>(-1);
             const std::size_t only = k == kShared ? kAll : k - kShared - 1;
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            const ssize_t n = ::recvfrom(socketFd, buffer, sizeof buffer, 0,
-                                         reinterpret_cast<sockaddr*>(&from), &length);
+            Endpoint from;
+            const long n = socket.receiveFrom(buffer, &from);
             if (n < 0) continue;
-            char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-            const std::string sender =
-                std::string(text) + ":" + std::to_string(ntohs(from.sin_port));
+            const std::string sender = from.text();
             if (n != 8 || !std::equal(query.begin(), query.end(), buffer)) {
                 log("discovery: ignored " + std::to_string(n) + "-byte datagram from " + sender);
                 continue;
@@ -594,14 +575,14 @@ void Simulator::Impl::discoveryLoop() {
                 // A full socket buffer is worth a few retries: a burst of 250 must not lose
                 // replies on our side.
                 for (int attempt = 0; attempt < 50; ++attempt) {
-                    if (::sendto(socketFd, reply.data(), reply.size(), 0,
-                                 reinterpret_cast<const sockaddr*>(&from), length) >= 0) {
+                    if (socket.sendTo(reply, from) >= 0) {
                         ++sent;
                         break;
                     }
-                    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS) break;
-                    pollfd out{socketFd, POLLOUT, 0};
-                    ::poll(&out, 1, 10);
+                    const auto error = kvt::platform::SystemError::last();
+                    if (!error.wouldBlock() && !error.noBuffers()) break;
+                    kvt::platform::waitWritable(socket,
+                                                Clock::now() + std::chrono::milliseconds(10));
                 }
             }
             log("discovery query from " + sender + to + " -> " + std::to_string(sent) + " of " +
@@ -627,9 +608,9 @@ void Simulator::Impl::syncEnipSockets(std::list<EnipConn>& connections) {
         connections.remove_if([i](const EnipConn& c) { return c.device == i; });
         if (wanted[i].empty()) continue;
         std::string why;
-        s.tcp = bindSocket(SOCK_STREAM, wanted[i], options.enipPort, &why);
+        s.tcp = bindSocket(Socket::Kind::Tcp, wanted[i], options.enipPort, &why);
         if (s.tcp && wanted[i] != options.discoveryAddress) {
-            s.udp = bindSocket(SOCK_DGRAM, wanted[i], options.enipPort, &why);
+            s.udp = bindSocket(Socket::Kind::Udp, wanted[i], options.enipPort, &why);
         }
         if (!s.tcp || (!s.udp && wanted[i] != options.discoveryAddress)) {
             log(wanted[i] + ": no EtherNet/IP: " + why);
@@ -642,38 +623,40 @@ void Simulator::Impl::syncEnipSockets(std::list<EnipConn>& connections) {
 void Simulator::Impl::enipLoop() {
     std::list<EnipConn> connections;
     std::vector<DelayedReply> delayed;
-    std::minstd_rand random(static_cast<unsigned>(::getpid()));
-    std::vector<pollfd> fds;
+    std::minstd_rand random(std::random_device{}());
+    kvt::platform::Poller poller;
     const auto viewOf = [this](std::size_t device) {
         std::lock_guard lock(mutex);
         return std::make_pair(enipView(devices[device], options.enipPort), devices[device].label());
     };
     syncEnipSockets(connections);
     std::uint8_t buffer[1500];
+    // Entries: 0 stop, 1 wake, 2 the shared socket, then per device udp and tcp, then
+    // connections.
+    constexpr std::size_t kShared = 2;
+    const auto udpEntry = [](std::size_t device) { return kShared + 1 + 2 * device; };
     while (!stopping) {
-        // fds: stop, wake, shared, then per device udp and tcp, then connections.
-        fds.clear();
-        fds.push_back({stopEvent.get(), POLLIN, 0});
-        fds.push_back({enipWake.get(), POLLIN, 0});
-        fds.push_back({enipShared ? enipShared.get() : -1, POLLIN, 0});
+        poller.clear();
+        poller.add(*stopEvent);
+        poller.add(*enipWake);
+        poller.add(enipShared, true);
         for (const EnipSockets& s : enipSockets) {
-            fds.push_back({s.udp ? s.udp.get() : -1, POLLIN, 0});
-            fds.push_back({s.tcp ? s.tcp.get() : -1, POLLIN, 0});
+            poller.add(s.udp, true);
+            poller.add(s.tcp, true);
         }
-        for (const EnipConn& c : connections) fds.push_back({c.fd.get(), POLLIN, 0});
-        int timeout = -1;
+        for (const EnipConn& c : connections) poller.add(c.socket, true);
+        const std::size_t polled = connections.size();
+        std::optional<std::chrono::milliseconds> timeout;
         const auto now = Clock::now();
         for (const DelayedReply& d : delayed) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(d.due - now).count();
-            timeout = timeout < 0
-                          ? static_cast<int>(std::max<long long>(wait, 0))
-                          : std::min(timeout, static_cast<int>(std::max<long long>(wait, 0)));
+            const auto wait = std::max(std::chrono::ceil<std::chrono::milliseconds>(d.due - now),
+                                       std::chrono::milliseconds(0));
+            if (!timeout || wait < *timeout) timeout = wait;
         }
-        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return;
-        if (fds[0].revents != 0) return;
-        if (fds[1].revents != 0) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const auto n = ::read(enipWake.get(), &count, sizeof count);
+        if (!poller.wait(timeout)) return;
+        if (poller.ready(0).any()) return;
+        if (poller.ready(1).any()) {
+            enipWake->drain();
             std::uint64_t generation = 0;
             {
                 std::lock_guard lock(mutex);
@@ -692,27 +675,24 @@ void Simulator::Impl::enipLoop() {
                 ++it;
                 continue;
             }
-            const EnipSockets& s = enipSockets[it->device];
-            const int from = s.udp ? s.udp.get() : enipShared.get();
-            if (!s.address.empty()) {
-                ::sendto(from, it->bytes.data(), it->bytes.size(), 0,
-                         reinterpret_cast<const sockaddr*>(&it->to), sizeof it->to);
-            }
+            EnipSockets& s = enipSockets[it->device];
+            Socket& from = s.udp ? s.udp : enipShared;
+            if (!s.address.empty()) from.sendTo(it->bytes, it->to);
             it = delayed.erase(it);
         }
         // Datagrams: on the shared socket every device answers after its random delay; on a
         // device's own address the device answers at once.
-        for (std::size_t k = 2; k < 3 + 2 * enipSockets.size(); ++k) {
-            if (fds[k].revents == 0 || (k > 2 && (k - 3) % 2 == 1)) continue;
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            const ssize_t n = ::recvfrom(fds[k].fd, buffer, sizeof buffer, 0,
-                                         reinterpret_cast<sockaddr*>(&from), &length);
+        for (std::size_t j = 0; j <= enipSockets.size(); ++j) {
+            const bool shared = j == 0;
+            if (!poller.ready(shared ? kShared : udpEntry(j - 1)).any()) continue;
+            Socket& socket = shared ? enipShared : enipSockets[j - 1].udp;
+            Endpoint from;
+            const long n = socket.receiveFrom(buffer, &from);
             if (n < 0) continue;
             const std::span<const std::uint8_t> message(buffer, static_cast<std::size_t>(n));
             const auto header = kvt::enip::parseHeader(message);
             if (!header || header->command != kvt::enip::kListIdentity) continue;
-            if (k == 2) {
+            if (shared) {
                 const auto delay = kvt::enip::requesterDelayMs(*header);
                 std::size_t queued = 0;
                 for (std::size_t i = 0; i < enipSockets.size(); ++i) {
@@ -726,41 +706,37 @@ void Simulator::Impl::enipLoop() {
                 log("EtherNet/IP ListIdentity by broadcast -> " + std::to_string(queued) +
                     " replies within " + std::to_string(delay) + " ms");
             } else {
-                const std::size_t device = (k - 3) / 2;
+                const std::size_t device = j - 1;
                 const auto [view, label] = viewOf(device);
                 const auto answer = answerEnip(message, nullptr, view);
-                ::sendto(fds[k].fd, answer.bytes.data(), answer.bytes.size(), 0,
-                         reinterpret_cast<const sockaddr*>(&from), length);
+                socket.sendTo(answer.bytes, from);
                 log(label + " EtherNet/IP over UDP: " + answer.summary);
             }
         }
         // New connections.
         for (std::size_t i = 0; i < enipSockets.size(); ++i) {
-            if (fds[4 + 2 * i].revents == 0 || !enipSockets[i].tcp) continue;
+            if (!poller.ready(udpEntry(i) + 1).any() || !enipSockets[i].tcp) continue;
             for (;;) {
-                sockaddr_in peer{};
-                socklen_t length = sizeof peer;
-                Fd fd(::accept4(enipSockets[i].tcp.get(), reinterpret_cast<sockaddr*>(&peer),
-                                &length, SOCK_CLOEXEC | SOCK_NONBLOCK));
-                if (!fd) break;
-                char text[INET_ADDRSTRLEN] = {};
-                inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+                Endpoint peer;
+                Socket socket = enipSockets[i].tcp.accept(&peer);
+                if (!socket) break;
                 EnipConn c;
-                c.fd = std::move(fd);
+                c.socket = std::move(socket);
                 c.device = i;
-                c.peer = std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+                c.peer = peer.text();
                 connections.push_back(std::move(c));
             }
         }
         // Requests on connections (those polled this round; new ones come next round).
-        std::size_t index = 3 + 2 * enipSockets.size();
-        for (auto it = connections.begin(); it != connections.end() && index < fds.size();
-             ++index) {
+        std::size_t index = udpEntry(enipSockets.size());
+        const std::size_t end = index + polled;
+        for (auto it = connections.begin(); it != connections.end() && index < end; ++index) {
             EnipConn& c = *it;
             bool keep = true;
-            if (fds[index].revents != 0) {
-                const ssize_t n = ::recv(c.fd.get(), buffer, sizeof buffer, 0);
-                if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) keep = false;
+            if (poller.ready(index).any()) {
+                const long n = c.socket.receive(buffer);
+                if (n == 0 || (n < 0 && !kvt::platform::SystemError::last().wouldBlock()))
+                    keep = false;
                 if (n > 0) c.input.insert(c.input.end(), buffer, buffer + n);
             }
             while (keep) {
@@ -771,8 +747,7 @@ void Simulator::Impl::enipLoop() {
                 c.input.erase(c.input.begin(), c.input.begin() + static_cast<long>(whole));
                 log(label + " EtherNet/IP from " + c.peer + ": " + answer.summary);
                 if (!answer.bytes.empty() &&
-                    ::send(c.fd.get(), answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL) !=
-                        static_cast<ssize_t>(answer.bytes.size()))
+                    c.socket.send(answer.bytes) != static_cast<long>(answer.bytes.size()))
                     keep = false;
                 if (answer.close) keep = false;
             }
@@ -785,7 +760,7 @@ void Simulator::Impl::reportLoop() {
     struct Schedule {
         std::string key;  // source, target, port, period: a change restarts the schedule
         Clock::time_point next;
-        Fd source;  // bound to the device's address: reports leave from where the device is
+        Socket source;  // bound to the device's address: reports leave from where the device is
         bool sourceTried = false;
     };
     std::vector<Schedule> schedules(setups.size());
@@ -804,7 +779,7 @@ void Simulator::Impl::reportLoop() {
             if (key != s.key) {
                 s.key = key;
                 s.next = now;
-                s.source.reset();
+                s.source.close();
                 s.sourceTried = false;
                 if (on && !isLoopbackTarget(r.targetIp)) {
                     log(d.label() + ": IP address report to " + kvt::gbkToUtf8(r.targetIp) +
@@ -816,14 +791,12 @@ void Simulator::Impl::reportLoop() {
                 if (!s.sourceTried) {
                     s.sourceTried = true;
                     std::string why;
-                    s.source = bindSocket(SOCK_DGRAM, d.address(), 0, &why);
+                    s.source = bindSocket(Socket::Kind::Udp, d.address(), 0, &why);
                     if (!s.source) log(d.label() + ": no IP address reports: " + why);
                 }
-                sockaddr_in to{};
-                makeAddress(r.targetIp, static_cast<std::uint16_t>(r.port), to);
+                const auto to = makeEndpoint(r.targetIp, static_cast<std::uint16_t>(r.port));
                 const auto datagram = d.reportDatagram();
-                if (s.source && ::sendto(s.source.get(), datagram.data(), datagram.size(), 0,
-                                         reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
+                if (s.source && to && s.source.sendTo(datagram, *to) >= 0) {
                     ++reports[i];
                 }
                 s.next = now + std::chrono::seconds(r.period);
@@ -851,14 +824,14 @@ bool Simulator::start(std::string* error) {
     std::string why;
     auto fail = [&](const std::string& message) {
         if (error) *error = message;
-        d.discovery.reset();
+        d.discovery.close();
         d.ownDiscovery.clear();
         d.listeners.clear();
         d.stopEvent.reset();
         d.wakeEvent.reset();
         d.discoveryWake.reset();
         d.enipWake.reset();
-        d.enipShared.reset();
+        d.enipShared.close();
         return false;
     };
 
@@ -881,18 +854,15 @@ bool Simulator::start(std::string* error) {
         devices.push_back(std::move(device));
     }
 
-    d.stopEvent = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    d.wakeEvent = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    d.discoveryWake = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    d.enipWake = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (!d.stopEvent || !d.wakeEvent || !d.discoveryWake || !d.enipWake)
-        return fail(errnoText("eventfd"));
-    d.discovery = bindSocket(SOCK_DGRAM, d.options.discoveryAddress, d.options.discoveryPort, &why);
+    for (auto* event : {&d.stopEvent, &d.wakeEvent, &d.discoveryWake, &d.enipWake}) {
+        if (!event->emplace().valid()) return fail(errorText("wake event"));
+    }
+    d.discovery =
+        bindSocket(Socket::Kind::Udp, d.options.discoveryAddress, d.options.discoveryPort, &why);
     if (!d.discovery) return fail("discovery: " + why);
-    const int one = 1;
-    ::setsockopt(d.discovery.get(), SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    d.discovery.setBroadcast();
     // The discovery socket sends bursts; blocking sends keep them in order.
-    ::fcntl(d.discovery.get(), F_SETFL, ::fcntl(d.discovery.get(), F_GETFL) & ~O_NONBLOCK);
+    d.discovery.setNonBlocking(false);
 
     // A device started from its state file comes up where that stores, as a gateway does
     // after a power cycle; where it cannot, it serves on ip= and says why.
@@ -940,7 +910,8 @@ bool Simulator::start(std::string* error) {
         d.running = true;
     }
     // ListIdentity by broadcast reaches every device here; a device's own sockets follow it.
-    d.enipShared = bindSocket(SOCK_DGRAM, d.options.discoveryAddress, d.options.enipPort, &why);
+    d.enipShared =
+        bindSocket(Socket::Kind::Udp, d.options.discoveryAddress, d.options.enipPort, &why);
     if (!d.enipShared) d.log("no EtherNet/IP browse on the discovery address: " + why);
     d.enipSockets.clear();
     d.enipSockets.resize(count);
@@ -968,19 +939,18 @@ void Simulator::stop() {
         d.stopping = true;
         d.changed.notify_all();
     }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto n = ::write(d.stopEvent.get(), &one, sizeof one);
+    d.stopEvent->signal();
     for (std::thread* t : {&d.tcpThread, &d.discoveryThread, &d.reportThread, &d.enipThread}) {
         if (t->joinable()) t->join();
     }
-    d.discovery.reset();
+    d.discovery.close();
     d.ownDiscovery.clear();
     d.listeners.clear();
     d.stopEvent.reset();
     d.wakeEvent.reset();
     d.discoveryWake.reset();
     d.enipWake.reset();
-    d.enipShared.reset();
+    d.enipShared.close();
     d.enipSockets.clear();
     std::lock_guard lock(d.mutex);
     d.handovers.clear();
@@ -1007,8 +977,7 @@ void Simulator::setFault(std::size_t device, Fault fault) {
     d.devices[device].setFault(fault);
     const std::uint64_t enipGeneration = d.wakeEnip();
     const std::uint64_t generation = ++d.wantedListeners;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto n = ::write(d.wakeEvent.get(), &one, sizeof one);
+    d.wakeEvent->signal();
     d.changed.wait_for(lock, std::chrono::seconds(5), [&] {
         return (d.appliedListeners >= generation && d.appliedEnip >= enipGeneration) || d.stopping;
     });

@@ -1,6 +1,4 @@
 // kvt275r-sim: KVT-275R gateways on loopback, for tests, demos and work without hardware.
-#include <signal.h>
-
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <fstream>
@@ -9,6 +7,7 @@
 
 #include "KvtVersion.h"
 #include "core/config/Rules.h"
+#include "core/platform/Interrupt.h"
 #include "sim/DeviceSetupParser.h"
 #include "sim/Simulator.h"
 
@@ -142,20 +141,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // Signals are taken synchronously below; every thread started later inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // Interrupts are taken below, where main waits; made before the simulator's threads.
+    kvt::platform::InterruptWait interrupts;
 
     kvt::sim::Simulator simulator(options, std::move(devices));
     if (!simulator.start(&error)) {
         std::fprintf(stderr, "kvt275r-sim: %s\n", error.c_str());
         return 1;
     }
-    int received = 0;
-    sigwait(&signals, &received);
+    interrupts.wait();
     simulator.stop();
     return 0;
 }

@@ -1,7 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include "NetFixture.h"
 #include "core/config/DeviceImage.h"
 #include "core/device/Messages.h"
@@ -162,13 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ExchangesTest, UnansweredConnectIsBounded) {
     // A device whose accept queue is full: our connect limit ends the wait.
-    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(m_session.network.devicePort);
-    address.sin_addr.s_addr = *parseIpv4(loopbackHost(5));
-    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener.get(), 0), 0);
+    platform::Socket listener(platform::Socket::Kind::Tcp);
+    ASSERT_TRUE(listener.bind({*parseIpv4(loopbackHost(5)), m_session.network.devicePort}));
+    ASSERT_TRUE(listener.listen(0));
     std::vector<TcpConnection> fillers;
     for (int i = 0; i < 8; ++i) {
         TcpConnection filler =

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/Session.h"
@@ -23,6 +24,31 @@
 #include "core/text/UiText.h"
 
 namespace kvt::test {
+
+// Owns one raw descriptor: the hostile peers work beneath the platform layer on purpose.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    int get() const { return m_fd; }
+    void reset() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+    explicit operator bool() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
 
 inline sockaddr_in loopbackAddress(const std::string& host, std::uint16_t port) {
     sockaddr_in address{};

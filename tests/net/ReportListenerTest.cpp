@@ -129,8 +129,11 @@ TEST_F(ReportListenerTest, BusyPortIsReportedAndLeavesTheListenerIdle) {
     Events events;
     ReportListener listener(events.onRow(), events.onStopped(), loopbackHost(1));
     std::string error;
-    EXPECT_FALSE(listener.start(16805, &error));
+    platform::SystemError failure;
+    EXPECT_FALSE(listener.start(16805, &error, &failure));
     EXPECT_NE(error.find("16805"), std::string::npos) << error;
+    // What the report window tells apart from other failures: a port in use.
+    EXPECT_TRUE(failure.addressInUse()) << failure.text();
     EXPECT_FALSE(listener.listening());
     EXPECT_EQ(events.stopped, 1);
 }

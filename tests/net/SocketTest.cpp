@@ -1,44 +1,55 @@
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <array>
-#include <csignal>
 #include <fstream>
 
 #include "NetFixture.h"
 #include "core/net/Socket.h"
+#include "core/platform/Interfaces.h"
 
 namespace kvt::test {
 namespace {
 
 using namespace std::chrono_literals;
 
+// The three accept sets the program relies on: inet_addr's (device fields; the broadcast
+// address is its error value), the datagram targets' (the broadcast address too) and the
+// four plain decimal parts of setup files, which also give the canonical text.
 TEST(ParseIpv4, FollowsInetAddr) {
     struct Case {
         const char* text;
-        std::optional<std::uint32_t> hostOrder;  // nullopt: refused
+        std::optional<std::uint32_t> hostOrder;  // nullopt: refused by inet_addr
+        bool target;                             // taken as a datagram target
+        bool dottedQuad;                         // taken as four decimal parts
     };
     const Case cases[] = {
-        {"192.168.1.10", 0xC0A8010A},
-        {"0.0.0.0", 0},
-        {"255.255.255.254", 0xFFFFFFFE},
-        {"255.255.255.255", std::nullopt},  // inet_addr's error value
-        {"10.1", 0x0A000001},               // the shorter forms inet_addr takes
-        {"0x7f.1", 0x7F000001},
-        {"256.1.1.1", std::nullopt},
-        {"1.2.3.4.5", std::nullopt},
-        {"", std::nullopt},
-        {"abc", std::nullopt},
+        {"192.168.1.10", 0xC0A8010A, true, true},
+        {"0.0.0.0", 0, true, true},
+        {"255.255.255.254", 0xFFFFFFFE, true, true},
+        {"255.255.255.255", std::nullopt, true, true},  // inet_addr's error value
+        {"10.1", 0x0A000001, true, false},              // the shorter forms inet_addr takes
+        {"0x7f.1", 0x7F000001, true, false},
+        {"010.0.0.1", 0x08000001, true, false},  // octal
+        {"256.1.1.1", std::nullopt, false, false},
+        {"1.2.3.4.5", std::nullopt, false, false},
+        {"", std::nullopt, false, false},
+        {"abc", std::nullopt, false, false},
     };
     for (const Case& c : cases) {
         const auto parsed = parseIpv4(c.text);
         ASSERT_EQ(parsed.has_value(), c.hostOrder.has_value()) << c.text;
         if (parsed) {
-            EXPECT_EQ(ntohl(*parsed), *c.hostOrder) << c.text;
+            EXPECT_EQ(platform::hostOrder(*parsed), *c.hostOrder) << c.text;
+        }
+        const auto target = platform::parseInetAton(c.text);
+        EXPECT_EQ(target.has_value(), c.target) << c.text;
+        if (target && parsed) {
+            EXPECT_EQ(*target, *parsed) << c.text;
+        }
+        const auto quad = platform::parseDottedQuad(c.text);
+        EXPECT_EQ(quad.has_value(), c.dottedQuad) << c.text;
+        if (quad) {
+            EXPECT_EQ(platform::dottedText(*quad), c.text);
         }
     }
 }
@@ -57,6 +68,14 @@ int newestSocketFlags() {
 
 class SocketTest : public NetTest {};
 
+// A listening socket on `host` of this process's block; its port in `port`.
+platform::Socket listeningOn(int host, int backlog, std::uint16_t& port) {
+    platform::Socket listener(platform::Socket::Kind::Tcp);
+    if (!listener.bind({*parseIpv4(loopbackHost(host)), 0}) || !listener.listen(backlog)) return {};
+    port = listener.localEndpoint()->port;
+    return listener;
+}
+
 TEST_F(SocketTest, DescriptorsAreCloseOnExec) {
     UdpSocket udp;
     ASSERT_TRUE(udp.valid());
@@ -64,18 +83,12 @@ TEST_F(SocketTest, DescriptorsAreCloseOnExec) {
 
     UdpSocket server;
     ASSERT_TRUE(server.bind(loopbackHost(1), 0));
-    // A TCP connection: listen on a raw socket so that the connect succeeds.
-    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = *parseIpv4(loopbackHost(2));
-    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener.get(), 4), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    // A TCP connection: something must listen so that the connect succeeds.
+    std::uint16_t port = 0;
+    const platform::Socket listener = listeningOn(2, 4, port);
+    ASSERT_TRUE(listener);
     ConnectError error{};
-    TcpConnection connection =
-        TcpConnection::connect(loopbackHost(2), ntohs(address.sin_port), 1000ms, &error);
+    TcpConnection connection = TcpConnection::connect(loopbackHost(2), port, 1000ms, &error);
     ASSERT_TRUE(connection.connected());
     EXPECT_EQ(error, ConnectError::None);
     EXPECT_TRUE(newestSocketFlags() & FD_CLOEXEC);
@@ -98,15 +111,9 @@ TEST_F(SocketTest, AddressThatInetAddrRefusesFailsTheConnect) {
 
 // A listener whose accept queue is full drops further SYNs, so a connect to it hangs.
 TEST_F(SocketTest, UnansweredConnectEndsAtTheLimit) {
-    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = *parseIpv4(loopbackHost(4));
-    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener.get(), 0), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
-    const std::uint16_t port = ntohs(address.sin_port);
+    std::uint16_t port = 0;
+    const platform::Socket listener = listeningOn(4, 0, port);
+    ASSERT_TRUE(listener);
 
     std::vector<TcpConnection> fillers;
     for (int i = 0; i < 8; ++i) {
@@ -128,21 +135,14 @@ TEST_F(SocketTest, UnansweredConnectEndsAtTheLimit) {
 }
 
 TEST_F(SocketTest, SendToAClosedPeerFailsWithoutSignal) {
-    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = *parseIpv4(loopbackHost(5));
-    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener.get(), 4), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
-
-    TcpConnection connection =
-        TcpConnection::connect(loopbackHost(5), ntohs(address.sin_port), 1000ms, nullptr);
+    std::uint16_t port = 0;
+    platform::Socket listener = listeningOn(5, 4, port);
+    ASSERT_TRUE(listener);
+    TcpConnection connection = TcpConnection::connect(loopbackHost(5), port, 1000ms, nullptr);
     ASSERT_TRUE(connection.connected());
-    Fd peer(::accept(listener.get(), nullptr, nullptr));
+    platform::Socket peer = listener.accept();
     ASSERT_TRUE(peer);
-    peer.reset();  // the device goes away
+    peer.close();  // the device goes away
 
     // The first send may still be accepted; the next ones meet the reset. SIGPIPE would end
     // the test process here.
@@ -184,7 +184,10 @@ TEST_F(SocketTest, QueuedDatagramsAreTakenInBatches) {
     EXPECT_EQ(socket.receiveQueued(batch), 0);
 
     UdpSocket sender;
-    const unsigned loopback = ::if_nametoindex("lo");
+    // The interface list names interfaces by the index that sends and arrivals use.
+    unsigned loopback = 0;
+    for (const platform::Ipv4Interface& i : platform::ipv4Interfaces())
+        if (i.loopback && i.address == "127.0.0.1") loopback = i.index;
     ASSERT_NE(loopback, 0u);
     for (std::uint8_t n = 1; n <= 6; ++n) {
         // Even datagrams leave by a named interface: the way a search picks its network card.
@@ -193,7 +196,7 @@ TEST_F(SocketTest, QueuedDatagramsAreTakenInBatches) {
                         ? sender.sendVia(bytes, loopbackHost(7), socket.localPort(), loopback)
                         : sender.sendTo(bytes, loopbackHost(7), socket.localPort()));
     }
-    ASSERT_TRUE(waitReadable(socket.fd(), std::chrono::steady_clock::now() + 1s));
+    ASSERT_TRUE(socket.waitReadable(std::chrono::steady_clock::now() + 1s));
     ASSERT_EQ(socket.receiveQueued(batch), 4);
     EXPECT_EQ(batch.bytes(0).size(), 2u);
     EXPECT_EQ(batch.bytes(3).size(), 8u);  // 8 of its 8 bytes
@@ -210,7 +213,7 @@ TEST_F(SocketTest, QueuedDatagramsAreTakenInBatches) {
 }
 
 // A wait ends at its deadline, not at the next timer tick after it, and at once when the
-// wake descriptor becomes readable.
+// wake event is signalled, and again until it is drained.
 TEST_F(SocketTest, WaitsEndOnTheirDeadline) {
     UdpSocket socket;
     ASSERT_TRUE(socket.bind(loopbackHost(8), 0));
@@ -219,14 +222,17 @@ TEST_F(SocketTest, WaitsEndOnTheirDeadline) {
     EXPECT_EQ(socket.receive(buffer, start + 150ms), -1);
     EXPECT_GE(elapsedSince(start), 150ms);
 
-    int wake[2];
-    ASSERT_EQ(::pipe2(wake, O_CLOEXEC), 0);
-    const Fd wakeRead(wake[0]);
-    const Fd wakeWrite(wake[1]);
-    ASSERT_EQ(::write(wakeWrite.get(), "x", 1), 1);
+    const platform::WakeEvent wake;
+    ASSERT_TRUE(wake.valid());
+    wake.signal();
     start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(waitReadable(socket.fd(), start + 5s, wakeRead.get()));
+    EXPECT_TRUE(socket.waitReadable(start + 5s, &wake));
+    EXPECT_TRUE(wake.wait(start + 5s));
     EXPECT_LT(elapsedSince(start), 1s);
+    wake.drain();
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(socket.waitReadable(start + 100ms, &wake));
+    EXPECT_GE(elapsedSince(start), 100ms);
 }
 
 TEST_F(SocketTest, ReceiveBufferCanBeEnlarged) {
@@ -238,29 +244,14 @@ TEST_F(SocketTest, ReceiveBufferCanBeEnlarged) {
     EXPECT_GE(socket.receiveBuffer(), before);
 }
 
-// A listening socket on `host` of this process's block; its port in `port`.
-Fd listeningOn(int host, int backlog, std::uint16_t& port) {
-    Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = *parseIpv4(loopbackHost(host));
-    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener.get(), backlog) != 0)
-        return {};
-    socklen_t length = sizeof address;
-    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return listener;
-}
-
 // Cancelled from another thread, a wait ends at once instead of at its limit, and stays
 // cancelled for the waits after it until the token is reset.
 TEST_F(SocketTest, CancelEndsWaitsAtOnce) {
     std::uint16_t port = 0;
-    const Fd silent = listeningOn(9, 4, port);
+    const platform::Socket silent = listeningOn(9, 4, port);
     ASSERT_TRUE(silent);
     std::uint16_t fullPort = 0;
-    const Fd full = listeningOn(10, 0, fullPort);
+    const platform::Socket full = listeningOn(10, 0, fullPort);
     ASSERT_TRUE(full);
     std::vector<TcpConnection> fillers;
     for (int i = 0; i < 8; ++i) {
@@ -293,7 +284,7 @@ TEST_F(SocketTest, CancelEndsWaitsAtOnce) {
     };
     for (const Wait& wait : waits) {
         CancelToken token;
-        ASSERT_GE(token.waitFd(), 0);
+        ASSERT_TRUE(token.event().valid());
         const auto start = std::chrono::steady_clock::now();
         std::thread canceller([&] {
             std::this_thread::sleep_for(100ms);
@@ -315,22 +306,22 @@ TEST_F(SocketTest, CancelEndsWaitsAtOnce) {
 // After a cancelled receive the connection is closed by its owner; the device sees the end.
 TEST_F(SocketTest, PeerSeesTheCloseAfterACancel) {
     std::uint16_t port = 0;
-    const Fd listener = listeningOn(12, 4, port);
+    platform::Socket listener = listeningOn(12, 4, port);
     ASSERT_TRUE(listener);
     CancelToken token;
-    Fd peer;
+    platform::Socket peer;
     {
         TcpConnection connection = TcpConnection::connect(loopbackHost(12), port, 1000ms, nullptr);
         ASSERT_TRUE(connection.connected());
-        peer = Fd(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        peer = listener.accept();
         ASSERT_TRUE(peer);
         token.cancel();
         std::array<std::uint8_t, 16> buffer{};
         EXPECT_LT(connection.receiveSome(buffer, 2000ms, &token), 0);
     }
     std::array<std::uint8_t, 4> byte{};
-    ASSERT_TRUE(waitReadable(peer.get(), std::chrono::steady_clock::now() + 1s));
-    EXPECT_EQ(::recv(peer.get(), byte.data(), byte.size(), MSG_DONTWAIT), 0);
+    ASSERT_TRUE(platform::waitReadable(peer, std::chrono::steady_clock::now() + 1s));
+    EXPECT_EQ(peer.receive(byte, true), 0);
 }
 
 }  // namespace

@@ -512,12 +512,11 @@ class RefusedMoveTest : public SimulatorTest, public ::testing::WithParamInterfa
 
 TEST_P(RefusedMoveTest, DeviceStaysWhereItIs) {
     const std::string target = GetParam().target();
-    Fd blocker;
+    platform::Socket blocker;
     if (GetParam().occupied) {
-        blocker = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        const sockaddr_in a = address(target, kPort);
-        ASSERT_EQ(::bind(blocker.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
-        ASSERT_EQ(::listen(blocker.get(), 1), 0);
+        blocker = platform::Socket(platform::Socket::Kind::Tcp);
+        ASSERT_TRUE(blocker.bind({*platform::parseDottedQuad(target), kPort}));
+        ASSERT_TRUE(blocker.listen(1));
     }
     // The other device refuses connections, so a failing bind cannot stand in for the check
     // that keeps two devices off one address.

@@ -32,7 +32,7 @@ constexpr std::size_t kChunk = 100;    // reports per send call
 // Sends reports of kDevices devices, `perSecond` a second (0: as fast as it can), until
 // `until`; returns how many went out.
 std::size_t flood(double perSecond, Clock::time_point until) {
-    kvt::Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const kvt::platform::Socket socket(kvt::platform::Socket::Kind::Udp);
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(kPort);
@@ -55,7 +55,7 @@ std::size_t flood(double perSecond, Clock::time_point until) {
             messages[i].msg_hdr.msg_iov = &data[i];
             messages[i].msg_hdr.msg_iovlen = 1;
         }
-        const int n = ::sendmmsg(fd.get(), messages.data(), kChunk, 0);
+        const int n = ::sendmmsg(static_cast<int>(socket.handle()), messages.data(), kChunk, 0);
         if (n > 0) sent += static_cast<std::size_t>(n);
         if (perSecond > 0) {
             // Keep to the rate: the next chunk is due when the reports so far are.

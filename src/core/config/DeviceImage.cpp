@@ -1,11 +1,10 @@
 #include "core/config/DeviceImage.h"
 
-#include <arpa/inet.h>
-
 #include <array>
 
 #include "core/config/Rules.h"
 #include "core/config/WireFormat.h"
+#include "core/platform/Address.h"
 #include "core/text/Decimal.h"
 
 namespace kvt {
@@ -76,7 +75,7 @@ void buildReport(std::span<std::uint8_t> image, std::size_t offset, const IPRepo
 bool addressAccepted(const Gbk& text) {
     // A text with an embedded NUL is not what the parser would see; refuse it.
     if (text.find('\0') != Gbk::npos) return false;
-    return ::inet_addr(text.c_str()) != INADDR_NONE;
+    return platform::parseInetAddr(text).has_value();
 }
 
 std::vector<std::uint8_t> buildImage(const CConfiguration& config, ConfigKind kind) {

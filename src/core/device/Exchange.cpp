@@ -10,8 +10,8 @@ constexpr std::chrono::milliseconds kImagePause{200};
 
 // The pause between image receives; a cancel ends it at once.
 void pause(const CancelToken* cancel) {
-    if (cancel && cancel->waitFd() >= 0)
-        waitReadable(cancel->waitFd(), std::chrono::steady_clock::now() + kImagePause);
+    if (cancel && cancel->event().valid())
+        cancel->event().wait(std::chrono::steady_clock::now() + kImagePause);
     else
         std::this_thread::sleep_for(kImagePause);
 }

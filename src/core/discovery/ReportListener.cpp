@@ -1,13 +1,8 @@
 #include "core/discovery/ReportListener.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <ctime>
 
 namespace kvt {
@@ -18,8 +13,8 @@ namespace {
 // running for that long.
 constexpr int kReceiveBuffer = 4 * 1024 * 1024;
 
-std::string socketError(const char* what, std::uint16_t port, int error) {
-    return std::string(what) + " UDP port " + std::to_string(port) + ": " + std::strerror(error);
+std::string socketError(const char* what, std::uint16_t port, platform::SystemError error) {
+    return std::string(what) + " UDP port " + std::to_string(port) + ": " + error.text();
 }
 
 }  // namespace
@@ -27,8 +22,9 @@ std::string socketError(const char* what, std::uint16_t port, int error) {
 ReportListener::ReportListener(RowUpdated onRow, Stopped onStopped, std::string bindAddress)
     : m_onRow(std::move(onRow)),
       m_onStopped(std::move(onStopped)),
-      m_bindAddress(std::move(bindAddress)),
-      m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+      m_bindAddress(std::move(bindAddress)) {
+    if (!m_wake.valid()) m_wakeFailure = platform::SystemError::last();
+}
 
 ReportListener::~ReportListener() {
     {
@@ -42,9 +38,7 @@ ReportListener::~ReportListener() {
 }
 
 void ReportListener::wake() {
-    const std::uint64_t one = 1;
-    if (m_wake) [[maybe_unused]]
-        const auto n = ::write(m_wake.get(), &one, sizeof one);
+    m_wake.signal();
 }
 
 const std::string& ReportListener::timeText() {
@@ -56,7 +50,8 @@ const std::string& ReportListener::timeText() {
     return m_timeText;
 }
 
-bool ReportListener::start(std::uint16_t port, std::string* error, int* errorNumber) {
+bool ReportListener::start(std::uint16_t port, std::string* error,
+                           platform::SystemError* failureOut) {
     {
         std::unique_lock lock(m_mutex);
         if (m_listening && !m_stopRequested) {
@@ -72,32 +67,30 @@ bool ReportListener::start(std::uint16_t port, std::string* error, int* errorNum
         }
         m_stopRequested = false;
         // A wake-up left from the last stop must not end the new run.
-        std::uint64_t pending = 0;
-        if (m_wake) [[maybe_unused]]
-            const auto n = ::read(m_wake.get(), &pending, sizeof pending);
+        m_wake.drain();
         m_table.clear();
         m_datagrams = 0;
     }
 
     UdpSocket socket;
-    int failure = 0;
+    platform::SystemError failure;
     const char* what = nullptr;
     if (!socket.valid()) {
-        failure = errno;
+        failure = platform::SystemError::last();
         what = "cannot create a socket for";
     } else if (!socket.setReceiveTimeout(std::chrono::milliseconds(kReceiveTimeoutMs))) {
-        failure = errno;
+        failure = platform::SystemError::last();
         what = "cannot set the receive time-out on";
     } else if (!socket.bind(m_bindAddress, port)) {
-        failure = errno;
+        failure = platform::SystemError::last();
         what = "cannot listen on";
-    } else if (!m_wake) {
-        failure = EMFILE;
+    } else if (!m_wake.valid()) {
+        failure = m_wakeFailure;
         what = "cannot create the stop event for";
     }
     if (what) {
         if (error) *error = socketError(what, port, failure);
-        if (errorNumber) *errorNumber = failure;
+        if (failureOut) *failureOut = failure;
         if (m_onStopped) m_onStopped();
         return false;
     }
@@ -168,7 +161,7 @@ void ReportListener::listen(UdpSocket socket) {
         const auto timeOut =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
         // Time-out or a wake-up: look at the stop request again.
-        if (!waitReadable(socket.fd(), timeOut, m_wake.get())) continue;
+        if (!socket.waitReadable(timeOut, &m_wake)) continue;
         const long received = socket.receiveQueued(batch);
         if (received <= 0) continue;
         const std::string& time = timeText();

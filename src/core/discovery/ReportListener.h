@@ -17,6 +17,8 @@
 
 #include "core/discovery/ReportTable.h"
 #include "core/net/Socket.h"
+#include "core/platform/SystemError.h"
+#include "core/platform/WakeEvent.h"
 
 namespace kvt {
 
@@ -48,10 +50,11 @@ public:
     void onRowsUpdated(RowsUpdated onRows) { m_onRows = std::move(onRows); }
 
     // Empties the table, binds a new socket on `port` and starts (or resumes) receiving.
-    // false (with the reason in `error`, and the system's error number in `errorNumber`, e.g.
-    // EADDRINUSE for a port in use) when the socket cannot be set up; the listener stays idle
-    // then.
-    bool start(std::uint16_t port, std::string* error = nullptr, int* errorNumber = nullptr);
+    // false (with the reason in `error`, and the system's error in `failure`, e.g. one that
+    // says addressInUse() for a port in use) when the socket cannot be set up; the listener
+    // stays idle then.
+    bool start(std::uint16_t port, std::string* error = nullptr,
+               platform::SystemError* failure = nullptr);
     // Asks the thread to stop; it wakes at once and returns to idle (at the latest within one
     // receive time-out).
     void stop();
@@ -73,9 +76,10 @@ private:
     RowsUpdated m_onRows;
     Stopped m_onStopped;
     std::string m_bindAddress;
-    Fd m_wake;                      // eventfd; readable while a stop or quit is pending
-    std::time_t m_timeTextOf = -1;  // listener thread only
-    std::string m_timeText;         // listener thread only
+    platform::WakeEvent m_wake;           // signalled while a stop or quit is pending
+    platform::SystemError m_wakeFailure;  // why m_wake could not be made
+    std::time_t m_timeTextOf = -1;        // listener thread only
+    std::string m_timeText;               // listener thread only
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

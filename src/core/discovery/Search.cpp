@@ -1,7 +1,5 @@
 #include "core/discovery/Search.h"
 
-#include <net/if.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -78,8 +76,8 @@ bool BroadcastSearch::open() {
         return false;
     }
     for (NetInterface& interface : plan.interfaces) {
-        // An interface that went away since it was listed is left out.
-        const unsigned index = ::if_nametoindex(interface.name.c_str());
+        // An interface that went away while it was being listed is left out.
+        const unsigned index = interface.index;
         if (index == 0) continue;
         m_interfaces.push_back(std::move(interface));
         m_interfaceIndexes.push_back(index);
@@ -131,7 +129,7 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
     std::map<std::string, unsigned> heardOn;
     int row = 1;
     while (Clock::now() < limit) {
-        if (!waitReadable(m_socket.fd(), std::min(silenceEnds, limit))) break;
+        if (!m_socket.waitReadable(std::min(silenceEnds, limit))) break;
         const long received = m_socket.receiveQueued(*m_batch);
         if (received < 0) break;  // a failed receive ends the cycle, as in the product
         bool heard = false;

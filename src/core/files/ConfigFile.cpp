@@ -1,12 +1,6 @@
 #include "core/files/ConfigFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +9,7 @@
 
 #include "core/config/DeviceImage.h"
 #include "core/config/Rules.h"
+#include "core/platform/File.h"
 #include "core/text/Decimal.h"
 
 namespace kvt {
@@ -339,23 +334,6 @@ private:
     CConfiguration& m_config;
 };
 
-std::string errnoText(const char* what, int error) {
-    return std::string(what) + ": " + std::strerror(error);
-}
-
-// Every byte goes out, across partial writes and interrupted calls.
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string writeConfigFile(const CConfiguration& config, ConfigKind kind, const Gbk& firmware,
@@ -433,96 +411,23 @@ std::vector<FieldIssue> fileIssues(const ParsedConfigFile& parsed) {
 }
 
 FileReadStatus readWholeFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FileReadStatus::CannotOpen;
-    struct stat info {};
-    // A folder is not a file that can be opened for reading.
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return FileReadStatus::CannotOpen;
-    }
-    FileReadStatus status = FileReadStatus::Ok;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            status = FileReadStatus::ReadError;
+    switch (platform::readWholeFile(path, bytes, kMaxConfigFileBytes)) {
+        case platform::ReadStatus::Ok:
+            return FileReadStatus::Ok;
+        case platform::ReadStatus::CannotOpen:
+            return FileReadStatus::CannotOpen;
+        case platform::ReadStatus::ReadError:
             break;
-        }
-        if (n == 0) break;
-        if (bytes.size() + static_cast<std::size_t>(n) > kMaxConfigFileBytes) {
-            status = FileReadStatus::ReadError;
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    if (status != FileReadStatus::Ok) bytes.clear();
-    return status;
+    return FileReadStatus::ReadError;
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          unsigned newFileMode) {
-    auto fail = [&](const char* what, int code) {
-        if (error) *error = errnoText(what, code);
-        return false;
-    };
-    if (path.empty()) return fail(path.c_str(), ENOENT);
-
-    // Saving through a symbolic link replaces the file it points to, not the link.
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                             &std::free);
-        if (resolved) target = resolved.get();
-    }
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = (slash == std::string::npos ? std::string() : folder) + "." + base + ".tmp-" +
-               std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        // Under the umask, as a plain save would create it; never wider than asked for, not
-        // even while the temporary file exists.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    static_cast<mode_t>(newFileMode & 0777));
-        if (fd < 0 && errno != EEXIST) return fail(path.c_str(), errno);
-    }
-    if (fd < 0) return fail(path.c_str(), EEXIST);
-
-    // A replaced file keeps its permissions.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        (void)::fchmod(fd, old.st_mode & 07777);
-    }
-
-    int code = 0;
-    if (!writeAll(fd, bytes)) {
-        code = errno;
-    } else if (::fsync(fd) != 0) {
-        code = errno;
-    }
-    if (::close(fd) != 0 && code == 0) code = errno;
-    if (code == 0 && ::rename(temp.c_str(), target.c_str()) != 0) code = errno;
-    if (code != 0) {
-        ::unlink(temp.c_str());
-        return fail(path.c_str(), code);
-    }
-    // Make the rename itself durable.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    // Only two modes are ever asked for: a plain file's, and the owner's alone.
+    const auto access = (newFileMode & 077) == 0 ? platform::NewFileAccess::OwnerOnly
+                                                 : platform::NewFileAccess::Default;
+    return platform::replaceFile(path, bytes, access, error);
 }
 
 }  // namespace kvt

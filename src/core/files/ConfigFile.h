@@ -40,9 +40,10 @@ inline constexpr std::size_t kMaxConfigFileBytes = 16u << 20;
 FileReadStatus readWholeFile(const std::string& path, std::string& bytes);
 
 // Writes `bytes` to `path` atomically (temporary file in the same folder, then rename), so a
-// failed save leaves the old file whole. A new file gets `newFileMode` under the umask (0600
-// for files that hold passwords); a replaced file keeps its own mode. Returns false with
-// errno-style text in `error`.
+// failed save leaves the old file whole. A new file is the owner's alone when `newFileMode`
+// gives the group and others nothing (0600, for files that hold passwords), else as a plain
+// save makes it; a replaced file keeps its own permissions. Returns false with the file name
+// and the system's message in `error`.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          unsigned newFileMode = 0666);
 

@@ -10,6 +10,7 @@ struct NetInterface {
     std::string address;           // dotted IPv4 address of the interface
     int prefixLength = 0;          // from the netmask, e.g. 24
     std::string broadcastAddress;  // the subnet's directed broadcast address
+    unsigned index = 0;            // the system's, which sends by interface name it by
     bool operator==(const NetInterface&) const = default;
 };
 

@@ -1,51 +1,28 @@
 #pragma once
-// Thin RAII layer over POSIX sockets: every descriptor is closed on every path, every
-// descriptor is close-on-exec, sends never raise SIGPIPE, connects are bounded.
-#include <sys/socket.h>
-#include <sys/uio.h>
-
+// The sockets of the device protocols, on the platform layer: every socket is closed on every
+// path and close-on-exec, sends never raise SIGPIPE, connects and receives are bounded and
+// can be cancelled from another thread.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
+
+#include "core/platform/Socket.h"
+#include "core/platform/WakeEvent.h"
 
 namespace kvt {
 
 using Deadline = std::chrono::steady_clock::time_point;
+using platform::DatagramBatch;
 
-// Waits until `fd` is readable (or `wakeFd`, when given, is), or `deadline` passes. The wait
-// runs on the kernel's high-resolution timer, so it ends on time; a socket's SO_RCVTIMEO is
-// rounded up to the scheduler's timer ticks and may run 20 ms and more over. false on time-out.
-bool waitReadable(int fd, Deadline deadline, int wakeFd = -1);
-
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : m_fd(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept;
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release();
-    void reset();
-    explicit operator bool() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
-// Lets one thread end another's socket waits at once: cancel() sets the flag and makes the
-// token's descriptor readable, which every wait polls beside its socket. A cancelled token
-// stays cancelled until reset(), so every later wait of the same work ends at once too.
+// Lets one thread end another's socket waits at once: cancel() sets the flag and signals the
+// token's event, which every wait watches beside its socket. A cancelled token stays
+// cancelled until reset(), so every later wait of the same work ends at once too.
 class CancelToken {
 public:
-    CancelToken();
-    ~CancelToken() = default;
+    CancelToken() = default;
     CancelToken(const CancelToken&) = delete;
     CancelToken& operator=(const CancelToken&) = delete;
 
@@ -54,12 +31,12 @@ public:
     bool cancelled() const { return m_cancelled.load(std::memory_order_acquire); }
     // Only while no wait uses the token.
     void reset();
-    // Readable once cancelled; -1 when the descriptor could not be made (then only the flag
-    // is set and waits end at their limits).
-    int waitFd() const { return m_event.get(); }
+    // Signalled once cancelled; when the system could not make it (valid() false) only the
+    // flag is set and waits end at their limits.
+    const platform::WakeEvent& event() const { return m_event; }
 
 private:
-    Fd m_event;
+    platform::WakeEvent m_event;
     std::atomic<bool> m_cancelled{false};
 };
 
@@ -67,78 +44,52 @@ private:
 // (255.255.255.255 included, as the device protocol expects).
 std::optional<std::uint32_t> parseIpv4(const std::string& dotted);
 
-// Room for many datagrams, filled by one receive call (recvmmsg): a burst of replies is taken
-// out of the socket buffer far faster than one call per datagram would.
-class DatagramBatch {
-public:
-    // `capacity` datagrams of at most `datagramSize` bytes each (longer ones are cut).
-    DatagramBatch(std::size_t capacity, std::size_t datagramSize);
-    ~DatagramBatch();
-    DatagramBatch(const DatagramBatch&) = delete;
-    DatagramBatch& operator=(const DatagramBatch&) = delete;
-
-    std::size_t capacity() const { return m_capacity; }
-    // Datagrams of the last receive.
-    std::size_t size() const { return m_size; }
-    std::span<const std::uint8_t> bytes(std::size_t i) const;
-    // The interface the datagram arrived on (its kernel index); 0 unless the socket asked
-    // for it with setReceiveInterface().
-    unsigned interfaceIndex(std::size_t i) const;
-    // When the kernel took the datagram in (wall clock); nullopt unless the socket asked for
-    // it with setArrivalTimes().
-    std::optional<std::chrono::system_clock::time_point> arrival(std::size_t i) const;
-
-private:
-    friend class UdpSocket;
-    void prepare();
-
-    std::size_t m_capacity;
-    std::size_t m_datagramSize;
-    std::size_t m_size = 0;
-    std::vector<std::uint8_t> m_data;
-    std::vector<std::uint8_t> m_control;  // room for IP_PKTINFO and a time stamp per datagram
-    std::vector<iovec> m_iov;
-    std::vector<mmsghdr> m_headers;
-};
-
 class UdpSocket {
 public:
     // Creates the socket; on failure the object is empty (valid() == false).
     UdpSocket();
-    bool valid() const { return static_cast<bool>(m_fd); }
-    bool setBroadcast();
-    bool setReceiveTimeout(std::chrono::milliseconds timeout);
-    bool setReceiveBuffer(int bytes);
-    // The same without the system's ceiling (net.core.rmem_max) where the process may
-    // (CAP_NET_ADMIN); otherwise as large as the ceiling allows. false when neither worked.
-    bool enlargeReceiveBuffer(int bytes);
+    bool valid() const { return m_socket.valid(); }
+    bool setBroadcast() { return m_socket.setBroadcast(); }
+    bool setReceiveTimeout(std::chrono::milliseconds timeout) {
+        return m_socket.setReceiveTimeout(timeout);
+    }
+    bool setReceiveBuffer(int bytes) { return m_socket.setReceiveBuffer(bytes); }
+    // The same without the system's ceiling where the process may; otherwise as large as the
+    // ceiling allows. false when neither worked.
+    bool enlargeReceiveBuffer(int bytes) { return m_socket.enlargeReceiveBuffer(bytes); }
     // What the kernel grants for queued datagrams (it doubles the requested value).
-    int receiveBuffer() const;
+    int receiveBuffer() const { return m_socket.receiveBuffer(); }
     // Each received datagram then tells the interface it came in on.
-    bool setReceiveInterface();
+    bool setReceiveInterface() { return m_socket.setReceiveInterface(); }
     // Each received datagram then tells when it came in.
-    bool setArrivalTimes();
+    bool setArrivalTimes() { return m_socket.setArrivalTimes(); }
     bool bind(const std::string& address, std::uint16_t port);
     std::uint16_t localPort() const;
     bool sendTo(std::span<const std::uint8_t> bytes, const std::string& address,
                 std::uint16_t port);
-    // The same, leaving by the interface with kernel index `interfaceIndex`: the way a limited
+    // The same, leaving by the interface with index `interfaceIndex`: the way a limited
     // broadcast (255.255.255.255) reaches the segment of one network card rather than the
     // default route's.
     bool sendVia(std::span<const std::uint8_t> bytes, const std::string& address,
                  std::uint16_t port, unsigned interfaceIndex);
     // One datagram of at most buffer.size() bytes; -1 on failure or time-out.
-    long receive(std::span<std::uint8_t> buffer);
+    long receive(std::span<std::uint8_t> buffer) { return m_socket.receive(buffer); }
     // One datagram, waiting until `deadline` at most; -1 on failure or time-out.
     long receive(std::span<std::uint8_t> buffer, Deadline deadline);
     // Whatever datagrams are queued, up to the batch's capacity, without waiting: their
     // number (0 when none is queued), or -1 when the receive failed.
-    long receiveQueued(DatagramBatch& batch);
-    int fd() const { return m_fd.get(); }
-    void shutdownAndClose();
+    long receiveQueued(DatagramBatch& batch) { return m_socket.receiveQueued(batch); }
+    // Until a datagram is queued (or `wake` is signalled) or `deadline` passes; it ends on
+    // time, unlike a receive time-out, which runs to the next timer tick. false on time-out.
+    bool waitReadable(Deadline deadline, const platform::WakeEvent* wake = nullptr) const {
+        return platform::waitReadable(m_socket, deadline, wake);
+    }
+    // The platform's socket, for tests that look beneath.
+    const platform::Socket& socket() const { return m_socket; }
+    void shutdownAndClose() { m_socket.shutdownAndClose(); }
 
 private:
-    Fd m_fd;
+    platform::Socket m_socket;
 };
 
 // Why a connect gave no connection: the socket or its options could not be set up, or the
@@ -158,8 +109,8 @@ public:
     static TcpConnection connect(const std::string& address, std::uint16_t port,
                                  std::chrono::milliseconds limit, ConnectError* error,
                                  const CancelToken* cancel = nullptr);
-    bool connected() const { return static_cast<bool>(m_fd); }
-    // One send call with MSG_DONTROUTE | MSG_NOSIGNAL; false unless everything was sent.
+    bool connected() const { return m_socket.valid(); }
+    // One send call, to a directly attached network only; false unless everything was sent.
     bool send(std::span<const std::uint8_t> bytes);
     // One receive call; returns bytes received, 0 on close, -1 on failure or time-out.
     long receiveSome(std::span<std::uint8_t> buffer);
@@ -167,11 +118,11 @@ public:
     // -1 at once when `cancel` is (or becomes) cancelled.
     long receiveSome(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit,
                      const CancelToken* cancel = nullptr);
-    void close() { m_fd.reset(); }
+    void close() { m_socket.close(); }
 
 private:
-    explicit TcpConnection(Fd fd) : m_fd(std::move(fd)) {}
-    Fd m_fd;
+    explicit TcpConnection(platform::Socket socket) : m_socket(std::move(socket)) {}
+    platform::Socket m_socket;
 };
 
 }  // namespace kvt

@@ -1,43 +1,11 @@
 #include "core/text/Gbk.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <stdexcept>
+
+#include "core/platform/Gbk.h"
 
 namespace kvt {
 namespace {
-
-// iconv descriptors are not thread-safe; one per call keeps this simple and the texts short.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
-    }
-    ~Iconv() { iconv_close(m_cd); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Converts as much as possible; returns the input offset where it stopped on an error.
-    std::optional<std::size_t> convert(std::string_view in, std::string& out) {
-        char* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char buffer[256];
-        while (inLeft > 0) {
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            const std::size_t rc = iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, sizeof buffer - outLeft);
-            if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                return static_cast<std::size_t>(inPtr - in.data());
-            }
-        }
-        return std::nullopt;
-    }
-
-private:
-    iconv_t m_cd;
-};
 
 std::size_t utf8SequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -50,19 +18,14 @@ std::size_t utf8SequenceLength(unsigned char lead) {
 }  // namespace
 
 std::optional<Gbk> toGbk(std::string_view text, const char* charset) {
-    const iconv_t probe = iconv_open("GBK", charset);
-    if (probe == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    iconv_close(probe);
-    Iconv cd("GBK", charset);
     std::string out;
-    if (cd.convert(text, out)) return std::nullopt;
+    if (!platform::charsetToGbk(text, charset, out)) return std::nullopt;
     return out;
 }
 
 std::optional<Gbk> utf8ToGbk(std::string_view utf8, GbkError* error) {
-    Iconv cd("GBK", "UTF-8");
     std::string out;
-    if (auto stop = cd.convert(utf8, out)) {
+    if (auto stop = platform::utf8ToGbk(utf8, out)) {
         if (error) {
             error->offset = *stop;
             const std::size_t len = utf8SequenceLength(static_cast<unsigned char>(utf8[*stop]));
@@ -83,8 +46,7 @@ std::string gbkToUtf8(std::string_view gbkText) {
     std::string out;
     std::size_t pos = 0;
     while (pos < gbkText.size()) {
-        Iconv cd("UTF-8", "GBK");
-        auto stop = cd.convert(gbkText.substr(pos), out);
+        auto stop = platform::gbkToUtf8(gbkText.substr(pos), out);
         if (!stop) break;
         out += "\xEF\xBF\xBD";  // U+FFFD for the byte that is not GBK
         pos += *stop + 1;

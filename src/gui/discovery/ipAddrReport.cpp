@@ -11,7 +11,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <array>
-#include <cerrno>
 
 #include "core/config/Rules.h"
 #include "core/discovery/ReportListener.h"
@@ -141,7 +140,7 @@ void ipAddrReport::startListening() {
             },
             m_session.network.localAddress);
     }
-    int failure = 0;
+    platform::SystemError failure;
     if (m_listener->start(m_listenPort, nullptr, &failure)) {
         m_refresh.start();
         Settings::setReportPort(m_listenPort);
@@ -149,7 +148,7 @@ void ipAddrReport::startListening() {
         m_status->listening(m_listenPort);
     } else {
         setIdle(true);  // e.g. the port is in use: said on the status line, no message box
-        if (failure == EADDRINUSE)
+        if (failure.addressInUse())
             m_status->portBusy(m_listenPort);
         else
             m_status->cannotListen(m_listenPort);
