@@ -1,5 +1,7 @@
 #include "FleetCommands.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "Output.h"
 #include "core/config/ConfigJson.h"
 #include "core/discovery/Search.h"
+#include "core/enip/EnipClient.h"
 #include "core/files/ConfigFile.h"
 #include "core/files/CsvExport.h"
 #include "core/fleet/Apply.h"
@@ -18,6 +21,7 @@
 #include "core/fleet/Inventory.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/SearchFlows.h"
+#include "core/net/Interfaces.h"
 #include "core/text/ExtraText.h"
 
 namespace kvt::cli {
@@ -148,12 +152,66 @@ int exitStatusOf(const ApplyResult& result) {
             return kExitVerificationFailed;
         case ApplyVerdict::Refused:
             return kExitFailure;
+        case ApplyVerdict::EnipNoAnswer:
+            return kExitConnection;
+        case ApplyVerdict::EnipMismatch:
+            return kExitEnipMismatch;
         case ApplyVerdict::Failed:
             break;
     }
     if (result.passwordMissing) return kExitPasswordMissing;
     if (result.failure == Outcome::NoSelection) return kExitNotFound;
     return exitStatusFor(result.failure);
+}
+
+nlohmann::ordered_json identityJson(const enip::Identity& id) {
+    return {{"vendor_id", id.vendorId},
+            {"device_type", id.deviceType},
+            {"product_code", id.productCode},
+            {"revision", std::to_string(id.revisionMajor) + "." + std::to_string(id.revisionMinor)},
+            {"status", id.status},
+            {"serial", id.serial},
+            {"name", gbkToUtf8(id.productName)},
+            {"address", id.address},
+            {"state", id.state}};
+}
+
+nlohmann::ordered_json enipJson(const enip::EnipCheck& check) {
+    auto assemblies = nlohmann::ordered_json::array();
+    for (const enip::AssemblyCheck& a : check.assemblies) {
+        assemblies.push_back(
+            {{"instance", a.expected.instance},
+             {"role", enip::roleName(a.expected.role)},
+             {"configured", a.expected.configured},
+             {"expected", a.expected.bytes},
+             {"reported", a.reported ? nlohmann::ordered_json(*a.reported) : nullptr},
+             {"result", enip::sizeVerdictName(a.verdict)},
+             {"detail", a.detail}});
+    }
+    return {{"ip", check.address},
+            {"outcome", enip::checkOutcomeName(check)},
+            {"answered_after_ms", check.answeredAfter.count()},
+            {"identity", check.identity ? identityJson(*check.identity) : nullptr},
+            {"assemblies", std::move(assemblies)},
+            {"message", check.message}};
+}
+
+void printEnipCheck(std::ostream& out, const enip::EnipCheck& check) {
+    out << enip::checkOutcomeName(check) << ": " << check.message << '\n';
+    if (check.identity) {
+        const enip::Identity& id = *check.identity;
+        out << "identity: vendor " << id.vendorId << ", device type " << id.deviceType
+            << ", product code " << id.productCode << ", revision " << int(id.revisionMajor) << '.'
+            << int(id.revisionMinor) << ", serial " << id.serial << ", name \""
+            << gbkToUtf8(id.productName) << "\"\n";
+    }
+    for (const enip::AssemblyCheck& a : check.assemblies) {
+        out << "assembly " << a.expected.instance << " (" << enip::roleName(a.expected.role)
+            << "): expected " << a.expected.bytes << ", reported "
+            << (a.reported ? std::to_string(*a.reported) : std::string("-")) << ": "
+            << enip::sizeVerdictName(a.verdict) << (a.detail.empty() ? "" : " (" + a.detail + ")")
+            << '\n';
+    }
 }
 
 nlohmann::ordered_json applyJson(const ApplyResult& result) {
@@ -172,7 +230,27 @@ nlohmann::ordered_json applyJson(const ApplyResult& result) {
     if (result.verdict == ApplyVerdict::Failed ||
         (result.verdict == ApplyVerdict::VerificationFailed && result.failure != Outcome::Done))
         json["failure"] = outcomeName(result.failure);
+    if (result.enip) json["enip"] = enipJson(*result.enip);
     return json;
+}
+
+struct EnipCheckArgs {
+    bool check = false;
+    int seconds = 30;
+    void applyTo(ApplyOptions& options) const {
+        options.checkEnip = check;
+        options.enipTimeout = std::chrono::seconds(seconds);
+    }
+};
+
+void addEnipCheckOptions(CLI::App* command, EnipCheckArgs& args) {
+    command->add_flag("--check-enip", args.check,
+                      "after the reset, wait for EtherNet/IP at the device's address and compare "
+                      "its assembly sizes");
+    command
+        ->add_option("--enip-timeout", args.seconds,
+                     "seconds --check-enip waits for the device to answer (default 30)")
+        ->check(CLI::Range(1, 600));
 }
 
 const char* const kApplyHelp =
@@ -190,7 +268,11 @@ const char* const kApplyHelp =
     "write but the read-back differs or fails (the differences are printed). --json prints "
     "{ip, mac, kind, changed, verified, differences, outcome, new_ip, reset, message} with "
     "outcome one of unchanged, applied, would_change, verification_failed, refused, failed "
-    "(and failure naming the failed step).";
+    "(and failure naming the failed step). --check-enip then waits (at most --enip-timeout "
+    "seconds, default 30) until the device answers EtherNet/IP ListIdentity where it now "
+    "serves (after a reset to a static address: the new one) and compares its assembly sizes "
+    "with the file's (see enip); the JSON gains an enip object, a device that never answers "
+    "gets outcome enip_no_answer (status 7), other sizes enip_mismatch (status 13).";
 
 void addApply(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
@@ -200,11 +282,12 @@ void addApply(CLI::App& app, CliContext& context) {
     auto options = std::make_shared<ApplyOptions>();
     auto noVerify = std::make_shared<bool>(false);
     auto json = std::make_shared<bool>(false);
+    auto enipArgs = std::make_shared<EnipCheckArgs>();
     CLI::App* command = context.addCommand(
         app, "apply", "Write a configuration file to a device only where it differs, and verify",
-        "kvt640-cli apply --ip ADDR FILE [--reset] [--no-verify] [--dry-run] [--force] [--json] "
-        "[--password PW | --password-file FILE]",
-        [&context, args, passwords, ip, file, options, noVerify, json] {
+        "kvt640-cli apply --ip ADDR FILE [--reset] [--no-verify] [--dry-run] [--force] "
+        "[--check-enip [--enip-timeout S]] [--json] [--password PW | --password-file FILE]",
+        [&context, args, passwords, ip, file, options, noVerify, json, enipArgs] {
             applyNetworkArgs(context, *args);
             const LoadedFile loaded = loadConfiguration(*file, context.session.lang);
             listIssues(*file, loaded.issues);
@@ -215,6 +298,7 @@ void addApply(CLI::App& app, CliContext& context) {
                                  "; --force sends it as it is");
             ApplyOptions run = *options;
             run.verify = !*noVerify;
+            enipArgs->applyTo(run);
             if (const auto password = passwordFromSources(*args, *passwords, loaded.kind))
                 run.passwords.push_back(toGbkOrFail(*password));
             const Gbk& own = loaded.kind == kUserConfig ? loaded.config.advance.userPassword
@@ -244,7 +328,9 @@ void addApply(CLI::App& app, CliContext& context) {
     command->add_flag("--force", options->force,
                       "send a file that write would refuse without --force");
     command->add_flag("--json", *json, "print the result as a JSON object");
+    addEnipCheckOptions(command, *enipArgs);
     addDeviceOptions(command, *args, *passwords);
+    addEnipPortOption(command, *args);
 }
 
 // One side of a diff: a configuration file, or "device:IP:user|background".
@@ -358,10 +444,11 @@ struct BatchArgs {
     std::string broadcast;
     std::string interface = "all";
     std::string output;
+    EnipCheckArgs enip;
 };
 
-const char* const kBatchColumns[] = {"row",     "mac",      "old_ip",  "new_ip",
-                                     "changed", "verified", "outcome", "message"};
+const char* const kBatchColumns[] = {"row",      "mac",     "old_ip", "new_ip", "changed",
+                                     "verified", "outcome", "enip",   "message"};
 
 std::vector<std::string> batchCells(const BatchRowResult& r) {
     const ApplyResult& a = r.result;
@@ -372,6 +459,7 @@ std::vector<std::string> batchCells(const BatchRowResult& r) {
             a.changed ? "true" : "false",
             a.verified ? "true" : "false",
             verdictName(a.verdict),
+            a.enip ? enip::checkOutcomeName(*a.enip) : "",
             a.message};
 }
 
@@ -453,8 +541,11 @@ const char* const kBatchHelp =
     "(unknown or repeated column, a bad value, the same MAC or new address twice) is listed "
     "by row and column and nothing is sent (status 1). Each row is then applied as apply "
     "does (verified unless --no-verify, reset after a verified write with --reset), up to "
-    "--jobs rows at a time; a failing row does not stop the others. Prints one line per row "
-    "(row, mac, old_ip, new_ip, changed, verified, outcome, message), each followed by its "
+    "--jobs rows at a time; a failing row does not stop the others. --check-enip checks each "
+    "applied device on EtherNet/IP as apply does (the enip column: match, mismatch, "
+    "not_compared, no_answer, session_failed; a row whose device never answers or reports "
+    "other sizes fails). Prints one line per row "
+    "(row, mac, old_ip, new_ip, changed, verified, outcome, enip, message), each followed by its "
     "differences (indented: what a dry run would change, what a failed verification found), "
     "and a summary line; or "
     "--json {rows, summary} / --csv; -o writes it to a file readable by you only. Exit "
@@ -468,7 +559,8 @@ void addBatch(CLI::App& app, CliContext& context) {
     CLI::App* command = context.addCommand(
         app, "batch", "Apply an inventory of gateways, one row a device, with verification",
         "kvt640-cli batch INVENTORY.csv [--kind user|background] [--template FILE] [--jobs N] "
-        "[--dry-run] [--reset] [--no-verify] [--json|--csv] [-o FILE]",
+        "[--dry-run] [--reset] [--no-verify] [--check-enip [--enip-timeout S]] [--json|--csv] "
+        "[-o FILE]",
         [&context, args, network, passwords] {
             applyNetworkArgs(context, *network);
             NetworkOptions& options = context.session.network;
@@ -487,6 +579,7 @@ void addBatch(CLI::App& app, CliContext& context) {
             batch.apply.reset = args->reset;
             batch.apply.force = args->force;
             batch.apply.dryRun = args->dryRun;
+            args->enip.applyTo(batch.apply);
             CConfiguration checkBase = newConfiguration(batch.kind);
             if (!args->templatePath.empty()) {
                 LoadedFile loaded = loadConfiguration(args->templatePath, context.session.lang);
@@ -548,7 +641,146 @@ void addBatch(CLI::App& app, CliContext& context) {
         ->add_option("--interface", args->interface,
                      "interface the search for MACs leaves by (default all)")
         ->excludes(broadcastOption);
+    addEnipCheckOptions(command, args->enip);
     addDeviceOptions(command, *network, *passwords);
+    addEnipPortOption(command, *network);
+}
+
+const char* const kEnipHelp =
+    "With --ip: asks the device for its EtherNet/IP identity (ListIdentity over UDP, port "
+    "44818), opens a session (TCP 44818) and reads the size of each assembly instance (102, "
+    "101, 103, 112, 111, 113, 122, 121, 123; Get_Attribute_Single, class 4, attribute 4), and "
+    "compares each with the size the configuration implies: the configured bytes for output "
+    "and configuration instances, the configured bytes plus the 4-byte header for input "
+    "instances (the editor's \"+4(bytes)\"). The configuration is the device's own (--from "
+    "device, the default: read over the configuration port as read does, --kind background by "
+    "default) or a configuration file (--from FILE). A user configuration does not carry the "
+    "sizes: they are then reported, not compared. An instance the device does not report "
+    "(path destination unknown, attribute not supported, ...) is not_supported, a warning. "
+    "--json prints {ip, outcome, answered_after_ms, identity, assemblies: [{instance, role, "
+    "configured, expected, reported, result, detail}], message}, outcome one of match, "
+    "mismatch, not_compared, no_answer, session_failed. Exit status: 0 every compared size "
+    "matches, 13 a size differs, 7 no EtherNet/IP answer (or the session failed), else as the "
+    "network commands. With --list: one ListIdentity to 255.255.255.255 (or --broadcast ADDR, "
+    "or the broadcast address of --interface NAME), replies collected for the requester's "
+    "delay (--delay, default 1000 ms) plus 500 ms; status 7 when none came.";
+
+void addEnip(CLI::App& app, CliContext& context) {
+    auto args = std::make_shared<NetworkArgs>();
+    auto passwords = std::make_shared<PasswordArgs>();
+    auto ip = std::make_shared<std::string>();
+    auto kind = std::make_shared<std::string>("background");
+    auto from = std::make_shared<std::string>("device");
+    auto list = std::make_shared<bool>(false);
+    auto broadcast = std::make_shared<std::string>();
+    auto interface = std::make_shared<std::string>();
+    auto delayMs = std::make_shared<int>(1000);
+    auto timeoutMs = std::make_shared<int>(2000);
+    auto json = std::make_shared<bool>(false);
+    CLI::App* command = context.addCommand(
+        app, "enip",
+        "Check a gateway on EtherNet/IP (identity, assembly sizes against its configuration), "
+        "or list the EtherNet/IP devices that answer",
+        "kvt640-cli enip --ip ADDR [--kind user|background] [--from FILE|device] [--json] | "
+        "kvt640-cli enip --list [--broadcast ADDR | --interface NAME] [--json]",
+        [&context, args, passwords, ip, kind, from, list, broadcast, interface, delayMs, timeoutMs,
+         json] {
+            applyNetworkArgs(context, *args);
+            if (*list) {
+                enip::BrowseOptions browse;
+                browse.localAddress = args->bindAddress;
+                browse.port = args->enipPort;
+                browse.delayMs = static_cast<std::uint16_t>(*delayMs);
+                if (!broadcast->empty()) browse.target = *broadcast;
+                if (!interface->empty()) {
+                    const auto cards = broadcastInterfaces();
+                    const auto card = std::find_if(cards.begin(), cards.end(), [&](const auto& c) {
+                        return c.name == *interface;
+                    });
+                    if (card == cards.end())
+                        throw CliFailure("no up, broadcast-capable IPv4 interface " + *interface,
+                                         kExitUsage);
+                    browse.target = card->broadcastAddress;
+                }
+                const enip::BrowseResult found = enip::browseIdentities(browse);
+                if (!found.error.empty()) throw CliFailure(found.error);
+                if (*json) {
+                    auto array = nlohmann::ordered_json::array();
+                    for (const enip::Identity& id : found.devices)
+                        array.push_back(identityJson(id));
+                    std::cout << array.dump(2) << '\n';
+                } else {
+                    for (const enip::Identity& id : found.devices)
+                        std::cout << id.address << '\t' << gbkToUtf8(id.productName) << "\tproduct "
+                                  << id.productCode << "\trevision " << int(id.revisionMajor) << '.'
+                                  << int(id.revisionMinor) << "\tserial " << id.serial
+                                  << "\tvendor " << id.vendorId << "\ttype " << id.deviceType
+                                  << '\n';
+                }
+                if (found.devices.empty())
+                    throw CliFailure("no EtherNet/IP device answered", kExitConnection);
+                return;
+            }
+            if (ip->empty()) throw CliFailure("enip needs --ip ADDR or --list", kExitUsage);
+            CConfiguration config;
+            ConfigKind configKind = kindFromName(*kind);
+            if (*from == "device") {
+                Side side = loadSide(context, "device:" + *ip + ":" + *kind, *args, *passwords);
+                config = std::move(side.config);
+            } else {
+                LoadedFile loaded = loadConfiguration(*from, context.session.lang);
+                config = std::move(loaded.config);
+                configKind = loaded.kind;
+            }
+            if (configKind != kBackgroundConfig)
+                std::cerr << "kvt640-cli: a user configuration does not carry the assembly "
+                             "sizes: they are reported, not compared\n";
+            enip::Target target;
+            target.address = *ip;
+            target.port = args->enipPort;
+            target.localAddress = args->bindAddress;
+            target.timeout = std::chrono::milliseconds(*timeoutMs);
+            const enip::EnipCheck check =
+                enip::checkEnip(target, configKind == kBackgroundConfig ? &config : nullptr);
+            if (*json) {
+                std::cout << enipJson(check).dump(2) << '\n';
+            } else {
+                printEnipCheck(std::cout, check);
+            }
+            if (!check.answered()) throw CliFailure("", kExitConnection);
+            if (check.mismatch()) throw CliFailure("", kExitEnipMismatch);
+        });
+    command->footer(std::string(kEnipHelp) + ' ' + kPasswordHelp);
+    CLI::Option* ipOption = command->add_option("--ip", *ip, "address of the device");
+    command
+        ->add_option("--kind", *kind,
+                     "configuration kind read with --from device "
+                     "(default background)")
+        ->check(CLI::IsMember({"user", "background"}));
+    command->add_option("--from", *from,
+                        "where the expected sizes come from: device (default) or a "
+                        "configuration file");
+    CLI::Option* listFlag =
+        command->add_flag("--list", *list, "list the EtherNet/IP devices that answer ListIdentity")
+            ->excludes(ipOption);
+    CLI::Option* broadcastOption = command->add_option(
+        "--broadcast", *broadcast, "with --list: send the query to this address");
+    command
+        ->add_option("--interface", *interface,
+                     "with --list: send the query to this interface's broadcast address")
+        ->excludes(broadcastOption);
+    command
+        ->add_option("--delay", *delayMs,
+                     "with --list: requester delay in milliseconds (default 1000)")
+        ->check(CLI::Range(0, 65535));
+    command
+        ->add_option("--timeout", *timeoutMs,
+                     "milliseconds one EtherNet/IP exchange may take (default 2000)")
+        ->check(CLI::Range(1, 60000));
+    command->add_flag("--json", *json, "print JSON");
+    (void)listFlag;
+    addDeviceOptions(command, *args, *passwords);
+    addEnipPortOption(command, *args);
 }
 
 }  // namespace
@@ -557,6 +789,7 @@ void addFleetCommands(CLI::App& app, CliContext& context) {
     addDiff(app, context);
     addApply(app, context);
     addBatch(app, context);
+    addEnip(app, context);
 }
 
 }  // namespace kvt::cli

@@ -54,6 +54,11 @@ void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
         ->check(CLI::Range(1, 60000));
 }
 
+void addEnipPortOption(CLI::App* command, NetworkArgs& args) {
+    command->add_option("--enip-port", args.enipPort,
+                        "EtherNet/IP port of the device, TCP and UDP (default 44818)");
+}
+
 void addPasswordOption(CLI::App* command, NetworkArgs& args) {
     command
         ->add_option("--password", args.password,
@@ -67,6 +72,7 @@ void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
     network.localPort = args.localPort;
     network.discoveryPort = args.discoveryPort;
     network.devicePort = args.devicePort;
+    network.enipPort = args.enipPort;
     network.connectTimeoutMs = args.connectTimeoutMs;
 }
 

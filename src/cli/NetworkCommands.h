@@ -22,6 +22,7 @@ struct NetworkArgs {
     std::uint16_t localPort = kSearchLocalPort;
     std::uint16_t discoveryPort = kDiscoveryPort;
     std::uint16_t devicePort = kDeviceConfigPort;
+    std::uint16_t enipPort = 44818;
     int connectTimeoutMs = 3000;
     std::string password;
     bool passwordGiven = false;
@@ -29,6 +30,8 @@ struct NetworkArgs {
 
 void addNetworkOptions(CLI::App* command, NetworkArgs& args);
 void addPasswordOption(CLI::App* command, NetworkArgs& args);
+// --enip-port, for the commands that speak EtherNet/IP.
+void addEnipPortOption(CLI::App* command, NetworkArgs& args);
 void applyNetworkArgs(CliContext& context, const NetworkArgs& args);
 // The password dialog of a script: one attempt with args.password, never a prompt.
 void answerPasswordsFrom(CliContext& context, const NetworkArgs& args);

@@ -1,5 +1,6 @@
 #include "sim/DeviceSetupParser.h"
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 
@@ -71,6 +72,7 @@ std::optional<Fault> parseFault(std::string_view text) {
         {"close", Fault::Kind::CloseWithoutReply, false},
         {"slow", Fault::Kind::Slow, true},
         {"ignore-write", Fault::Kind::IgnoreWrite, false},
+        {"no-enip", Fault::Kind::NoEnip, false},
     };
     for (const Entry& e : kEntries) {
         if (e.name != name) continue;
@@ -146,6 +148,24 @@ bool applyDeviceField(DeviceSetup& setup, std::string_view key, std::string_view
         }
         setup.firmwareMajor = major;
         setup.firmwareMinor = minor;
+        return true;
+    }
+    if (key == "enip-sizes") {
+        // Nine sizes separated by ';' or '/' (',' separates the keys).
+        std::array<std::uint16_t, 9> sizes{};
+        std::size_t n = 0;
+        std::string_view rest = value;
+        for (; n < sizes.size() && !rest.empty(); ++n) {
+            const auto cut = rest.find_first_of(";/");
+            if (!number(rest.substr(0, cut), sizes[n])) break;
+            rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+        }
+        if (n != sizes.size() || !rest.empty())
+            return setError(error,
+                            "enip-sizes: expected nine sizes in bytes separated by ; or /, "
+                            "in the order 102;101;103;112;111;113;122;121;123: " +
+                                v);
+        setup.enipSizes = sizes;
         return true;
     }
     if (key == "fault") {

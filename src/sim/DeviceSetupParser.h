@@ -12,13 +12,13 @@
 namespace kvt::sim {
 
 // "none", "no-answer", "refuse", "split[:MS]", "short", "wrong-code", "close", "slow[:MS]",
-// "ignore-write".
+// "ignore-write", "no-enip".
 // Split and slow pause 200 ms when no pause is given.
 std::optional<Fault> parseFault(std::string_view text);
 
 // One key of a device description; texts arrive as UTF-8 and are stored as GBK.
 // Keys: name, ip, mac, user-password, admin-password, remote (allow|forbid), product, fw,
-// fault, state.
+// fault, state, enip-sizes.
 bool applyDeviceField(DeviceSetup& setup, std::string_view key, std::string_view value,
                       std::string* error);
 

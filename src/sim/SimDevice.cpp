@@ -90,6 +90,8 @@ std::string faultText(const Fault& fault) {
             return "slow:" + std::to_string(fault.pauseMs);
         case Fault::Kind::IgnoreWrite:
             return "ignore-write";
+        case Fault::Kind::NoEnip:
+            return "no-enip";
     }
     return "?";
 }

@@ -9,6 +9,7 @@
 #include <list>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 #include <utility>
 
@@ -19,6 +20,7 @@
 #include "core/platform/Socket.h"
 #include "core/platform/SystemError.h"
 #include "core/platform/WakeEvent.h"
+#include "sim/EnipDevice.h"
 #include "sim/SimDevice.h"
 #include "sim/StateFile.h"
 
@@ -115,6 +117,29 @@ struct Connection {
     bool peerClosed = false;  // the client shut down its side; answer what is left, then close
 };
 
+// A device's EtherNet/IP sockets on its address (none with fault no-enip).
+struct EnipSockets {
+    std::string address;  // where they are bound; empty when closed
+    Socket udp;           // none on the shared discovery address, whose socket answers for it
+    Socket tcp;
+};
+
+struct EnipConn {
+    Socket socket;
+    std::size_t device = 0;
+    std::string peer;
+    kvt::Bytes input;
+    EnipConnection state;
+};
+
+// A ListIdentity reply that waits out its random share of the requester's delay.
+struct DelayedReply {
+    Clock::time_point due;
+    std::size_t device = 0;
+    Endpoint to;
+    kvt::Bytes bytes;
+};
+
 }  // namespace
 
 struct Simulator::Impl {
@@ -131,6 +156,9 @@ struct Simulator::Impl {
     std::vector<std::pair<std::size_t, Socket>> handovers;
     std::uint64_t wantedHandovers = 0;
     std::uint64_t appliedHandovers = 0;
+    // Generations of moves and faults asked of the EtherNet/IP thread and applied by it.
+    std::uint64_t wantedEnip = 0;
+    std::uint64_t appliedEnip = 0;
     std::condition_variable changed;
     bool running = false;
 
@@ -140,6 +168,7 @@ struct Simulator::Impl {
     std::optional<kvt::platform::WakeEvent> stopEvent;      // signalled by stop(); never drained
     std::optional<kvt::platform::WakeEvent> wakeEvent;      // the TCP loop: apply fault changes
     std::optional<kvt::platform::WakeEvent> discoveryWake;  // the discovery thread: handovers
+    std::optional<kvt::platform::WakeEvent> enipWake;       // the EtherNet/IP thread: moves, faults
     Socket discovery;
     // Each device also answers a query sent to its own address (search by IP), with its reply
     // alone; empty where the shared discovery socket already has that address. Owned by the
@@ -149,6 +178,10 @@ struct Simulator::Impl {
     std::thread tcpThread;
     std::thread discoveryThread;
     std::thread reportThread;
+    std::thread enipThread;
+    // Owned by the EtherNet/IP thread while it runs.
+    Socket enipShared;  // UDP on the discovery address: ListIdentity by broadcast, for every device
+    std::vector<EnipSockets> enipSockets;
     std::mutex logMutex;
 
     void log(const std::string& line) {
@@ -213,6 +246,14 @@ struct Simulator::Impl {
     bool flush(Connection& c, Clock::time_point now);
     void discoveryLoop();
     void reportLoop();
+    // With `mutex` held: asks the EtherNet/IP thread to follow moves and faults; returns the
+    // generation to wait for (appliedEnip).
+    std::uint64_t wakeEnip() {
+        enipWake->signal();
+        return ++wantedEnip;
+    }
+    void syncEnipSockets(std::list<EnipConn>& connections);
+    void enipLoop();
 };
 
 // A reset applies the stored IP address, as a gateway applies its settings when it restarts.
@@ -244,13 +285,15 @@ void Simulator::Impl::restart(std::size_t device) {
     {
         std::unique_lock lock(mutex);
         devices[device].setAddress(target);
+        const std::uint64_t enipGeneration = wakeEnip();
         handovers.emplace_back(device, std::move(sockets.discovery));
         const std::uint64_t generation = ++wantedHandovers;
         discoveryWake->signal();
         changed.notify_all();  // the report source moves too
         // The old address is silent once this returns.
-        changed.wait_for(lock, std::chrono::seconds(5),
-                         [&] { return appliedHandovers >= generation || stopping; });
+        changed.wait_for(lock, std::chrono::seconds(5), [&] {
+            return (appliedHandovers >= generation && appliedEnip >= enipGeneration) || stopping;
+        });
     }
     log(label + ": restarted; moved to " + target);
 }
@@ -353,6 +396,7 @@ void Simulator::Impl::answer(Connection& c, std::span<const std::uint8_t> reques
         case Fault::Kind::None:
         case Fault::Kind::Refuse:
         case Fault::Kind::IgnoreWrite:
+        case Fault::Kind::NoEnip:
             c.output.push_back({now, reply.bytes});
             break;
         case Fault::Kind::NoAnswer:
@@ -547,6 +591,171 @@ void Simulator::Impl::discoveryLoop() {
     }
 }
 
+// Binds, moves or closes every device's EtherNet/IP sockets to match where it serves and its
+// fault; connections to an address the device left are closed, as a restart drops them.
+void Simulator::Impl::syncEnipSockets(std::list<EnipConn>& connections) {
+    std::vector<std::string> wanted(devices.size());
+    {
+        std::lock_guard lock(mutex);
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (devices[i].fault().kind != Fault::Kind::NoEnip) wanted[i] = devices[i].address();
+        }
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        EnipSockets& s = enipSockets[i];
+        if (s.address == wanted[i]) continue;
+        s = {};
+        connections.remove_if([i](const EnipConn& c) { return c.device == i; });
+        if (wanted[i].empty()) continue;
+        std::string why;
+        s.tcp = bindSocket(Socket::Kind::Tcp, wanted[i], options.enipPort, &why);
+        if (s.tcp && wanted[i] != options.discoveryAddress) {
+            s.udp = bindSocket(Socket::Kind::Udp, wanted[i], options.enipPort, &why);
+        }
+        if (!s.tcp || (!s.udp && wanted[i] != options.discoveryAddress)) {
+            log(wanted[i] + ": no EtherNet/IP: " + why);
+            s = {};
+        }
+        s.address = wanted[i];
+    }
+}
+
+void Simulator::Impl::enipLoop() {
+    std::list<EnipConn> connections;
+    std::vector<DelayedReply> delayed;
+    std::minstd_rand random(std::random_device{}());
+    kvt::platform::Poller poller;
+    const auto viewOf = [this](std::size_t device) {
+        std::lock_guard lock(mutex);
+        return std::make_pair(enipView(devices[device], options.enipPort), devices[device].label());
+    };
+    syncEnipSockets(connections);
+    std::uint8_t buffer[1500];
+    // Entries: 0 stop, 1 wake, 2 the shared socket, then per device udp and tcp, then
+    // connections.
+    constexpr std::size_t kShared = 2;
+    const auto udpEntry = [](std::size_t device) { return kShared + 1 + 2 * device; };
+    while (!stopping) {
+        poller.clear();
+        poller.add(*stopEvent);
+        poller.add(*enipWake);
+        poller.add(enipShared, true);
+        for (const EnipSockets& s : enipSockets) {
+            poller.add(s.udp, true);
+            poller.add(s.tcp, true);
+        }
+        for (const EnipConn& c : connections) poller.add(c.socket, true);
+        const std::size_t polled = connections.size();
+        std::optional<std::chrono::milliseconds> timeout;
+        const auto now = Clock::now();
+        for (const DelayedReply& d : delayed) {
+            const auto wait = std::max(std::chrono::ceil<std::chrono::milliseconds>(d.due - now),
+                                       std::chrono::milliseconds(0));
+            if (!timeout || wait < *timeout) timeout = wait;
+        }
+        if (!poller.wait(timeout)) return;
+        if (poller.ready(0).any()) return;
+        if (poller.ready(1).any()) {
+            enipWake->drain();
+            std::uint64_t generation = 0;
+            {
+                std::lock_guard lock(mutex);
+                generation = wantedEnip;
+            }
+            syncEnipSockets(connections);
+            std::lock_guard lock(mutex);
+            appliedEnip = std::max(appliedEnip, generation);
+            changed.notify_all();
+            continue;
+        }
+        // Replies whose delay has passed leave from the device's own address.
+        const auto after = Clock::now();
+        for (auto it = delayed.begin(); it != delayed.end();) {
+            if (it->due > after) {
+                ++it;
+                continue;
+            }
+            EnipSockets& s = enipSockets[it->device];
+            Socket& from = s.udp ? s.udp : enipShared;
+            if (!s.address.empty()) from.sendTo(it->bytes, it->to);
+            it = delayed.erase(it);
+        }
+        // Datagrams: on the shared socket every device answers after its random delay; on a
+        // device's own address the device answers at once.
+        for (std::size_t j = 0; j <= enipSockets.size(); ++j) {
+            const bool shared = j == 0;
+            if (!poller.ready(shared ? kShared : udpEntry(j - 1)).any()) continue;
+            Socket& socket = shared ? enipShared : enipSockets[j - 1].udp;
+            Endpoint from;
+            const long n = socket.receiveFrom(buffer, &from);
+            if (n < 0) continue;
+            const std::span<const std::uint8_t> message(buffer, static_cast<std::size_t>(n));
+            const auto header = kvt::enip::parseHeader(message);
+            if (!header || header->command != kvt::enip::kListIdentity) continue;
+            if (shared) {
+                const auto delay = kvt::enip::requesterDelayMs(*header);
+                std::size_t queued = 0;
+                for (std::size_t i = 0; i < enipSockets.size(); ++i) {
+                    if (enipSockets[i].address.empty() || !enipSockets[i].tcp) continue;
+                    const auto [view, label] = viewOf(i);
+                    const auto share = std::chrono::milliseconds(random() % (delay + 1u));
+                    delayed.push_back(
+                        {after + share, i, from, answerEnip(message, nullptr, view).bytes});
+                    ++queued;
+                }
+                log("EtherNet/IP ListIdentity by broadcast -> " + std::to_string(queued) +
+                    " replies within " + std::to_string(delay) + " ms");
+            } else {
+                const std::size_t device = j - 1;
+                const auto [view, label] = viewOf(device);
+                const auto answer = answerEnip(message, nullptr, view);
+                socket.sendTo(answer.bytes, from);
+                log(label + " EtherNet/IP over UDP: " + answer.summary);
+            }
+        }
+        // New connections.
+        for (std::size_t i = 0; i < enipSockets.size(); ++i) {
+            if (!poller.ready(udpEntry(i) + 1).any() || !enipSockets[i].tcp) continue;
+            for (;;) {
+                Endpoint peer;
+                Socket socket = enipSockets[i].tcp.accept(&peer);
+                if (!socket) break;
+                EnipConn c;
+                c.socket = std::move(socket);
+                c.device = i;
+                c.peer = peer.text();
+                connections.push_back(std::move(c));
+            }
+        }
+        // Requests on connections (those polled this round; new ones come next round).
+        std::size_t index = udpEntry(enipSockets.size());
+        const std::size_t end = index + polled;
+        for (auto it = connections.begin(); it != connections.end() && index < end; ++index) {
+            EnipConn& c = *it;
+            bool keep = true;
+            if (poller.ready(index).any()) {
+                const long n = c.socket.receive(buffer);
+                if (n == 0 || (n < 0 && !kvt::platform::SystemError::last().wouldBlock()))
+                    keep = false;
+                if (n > 0) c.input.insert(c.input.end(), buffer, buffer + n);
+            }
+            while (keep) {
+                const std::size_t whole = kvt::enip::messageSize(c.input);
+                if (whole == 0 || c.input.size() < whole) break;
+                const auto [view, label] = viewOf(c.device);
+                const auto answer = answerEnip(std::span(c.input.data(), whole), &c.state, view);
+                c.input.erase(c.input.begin(), c.input.begin() + static_cast<long>(whole));
+                log(label + " EtherNet/IP from " + c.peer + ": " + answer.summary);
+                if (!answer.bytes.empty() &&
+                    c.socket.send(answer.bytes) != static_cast<long>(answer.bytes.size()))
+                    keep = false;
+                if (answer.close) keep = false;
+            }
+            it = keep ? std::next(it) : connections.erase(it);
+        }
+    }
+}
+
 void Simulator::Impl::reportLoop() {
     struct Schedule {
         std::string key;  // source, target, port, period: a change restarts the schedule
@@ -621,6 +830,8 @@ bool Simulator::start(std::string* error) {
         d.stopEvent.reset();
         d.wakeEvent.reset();
         d.discoveryWake.reset();
+        d.enipWake.reset();
+        d.enipShared.close();
         return false;
     };
 
@@ -643,7 +854,7 @@ bool Simulator::start(std::string* error) {
         devices.push_back(std::move(device));
     }
 
-    for (auto* event : {&d.stopEvent, &d.wakeEvent, &d.discoveryWake}) {
+    for (auto* event : {&d.stopEvent, &d.wakeEvent, &d.discoveryWake, &d.enipWake}) {
         if (!event->emplace().valid()) return fail(errorText("wake event"));
     }
     d.discovery =
@@ -698,7 +909,19 @@ bool Simulator::start(std::string* error) {
         d.handovers.clear();
         d.running = true;
     }
+    // ListIdentity by broadcast reaches every device here; a device's own sockets follow it.
+    d.enipShared =
+        bindSocket(Socket::Kind::Udp, d.options.discoveryAddress, d.options.enipPort, &why);
+    if (!d.enipShared) d.log("no EtherNet/IP browse on the discovery address: " + why);
+    d.enipSockets.clear();
+    d.enipSockets.resize(count);
+    {
+        // Bound before start() returns, as the other ports are.
+        std::list<EnipConn> none;
+        d.syncEnipSockets(none);
+    }
     d.stopping = false;
+    d.enipThread = std::thread([&d] { d.enipLoop(); });
     d.tcpThread = std::thread([&d] { d.tcpLoop(); });
     d.discoveryThread = std::thread([&d] { d.discoveryLoop(); });
     d.reportThread = std::thread([&d] { d.reportLoop(); });
@@ -717,7 +940,7 @@ void Simulator::stop() {
         d.changed.notify_all();
     }
     d.stopEvent->signal();
-    for (std::thread* t : {&d.tcpThread, &d.discoveryThread, &d.reportThread}) {
+    for (std::thread* t : {&d.tcpThread, &d.discoveryThread, &d.reportThread, &d.enipThread}) {
         if (t->joinable()) t->join();
     }
     d.discovery.close();
@@ -726,6 +949,9 @@ void Simulator::stop() {
     d.stopEvent.reset();
     d.wakeEvent.reset();
     d.discoveryWake.reset();
+    d.enipWake.reset();
+    d.enipShared.close();
+    d.enipSockets.clear();
     std::lock_guard lock(d.mutex);
     d.handovers.clear();
     d.running = false;
@@ -749,10 +975,12 @@ void Simulator::setFault(std::size_t device, Fault fault) {
     d.setups[device].fault = fault;
     if (!d.running) return;  // start() opens listeners from the setups
     d.devices[device].setFault(fault);
+    const std::uint64_t enipGeneration = d.wakeEnip();
     const std::uint64_t generation = ++d.wantedListeners;
     d.wakeEvent->signal();
-    d.changed.wait_for(lock, std::chrono::seconds(5),
-                       [&] { return d.appliedListeners >= generation || d.stopping; });
+    d.changed.wait_for(lock, std::chrono::seconds(5), [&] {
+        return (d.appliedListeners >= generation && d.appliedEnip >= enipGeneration) || d.stopping;
+    });
 }
 
 std::vector<kvt::Bytes> Simulator::requests(std::size_t device) const {

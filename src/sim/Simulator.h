@@ -31,6 +31,7 @@ struct Fault {
         CloseWithoutReply,  // request read, then the connection is closed
         Slow,               // pauseMs delay before the reply
         IgnoreWrite,        // a write is acknowledged as usual but not stored
+        NoEnip,             // no EtherNet/IP at all: its UDP port is silent, its TCP port refuses
     };
     Kind kind = Kind::None;
     int pauseMs = 0;
@@ -54,6 +55,9 @@ struct DeviceSetup {
     // Starting configuration; when absent the device starts from the background New fill with
     // IP address = `address`, network name = `name` and the two passwords above.
     std::optional<kvt::CConfiguration> configuration;
+    // EtherNet/IP: the assembly sizes in bytes (102, 101, 103, 112, ...) the device reports
+    // and accepts instead of those its stored configuration implies: a device that lies.
+    std::optional<std::array<std::uint16_t, 9>> enipSizes;
     Fault fault;
 };
 
@@ -61,7 +65,8 @@ struct Options {
     std::string discoveryAddress = "127.0.0.1";  // "0.0.0.0" also receives broadcasts
     std::uint16_t discoveryPort = kvt::kDiscoveryPort;
     std::uint16_t devicePort = kvt::kDeviceConfigPort;
-    bool log = true;  // one line per exchange on stderr; passwords are masked
+    std::uint16_t enipPort = 44818;  // EtherNet/IP, TCP and UDP, on every device's address
+    bool log = true;                 // one line per exchange on stderr; passwords are masked
 };
 
 class Simulator {
@@ -82,7 +87,8 @@ public:
     // its stored configuration when that is a free 127.0.0.0/8 address it can bind; starting
     // from a state file does the same. Device indexes never change.
     std::string address(std::size_t device) const;
-    // Takes effect before it returns (a Refuse listener is closed, or reopened after Refuse).
+    // Takes effect before it returns (a Refuse listener is closed, or reopened after Refuse;
+    // EtherNet/IP likewise around NoEnip).
     void setFault(std::size_t device, Fault fault);
     // Every complete TCP request the device received, in order (password bytes included).
     std::vector<kvt::Bytes> requests(std::size_t device) const;

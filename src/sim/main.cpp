@@ -18,8 +18,11 @@ constexpr const char* kDeviceHelp =
     "127.0.0.0/8), name=TEXT (default GW-N), mac=02:00:00:00:00:01, user-password=TEXT, "
     "admin-password=TEXT, remote=allow|forbid, product=NUMBER (24-bit product code, KVT-275R = "
     "134103), fw=MAJOR.MINOR, fault=none|no-answer|refuse|split[:MS]|short|wrong-code|close|"
-    "slow[:MS]|ignore-write (a write is acknowledged but not stored), state=FILE (JSON that "
-    "keeps the configuration across restarts, created readable by its owner only). Example: "
+    "slow[:MS]|ignore-write (a write is acknowledged but not stored)|no-enip (no EtherNet/IP), "
+    "enip-sizes=N;N;...;N (nine assembly sizes in bytes, 102;101;103;112;111;113;122;121;123, "
+    "that EtherNet/IP reports and accepts instead of those the stored configuration implies), "
+    "state=FILE (JSON that keeps the configuration across restarts, created readable by its "
+    "owner only). Example: "
     "--device \"name=GW-1,ip=127.0.0.2,user-password=1234,fault=split:200\"";
 
 constexpr const char* kFooter =
@@ -42,6 +45,19 @@ constexpr const char* kFooter =
     "comes up at the address the file stores, by the same rules.\n"
     "IP address reports are sent from the device's address while the stored configuration "
     "enables them, to 127.0.0.0/8 targets only.\n"
+    "EtherNet/IP (port 44818, TCP and UDP, on each device's address; it follows the device to "
+    "its new address after a reset): ListIdentity (vendor id 65534, a placeholder; device type "
+    "12, communications adapter; product code = the low 16 bits of product=; revision = fw=; "
+    "serial = the MAC's last four bytes; product name = the stored network name), "
+    "ListServices, RegisterSession, and in SendRRData (directly or in an Unconnected Send): "
+    "Get_Attributes_All and Get_Attribute_Single on the Identity object (class 1, instance 1), "
+    "Get_Attribute_Single on the Assembly object (class 4, instances 101 to 123, attribute 3 "
+    "data as zeros, attribute 4 size: an input instance holds the configured bytes plus a "
+    "4-byte header), and Forward_Open (class 1 connections: O->T size = output + 6, T->O size "
+    "= input assembly + 2), answered 0x01 with extended status 0x0127 or 0x0128 and the right "
+    "size when a size differs; an accepted connection gets no I/O data. A ListIdentity sent to "
+    "the discovery address counts as a broadcast: every device answers from its own address "
+    "after a random share of the requester's delay.\n"
     "Runs until SIGINT or SIGTERM.";
 
 }  // namespace
@@ -73,6 +89,10 @@ int main(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::Range(kvt::kPortRange.min, kvt::kPortRange.max));
     app.add_option("--device-port", options.devicePort, "TCP configuration port of every device")
+        ->capture_default_str()
+        ->check(CLI::Range(kvt::kPortRange.min, kvt::kPortRange.max));
+    app.add_option("--enip-port", options.enipPort,
+                   "EtherNet/IP port of every device (TCP and UDP)")
         ->capture_default_str()
         ->check(CLI::Range(kvt::kPortRange.min, kvt::kPortRange.max));
     app.add_flag("--quiet", quiet, "Do not log exchanges on stderr");

@@ -3,7 +3,9 @@
 // something else is shown with the differing fields. Simulated gateways on this process's
 // loopback block; the requests each device received are checked.
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include "EditorTestSupport.h"
@@ -16,7 +18,9 @@
 #include "gui/device/CPasswordValidate.h"
 #include "gui/device/CRemoteReset.h"
 #include "gui/device/DownloadWarnings.h"
+#include "gui/device/EnipCheck.h"
 #include "gui/device/GuiFlowUi.h"
+#include "gui/widgets/StatusLine.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -163,6 +167,50 @@ private slots:
                  qPrintable(text));
         // Only the fields that differ.
         QVERIFY2(!text.contains(QStringLiteral("ip_address")), qPrintable(text));
+    }
+
+    // (Before the test below, whose unanswered reset question leaves its answer waiting.)
+    // With the check on, the status line follows a readdressed device after the reset to its
+    // new address and says how it answers on EtherNet/IP; without it, the line stays as the
+    // download left it.
+    void statusLineFollowsTheDevice_data() {
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("on: online at the new address") << true;
+        QTest::newRow("off: no EtherNet/IP check") << false;
+    }
+    void statusLineFollowsTheDevice() {
+        QFETCH(bool, verify);
+        Bench b;
+        QVERIFY(b.sim);
+        StatusLine line;
+        b.ui.setStatusLine(&line);
+        QVERIFY(b.readFrom(kPlain));
+        b.session.config->ethernet.ipMethod = 0;
+        b.session.config->ethernet.ipAddress = loopbackHost(20);
+        b.session.config->ethernet.gateway = "0.0.0.0";
+        QVERIFY(b.download(verify, true));
+        const QString online = QStringLiteral("设备已在 %1 上线，EtherNet/IP 正常")
+                                   .arg(QString::fromStdString(loopbackHost(20)));
+        if (verify) {
+            QTRY_COMPARE_WITH_TIMEOUT(line.message(), online, 15000);
+            QCOMPARE(b.sim->address(Bench::index(kPlain)), loopbackHost(20));
+        } else {
+            QTest::qWait(300);
+            QCOMPARE(line.message(), QStringLiteral("配置已下载，设备已复位"));
+        }
+    }
+
+    // The device list's "EtherNet/IP 检查" window: identity and the nine sizes as reported.
+    void enipCheckWindowListsTheSizes() {
+        Bench b;
+        QVERIFY(b.sim);
+        EnipCheckWindow window(b.session.network, QString::fromStdString(loopbackHost(kPlain)));
+        QTRY_COMPARE_WITH_TIMEOUT(window.table()->rowCount(), 9, 10000);
+        QCOMPARE(window.table()->item(0, 0)->text(), QStringLiteral("102"));
+        QCOMPARE(window.table()->item(0, 2)->text(), QStringLiteral("68"));
+        QCOMPARE(window.table()->item(7, 2)->text(), QStringLiteral("256"));
+        QVERIFY2(window.summary()->text().contains(QStringLiteral("应答 EtherNet/IP")),
+                 qPrintable(window.summary()->text()));
     }
 
     // A download the device does not acknowledge is not read back.

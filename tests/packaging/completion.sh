@@ -37,13 +37,14 @@ check() {
 mkdir "$work/files" && touch "$work/files/line-1.inf" "$work/files/line-2.inf"
 cd "$work/files" || exit 1
 
-check "kvt640-cli " "apply batch diff image listen new read reset search show text write" \
+check "kvt640-cli " "apply batch diff enip image listen new read reset search show text write" \
     "every command, read from the program's help"
 check "kvt640-cli se" "search" "a command's prefix"
 check "kvt640-cli image " "build parse" "a command's own commands, from its help"
 check "kvt640-cli --lang " "en zh" "the fixed values of a top-level option"
 check "kvt640-cli read --kind " "background user" "the fixed values of a command's option"
 check "kvt640-cli read --kind=b" "background" "the --option=value form"
+check "kvt640-cli enip --kind " "background user" "the EtherNet/IP check's configuration kind"
 check "kvt640-cli --lang en image parse --k" "--kind" \
     "an option and its value before the commands do not hide them"
 check "kvt640-cli search --b" "--bind --broadcast" "the options of the command typed so far"

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/enip/Codec.h"
 #include "sim/DeviceSetupParser.h"
+#include "sim/EnipDevice.h"
 #include "sim/SimDevice.h"
 #include "sim/StateFile.h"
 
@@ -29,6 +31,7 @@ TEST(FaultText, ParsesEveryKindAndRejectsNonsense) {
         {"close", Fault{Fault::Kind::CloseWithoutReply, 0}},
         {"slow:1500", Fault{Fault::Kind::Slow, 1500}},
         {"ignore-write", Fault{Fault::Kind::IgnoreWrite, 0}},
+        {"no-enip", Fault{Fault::Kind::NoEnip, 0}},
         {"ignore-write:5", std::nullopt},
         {"short:10", std::nullopt},  // no pause for this kind
         {"slow:-1", std::nullopt},
@@ -70,10 +73,18 @@ TEST(DeviceSetupText, DefaultsAndErrors) {
     EXPECT_EQ(setup->name, "GW-5");
     EXPECT_EQ(setup->mac[5], 5);
     EXPECT_TRUE(setup->remoteAllowed);
-    for (const char* bad : {"name=x", "ip=10.0.0.1", "ip=127.0.0.2,mac=02:00", "ip=127.0.0.2,x=1",
-                            "ip=127.0.0.2,product=16777216", "ip=127.0.0.2,fw=1",
-                            "ip=127.0.0.2,user-password=123456789012345678901",
-                            "ip=127.0.0.2,remote=maybe", "ip=127.0.0.2,noequals"}) {
+    EXPECT_FALSE(setup->enipSizes);
+    const auto liar =
+        parseDeviceSetup("ip=127.0.0.9,enip-sizes=68/64/0;132;128;0;260;250;0", 0, &error);
+    ASSERT_TRUE(liar) << error;
+    EXPECT_EQ(liar->enipSizes, (std::array<std::uint16_t, 9>{68, 64, 0, 132, 128, 0, 260, 250, 0}));
+    for (const char* bad :
+         {"name=x", "ip=10.0.0.1", "ip=127.0.0.2,mac=02:00", "ip=127.0.0.2,x=1",
+          "ip=127.0.0.2,product=16777216", "ip=127.0.0.2,fw=1",
+          "ip=127.0.0.2,user-password=123456789012345678901", "ip=127.0.0.2,remote=maybe",
+          "ip=127.0.0.2,noequals", "ip=127.0.0.2,enip-sizes=1;2;3;4;5;6;7;8",
+          "ip=127.0.0.2,enip-sizes=1;2;3;4;5;6;7;8;9;10",
+          "ip=127.0.0.2,enip-sizes=1;2;3;4;5;6;7;8;70000"}) {
         EXPECT_FALSE(parseDeviceSetup(bad, 0, &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
@@ -195,6 +206,57 @@ TEST_F(StateFileTest, EarlierCamelCaseFormIsStillRead) {
     std::ofstream(file, std::ios::trunc) << R"({"ipAddress": "127.0.0.7", "report": 5})";
     EXPECT_FALSE(loadStateFile(file, CConfiguration{}, &error));
     EXPECT_NE(error.find("report"), std::string::npos) << error;
+}
+
+// The EtherNet/IP answers that no third-party client provokes: requests out of order or of
+// the wrong shape, and the objects' edges.
+TEST(EnipAnswers, SessionsAndRequestsOutOfShape) {
+    using namespace kvt::enip;
+    SimDevice device(defaultDevice(0, "127.0.0.9"));
+    const EnipView view = enipView(device, kPort);
+    EXPECT_EQ(view.identity.serial, 1u);  // MAC 02:00:00:00:00:01
+    EnipConnection connection;
+    const auto status = [&](const Bytes& message) {
+        const auto answer = answerEnip(message, &connection, view);
+        return parseHeader(answer.bytes)->status;
+    };
+    const Bytes cip = encodeRequest(kGetAttributeSingle, Path{kAssemblyClass, 102, 4});
+    EXPECT_EQ(status(sendRRData(0, cip)), kEncapInvalidSession);  // before RegisterSession
+    Bytes version2 = registerSessionRequest();
+    version2[24] = 2;
+    EXPECT_EQ(status(version2), kEncapUnsupportedProtocol);
+    EXPECT_EQ(status(encode(Header{.command = 0x0070})), kEncapInvalidCommand);
+    EXPECT_TRUE(answerEnip(registerSessionRequest(), nullptr, view).bytes.empty());  // not on UDP
+    ASSERT_EQ(status(registerSessionRequest()), kEncapSuccess);
+    EXPECT_EQ(status(sendRRData(connection.session + 1, cip)), kEncapInvalidSession);
+
+    const auto ask = [&](std::uint8_t service, Path path, const Bytes& data = {}) {
+        const auto answer = answerEnip(
+            sendRRData(connection.session, encodeRequest(service, path, data)), &connection, view);
+        return *parseReply(*unconnectedData(answer.bytes));
+    };
+    EXPECT_EQ(ask(kGetAttributeSingle, {kAssemblyClass, 102, 4}).data, (Bytes{68, 0}));
+    EXPECT_EQ(ask(kGetAttributeSingle, {kAssemblyClass, 101, 3}).data, Bytes(64, 0));
+    EXPECT_EQ(ask(kGetAttributeSingle, {kAssemblyClass, 150, 4}).generalStatus,
+              kPathDestinationUnknown);
+    EXPECT_EQ(ask(kGetAttributeSingle, {kAssemblyClass, 102, 9}).generalStatus,
+              kAttributeNotSupported);
+    EXPECT_EQ(ask(kGetAttributesAll, {kAssemblyClass, 102, std::nullopt}).generalStatus,
+              kServiceNotSupported);
+    EXPECT_EQ(ask(kGetAttributeSingle, {kIdentityClass, 1, 7}).data,
+              (Bytes{4, 'G', 'W', '-', '1'}));
+    EXPECT_EQ(ask(kGetAttributesAll, {kIdentityClass, 1, std::nullopt}).data,
+              identityAttributes(view.identity));
+    EXPECT_EQ(ask(kGetAttributeSingle, {0x64, 1, 1}).generalStatus, kPathDestinationUnknown);
+
+    ForwardOpen open;
+    open.otParameters = connectionParameters(70);
+    open.toParameters = connectionParameters(70);
+    open.path = encodeConnectionPath({103, 111, 102});  // points of two sets
+    const kvt::enip::Reply refused =
+        ask(kForwardOpen, {kConnectionManagerClass, 1, std::nullopt}, encodeForwardOpen(open));
+    EXPECT_EQ(refused.generalStatus, kConnectionFailure);
+    EXPECT_EQ(refused.additionalStatus, std::vector<std::uint16_t>{kInvalidApplicationPath});
 }
 
 }  // namespace

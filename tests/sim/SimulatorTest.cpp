@@ -386,6 +386,15 @@ TEST_P(FaultTest, ClientSeesTheFault) {
         case Fault::Kind::IgnoreWrite:  // reads are not touched
             EXPECT_EQ(be32(c.exchange(kReadUser, 60), 0), 0x25u);
             break;
+        case Fault::Kind::NoEnip: {  // the configuration port is not touched; EtherNet/IP is gone
+            EXPECT_EQ(be32(c.exchange(kReadUser, 60), 0), 0x25u);
+            TcpClient enip(loopbackHost(2), 44818);
+            EXPECT_FALSE(enip.connected());
+            EXPECT_EQ(enip.connectErrno(), ECONNREFUSED);
+            m_sim->setFault(0, {});  // back before setFault returns
+            EXPECT_TRUE(TcpClient(loopbackHost(2), 44818).connected());
+            break;
+        }
         case Fault::Kind::None:
             break;
     }
@@ -401,7 +410,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FaultTest,
                                            FaultCase{"Slow", {Fault::Kind::Slow, 300}},
                                            FaultCase{"Split", {Fault::Kind::Split, 100}},
                                            FaultCase{"Short", {Fault::Kind::Short, 0}},
-                                           FaultCase{"IgnoreWrite", {Fault::Kind::IgnoreWrite, 0}}),
+                                           FaultCase{"IgnoreWrite", {Fault::Kind::IgnoreWrite, 0}},
+                                           FaultCase{"NoEnip", {Fault::Kind::NoEnip, 0}}),
                          [](const auto& param) { return std::string(param.param.why); });
 
 // A folder of the test's own for state files.

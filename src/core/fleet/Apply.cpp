@@ -90,6 +90,33 @@ bool resetDevice(Session& session, ApplyUi& ui, ApplyResult& result, const char*
     return true;
 }
 
+// The EtherNet/IP check after an applied (or unchanged) configuration: where the device serves
+// now, which after a reset to a static address is the address it was given.
+ApplyResult checkedOnEnip(ApplyResult result, const NetworkOptions& network,
+                          const CConfiguration& applied, ConfigKind kind,
+                          const ApplyOptions& options) {
+    if (!options.checkEnip || options.dryRun) return result;
+    const bool moved = result.reset && applied.ethernet.ipMethod == 0 && !result.newIp.empty();
+    enip::Target target;
+    target.address = moved ? result.newIp : result.ip;
+    target.port = network.enipPort;
+    target.localAddress = network.localAddress;
+    const enip::EnipCheck check = enip::checkEnipWhenUp(
+        target, kind == kBackgroundConfig ? &applied : nullptr, options.enipTimeout);
+    if (!check.answered()) {
+        result.verdict = ApplyVerdict::EnipNoAnswer;
+        result.message +=
+            "; " + check.message + " within " + std::to_string(options.enipTimeout.count()) + " s";
+    } else if (check.mismatch()) {
+        result.verdict = ApplyVerdict::EnipMismatch;
+        result.message += "; " + check.message;
+    } else {
+        result.message += "; " + check.message;
+    }
+    result.enip = check;
+    return result;
+}
+
 }  // namespace
 
 const char* verdictName(ApplyVerdict verdict) {
@@ -106,6 +133,10 @@ const char* verdictName(ApplyVerdict verdict) {
             return "refused";
         case ApplyVerdict::Failed:
             return "failed";
+        case ApplyVerdict::EnipNoAnswer:
+            return "enip_no_answer";
+        case ApplyVerdict::EnipMismatch:
+            return "enip_mismatch";
     }
     return "failed";
 }
@@ -150,7 +181,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         } else if (pending) {
             result.message += "; it moves to " + result.newIp + " at its next reset";
         }
-        return result;
+        return checkedOnEnip(std::move(result), network, current, kind, options);
     }
     if (options.dryRun) {
         result.verdict = ApplyVerdict::WouldChange;
@@ -209,7 +240,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
     result.verdict = ApplyVerdict::Applied;
     result.message = result.verified ? "written and verified" : "written";
     if (result.reset) result.message += ", reset";
-    return result;
+    return checkedOnEnip(std::move(result), network, target, kind, options);
 }
 
 ApplyResult applyAtAddress(const NetworkOptions& network, const std::string& address,

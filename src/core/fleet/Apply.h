@@ -3,12 +3,15 @@
 // write only when that differs, read it back and compare, reset only after a verified write.
 // Built from the user's flows (read, download, reset), so the device sees the same exchanges
 // as from the desktop tool.
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/config/Configuration.h"
 #include "core/config/Validate.h"
+#include "core/enip/EnipClient.h"
 #include "core/fleet/Diff.h"
 #include "core/flows/Outcome.h"
 #include "core/net/NetworkOptions.h"
@@ -23,6 +26,11 @@ struct ApplyOptions {
     bool reset = false;
     bool force = false;   // send what validate() finds fault with
     bool dryRun = false;  // read and compare only
+    // After the reset (or at the device's address when there was none to do): wait until it
+    // answers ListIdentity where it now serves, at most enipTimeout, and compare its assembly
+    // sizes with the applied configuration's (a user configuration's are not compared).
+    bool checkEnip = false;
+    std::chrono::seconds enipTimeout{30};
     // Passwords of the kind to get in with, tried in order until the device accepts one. Put the
     // wanted configuration's own password last: a device that took it earlier is let in again.
     std::vector<Gbk> passwords;
@@ -35,9 +43,12 @@ enum class ApplyVerdict {
     VerificationFailed,  // acknowledged, but the device holds something else (or cannot be read)
     Refused,             // validate() found fault with the wanted configuration: nothing sent
     Failed,              // a step failed: `failure` says which
+    EnipNoAnswer,        // applied, but no EtherNet/IP answer where the device should serve
+    EnipMismatch,        // applied, but EtherNet/IP reports other assembly sizes
 };
 
-// "unchanged", "applied", "would_change", "verification_failed", "refused", "failed".
+// "unchanged", "applied", "would_change", "verification_failed", "refused", "failed",
+// "enip_no_answer", "enip_mismatch".
 const char* verdictName(ApplyVerdict verdict);
 
 struct ApplyResult {
@@ -52,10 +63,11 @@ struct ApplyResult {
     // Before a write: what the device held against what was wanted (left: device). After a
     // failed verification: what the device holds now against what was wanted.
     std::vector<FieldDifference> differences;
-    std::vector<FieldIssue> issues;   // what validate() found (Refused, or sent with force)
-    Outcome failure = Outcome::Done;  // the step that failed (Failed, or a failed read-back)
-    bool passwordMissing = false;     // Failed: the device wants a password and none was given
-    std::string message;              // one line for people, UTF-8
+    std::vector<FieldIssue> issues;       // what validate() found (Refused, or sent with force)
+    Outcome failure = Outcome::Done;      // the step that failed (Failed, or a failed read-back)
+    bool passwordMissing = false;         // Failed: the device wants a password and none was given
+    std::optional<enip::EnipCheck> enip;  // with checkEnip, once the write part succeeded
+    std::string message;                  // one line for people, UTF-8
 
     bool succeeded() const {
         return verdict == ApplyVerdict::Unchanged || verdict == ApplyVerdict::Applied ||

@@ -21,6 +21,7 @@ struct NetworkOptions {
     std::string localAddress = "0.0.0.0";  // bind address of the discovery socket
     std::uint16_t localPort = kSearchLocalPort;
     std::uint16_t devicePort = kDeviceConfigPort;
+    std::uint16_t enipPort = 44818;  // EtherNet/IP, TCP and UDP
     int connectTimeoutMs = 3000;
     // Which interfaces a broadcast search leaves by when no target is chosen: "all", or one
     // interface's name.

@@ -28,6 +28,7 @@
 #include "gui/app/MessageBox.h"
 #include "gui/app/Settings.h"
 #include "gui/app/Texts.h"
+#include "gui/device/EnipCheck.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/InterfaceChoice.h"
@@ -140,6 +141,7 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) { listClicked(row); });
     connect(m_list, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { listDoubleClicked(row); });
+    addEnipCheckMenu(m_list, m_session, [this](int row) { listClicked(row); });
 
     setConfigButtonsEnabled(false);
     m_open->setEnabled(true);

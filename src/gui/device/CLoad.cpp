@@ -13,6 +13,8 @@
 #include "core/flows/FileFlows.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Settings.h"
+#include "gui/device/EnipCheck.h"
+#include "gui/device/GuiFlowUi.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
@@ -86,7 +88,14 @@ std::optional<bool> CLoad::runDownload() {
             showDifferences(checkWrittenConfiguration(m_session, password, m_ui).differences);
         };
     }
-    return download(m_session, m_ui, verify).acknowledged();
+    const std::string oldAddress = gbkToUtf8(m_session.selectedDevice()->ipAddress);
+    const DownloadOutcome outcome = download(m_session, m_ui, verify);
+    // The check goes on: the status line follows the device to where it now serves.
+    auto* gui = dynamic_cast<GuiFlowUi*>(&m_ui);
+    if (m_verify->isChecked() && outcome.reset == Outcome::Done && m_session.config && gui)
+        followDeviceOnEnip(gui->statusLine(), m_session.network, oldAddress, *m_session.config,
+                           m_session.configKind);
+    return outcome.acknowledged();
 }
 
 void CLoad::showDifferences(const std::vector<FieldDifference>& differences) {

@@ -35,6 +35,7 @@ public:
 
     // Where downloads are told; none by default.
     void setStatusLine(StatusLine* line) { m_status = line; }
+    StatusLine* statusLine() const { return m_status; }
 
 private:
     // The dialog on top: new dialogs stack on it.

@@ -212,6 +212,101 @@
     </message>
 </context>
 <context>
+    <name>kvt::gui::EnipCheckWindow</name>
+    <message>
+        <source>输入</source>
+        <translation>input</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>output</translation>
+    </message>
+    <message>
+        <source>配置</source>
+        <translation>configuration</translation>
+    </message>
+    <message>
+        <source>一致</source>
+        <translation>match</translation>
+    </message>
+    <message>
+        <source>不符</source>
+        <translation>differs</translation>
+    </message>
+    <message>
+        <source>不支持</source>
+        <translation>not supported</translation>
+    </message>
+    <message>
+        <source>未比较</source>
+        <translation>not compared</translation>
+    </message>
+    <message>
+        <source>设备未在 %1 上线：%2 秒内无 EtherNet/IP 应答</source>
+        <translation>The device did not come online at %1: no EtherNet/IP answer within %2 s</translation>
+    </message>
+    <message>
+        <source>设备已在 %1 上线，但 EtherNet/IP 会话失败</source>
+        <translation>The device is online at %1, but the EtherNet/IP session failed</translation>
+    </message>
+    <message>
+        <source>实例 %1 应为 %2 字节，设备报告 %3</source>
+        <translation>instance %1 should be %2 bytes, the device reports %3</translation>
+    </message>
+    <message>
+        <source>设备已在 %1 上线，EtherNet/IP 正常</source>
+        <translation>The device is online at %1; EtherNet/IP OK</translation>
+    </message>
+    <message>
+        <source>设备已在 %1 上线，EtherNet/IP 组件大小不符：%2</source>
+        <translation>The device is online at %1; EtherNet/IP assembly sizes differ: %2</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>配置已下载，设备已复位；正在等待设备在 %1 上线…</source>
+        <translation>Configuration downloaded, device reset; waiting for the device at %1…</translation>
+    </message>
+    <message>
+        <source>EtherNet/IP 检查</source>
+        <translation>EtherNet/IP check</translation>
+    </message>
+    <message>
+        <source>正在询问 %1…</source>
+        <translation>Asking %1…</translation>
+    </message>
+    <message>
+        <source>实例</source>
+        <translation>Instance</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>大小(字节)</source>
+        <translation>Size (bytes)</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>%1 应答 EtherNet/IP</source>
+        <translation>%1 answers on EtherNet/IP</translation>
+    </message>
+    <message>
+        <source>名称 %1，厂商 %2，设备类型 %3，产品代码 %4，版本 %5.%6，序列号 %7</source>
+        <translation>Name %1, vendor %2, device type %3, product code %4, revision %5.%6, serial %7</translation>
+    </message>
+</context>
+<context>
     <name>kvt::gui::GuiFlowUi</name>
     <message>
         <source>正在连接 %1…</source>
