@@ -31,10 +31,12 @@ public:
     // A step that lasts shows the busy window, whose Cancel cancels the token.
     void runBlocking(const BlockingStep& step, const std::function<void()>& work) override;
     CancelToken* cancelToken() override { return &m_cancel; }
-    void downloadEnded(Outcome write, std::optional<Outcome> reset) override;
+    void downloadEnded(const DownloadOutcome& outcome) override;
 
     // Where downloads are told; none by default.
     void setStatusLine(StatusLine* line) { m_status = line; }
+    // Whose selected device the windows of a flow name in their captions.
+    void setSession(const Session* session) { m_session = session; }
 
 private:
     // The dialog on top: new dialogs stack on it.
@@ -42,6 +44,7 @@ private:
 
     QWidget* m_owner;
     StatusLine* m_status = nullptr;
+    const Session* m_session = nullptr;
     CancelToken m_cancel;
 };
 
