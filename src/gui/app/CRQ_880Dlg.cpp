@@ -141,7 +141,12 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(m_save, &QPushButton::clicked, this, [this] {
         if (m_actions) m_actions->saveFile();
     });
-    connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) { listClicked(row); });
+    connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) {
+        listClicked(row);
+        // A Ctrl-click on the highlighted row would take the highlight off the device the
+        // buttons still act on.
+        if (row >= 0) m_list->selectRow(row);
+    });
     // A row made current by the keyboard counts as a click on it.
     connect(m_list, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int previous, int) {
