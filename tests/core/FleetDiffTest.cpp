@@ -6,7 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include "core/config/ConfigJson.h"
 #include "core/config/DeviceImage.h"
 #include "core/config/Fields.h"
 #include "core/fleet/Diff.h"
@@ -118,18 +117,6 @@ TEST(FleetDiff, ReportTurnedOnShowsEveryReportFieldThatChanged) {
     for (const auto& d : diffConfigurations(device, wanted, kUserConfig)) fields.push_back(d.field);
     EXPECT_EQ(fields, (std::vector<std::string>{"report_enabled", "report_target", "report_port",
                                                 "report_period"}));
-}
-
-// Every key of the JSON form has its entry in the field table, in the same order: a new key
-// without one would be left out of every comparison.
-TEST(FleetDiff, FieldTableHoldsEveryJsonKeyInOrder) {
-    const OrderedJson json = configurationToJson(CConfiguration{}, kBackgroundConfig);
-    std::vector<std::string> keys;
-    for (const auto& item : json.items())
-        if (!item.key().ends_with("_gbk_hex")) keys.push_back(item.key());
-    std::vector<std::string> table;
-    for (const ConfigField& field : configFields()) table.emplace_back(field.key);
-    EXPECT_EQ(table, keys);
 }
 
 // The check after a download shows a difference as the pages do: their labels, the methods'

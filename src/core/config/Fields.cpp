@@ -36,6 +36,8 @@ constexpr std::array kFields = {
                 "Ethernet/IP Connection Parameters"},
 };
 
+static_assert(kFields.size() == kConfigFieldCount);
+
 struct Choice {
     std::int64_t value;
     const char* zh;

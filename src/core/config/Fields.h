@@ -30,7 +30,9 @@ struct ConfigField {
     FieldShape shape = FieldShape::Plain;
 };
 
-// All fields, in the order of `show --json`.
+inline constexpr std::size_t kConfigFieldCount = 20;
+
+// All fields, in the order of `show --json` (kConfigFieldCount of them).
 std::span<const ConfigField> configFields();
 // nullptr for a key the table does not know.
 const ConfigField* findField(std::string_view key);

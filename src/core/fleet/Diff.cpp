@@ -9,10 +9,6 @@ namespace {
 
 constexpr std::string_view kHexSuffix = "_gbk_hex";
 
-bool isCompanion(std::string_view key) {
-    return key.size() > kHexSuffix.size() && key.ends_with(kHexSuffix);
-}
-
 // The value shown for `key`: its exact bytes when the plain string cannot hold them.
 OrderedJson shownValue(const OrderedJson& json, const std::string& key) {
     const auto companion = json.find(key + std::string(kHexSuffix));
@@ -28,15 +24,10 @@ std::string maskedText(const OrderedJson& value) {
 }  // namespace
 
 std::vector<std::string_view> comparedFields(ConfigKind kind) {
-    // The JSON form's own key list, less what the kind's image does not carry.
-    static const OrderedJson keys = configurationToJson(CConfiguration{}, kUserConfig);
+    // The field table, less what the kind's image does not carry.
     std::vector<std::string_view> fields;
-    for (const auto& item : keys.items()) {
-        const std::string_view key = item.key();
-        if (isCompanion(key)) continue;
-        const ConfigField* field = findField(key);
-        if (field && carriedBy(*field, kind)) fields.push_back(key);
-    }
+    for (const ConfigField& field : configFields())
+        if (carriedBy(field, kind)) fields.push_back(field.key);
     return fields;
 }
 
