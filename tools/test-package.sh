@@ -130,7 +130,9 @@ if ! $SUDO dpkg -i "$deb" >"$work/dpkg.log" 2>&1; then
 fi
 pass "install with dpkg -i"
 
-check "desktop-file-validate" desktop-file-validate "/usr/share/applications/$app.desktop"
+# Clean: not even a hint (one main category, say).
+validates_quietly() { local out; out=$(desktop-file-validate "$1" 2>&1) && [[ -z $out ]]; }
+check "desktop-file-validate, without hints" validates_quietly "/usr/share/applications/$app.desktop"
 check "appstreamcli validate" appstreamcli validate --no-net "/usr/share/metainfo/$app.metainfo.xml"
 prints_version() { [[ $(env -u DISPLAY -u WAYLAND_DISPLAY "/usr/bin/$1" --version) == "$1 $version" ]]; }
 has_man_page() { [[ $(man -w "$1") == "/usr/share/man/man1/$1.1.gz" ]]; }

@@ -61,6 +61,11 @@ _kvt640_cli() {
     done
 
     type=$(_kvt640_cli_type "$options" "$prev")
+    # A network card: the names the kernel knows, or all of them.
+    if [[ $prev == --interface && -n $type ]]; then
+        COMPREPLY=($(compgen -W "all $(command ls /sys/class/net 2>/dev/null)" -- "$cur"))
+        return
+    fi
     if [[ -n $type && $type != - ]]; then
         if [[ $type =~ \{(.*)\} ]]; then
             COMPREPLY=($(compgen -W "${BASH_REMATCH[1]//,/ }" -- "$cur"))
@@ -79,7 +84,9 @@ _kvt640_cli() {
     commands=$(_kvt640_cli_section "$help" "Subcommands:" | cut -d' ' -f1)
     if [[ -n $commands ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
-    elif _kvt640_cli_section "$help" "Positionals:" | grep -qE '^(FILE|IMAGE|INVENTORY|A|B) |PATH'; then
+    elif _kvt640_cli_section "$help" "Positionals:" | grep -qE '^INVENTORY '; then
+        _filedir csv # an inventory is a CSV file
+    elif _kvt640_cli_section "$help" "Positionals:" | grep -qE '^(FILE|IMAGE|A|B) |PATH'; then
         _filedir
     fi
 } &&

@@ -17,6 +17,8 @@ int exitStatusFor(Outcome outcome) {
             return kExitNotFound;
         case Outcome::WrongPassword:
             return kExitWrongPassword;
+        case Outcome::SearchPortBusy:
+            return kExitListen;
         case Outcome::ReadForbidden:
         case Outcome::ResetForbidden:
         case Outcome::OpenForbidden:

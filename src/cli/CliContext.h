@@ -26,7 +26,7 @@ inline constexpr int kExitWrongPassword = 5;
 inline constexpr int kExitForbidden = 6;   // remote configuration forbidden by the device
 inline constexpr int kExitConnection = 7;  // connect, send or receive failed
 inline constexpr int kExitBadReply = 8;    // the device answered with the wrong reply
-inline constexpr int kExitListen = 9;      // the listener could not bind its port
+inline constexpr int kExitListen = 9;  // the listener, or a search, could not bind its local port
 
 // The exit status of a flow that ended with `outcome`.
 int exitStatusFor(Outcome outcome);

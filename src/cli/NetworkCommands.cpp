@@ -34,7 +34,8 @@ const char* const kStatusHelp =
     "error; 3 no device answered the search; 4 the "
     "device needs a password and --password was not given; 5 wrong password; 6 remote "
     "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
-    "replied with the wrong reply; 9 the report listener could not bind its port.";
+    "replied with the wrong reply; 9 the report listener, or the search, could not bind its "
+    "local port.";
 
 void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
     command->add_option("--bind", args.bindAddress,
@@ -151,14 +152,31 @@ void printDevices(const std::vector<CEquipment>& devices, bool json, bool csv, L
     }
 }
 
+// Why a search found nothing, for its failure message.
+std::string searchFailure(const Session& session, Outcome outcome, const std::string& where) {
+    if (outcome == Outcome::SearchPortBusy)
+        return "local port " + std::to_string(session.network.localPort) +
+               " is in use: cannot search";
+    return "no device answered the search" + where;
+}
+
 // Search by IP and select the one row, as a click on it would.
 void findDevice(CliContext& context, const std::string& address) {
     Session& session = context.session;
     const Outcome found = searchByAddress(session, address);
     if (found != Outcome::Done)
-        throw CliFailure("no device answered the search at " + address, exitStatusFor(found));
-    if (session.selectRow(0) != Session::Selection::Supported)
-        throw CliFailure("the device at " + address + " is not a supported product", kExitNotFound);
+        throw CliFailure(searchFailure(session, found, " at " + address), exitStatusFor(found));
+    switch (session.selectRow(0)) {
+        case Session::Selection::Supported:
+            return;
+        case Session::Selection::NoAddress:
+            // Its reply carries 0.0.0.0: a connect there would reach this PC.
+            throw CliFailure("the device at " + address + " reports no IP address (0.0.0.0)",
+                             kExitNotFound);
+        default:
+            throw CliFailure("the device at " + address + " is not a supported product",
+                             kExitNotFound);
+    }
 }
 
 void addSearch(CLI::App& app, CliContext& context) {
@@ -183,7 +201,7 @@ void addSearch(CLI::App& app, CliContext& context) {
                 printDevices(outcome == Outcome::Done ? session.devices : std::vector<CEquipment>{},
                              *json, *csv, session.lang);
                 if (outcome != Outcome::Done)
-                    throw CliFailure("no device answered the search at " + *ip,
+                    throw CliFailure(searchFailure(session, outcome, " at " + *ip),
                                      exitStatusFor(outcome));
                 return;
             }
@@ -199,7 +217,7 @@ void addSearch(CLI::App& app, CliContext& context) {
             const Outcome outcome = searchBroadcast(session, nullptr, {});
             printDevices(session.devices, *json, *csv, session.lang);
             if (outcome != Outcome::Done)
-                throw CliFailure("no device answered the search", exitStatusFor(outcome));
+                throw CliFailure(searchFailure(session, outcome, ""), exitStatusFor(outcome));
         });
     command->footer(
         std::string(kStatusHelp) +
@@ -290,6 +308,29 @@ void checkBeforeSending(CliContext& context, const std::string& path, bool force
                      "; --force sends it as it is");
 }
 
+// A file that sets DHCP or BOOTP is held against what the selected device holds now, read for
+// it first: one that takes the device off its static address (no known address afterwards on
+// a network without such a server) is refused without --force. Other files send no read.
+void checkAddressMove(CliContext& context, const std::string& path, bool force) {
+    std::string bytes;
+    if (force || readWholeFile(path, bytes) != FileReadStatus::Ok) return;
+    const ParsedConfigFile parsed = readConfigFile(bytes, context.session.lang);
+    const std::int32_t method = parsed.config.ethernet.ipMethod;
+    if (method != kIpMethodDhcp && method != kIpMethodBootp) return;
+    const auto kind = static_cast<ConfigKind>(parsed.kind);
+    const Outcome read = readConfiguration(context.session, kind, context.ui);
+    if (read != Outcome::Done) failAfter(context, read, "the device's settings could not be read");
+    const CEquipment& device = *context.session.selectedDevice();
+    for (const FieldIssue& issue :
+         downloadIssues(parsed.config, kind, context.session.ipMethodOf(device.ipAddress))) {
+        if (issue.problem != Problem::LeavesStaticAddress) continue;
+        std::cerr << "kvt640-cli: " << path << ": warning: " << issueMessage(issue, Lang::En)
+                  << '\n';
+        throw CliFailure("nothing was sent: " + path +
+                         " takes the device off its static address; --force sends it as it is");
+    }
+}
+
 void addWrite(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
     auto ip = std::make_shared<std::string>();
@@ -304,6 +345,7 @@ void addWrite(CLI::App& app, CliContext& context) {
             answerPasswordsFrom(context, *args);
             checkBeforeSending(context, *file, *force);
             findDevice(context, *ip);
+            checkAddressMove(context, *file, *force);
             openFileAsOpenDoes(context, *file);
             context.ui.resetAnswer = *reset;
             context.ui.force = *force;
@@ -411,6 +453,12 @@ void runListener(const ListenArgs& args, Lang lang) {
     listener.stop();
     const auto table = listener.snapshot();
     interrupts.reset();
+    if (const std::size_t unlisted = listener.devicesNotListed()) {
+        std::lock_guard lock(outputMutex);
+        std::cerr << "kvt640-cli: " << unlisted
+                  << " more device(s) reported but are not listed (at most "
+                  << ReportTable::kCapacity << " rows)\n";
+    }
     if (args.csv) {
         std::lock_guard lock(outputMutex);
         std::cout << reportTableCsv(table, lang);
@@ -432,7 +480,10 @@ void addListen(CLI::App& app, CliContext& context) {
     command->footer(
         std::string(kStatusHelp) +
         " Without --seconds or --count the listener runs until interrupted. With "
-        "--json or --csv the row updates go to stderr and stdout gets the final table.");
+        "--json or --csv the row updates go to stderr and stdout gets the final table. The "
+        "table lists up to " +
+        std::to_string(ReportTable::kCapacity) +
+        " devices; how many more reported is said on stderr at the end.");
     command
         ->add_option("--port", args->port,
                      "UDP port to listen on (default " + std::to_string(kDefaultReportPort) + ")")

@@ -7,6 +7,7 @@
 #include "CliContext.h"
 #include "FleetCommands.h"
 #include "KvtVersion.h"
+#include "ManPage.h"
 #include "NetworkCommands.h"
 #include "OfflineCommands.h"
 
@@ -38,6 +39,12 @@ int main(int argc, char** argv) {
     addOfflineCommands(app, context);
     addNetworkCommands(app, context);
     addFleetCommands(app, context);
+
+    // For the build only: the man page's COMMANDS section from the definitions above.
+    if (argc == 2 && std::string(argv[1]) == "--man-commands") {
+        std::cout << manCommands(app, context);
+        return kExitOk;
+    }
 
     try {
         app.parse(argc, argv);

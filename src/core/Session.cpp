@@ -22,12 +22,16 @@ void Session::newFill(ConfigKind kind) {
 
 const CEquipment* Session::selectedDevice() const {
     if (selectedIndex < 0 || selectedIndex >= static_cast<int>(devices.size())) return nullptr;
-    return &devices[static_cast<std::size_t>(selectedIndex)];
+    const CEquipment& device = devices[static_cast<std::size_t>(selectedIndex)];
+    // Whatever selected it, no flow connects to 0.0.0.0.
+    return device.hasAddress() ? &device : nullptr;
 }
 
 Session::Selection Session::selectRow(int row) {
     if (row < 0 || row >= static_cast<int>(devices.size())) return Selection::None;
-    if (!devices[static_cast<std::size_t>(row)].selectable()) return Selection::OtherProduct;
+    const CEquipment& device = devices[static_cast<std::size_t>(row)];
+    if (!device.selectable()) return Selection::OtherProduct;
+    if (!device.hasAddress()) return Selection::NoAddress;
     selectedIndex = row;
     return Selection::Supported;
 }

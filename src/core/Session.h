@@ -3,6 +3,7 @@
 // user-interface thread (or the CLI's main thread); the report listener keeps its own
 // synchronised table and never touches this object.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/config/Configuration.h"
@@ -32,6 +33,18 @@ struct Session {
     ConfigOrigin configOrigin = ConfigOrigin::New;
     // ReadFromDevice: the password the read was let in with (empty when none was asked for).
     Gbk readPassword;
+    // The IP method the device at `address` held when it was last read in this run: whether a
+    // download takes a device off its static address, whatever configuration is downloaded.
+    struct KnownIpMethod {
+        Gbk address;
+        std::int32_t method = 0;
+    };
+    std::optional<KnownIpMethod> knownIpMethod;
+    // The method known for the device at `address`; nullopt when it was not read.
+    std::optional<std::int32_t> ipMethodOf(const Gbk& address) const {
+        if (knownIpMethod && knownIpMethod->address == address) return knownIpMethod->method;
+        return std::nullopt;
+    }
     Gbk editorCaption;
     bool configChanged = false;  // edited in the editor since it opened
 
@@ -44,7 +57,9 @@ struct Session {
 
     const CEquipment* selectedDevice() const;
     // The selection rule of the device list (a click on row `row`, -1 for empty space).
-    enum class Selection { None, OtherProduct, Supported };
+    // NoAddress: a gateway listed at 0.0.0.0 has no address yet; a connect to it would reach
+    // this PC, so it is never selected either.
+    enum class Selection { None, OtherProduct, NoAddress, Supported };
     Selection selectRow(int row);
     // After every search: no selection, so that nothing acts on a row that the new table may
     // not hold.

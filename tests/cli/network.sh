@@ -70,6 +70,15 @@ run 0 search --ip "$net.5" --json "${opts[@]}" &&
         grep -q '"admin_password_set": "有"' "$work/out" || fail "search --ip: admin password"
     }
 run 3 search --ip "$net.99" "${opts[@]}"
+# The search's local port held by another program: status 9 and the port named, not "none".
+"$cli" listen --bind "$net.202" --port 10002 --seconds 10 >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 1 300); do ss -Hlun "src $net.202:10002" | grep -q . && break; sleep 0.01; done
+for how in "--broadcast $net.1" "--ip $net.2"; do
+    run 9 search $how --bind "$net.202" &&
+        { grep -q 'port 10002 is in use' "$work/err" || fail "busy port ($how): $(cat "$work/err")"; }
+done
+kill -INT "$holder" && wait "$holder"
 # A network card that is not there is a usage error, named in the message; nothing is sent.
 run 2 search --interface kvt-no-such-card "${opts[@]}" &&
     { grep -q 'kvt-no-such-card' "$work/err" || fail "missing card: message $(cat "$work/err")"; }
@@ -95,18 +104,25 @@ run 8 read --ip "$net.9" --kind user "${opts[@]}" &&
 run 3 read --ip "$net.99" --kind user "${opts[@]}"
 run 7 read --ip "$net.5" --kind user --password 1234 --device-port 9 "${opts[@]}"
 
-# --- write: Open's parse of the file, the download, the reset on request
+# --- write: Open's parse of the file, the download, the reset on request (a static address:
+# a file that sets DHCP is refused without --force, below)
 run 0 read --ip "$net.6" --kind user -o "$work/q.inf" "${opts[@]}"
-iconv -f GBK -t UTF-8 "$work/q.inf" | sed 's/^\(默认网关\t\t\)[0-9.]*/\110.1.2.3/' |
+iconv -f GBK -t UTF-8 "$work/q.inf" |
+    sed -e 's/^IP配置方式\tDHCP/IP配置方式\t静态配置/' -e "s/^\(默认网关\t\t\)[0-9.]*/\1$net.254/" |
     iconv -f UTF-8 -t GBK >"$work/q2.inf"
 run 0 write --ip "$net.6" "$work/q2.inf" --reset "${opts[@]}"
 run 0 read --ip "$net.6" --kind user --json "${opts[@]}" &&
-    { grep -q '"10.1.2.3"' "$work/out" || fail "write: the device does not hold the new gateway"; }
+    { grep -q "\"$net.254\"" "$work/out" || fail "write: the device does not hold the new gateway"; }
 run 4 write --ip "$net.5" "$work/q2.inf" "${opts[@]}"
 run 5 write --ip "$net.5" "$work/q2.inf" --password 999 "${opts[@]}"
 run 0 write --ip "$net.5" "$work/q2.inf" --password 1234 "${opts[@]}"
 run 7 write --ip "$net.8" "$work/q2.inf" --connect-timeout 500 "${opts[@]}"
 run 8 write --ip "$net.9" "$work/q2.inf" "${opts[@]}"
+# A file that moves a device from its static address to DHCP (New's defaults) is refused
+# without --force, the consequence named.
+run 0 new --kind user -o "$work/new.inf"
+run 1 write --ip "$net.6" "$work/new.inf" "${opts[@]}" &&
+    { grep -q 'no known address' "$work/err" || fail "static to DHCP: $(cat "$work/err")"; }
 # Open refuses a device that forbids remote configuration before anything is sent.
 run 6 write --ip "$net.7" "$work/q2.inf" "${opts[@]}" &&
     { grep -q '远程配置被禁止' "$work/err" || fail "forbidden write: message"; }

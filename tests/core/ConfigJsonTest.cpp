@@ -47,6 +47,21 @@ TEST(ConfigJson, RoundTripsEveryFieldExactly) {
     EXPECT_TRUE(json["assembly_sizes"][4].is_string());
     EXPECT_EQ(json["assembly_sizes_gbk_hex"][4], "31fe");
     EXPECT_EQ(json["assembly_sizes_gbk_hex"][0], "3634");
+    // Each key holds its own field (keys and places are listed apart).
+    EXPECT_EQ(json["kind"], 1);
+    EXPECT_EQ(json["product_code"], 30203);
+    EXPECT_EQ(json["firmware_version"], "3.7");
+    EXPECT_EQ(json["file_version"], "1.1");
+    EXPECT_EQ(json["ip_method"], 2);
+    EXPECT_EQ(json["ip_address"], "10.0.0.9");
+    EXPECT_EQ(json["subnet_mask"], "255.0.0.0");
+    EXPECT_EQ(json["dns1"], std::string("a\0b", 3));
+    EXPECT_EQ(json["dns2"], "");
+    EXPECT_EQ(json["report_enabled"], 1);
+    EXPECT_EQ(json["report_port"], 65535);
+    EXPECT_EQ(json["report_period"], 7200);
+    EXPECT_EQ(json["ip_setting_method"], -1);
+    EXPECT_EQ(json["reserved_parameter"], 0xFFFFFFFFu);
 
     // Through text, as a file holds it, into a base that differs in every field.
     const auto parsed = OrderedJson::parse(json.dump(2));

@@ -30,6 +30,7 @@ TEST_P(DeviceTexts, FollowTheFactsAndTheSearch) {
     const Listing& row = GetParam();
     CEquipment device;
     device.name = "gw";
+    device.ipAddress = "127.0.0.2";
     device.productCode = row.productCode;
     device.foundBy = row.foundBy;
     device.remoteConfig = row.remote;
@@ -39,7 +40,9 @@ TEST_P(DeviceTexts, FollowTheFactsAndTheSearch) {
     EXPECT_EQ(device.selectable(), row.selectable);
 
     Session session;
-    session.devices = {CEquipment{}, device};
+    CEquipment first;
+    first.ipAddress = "127.0.0.3";
+    session.devices = {first, device};
     session.selectRow(0);
     EXPECT_EQ(session.selectRow(1),
               row.selectable ? Session::Selection::Supported : Session::Selection::OtherProduct);

@@ -65,6 +65,7 @@ protected:
     void addDevice(const char* firmware, RemoteConfig permission) {
         CEquipment device;
         device.firmwareVersion = firmware;
+        device.ipAddress = "127.0.0.2";
         device.remoteConfig = permission;
         m_session.devices.push_back(device);
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/Fields.h"
 #include "core/fleet/Diff.h"
 
 namespace kvt {
@@ -116,6 +117,39 @@ TEST(FleetDiff, ReportTurnedOnShowsEveryReportFieldThatChanged) {
     for (const auto& d : diffConfigurations(device, wanted, kUserConfig)) fields.push_back(d.field);
     EXPECT_EQ(fields, (std::vector<std::string>{"report_enabled", "report_target", "report_port",
                                                 "report_period"}));
+}
+
+// The check after a download shows a difference as the pages do: their labels, the methods'
+// entries, texts without JSON quotes, masked passwords as they are.
+TEST(FleetDiff, DifferencesReadAsThePagesShowThem) {
+    CConfiguration a = meant(kBackgroundConfig);
+    a.ethernet.ipMethod = kIpMethodStatic;
+    a.parameter.ipSettingMethod = 0;
+    CConfiguration b = a;
+    b.ethernet.ipMethod = kIpMethodDhcp;
+    b.report.enabled = 1;
+    b.parameter.ipSettingMethod = 1;
+    b.advance.userPassword = "other";
+    const auto differences = diffConfigurations(a, b, kBackgroundConfig, Compare::AsWritten);
+    std::vector<std::string> zh;
+    std::vector<std::string> en;
+    for (const FieldDifference& d : differences) {
+        for (auto [lang, out] : {std::pair{Lang::Zh, &zh}, std::pair{Lang::En, &en}})
+            out->push_back(fieldLabel(d.field, lang) + ": " +
+                           fieldValueText(d.field, d.left, lang) + " -> " +
+                           fieldValueText(d.field, d.right, lang));
+    }
+    EXPECT_EQ(zh, (std::vector<std::string>{
+                      "IP配置方式: 静态配置 -> DHCP", "用户密码: ******** -> ********",
+                      "IP地址报告: 禁用 -> 启用",
+                      "获得IP地址方式: 使用PC配置软件设置 -> 使用串口（UART）设置"}));
+    EXPECT_EQ(en[0], "IP configuration: Static -> DHCP");
+    EXPECT_EQ(en[2], "IP address report: Disabled -> Enabled");
+    EXPECT_EQ(fieldValueText("ip_method", "2", Lang::En), "BOOTP");
+    EXPECT_EQ(fieldValueText("ip_method", "7", Lang::Zh), "7");
+    EXPECT_EQ(fieldValueText("gateway", R"("127.0.0.1")", Lang::Zh), "127.0.0.1");
+    EXPECT_EQ(fieldValueText("gateway", R"("")", Lang::En), "(empty)");
+    EXPECT_EQ(fieldValueText("assembly_sizes", R"(["1","2"])", Lang::En), "1, 2");
 }
 
 TEST(FleetDiff, PasswordsAreMaskedAndOtherValuesAreJson) {

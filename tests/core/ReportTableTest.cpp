@@ -57,24 +57,37 @@ TEST(ReportTable, RowsFollowFirstHeardOrderAndCountsArePadded) {
     EXPECT_TRUE(table.rows().empty());
 }
 
-TEST(ReportTable, A256thDeviceIsIgnored) {
+// Far more than 255 devices are listed; past the limit newcomers are counted, not listed.
+TEST(ReportTable, DevicesPastTheLimitAreCountedNotListed) {
+    static_assert(ReportTable::kCapacity >= 10'000);
     ReportTable table;
     Bytes d = datagram(0, {1, 1, 1, 1}, "n");
-    for (std::size_t i = 0; i < ReportTable::kCapacity; ++i) {
+    const auto setMac = [&d](std::size_t i) {
+        d[39] = static_cast<std::uint8_t>(i >> 16);
         d[40] = static_cast<std::uint8_t>(i >> 8);
         d[41] = static_cast<std::uint8_t>(i);
+    };
+    for (std::size_t i = 0; i < ReportTable::kCapacity; ++i) {
+        setMac(i);
         ASSERT_EQ(table.apply(d, "t"), i);
     }
-    EXPECT_EQ(table.rows().back().row, "255");
-    d[40] = 0x01;
-    d[41] = 0x00;
-    EXPECT_EQ(table.apply(d, "t"), std::nullopt);
+    EXPECT_EQ(table.rows()[255].row, "256");
+    EXPECT_EQ(table.rows().back().row, std::to_string(ReportTable::kCapacity));
+    EXPECT_EQ(table.notListed(), 0u);
+    for (std::size_t extra : {0, 1, 0, 2}) {  // a device that reports again counts once
+        setMac(ReportTable::kCapacity + extra);
+        EXPECT_EQ(table.apply(d, "t"), std::nullopt);
+    }
+    EXPECT_EQ(table.notListed(), 3u);
     EXPECT_EQ(table.rows().size(), ReportTable::kCapacity);
+    d[39] = 0;
     // Devices already listed keep being counted.
     d[40] = 0;
     d[41] = 200;
     EXPECT_EQ(table.apply(d, "t2"), 200u);
     EXPECT_EQ(table.rows()[200].count, " 2");
+    table.clear();
+    EXPECT_EQ(table.notListed(), 0u);
 }
 
 TEST(ReportTable, DatagramBounds) {

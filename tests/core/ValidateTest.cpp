@@ -264,6 +264,34 @@ TEST(Validate, MessagesNameTheFieldAndKeepPasswordsOut) {
     EXPECT_EQ(fieldLabel("assembly_sizes[3]", Lang::Zh), "Assembly Instance 112");
 }
 
+// A download that leaves a static address for DHCP or BOOTP is put to the user first; one that
+// keeps the method, or moves to a static address, is not. Where the device's method is not
+// known (New, a file) any DHCP or BOOTP download is.
+TEST(Validate, LeavingAStaticAddressIsWarnedOfBeforeADownload) {
+    struct MoveCase {
+        std::int32_t method;
+        std::optional<std::int32_t> stored;
+        bool warned;
+    };
+    for (const MoveCase c : {MoveCase{kIpMethodDhcp, kIpMethodStatic, true},
+                             MoveCase{kIpMethodBootp, kIpMethodStatic, true},
+                             MoveCase{kIpMethodDhcp, std::nullopt, true},
+                             MoveCase{kIpMethodDhcp, kIpMethodDhcp, false},
+                             MoveCase{kIpMethodDhcp, kIpMethodBootp, false},
+                             MoveCase{kIpMethodStatic, kIpMethodDhcp, false},
+                             MoveCase{kIpMethodStatic, std::nullopt, false}}) {
+        CConfiguration config = soundConfiguration(kUserConfig);
+        config.ethernet.ipMethod = c.method;
+        const std::vector<FieldIssue> issues = downloadIssues(config, kUserConfig, c.stored);
+        const bool warned = !issues.empty() && issues[0].problem == Problem::LeavesStaticAddress;
+        EXPECT_EQ(warned, c.warned) << c.method << " over " << c.stored.value_or(-1);
+        if (!warned) continue;
+        EXPECT_EQ(issues[0].severity, Severity::Warning);
+        EXPECT_FALSE(hasErrors(issues));
+        EXPECT_NE(issueMessage(issues[0], Lang::En).find("no known address"), std::string::npos);
+    }
+}
+
 struct QuadCase {
     const char* why;
     std::string text;

@@ -135,7 +135,9 @@ private slots:
         onModal<CPasswordValidate>([&](CPasswordValidate* d) {
             onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
                 sheetChecked =
-                    sheet->pageCount() == 3 && sheet->windowTitle() == u("用户参数配置") &&
+                    sheet->pageCount() == 3 &&
+                    sheet->windowTitle().startsWith(u("用户参数配置 - ")) &&
+                    sheet->windowTitle().endsWith(q(" (" + loopbackHost(kLocked) + ")")) &&
                     sheet->ethernetPage()->addressEdit(CMyPropertyPage2::IpAddress)->text() ==
                         q(loopbackHost(kLocked));
                 CMyPropertyPage2* page = sheet->ethernetPage();
@@ -237,7 +239,10 @@ private slots:
         });
         b.window->backgroundConfigButton()->click();
         QCOMPARE(pages, 4);
-        QCOMPARE(title, u("后台参数配置"));
+        // The read's caption first, then the device it was read from.
+        QVERIFY2(title.startsWith(u("后台参数配置 - ")) &&
+                     title.endsWith(q(" (" + loopbackHost(kPlain) + ")")),
+                 qPrintable(title));
         QCOMPARE(b.requests(kPlain), std::vector<Bytes>{readRequest(kBackgroundConfig)});
         QCOMPARE(prompts.count(), 0);
         QVERIFY(!b.session.config);  // Cancel drops it

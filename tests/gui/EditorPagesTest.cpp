@@ -141,7 +141,7 @@ private slots:
 
     void ethernetPageRepairsWhatItShows() {
         Editor e(kUserConfig, [](CConfiguration& c) {
-            c.ethernet.ipMethod = 2;
+            c.ethernet.ipMethod = 5;
             c.ethernet.ipAddress = "1234.1.1.1";
             c.ethernet.subnetMask = "";
             c.ethernet.gateway = "12";
@@ -183,6 +183,28 @@ private slots:
         QCOMPARE(eth.ipAddress, Gbk("10.1.2.3"));
         QCOMPARE(eth.gateway, Gbk("12.0.0.0"));
         QCOMPARE(eth.networkName, Gbk());  // a user configuration never touches the name
+    }
+
+    // A stored BOOTP is shown as its own entry and kept unless another method is picked; the
+    // entry is offered only while it is the stored method.
+    void bootpIsShownAndKept() {
+        Editor e(kUserConfig, [](CConfiguration& c) { c.ethernet.ipMethod = kIpMethodBootp; });
+        CMyPropertyPage2* page = e.sheet->ethernetPage();
+        QComboBox* method = page->methodList();
+        QCOMPARE(method->count(), 3);
+        QCOMPARE(method->currentText(), QStringLiteral("BOOTP"));
+        QVERIFY(!page->addressEdit(CMyPropertyPage2::IpAddress)->isEnabled());
+        QVERIFY(e.toTab(2));
+        QVERIFY(e.toTab(0));
+        QCOMPARE(e.config().ethernet.ipMethod, kIpMethodBootp);
+        QVERIFY(!e.session.configChanged);
+
+        method->setFocus();
+        QTest::keyClick(method, Qt::Key_Home);
+        QVERIFY(e.toTab(2));
+        QCOMPARE(e.config().ethernet.ipMethod, kIpMethodStatic);
+        QVERIFY(e.toTab(0));
+        QCOMPARE(method->count(), 2);
     }
 
     void passwordLengthIsCheckedOnLeavingTheEdit_data() {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTableWidget>
 #include <QTest>
 #include <array>
@@ -17,7 +18,9 @@
 #include <mutex>
 #include <thread>
 
+#include "EditorTestSupport.h"
 #include "GuiTestSupport.h"
+#include "core/device/Messages.h"
 #include "core/net/Socket.h"
 #include "core/text/UiText.h"
 #include "gui/app/CAboutDlg.h"
@@ -26,11 +29,14 @@
 #include "gui/app/ConfigurationActions.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
+#include "gui/device/ConfigurationFlows.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
 #include "gui/discovery/InterfaceChoice.h"
+#include "gui/editor/CMyPropertySheet.h"
 #include "gui/widgets/Ipv4Edit.h"
 #include "gui/widgets/ReportList.h"
+#include "gui/widgets/StatusLine.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -306,6 +312,113 @@ private slots:
         w.userConfigButton()->click();
         doubleClick(w, 0);
         QCOMPARE(f.actions.calls.size(), 5);
+    }
+
+    // The highlight is the device the buttons act on: a row made current by the keyboard is
+    // selected as a click selects it, one row is highlighted at a time, Enter configures like
+    // a double-click, Tab leaves the list. The read goes to the highlighted device (the
+    // simulator's requests say which) and the sheet names it.
+    void keyboardSelectsTheDeviceTheButtonsActOn() {
+        auto sim = threeDevices();
+        QVERIFY(sim);
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        ConfigurationFlows flows(f.session, &w);
+        w.setConfigurationActions(&flows);
+        w.searchButton()->click();
+        QCOMPARE(w.deviceList()->rowCount(), 3);
+        QTableWidget* list = w.deviceList();
+
+        click(w, 2);
+        const QRect first = list->visualRect(list->model()->index(0, 2));
+        // Ctrl-clicks neither add a row nor take the highlight off the one clicked.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, first.center());
+        QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, first.center());
+        const QModelIndexList highlighted = list->selectionModel()->selectedRows();
+        QCOMPARE(highlighted.size(), 1);
+        QCOMPARE(highlighted[0].row(), 0);
+        QCOMPARE(f.session.selectedIndex, 0);
+
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);  // another product: disabled, the index stays
+        QCOMPARE(list->currentRow(), 1);
+        QVERIFY(!configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 0);
+        QTest::keyClick(list, Qt::Key_End);
+        QVERIFY(configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 2);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(f.session.selectedIndex, 0);
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+
+        const auto reads = [&sim](std::size_t device) {
+            const std::vector<Bytes> sent = sim->requests(device);
+            return std::count(sent.begin(), sent.end(), readRequest(kUserConfig));
+        };
+        QStringList captions;
+        const test::ModalWatch<CMyPropertySheet> sheets([&captions](CMyPropertySheet* sheet) {
+            captions << sheet->windowTitle();
+            sheet->reject();
+        });
+        w.userConfigButton()->click();
+        QTest::keyClick(list, Qt::Key_Return);
+        const QString alpha = QStringLiteral("用户参数配置 - alpha (%1)")
+                                  .arg(QString::fromStdString(loopbackHost(2)));
+        QCOMPARE(captions, (QStringList{alpha, alpha}));
+        QCOMPARE(reads(0), 2);
+        QCOMPARE(reads(2), 0);
+
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(!list->hasFocus());
+        QCOMPARE(f.session.selectedIndex, 0);
+    }
+
+    // A gateway without an address yet (0.0.0.0) is never selected: a connect there would
+    // reach this PC. The buttons say why.
+    void rowWithoutAnAddressIsNotConnectedTo() {
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        CEquipment blank;
+        blank.name = "new";
+        blank.ipAddress = "0.0.0.0";
+        CEquipment plain = blank;
+        plain.ipAddress = loopbackHost(2);
+        f.session.devices = {plain, blank};
+        w.showDevices();
+        click(w, 0);
+        QVERIFY(configEnabled(w));
+        click(w, 1);
+        QVERIFY(!configEnabled(w));
+        QCOMPARE(f.session.selectedIndex, 0);
+        QVERIFY(w.userConfigButton()->toolTip().contains(QStringLiteral("0.0.0.0")));
+        QCOMPARE(w.statusLine()->message(), w.userConfigButton()->toolTip());
+        doubleClick(w, 1);
+        QVERIFY(f.actions.calls.isEmpty());
+        // Whatever set the index, no flow is handed the device.
+        f.session.selectedIndex = 1;
+        QVERIFY(f.session.selectedDevice() == nullptr);
+    }
+
+    // A search whose local port another program holds says so: not "no device found".
+    void busyLocalPortIsSaidOnTheStatusLine() {
+        Fixture f;
+        CRQ_880Dlg& w = *f.window;
+        UdpSocket occupant;
+        QVERIFY(occupant.bind(f.session.network.localAddress, f.session.network.localPort));
+        const QString busy =
+            QStringLiteral("本地端口 %1 已被占用，无法搜索").arg(f.session.network.localPort);
+        w.searchButton()->click();
+        QCOMPARE(w.statusLine()->message(), busy);
+        QVERIFY(w.searchButton()->isEnabled());
+        w.statusLine()->showMessage(QString());
+        test::whenModal<CAppointIpAddr>([](CAppointIpAddr* d) {
+            d->addressEdit()->setText(QString::fromStdString(loopbackHost(2)));
+            d->okButton()->click();
+        });
+        w.searchByIpButton()->click();
+        QCOMPARE(w.statusLine()->message(), busy);
     }
 
     void silentNetworkEndsAfterFiveQueries() {

@@ -13,6 +13,8 @@
 
 #include "EditorTestSupport.h"
 #include "core/text/UiText.h"
+#include "gui/app/MessageBox.h"
+#include "gui/app/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/CPasswordValidate.h"
@@ -36,6 +38,8 @@ class RenderEditorWindowsTest : public QObject {
         QVERIFY(!image.isNull());
         QVERIFY(image.width() >= 150 && image.height() >= 60);
         QCOMPARE(test::cutTexts(window), QStringList{});
+        // The caption is not cut in the title bar either.
+        QVERIFY2(window->width() >= captionWidth(window), qPrintable(window->windowTitle()));
         if (test::InterfaceLanguage::english()) QCOMPARE(test::cjkTexts(window), QStringList{});
         const QString dir = qEnvironmentVariable("KVT_RENDER_DIR");
         if (!dir.isEmpty()) QVERIFY(image.save(QDir(dir).filePath(name + QStringLiteral(".png"))));
@@ -78,9 +82,18 @@ private slots:
         GuiFlowUi ui(nullptr);
         CMyPropertySheet sheet(session, ui);
         sheet.tabs()->setCurrentIndex(3);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        const QSize before = sheet.size();
         sheet.advancedPage()->uartRadio()->click();
         QVERIFY(!sheet.advancedPage()->uartNote()->isHidden());
         render(&sheet, QStringLiteral("sheet-background-page4-uart"));
+        // The note comes and goes without the editor growing or staying grown.
+        sheet.show();
+        sheet.advancedPage()->pcRadio()->click();
+        QVERIFY(sheet.advancedPage()->uartNote()->isHidden());
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(sheet.size(), before);
     }
 
     void dialogs_data() {
@@ -100,10 +113,16 @@ private slots:
             CLoad chooser(session, ui);
             render(&chooser, QStringLiteral("CLoad-no-device") + suffix);
         }
-        session.devices.assign(1, CEquipment{});
+        CEquipment device;
+        device.name = "Line-1";
+        device.ipAddress = "127.0.0.12";
+        session.devices.assign(1, device);
         session.selectRow(0);
+        // The windows that act on a device name it after their caption.
+        const QString named = QStringLiteral(" - Line-1 (127.0.0.12)");
         {
             CLoad chooser(session, ui);
+            QCOMPARE(chooser.windowTitle(), QStringLiteral("KVT-640") + named);
             render(&chooser, QStringLiteral("CLoad") + suffix);
         }
         CDevice kind(&session);
@@ -111,6 +130,7 @@ private slots:
         CClose prompt(session, ui);
         render(&prompt, QStringLiteral("CClose") + suffix);
         CPasswordValidate password(session, kUserConfig, ui);
+        QCOMPARE(password.windowTitle(), uiString(7003) + named);
         render(&password, QStringLiteral("CPasswordValidate") + suffix);
         CRemoteReset reset;
         render(&reset, QStringLiteral("CRemoteReset") + suffix);

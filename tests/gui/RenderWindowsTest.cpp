@@ -60,6 +60,9 @@ private:
         QVERIFY2(varied, qPrintable(name));
         QVERIFY(picture.save(m_out.filePath(name + QStringLiteral(".png"))));
         QCOMPARE(test::cutTexts(window).join(QStringLiteral(" | ")), QString());
+        // Nor is the caption cut in the title bar (the progress window has none).
+        if (!window->windowFlags().testFlag(Qt::FramelessWindowHint))
+            QVERIFY2(window->width() >= captionWidth(window), qPrintable(window->windowTitle()));
         // Nothing reaches past the window's edge.
         for (QWidget* child : window->findChildren<QWidget*>())
             if (child->isVisible() && child->parentWidget() == window)

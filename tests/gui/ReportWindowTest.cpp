@@ -207,6 +207,30 @@ private slots:
         QVERIFY(boxes.shown().empty());
     }
 
+    // The product's table stopped at 255 devices and dropped the rest without a word.
+    void threeHundredDevicesAreAllListed() {
+        constexpr std::size_t kDevices = 300;
+        constexpr std::uint16_t kPort = 16806;
+        ipAddrReport w(m_session);
+        w.portEdit()->setText(QString::number(kPort));
+        QVERIFY(w.checkPort());
+        w.startButton()->click();
+        QTRY_VERIFY(w.listening());
+        for (std::size_t i = 0; i < kDevices; ++i) {
+            std::vector<std::uint8_t> report = reportDatagram(0, {10, 0, 1, 1}, "many");
+            report[40] = static_cast<std::uint8_t>(i >> 8);
+            report[41] = static_cast<std::uint8_t>(i);
+            // Never more than the socket buffer holds, so that every report arrives.
+            QTRY_VERIFY(i - w.datagramsReceived() < 64);
+            send(kPort, report);
+        }
+        QTableWidget* list = w.reportList();
+        QTRY_COMPARE(list->rowCount(), int(kDevices));
+        QCOMPARE(cell(list, 299, 0), QStringLiteral("300"));
+        QCOMPARE(cell(list, 299, 3), QStringLiteral("00-1a-2b-3c-01-2b"));
+        w.reject();
+    }
+
     // Gateways may report far faster than a list can be redrawn per report: the window must
     // keep answering while a flood runs, and show the right counts once it is over.
     void floodKeepsTheWindowResponsive() {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +16,7 @@
 #include "gui/app/MessageBox.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/files/FileDialog.h"
+#include "gui/widgets/StatusLine.h"
 
 using namespace kvt;
 using namespace kvt::gui;
@@ -59,6 +61,38 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.geometry(), left);
+    }
+
+    // A long status text neither widens the window (it is cut short, whole in the tooltip) nor
+    // is a width the layout forced remembered: the next start has the width it needs, at the
+    // same place.
+    void selfGrownWidthIsNotKept() {
+        QPoint place;
+        int firstWidth = 0;
+        {
+            Session session;
+            CRQ_880Dlg window(session);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            firstWidth = window.width();
+            const QString longText(400, QLatin1Char('x'));
+            window.statusLine()->showMessage(longText);
+            QApplication::processEvents();
+            QCOMPARE(window.width(), firstWidth);
+            QVERIFY(window.statusLine()->toolTip().endsWith(longText));
+            // Forced wider by its content, as a wide row would.
+            QTableWidget* list = window.deviceList();
+            list->setMinimumWidth(list->minimumWidth() + firstWidth);
+            QTRY_VERIFY(window.width() > firstWidth);
+            place = window.pos();
+            window.exitButton()->click();
+        }
+        Session next;
+        CRQ_880Dlg window(next);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.width(), firstWidth);
+        QCOMPARE(window.pos(), place);
     }
 
     // Open and Save (configuration files and exports alike) start where the user last chose a

@@ -1,6 +1,7 @@
 // "写入后校验" in the save/download chooser: off by default and remembered; when on, an
-// acknowledged download is read back before the reset question and a device that holds
-// something else is shown with the differing fields. Simulated gateways on this process's
+// acknowledged download is read back before the reset question, and a device that holds
+// something else is shown with the differing fields as the pages name them, is said so on the
+// status line and is not offered the reset. Simulated gateways on this process's
 // loopback block; the requests each device received are checked.
 #include <QCheckBox>
 #include <QLabel>
@@ -41,8 +42,12 @@ struct Bench {
     Session session = test::loopbackSession();
     GuiFlowUi ui{nullptr};
     MessageBoxRecorder boxes;
+    StatusLine status;
+    int resetQuestions = 0;
 
     Bench() {
+        ui.setStatusLine(&status);
+        ui.setSession(&session);
         DownloadWarnings::setHook([](const std::vector<FieldIssue>&) { return true; });
         sim::DeviceSetup plain = test::simDevice(kPlain, "plain");
         sim::DeviceSetup locked = test::simDevice(kLocked, "locked");
@@ -78,9 +83,10 @@ struct Bench {
         CLoad load(session, ui);
         load.choose(CLoad::Download);
         load.verifyBox()->setChecked(verify);
-        onModal<CRemoteReset>(
+        const test::ModalWatch<CRemoteReset> question(
             [reset](CRemoteReset* r) { (reset ? r->okButton() : r->cancelButton())->click(); });
         load.accept();
+        resetQuestions = question.count();
         return load.editorMayClose();
     }
 };
@@ -101,27 +107,34 @@ private slots:
         QTest::addColumn<bool>("verify");
         QTest::addColumn<bool>("newPassword");   // the download changes the user password
         QTest::addColumn<QStringList>("shown");  // in the one mismatch box; empty: no box
+        QTest::addColumn<QString>("status");
+        const QString reset = QStringLiteral("配置已下载，设备已复位");
+        const QString verified = QStringLiteral("配置已下载并已校验，设备已复位");
+        const QString differs = QStringLiteral("配置已下载，校验失败");
         QTest::newRow("off: nothing read after the write, no box")
-            << kPlain << false << false << QStringList{};
+            << kPlain << false << false << QStringList{} << reset;
         QTest::newRow("off: a device that ignored the write goes unnoticed, as before")
-            << kIgnoring << false << false << QStringList{};
+            << kIgnoring << false << false << QStringList{} << reset;
         QTest::newRow("on, the device stores it: read back, no box")
-            << kPlain << true << false << QStringList{};
-        QTest::newRow("on, the device ignored the write: the box names both fields")
+            << kPlain << true << false << QStringList{} << verified;
+        QTest::newRow("on, the device ignored the write: both fields by their labels, no reset")
             << kIgnoring << true << false
-            << QStringList{QStringLiteral("gateway"), QStringLiteral("subnet_mask")};
+            << QStringList{QStringLiteral("默认网关：写入 "), QStringLiteral("子网掩码：写入 ")}
+            << differs;
         QTest::newRow("on, new password stored: the read-back presents the new one")
-            << kLocked << true << true << QStringList{};
+            << kLocked << true << true << QStringList{} << verified;
         QTest::newRow("on, new password ignored: the old one reads; the password is masked")
             << kLockedIgnoring << true << true
-            << QStringList{QStringLiteral("gateway"), QStringLiteral("subnet_mask"),
-                           QStringLiteral("user_password")};
+            << QStringList{QStringLiteral("默认网关"), QStringLiteral("子网掩码"),
+                           QStringLiteral("用户密码：写入 ********，读回 ********")}
+            << differs;
     }
     void readBackAfterTheWrite() {
         QFETCH(int, host);
         QFETCH(bool, verify);
         QFETCH(bool, newPassword);
         QFETCH(QStringList, shown);
+        QFETCH(QString, status);
         Bench b;
         QVERIFY(b.sim);
         QVERIFY(b.readFrom(host));
@@ -147,8 +160,12 @@ private slots:
                 expected.push_back(passwordCheckRequest(kUserConfig, "1234"));
             expected.push_back(readRequest(kUserConfig));
         }
-        expected.push_back(resetRequest());
+        // A device that did not store what was written is not reset onto it.
+        const bool mismatch = !shown.isEmpty();
+        if (!mismatch) expected.push_back(resetRequest());
         QCOMPARE(sent, expected);
+        QCOMPARE(b.resetQuestions, mismatch ? 0 : 1);
+        QCOMPARE(b.status.message(), status);
 
         // The editor's configuration stays what was written, whatever was read back.
         QVERIFY(*b.session.config == written);
@@ -159,14 +176,15 @@ private slots:
         QCOMPARE(b.boxes.shown().size(), std::size_t{1});
         const QString text = b.boxes.shown()[0].text;
         for (const QString& field : shown) QVERIFY2(text.contains(field), qPrintable(text));
-        // Written and read values of the mask, the password's never.
-        QVERIFY2(text.contains(QStringLiteral("\"255.254.0.0\"")), qPrintable(text));
-        QVERIFY2(text.contains(QString::fromStdString('"' + before.ethernet.subnetMask + '"')),
-                 qPrintable(text));
+        // Written and read values of the mask as the page shows them, the password's never.
+        const QString mask = QStringLiteral("子网掩码：写入 255.254.0.0，读回 %1")
+                                 .arg(QString::fromStdString(before.ethernet.subnetMask));
+        QVERIFY2(text.contains(mask), qPrintable(text));
         QVERIFY2(!text.contains(QStringLiteral("5678")) && !text.contains(QStringLiteral("1234")),
                  qPrintable(text));
-        // Only the fields that differ.
-        QVERIFY2(!text.contains(QStringLiteral("ip_address")), qPrintable(text));
+        // Only the fields that differ, never by their keys.
+        QVERIFY2(!text.contains(QStringLiteral("IP地址")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("subnet_mask")), qPrintable(text));
     }
 
     // (Before the test below, whose unanswered reset question leaves its answer waiting.)

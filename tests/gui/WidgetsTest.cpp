@@ -146,11 +146,26 @@ private slots:
             << "end"
             << "10"
             << "192.10.1.1";
-        QTest::newRow("'.' at the start of a field is swallowed; the digit goes in before")
+        QTest::newRow("'.' at the start of a field is swallowed; a digit there types it over")
             << "1.2.3.4"
             << "start"
             << ".5"
-            << "51.2.3.4";
+            << "5.2.3.4";
+        QTest::newRow("from the start of the third field: not 127.0.120.0") << "127.0.0.12"
+                                                                            << "start3"
+                                                                            << "127.0.0.14"
+                                                                            << "127.0.127.0";
+        // As the platform's control: the fields from the entered one take the parts in order,
+        // what is left over is dropped, the fields before are not touched.
+        QTest::newRow("a whole address typed from the third field fills from there")
+            << "127.0.0.12"
+            << "click3"
+            << "127.0.0.14"
+            << "127.0.127.0";
+        QTest::newRow("into an empty control from the second field") << ""
+                                                                     << "click2"
+                                                                     << "10.1.2.3"
+                                                                     << "0.10.1.2";
     }
     void ipv4TypingOverAnAddress() {
         QFETCH(QString, before);
@@ -159,9 +174,14 @@ private slots:
         QFETCH(QString, after);
         AddressForm form(before);
         QLineEdit* first = form.field(0);
+        // "click3", "start3": the third field instead of the first.
+        if (entry.back().isDigit()) {
+            first = form.field(entry.back().digitValue() - 1);
+            entry.chop(1);
+        }
         if (entry == QLatin1String("tab")) {
             QTest::keyClick(form.outside, Qt::Key_Tab);
-        } else if (entry == QLatin1String("click")) {
+        } else if (entry.startsWith(QLatin1String("click"))) {
             // At the right end of the field, where a plain click would leave the cursor.
             QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(first->width() - 2, 5));
         } else {

@@ -148,8 +148,8 @@ public:
         token = std::make_unique<CancelToken>();
         cancelWhile = step;
     }
-    void downloadEnded(Outcome write, std::optional<Outcome>) override {
-        downloads.push_back(write);
+    void downloadEnded(const DownloadOutcome& outcome) override {
+        downloads.push_back(outcome.write);
     }
 
     std::deque<Gbk> passwords;

@@ -34,7 +34,7 @@ check() {
     fi
 }
 
-mkdir "$work/files" && touch "$work/files/line-1.inf" "$work/files/line-2.inf"
+mkdir "$work/files" && touch "$work/files/line-1.inf" "$work/files/line-2.inf" "$work/files/plant.csv"
 cd "$work/files" || exit 1
 
 check "kvt640-cli " "apply batch diff enip image listen new read reset search show text write" \
@@ -51,12 +51,17 @@ check "kvt640-cli search --b" "--bind --broadcast" "the options of the command t
 check "kvt640-cli new --kind user -" "--help --kind --lang --output --version -h -o" \
     "a command's options and the top-level ones it passes through"
 check "kvt640-cli read --ip " "" "a free value is not guessed"
-check "kvt640-cli show " "line-1.inf line-2.inf" "a file argument"
+check "kvt640-cli show " "line-1.inf line-2.inf plant.csv" "a file argument"
 check "kvt640-cli image build line-1.inf -o line-" "line-1.inf line-2.inf" \
     "a file option's value"
 check "kvt640-cli text " "" "a numeric argument is not a file"
-check "kvt640-cli batch " "line-1.inf line-2.inf" "an inventory is a file"
-check "kvt640-cli diff line-1.inf " "line-1.inf line-2.inf" "either side of a diff may be a file"
+check "kvt640-cli batch " "plant.csv" "an inventory is a .csv file"
+check "kvt640-cli diff line-1.inf " "line-1.inf line-2.inf plant.csv" \
+    "either side of a diff may be a file"
+cards=$(printf '%s\n' all $(command ls /sys/class/net) | LC_ALL=C sort | tr '\n' ' ')
+check "kvt640-cli search --interface " "${cards% }" "the PC's network cards, or all"
+check "kvt640-cli search --interface l" "$(command ls /sys/class/net | grep '^l' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')" \
+    "a card's prefix"
 check "kvt640-cli search --json " "" "a flag takes no value and search takes no argument"
 
 if [[ $failures -ne 0 ]]; then

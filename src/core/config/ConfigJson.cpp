@@ -1,10 +1,14 @@
 #include "core/config/ConfigJson.h"
 
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <string_view>
 #include <variant>
+#include <vector>
+
+#include "core/config/Fields.h"
 
 namespace kvt {
 namespace {
@@ -19,36 +23,50 @@ struct Fields {
 
 constexpr std::string_view kHexSuffix = "_gbk_hex";
 
+using Accessor = FieldRef (*)(Fields&);
+
 struct Field {
     std::string_view key;
-    FieldRef (*ref)(Fields&);
+    Accessor ref;
 };
 
-// The one key list: writer and reader both walk it, so the keys and their order cannot drift.
-constexpr Field kFields[] = {
-    {"kind", [](Fields& f) -> FieldRef { return &f.kind; }},
-    {"product_code", [](Fields& f) -> FieldRef { return &f.config.productCode; }},
-    {"firmware_version", [](Fields& f) -> FieldRef { return &f.config.identity.firmwareVersion; }},
-    {"file_version", [](Fields& f) -> FieldRef { return &f.config.identity.fileVersion; }},
-    {"network_name", [](Fields& f) -> FieldRef { return &f.config.ethernet.networkName; }},
-    {"ip_method", [](Fields& f) -> FieldRef { return &f.config.ethernet.ipMethod; }},
-    {"ip_address", [](Fields& f) -> FieldRef { return &f.config.ethernet.ipAddress; }},
-    {"subnet_mask", [](Fields& f) -> FieldRef { return &f.config.ethernet.subnetMask; }},
-    {"gateway", [](Fields& f) -> FieldRef { return &f.config.ethernet.gateway; }},
-    {"dns1", [](Fields& f) -> FieldRef { return &f.config.ethernet.dns1; }},
-    {"dns2", [](Fields& f) -> FieldRef { return &f.config.ethernet.dns2; }},
-    {"user_password", [](Fields& f) -> FieldRef { return &f.config.advance.userPassword; }},
-    {"admin_password", [](Fields& f) -> FieldRef { return &f.config.advance.adminPassword; }},
-    {"report_enabled", [](Fields& f) -> FieldRef { return &f.config.report.enabled; }},
-    {"report_target", [](Fields& f) -> FieldRef { return &f.config.report.targetIp; }},
-    {"report_port", [](Fields& f) -> FieldRef { return &f.config.report.port; }},
-    {"report_period", [](Fields& f) -> FieldRef { return &f.config.report.period; }},
-    {"ip_setting_method",
-     [](Fields& f) -> FieldRef { return &f.config.parameter.ipSettingMethod; }},
-    {"reserved_parameter",
-     [](Fields& f) -> FieldRef { return &f.config.parameter.reservedParameter; }},
-    {"assembly_sizes", [](Fields& f) -> FieldRef { return &f.config.parameter.assemblySizes; }},
+// Where each field of the field table (Fields.h) lives, in that table's order: the keys are
+// spelled there only. Writer and reader both walk the result, so the keys and their order
+// cannot drift.
+constexpr Accessor kAccessors[] = {
+    [](Fields& f) -> FieldRef { return &f.kind; },
+    [](Fields& f) -> FieldRef { return &f.config.productCode; },
+    [](Fields& f) -> FieldRef { return &f.config.identity.firmwareVersion; },
+    [](Fields& f) -> FieldRef { return &f.config.identity.fileVersion; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.networkName; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.ipMethod; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.ipAddress; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.subnetMask; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.gateway; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.dns1; },
+    [](Fields& f) -> FieldRef { return &f.config.ethernet.dns2; },
+    [](Fields& f) -> FieldRef { return &f.config.advance.userPassword; },
+    [](Fields& f) -> FieldRef { return &f.config.advance.adminPassword; },
+    [](Fields& f) -> FieldRef { return &f.config.report.enabled; },
+    [](Fields& f) -> FieldRef { return &f.config.report.targetIp; },
+    [](Fields& f) -> FieldRef { return &f.config.report.port; },
+    [](Fields& f) -> FieldRef { return &f.config.report.period; },
+    [](Fields& f) -> FieldRef { return &f.config.parameter.ipSettingMethod; },
+    [](Fields& f) -> FieldRef { return &f.config.parameter.reservedParameter; },
+    [](Fields& f) -> FieldRef { return &f.config.parameter.assemblySizes; },
 };
+static_assert(std::size(kAccessors) == kConfigFieldCount, "one accessor per field");
+
+const std::vector<Field>& jsonFields() {
+    static const std::vector<Field> fields = [] {
+        std::vector<Field> list;
+        const std::span<const ConfigField> table = configFields();
+        for (std::size_t i = 0; i < table.size(); ++i)
+            list.push_back({table[i].key, kAccessors[i]});
+        return list;
+    }();
+    return fields;
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -164,7 +182,7 @@ struct FromJson {
 };
 
 const Field* fieldNamed(std::string_view key) {
-    for (const Field& field : kFields) {
+    for (const Field& field : jsonFields()) {
         if (field.key == key) return &field;
     }
     return nullptr;
@@ -184,7 +202,7 @@ OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
     std::int32_t number = kindNumber(kind);
     Fields fields{copy, number};
     OrderedJson out = OrderedJson::object();
-    for (const Field& field : kFields) {
+    for (const Field& field : jsonFields()) {
         const FieldRef ref = field.ref(fields);
         out[std::string(field.key)] = std::visit(ToJson{}, ref);
         if (OrderedJson exact = std::visit(CompanionToJson{}, ref); !exact.is_null())

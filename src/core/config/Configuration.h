@@ -38,6 +38,10 @@ inline constexpr std::optional<ConfigKind> kindFromNumber(long long number) {
     return std::nullopt;
 }
 
+inline constexpr std::int32_t kIpMethodStatic = 0;
+inline constexpr std::int32_t kIpMethodDhcp = 1;
+inline constexpr std::int32_t kIpMethodBootp = 2;
+
 struct CEthernet {
     Gbk networkName;
     std::int32_t ipMethod = 0;  // 0 static, 1 DHCP, 2 BOOTP
@@ -105,6 +109,8 @@ struct CEquipment {
     // A click may select the row: every product but the one the broadcast search calls
     // "其它设备".
     bool selectable() const { return isKvt275r() || foundBy == FoundBy::AddressSearch; }
+    // A gateway that has no address yet reports 0.0.0.0 (or nothing at all).
+    bool hasAddress() const { return !ipAddress.empty() && ipAddress != Gbk("0.0.0.0"); }
     bool operator==(const CEquipment&) const = default;
 };
 

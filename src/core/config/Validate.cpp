@@ -165,42 +165,28 @@ std::vector<FieldIssue> validate(const CConfiguration& config, ConfigKind kind) 
     return issues;
 }
 
+std::vector<FieldIssue> downloadIssues(const CConfiguration& config, ConfigKind kind,
+                                       std::optional<std::int32_t> stored) {
+    std::vector<FieldIssue> issues = validate(config, kind);
+    const std::int32_t method = config.ethernet.ipMethod;
+    const bool dynamic = method == kIpMethodDhcp || method == kIpMethodBootp;
+    if (dynamic && (!stored || *stored == kIpMethodStatic)) {
+        FieldIssue issue;
+        issue.field = "ip_method";
+        issue.severity = Severity::Warning;
+        issue.problem = Problem::LeavesStaticAddress;
+        issue.value = method == kIpMethodDhcp ? "DHCP" : "BOOTP";
+        // First: it is the one that can lose the device.
+        issues.insert(issues.begin(), std::move(issue));
+    }
+    return issues;
+}
+
 bool hasErrors(const std::vector<FieldIssue>& issues) {
     for (const FieldIssue& issue : issues) {
         if (issue.severity == Severity::Error) return true;
     }
     return false;
-}
-
-std::string fieldLabel(std::string_view field, Lang lang) {
-    struct Label {
-        std::string_view field;
-        const char* zh;
-        const char* en;
-    };
-    static constexpr Label kLabels[] = {
-        {"network_name", "网络名称", "Network name"},
-        {"ip_address", "IP地址", "IP address"},
-        {"subnet_mask", "子网掩码", "Subnet mask"},
-        {"gateway", "默认网关", "Default gateway"},
-        {"user_password", "用户密码", "User password"},
-        {"admin_password", "管理员密码", "Admin password"},
-        {"report_target", "自动报告目标", "Report target"},
-        {"report_port", "自动报告端口", "Report port"},
-        {"report_period", "自动报告周期", "Report period"},
-    };
-    for (const Label& label : kLabels) {
-        if (label.field == field) return lang == Lang::En ? label.en : label.zh;
-    }
-    // assembly_sizes[i]: named by its instance, as the advanced page does.
-    constexpr std::string_view kSizes = "assembly_sizes[";
-    if (field.starts_with(kSizes)) {
-        const std::optional<std::uint32_t> index =
-            digitsOnlyValue(field.substr(kSizes.size(), field.size() - kSizes.size() - 1));
-        if (index && *index < kAssemblyInstances.size())
-            return "Assembly Instance " + std::to_string(kAssemblyInstances[*index]);
-    }
-    return std::string(field);
 }
 
 std::string issueDescription(const FieldIssue& issue, Lang lang) {
@@ -241,6 +227,12 @@ std::string issueDescription(const FieldIssue& issue, Lang lang) {
         case Problem::GatewayOutsideSubnet:
             return en ? issue.value + " is outside the subnet " + issue.related
                       : issue.value + " 不在子网 " + issue.related + " 内";
+        case Problem::LeavesStaticAddress:
+            return en ? "the device leaves its static address for " + issue.value + ": without a " +
+                            issue.value +
+                            " server on its network it has no known address afterwards"
+                      : "设备将放弃静态地址，改用 " + issue.value + "：网络中若没有 " +
+                            issue.value + " 服务器，设备此后将没有可知的IP地址";
     }
     return issue.value;
 }

@@ -4,11 +4,13 @@
 // probably a mistake (warnings). The pages check one value at a time with the rules of
 // Rules.h; the download and `kvt640-cli write` check everything here.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/config/Configuration.h"
+#include "core/config/Fields.h"
 #include "core/config/Rules.h"
 #include "core/text/UiText.h"
 
@@ -26,6 +28,7 @@ enum class Problem {
     NetworkAddress,        // the address is its subnet's network address
     BroadcastAddress,      // the address is its subnet's broadcast address
     GatewayOutsideSubnet,  // a gateway the device cannot reach directly
+    LeavesStaticAddress,   // a download moves a device from its static address to DHCP/BOOTP
 };
 
 struct FieldIssue {
@@ -46,10 +49,15 @@ struct FieldIssue {
 // are shown only and never edited, so whatever they hold passes.
 std::vector<FieldIssue> validate(const CConfiguration& config, ConfigKind kind);
 
+// What to put to the user before a download: validate(), and a move from a static address to
+// DHCP or BOOTP, after which a device on a network without such a server has no known address.
+// `stored` is the method the device holds now; nullopt when it is not known (a configuration
+// made with New or opened from a file), which warns for any DHCP or BOOTP download.
+std::vector<FieldIssue> downloadIssues(const CConfiguration& config, ConfigKind kind,
+                                       std::optional<std::int32_t> stored);
+
 bool hasErrors(const std::vector<FieldIssue>& issues);
 
-// "subnet mask" / "子网掩码": what the field is called on the pages.
-std::string fieldLabel(std::string_view field, Lang lang);
 // What is wrong, without the field's name: "70000 is out of range 1 to 65535".
 std::string issueDescription(const FieldIssue& issue, Lang lang);
 // For the command line: the field's key, then what is wrong.

@@ -121,6 +121,11 @@ std::vector<ReportRecord> ReportListener::snapshot() const {
     return m_table.rows();
 }
 
+std::size_t ReportListener::devicesNotListed() const {
+    std::lock_guard lock(m_mutex);
+    return m_table.notListed();
+}
+
 std::size_t ReportListener::datagramsReceived() const {
     return m_datagrams;
 }

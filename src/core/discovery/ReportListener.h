@@ -61,6 +61,8 @@ public:
     bool listening() const;
     std::vector<ReportRecord> snapshot() const;
     std::size_t datagramsReceived() const;
+    // Devices heard while the table was full (ReportTable::kCapacity rows).
+    std::size_t devicesNotListed() const;
 
 private:
     void run();

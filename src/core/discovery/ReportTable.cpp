@@ -22,8 +22,11 @@ std::optional<std::size_t> ReportTable::apply(std::span<const std::uint8_t> data
     if (found != m_rowOf.end()) {
         index = found->second;
     } else {
-        // The table has room for 255 devices; further newcomers are not listed.
-        if (m_rows.size() >= kCapacity) return std::nullopt;
+        // Further newcomers are not listed, but counted, so that the window can say so.
+        if (m_rows.size() >= kCapacity) {
+            if (m_unlisted.size() < kUnlistedCounted) m_unlisted.insert(std::move(mac));
+            return std::nullopt;
+        }
         m_rows.emplace_back();
         m_rowOf.emplace(mac, index);
     }

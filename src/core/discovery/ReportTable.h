@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/text/Gbk.h"
@@ -30,23 +31,32 @@ std::string reportTimeText(std::time_t when);
 
 class ReportTable {
 public:
-    static constexpr std::size_t kCapacity = 255;
+    // Devices listed; reports of further devices are counted (notListed), not listed. A plant's
+    // segment holds far fewer gateways; the limit only bounds a flood of made-up addresses.
+    static constexpr std::size_t kCapacity = 10'000;
+    // Distinct unlisted devices counted; beyond, the count stays (a flood, not a plant).
+    static constexpr std::size_t kUnlistedCounted = 100'000;
     static constexpr std::size_t kDatagramSize = 76;  // at most this much is read
 
     // Applies one datagram (bytes past its end read as zero). Returns the updated row index,
-    // or nullopt when the table is full and the MAC is new (the report is ignored).
+    // or nullopt when the table is full and the MAC is new (the report is counted in
+    // notListed() and otherwise ignored).
     std::optional<std::size_t> apply(std::span<const std::uint8_t> datagram,
                                      const std::string& timeText);
     void clear() {
         m_rows.clear();
         m_rowOf.clear();
+        m_unlisted.clear();
     }
+    // How many devices reported while the table was full.
+    std::size_t notListed() const { return m_unlisted.size(); }
     const std::vector<ReportRecord>& rows() const { return m_rows; }
 
 private:
     std::vector<ReportRecord> m_rows;
     // Row of each MAC text: a flood of reports must not scan 255 rows per report.
     std::unordered_map<Gbk, std::size_t> m_rowOf;
+    std::unordered_set<Gbk> m_unlisted;
 };
 
 }  // namespace kvt

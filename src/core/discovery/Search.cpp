@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <map>
 #include <set>
@@ -71,6 +72,7 @@ BroadcastSearch::~BroadcastSearch() = default;
 bool BroadcastSearch::open() {
     SearchPlan plan = planBroadcastSearch(m_options);
     if (!plan.error.empty()) {
+        m_setup = SearchSetup::Failed;
         m_error = plan.error;
         m_socket.shutdownAndClose();
         return false;
@@ -83,15 +85,21 @@ bool BroadcastSearch::open() {
         m_interfaceIndexes.push_back(index);
     }
     if (!m_socket.valid()) {
+        m_setup = SearchSetup::Failed;
         m_error = "cannot create the search socket";
         return false;
     }
+    bool bound = false;
     if (!m_socket.setBroadcast() ||
         !m_socket.setReceiveTimeout(std::chrono::milliseconds(kReceiveWindowMs)) ||
-        !m_socket.bind(m_options.localAddress, m_options.localPort) ||
+        !(bound = m_socket.bind(m_options.localAddress, m_options.localPort)) ||
         (!m_interfaces.empty() && !m_socket.setReceiveInterface())) {
-        m_error = "cannot set up the search socket on " + m_options.localAddress + ":" +
-                  std::to_string(m_options.localPort);
+        const bool busy = !bound && errno == EADDRINUSE;
+        m_setup = busy ? SearchSetup::PortBusy : SearchSetup::Failed;
+        m_error =
+            busy ? "local port " + std::to_string(m_options.localPort) + " is in use: cannot search"
+                 : "cannot set up the search socket on " + m_options.localAddress + ":" +
+                       std::to_string(m_options.localPort);
         m_socket.shutdownAndClose();
         return false;
     }
@@ -175,7 +183,7 @@ std::vector<CEquipment> BroadcastSearch::runCycle() {
 std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
                                            const std::atomic<bool>* cancel,
                                            const std::function<void(int)>& progress,
-                                           SearchTimes* times) {
+                                           SearchTimes* times, SearchSetup* setup) {
     SearchTimes moments;
     moments.started = std::chrono::steady_clock::now();
     std::vector<CEquipment> records;
@@ -202,6 +210,7 @@ std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
     }
     moments.ended = std::chrono::steady_clock::now();
     if (times) *times = moments;
+    if (setup) *setup = search.setup();
     return records;
 }
 
@@ -210,9 +219,11 @@ AddressAnswer queryAddress(const NetworkOptions& options, const std::string& add
     if (address.empty()) return answer;
 
     UdpSocket socket;
-    if (!socket.valid() || !socket.setReceiveTimeout(kAddressReceiveLimit) ||
-        !socket.bind(options.localAddress, options.localPort))
+    if (!socket.valid() || !socket.setReceiveTimeout(kAddressReceiveLimit)) return answer;
+    if (!socket.bind(options.localAddress, options.localPort)) {
+        if (errno == EADDRINUSE) answer.status = AddressAnswer::Status::PortBusy;
         return answer;
+    }
     const auto query = discoveryQuery();
     if (!socket.sendTo(query, address, options.discoveryPort)) return answer;
 

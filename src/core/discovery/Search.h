@@ -37,6 +37,10 @@ SearchPlan planBroadcastSearch(const NetworkOptions& options,
 // The same with the PC's interfaces now.
 SearchPlan planBroadcastSearch(const NetworkOptions& options);
 
+// Whether a search could set up its socket: the local port may be held by another program (a
+// second copy of this tool, say), which is not the same as no device answering.
+enum class SearchSetup { Ready, PortBusy, Failed };
+
 class BroadcastSearch {
 public:
     static constexpr int kMaxQueries = 5;
@@ -66,6 +70,7 @@ public:
     // The interfaces the queries leave by; empty for the single query to the target.
     const std::vector<NetInterface>& interfaces() const { return m_interfaces; }
     const std::string& error() const { return m_error; }
+    SearchSetup setup() const { return m_setup; }
     // When the last cycle's query went out and when its last datagram came in (the query
     // time when none did): the devices' share of the cycle, for benchmarks.
     Deadline lastQueryTime() const { return m_queryTime; }
@@ -78,6 +83,7 @@ private:
     std::vector<unsigned> m_interfaceIndexes;  // kernel index of each of m_interfaces
     std::unique_ptr<DatagramBatch> m_batch;
     std::string m_error;
+    SearchSetup m_setup = SearchSetup::Ready;
     bool m_querySent = false;
     Deadline m_queryTime{};
     Deadline m_heardTime{};
@@ -100,12 +106,14 @@ struct SearchTimes {
 std::vector<CEquipment> runBroadcastSearch(const NetworkOptions& options,
                                            const std::atomic<bool>* cancel,
                                            const std::function<void(int)>& progress,
-                                           SearchTimes* times = nullptr);
+                                           SearchTimes* times = nullptr,
+                                           SearchSetup* setup = nullptr);
 
 // What the query of a search by IP brought back.
 struct AddressAnswer {
     enum class Status {
         Failed,     // socket, bind, send or receive failure (2 s without reply included)
+        PortBusy,   // the local port is held by another socket: nothing was sent
         WrongCode,  // a reply without code 3
         Found,      // `device` holds the reply's record
     };

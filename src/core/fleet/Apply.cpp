@@ -189,7 +189,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         result.message = std::to_string(result.differences.size()) + " field(s) would change";
         return result;
     }
-    result.issues = validate(target, kind);
+    result.issues = downloadIssues(target, kind, current.ethernet.ipMethod);
     if (!result.issues.empty() && !options.force) {
         result.verdict = ApplyVerdict::Refused;
         result.message = "nothing was sent: " + issueMessage(result.issues.front(), Lang::En) +

@@ -1,32 +1,13 @@
 #include "core/fleet/Diff.h"
 
-#include <algorithm>
-#include <array>
-
 #include "core/config/ConfigJson.h"
 #include "core/config/DeviceImage.h"
+#include "core/config/Fields.h"
 
 namespace kvt {
 namespace {
 
 constexpr std::string_view kHexSuffix = "_gbk_hex";
-
-// Not part of what the device stores for any kind.
-constexpr std::array<std::string_view, 4> kNeverCompared = {"kind", "product_code",
-                                                            "firmware_version", "file_version"};
-// Only the background image carries these.
-constexpr std::array<std::string_view, 5> kBackgroundOnly = {
-    "network_name", "admin_password", "ip_setting_method", "reserved_parameter", "assembly_sizes"};
-constexpr std::array<std::string_view, 2> kSecrets = {"user_password", "admin_password"};
-
-template <std::size_t N>
-bool among(const std::array<std::string_view, N>& names, std::string_view key) {
-    return std::find(names.begin(), names.end(), key) != names.end();
-}
-
-bool isCompanion(std::string_view key) {
-    return key.size() > kHexSuffix.size() && key.ends_with(kHexSuffix);
-}
 
 // The value shown for `key`: its exact bytes when the plain string cannot hold them.
 OrderedJson shownValue(const OrderedJson& json, const std::string& key) {
@@ -43,15 +24,10 @@ std::string maskedText(const OrderedJson& value) {
 }  // namespace
 
 std::vector<std::string_view> comparedFields(ConfigKind kind) {
-    // The JSON form's own key list, less what the kind's image does not carry.
-    static const OrderedJson keys = configurationToJson(CConfiguration{}, kUserConfig);
+    // The field table, less what the kind's image does not carry.
     std::vector<std::string_view> fields;
-    for (const auto& item : keys.items()) {
-        const std::string_view key = item.key();
-        if (isCompanion(key) || among(kNeverCompared, key)) continue;
-        if (kind == kUserConfig && among(kBackgroundOnly, key)) continue;
-        fields.push_back(key);
-    }
+    for (const ConfigField& field : configFields())
+        if (carriedBy(field, kind)) fields.push_back(field.key);
     return fields;
 }
 
@@ -75,7 +51,8 @@ std::vector<FieldDifference> diffConfigurations(const CConfiguration& left,
         const OrderedJson va = shownValue(a, key);
         const OrderedJson vb = shownValue(b, key);
         if (va == vb) continue;
-        const bool secret = among(kSecrets, name);
+        const ConfigField* field = findField(name);
+        const bool secret = field && field->secret;
         differences.push_back({key, secret ? maskedText(va) : va.dump(),
                                secret ? maskedText(vb) : vb.dump(), secret});
     }

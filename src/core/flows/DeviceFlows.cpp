@@ -157,6 +157,7 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     if (read != Outcome::Done) return ended(ui, read);
     connection->close();
 
+    session.knownIpMethod = Session::KnownIpMethod{device.ipAddress, config.ethernet.ipMethod};
     session.config = std::make_unique<CConfiguration>(std::move(config));
     session.configKind = kind;
     session.configOrigin = ConfigOrigin::ReadFromDevice;
@@ -184,7 +185,8 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui,
     if (isLegacyProduct(session.config->productCode)) return fail(Outcome::LegacyDownload);
     // Settings that look wrong are put to the user before anything is sent; going back ends
     // here silently with the editor open, as a cancelled password dialog does.
-    const std::vector<FieldIssue> issues = validate(*session.config, kind);
+    const std::vector<FieldIssue> issues =
+        downloadIssues(*session.config, kind, session.ipMethodOf(device.ipAddress));
     if (!issues.empty() && !ui.confirmWarnings(issues)) return fail(Outcome::WarningsDeclined);
 
     std::optional<TcpConnection> connection;
@@ -225,7 +227,12 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui,
     if (!replyCodeIs(std::span(ack.data(), *received), writeCode(kind)))
         return fail(Outcome::WriteRejected);
     connection->close();
-    if (afterAcknowledgement) afterAcknowledgement(password);
+    if (afterAcknowledgement) {
+        outcome.verification = afterAcknowledgement(password);
+        if (outcome.verification == Verification::Differs ||
+            outcome.verification == Verification::ReadFailed)
+            return outcome;
+    }
     outcome.reset = remoteReset(session, ui);
     return outcome;
 }
@@ -236,7 +243,7 @@ DownloadOutcome download(Session& session, FlowUi& ui,
                          const AfterAcknowledgement& afterAcknowledgement) {
     const CancelScope scope(ui);
     const DownloadOutcome outcome = downloadSteps(session, ui, afterAcknowledgement);
-    ui.downloadEnded(outcome.write, outcome.reset);
+    ui.downloadEnded(outcome);
     return outcome;
 }
 

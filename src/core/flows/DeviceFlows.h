@@ -32,28 +32,17 @@ PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, co
 // ReadConnectFailed, SocketFailed, SendFailed, ReadRejected, ReadIncomplete.
 Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui);
 
-struct DownloadOutcome {
-    // Done once the device has acknowledged the image; else DownloadNoDevice,
-    // NoConfiguration, LegacyDownload, WarningsDeclined, Cancelled (password dialog),
-    // PasswordConnectFailed,
-    // SocketFailed, SendFailed, PasswordNoReply, WrongPassword, WriteConnectFailed,
-    // WriteSendFailed, WriteNoAcknowledgement, WriteRejected.
-    Outcome write = Outcome::Done;
-    // The reset offered after an acknowledged download (remoteReset's outcome); none otherwise.
-    std::optional<Outcome> reset;
-
-    bool acknowledged() const { return write == Outcome::Done; }
-};
-
 // Runs once the device has acknowledged a download, before the reset offer (the device still
 // serves its old address then), with the password that proved the write (empty when the device
-// has none for the kind).
-using AfterAcknowledgement = std::function<void(const Gbk& password)>;
+// has none for the kind). A check that did not find the written configuration (Differs,
+// ReadFailed) ends the download without the reset offer: a device that did not store what was
+// written is not reset onto an address nobody verified.
+using AfterAcknowledgement = std::function<Verification(const Gbk& password)>;
 
 // Downloads the current configuration to the selected device, proving the password first where
 // the device has one for the kind: a configuration read from the device presents the password
 // of that read again; any other asks for it. After the acknowledgement it runs
-// `afterAcknowledgement` (when given), then offers the reset.
+// `afterAcknowledgement` (when given), then offers the reset unless that check failed.
 DownloadOutcome download(Session& session, FlowUi& ui,
                          const AfterAcknowledgement& afterAcknowledgement = {});
 

@@ -17,6 +17,29 @@ namespace kvt {
 
 struct Session;
 
+// How the read-back after an acknowledged download ended.
+enum class Verification {
+    NotAsked,
+    Verified,    // the device holds what was written
+    Differs,     // it holds something else
+    ReadFailed,  // it could not be read back
+};
+
+struct DownloadOutcome {
+    // Done once the device has acknowledged the image; else DownloadNoDevice,
+    // NoConfiguration, LegacyDownload, WarningsDeclined, Cancelled (password dialog),
+    // PasswordConnectFailed,
+    // SocketFailed, SendFailed, PasswordNoReply, WrongPassword, WriteConnectFailed,
+    // WriteSendFailed, WriteNoAcknowledgement, WriteRejected.
+    Outcome write = Outcome::Done;
+    // The reset offered after an acknowledged download (remoteReset's outcome); none otherwise.
+    std::optional<Outcome> reset;
+    // The check after the acknowledgement, when one was asked for.
+    Verification verification = Verification::NotAsked;
+
+    bool acknowledged() const { return write == Outcome::Done; }
+};
+
 // A password check that the device answered, on the connection that carries the read or write
 // that follows. The flow judges the reply.
 struct PasswordAnswer {
@@ -51,12 +74,8 @@ public:
     virtual std::string chooseSavePath() = 0;
     virtual std::string chooseOpenPath() = 0;
 
-    // Told how every download ended, once it has: `write` as DownloadOutcome::write, `reset`
-    // the offered reset's outcome when there was one.
-    virtual void downloadEnded(Outcome write, std::optional<Outcome> reset) {
-        (void)write;
-        (void)reset;
-    }
+    // Told how every download ended, once it has.
+    virtual void downloadEnded(const DownloadOutcome& outcome) { (void)outcome; }
 
     // Shows the message of `outcome`, if it has one; none after the user cancelled a wait:
     // the user asked for the flow to end.

@@ -20,6 +20,7 @@ enum class Outcome : std::uint8_t {
     SearchFailed,      // search by IP: socket, send, or no reply within 2 s
     SearchWrongReply,  // search by IP: a reply without code 3
     WarningsDeclined,  // the user went back at the list of settings that look wrong
+    SearchPortBusy,    // a search's local port is held by another program (said where it ran)
 
     // Ends with a message.
     WrongPassword,           // 4014

@@ -4,15 +4,19 @@
 
 namespace kvt {
 
-Outcome listFoundDevices(Session& session, std::vector<CEquipment> found) {
+Outcome listFoundDevices(Session& session, std::vector<CEquipment> found, SearchSetup setup) {
     session.devices = std::move(found);
     session.clearSelection();
+    if (setup == SearchSetup::PortBusy) return Outcome::SearchPortBusy;
     return session.devices.empty() ? Outcome::NothingFound : Outcome::Done;
 }
 
 Outcome searchBroadcast(Session& session, const std::atomic<bool>* cancel,
                         const std::function<void(int)>& progress) {
-    return listFoundDevices(session, runBroadcastSearch(session.network, cancel, progress));
+    SearchSetup setup = SearchSetup::Ready;
+    std::vector<CEquipment> found =
+        runBroadcastSearch(session.network, cancel, progress, nullptr, &setup);
+    return listFoundDevices(session, std::move(found), setup);
 }
 
 Outcome searchByAddress(Session& session, const std::string& address) {
@@ -25,6 +29,8 @@ Outcome searchByAddress(Session& session, const std::string& address) {
             return Outcome::Done;
         case AddressAnswer::Status::WrongCode:
             return Outcome::SearchWrongReply;
+        case AddressAnswer::Status::PortBusy:
+            return Outcome::SearchPortBusy;
         case AddressAnswer::Status::Failed:
             break;
     }

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "core/net/Socket.h"
+#include "gui/app/MessageBox.h"
 
 namespace kvt::gui {
 
@@ -23,6 +24,7 @@ BusyWindow::BusyWindow(const QString& text, const QString& device, CancelToken* 
     setObjectName(QStringLiteral("BusyWindow"));
     setWindowTitle(device.isEmpty() ? QStringLiteral("KVT-640")
                                     : QStringLiteral("KVT-640 - %1").arg(device));
+    fitCaption(this);
     auto* layout = new QVBoxLayout(this);
     m_text = new QLabel(text, this);
     m_text->setMinimumWidth(240);

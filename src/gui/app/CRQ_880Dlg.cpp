@@ -96,6 +96,10 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
 
     m_list = new QTableWidget(this);
     setUpReportList(m_list, kColumns);
+    // One highlighted row, the one the buttons act on; Tab moves on to the next control.
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setTabKeyNavigation(false);
+    m_list->installEventFilter(this);
     m_list->setMinimumHeight(240);
     m_interfaceChoice = new InterfaceChoice(session, this);
 
@@ -138,7 +142,17 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(m_save, &QPushButton::clicked, this, [this] {
         if (m_actions) m_actions->saveFile();
     });
-    connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) { listClicked(row); });
+    connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) {
+        listClicked(row);
+        // A Ctrl-click on the highlighted row would take the highlight off the device the
+        // buttons still act on.
+        if (row >= 0) m_list->selectRow(row);
+    });
+    // A row made current by the keyboard counts as a click on it.
+    connect(m_list, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previous, int) {
+                if (row >= 0 && row != previous) listClicked(row);
+            });
     connect(m_list, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { listDoubleClicked(row); });
     addEnipCheckMenu(m_list, m_session, [this](int row) { listClicked(row); });
@@ -147,7 +161,10 @@ CRQ_880Dlg::CRQ_880Dlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_open->setEnabled(true);
     // Where and how big the user left it last time; the platform's choice at first.
     const QByteArray geometry = Settings::mainWindowGeometry();
-    if (!geometry.isEmpty()) restoreGeometry(geometry);
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    else if (const std::optional<QPoint> place = Settings::mainWindowPosition())
+        move(*place);
 }
 
 CRQ_880Dlg::~CRQ_880Dlg() {
@@ -180,10 +197,12 @@ void CRQ_880Dlg::chooseLanguage(Lang lang) {
         MessageBox::showText(this, tr("所选语言将在下次启动本程序时使用。"));
 }
 
-void CRQ_880Dlg::setConfigButtonsEnabled(bool enabled) {
-    m_userConfig->setEnabled(enabled);
-    m_backgroundConfig->setEnabled(enabled);
-    m_save->setEnabled(enabled);
+void CRQ_880Dlg::setConfigButtonsEnabled(bool enabled, const QString& why) {
+    for (QPushButton* button : {m_userConfig, m_backgroundConfig, m_save}) {
+        button->setEnabled(enabled);
+        // A disabled button says why when there is more to it than "nothing selected".
+        button->setToolTip(why);
+    }
 }
 
 void CRQ_880Dlg::showDevices() {
@@ -209,7 +228,13 @@ void CRQ_880Dlg::exportDevices() {
 }
 
 void CRQ_880Dlg::done(int result) {
-    Settings::setMainWindowGeometry(saveGeometry());
+    // A size the layout forced (a wide row, a long English text) is not the user's choice:
+    // only a window made larger than it needs keeps its size for the next start.
+    const QSize needed = minimumSizeHint().expandedTo(minimumSize());
+    if (width() > needed.width() || height() > needed.height())
+        Settings::setMainWindowGeometry(saveGeometry());
+    else
+        Settings::setMainWindowPosition(pos());
     QDialog::done(result);
 }
 
@@ -222,13 +247,15 @@ void CRQ_880Dlg::search() {
     m_list->setRowCount(0);
     m_search->setEnabled(false);
     std::vector<CEquipment> found;
+    SearchSetup setup = SearchSetup::Ready;
     {
         CWait wait(m_session.network, found, this);
         wait.exec();
+        setup = wait.setup();
     }
-    const Outcome outcome = listFoundDevices(m_session, std::move(found));
+    const Outcome outcome = listFoundDevices(m_session, std::move(found), setup);
     if (outcome == Outcome::Done) showDevices();
-    m_status->searchEnded(outcome, m_list->rowCount());
+    m_status->searchEnded(outcome, m_list->rowCount(), m_session.network.localPort);
     m_search->setEnabled(true);
     afterSearch();
 }
@@ -243,7 +270,7 @@ void CRQ_880Dlg::searchByIp() {
         // held back and this window has no timers of its own.
         runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
         if (outcome == Outcome::Done) showDevices();
-        m_status->searchEnded(outcome, m_list->rowCount());
+        m_status->searchEnded(outcome, m_list->rowCount(), m_session.network.localPort);
     }
     m_searchByIp->setEnabled(true);
     // Also after a failure: the list is empty then, so nothing may stay selected.
@@ -271,6 +298,21 @@ bool CRQ_880Dlg::eventFilter(QObject* watched, QEvent* event) {
         emit helpRequested();
         return true;
     }
+    // Enter on a row starts the user configuration, as a double-click does.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            listDoubleClicked(m_list->currentRow());
+            return true;
+        }
+        // Home and End go to the first and the last device, as in a list (a table's would
+        // stay in the row).
+        if ((key == Qt::Key_Home || key == Qt::Key_End) && m_list->rowCount() > 0) {
+            m_list->setCurrentCell(key == Qt::Key_Home ? 0 : m_list->rowCount() - 1,
+                                   std::max(0, m_list->currentColumn()));
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -287,6 +329,10 @@ void CRQ_880Dlg::listClicked(int row) {
         case Session::Selection::OtherProduct:
             setConfigButtonsEnabled(false);
             break;
+        case Session::Selection::NoAddress:
+            setConfigButtonsEnabled(false, tr("该设备尚无IP地址（0.0.0.0），无法连接"));
+            m_status->showMessage(m_userConfig->toolTip());
+            break;
         case Session::Selection::Supported:
             setConfigButtonsEnabled(true);
             break;
@@ -295,9 +341,10 @@ void CRQ_880Dlg::listClicked(int row) {
 
 void CRQ_880Dlg::listDoubleClicked(int row) {
     if (row < 0 || row >= static_cast<int>(m_session.devices.size())) return;
-    // A device of another product cannot be configured; the earlier selection must not be
-    // acted on in its place.
-    if (!m_session.devices[static_cast<std::size_t>(row)].selectable()) return;
+    // A device of another product, or one without an address, cannot be configured; the
+    // earlier selection must not be acted on in its place.
+    const CEquipment& device = m_session.devices[static_cast<std::size_t>(row)];
+    if (!device.selectable() || !device.hasAddress()) return;
     if (m_session.selectedIndex != row) return;
     if (m_actions) m_actions->userConfiguration();
 }

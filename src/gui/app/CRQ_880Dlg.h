@@ -71,7 +71,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void setConfigButtonsEnabled(bool enabled);
+    void setConfigButtonsEnabled(bool enabled, const QString& why = {});
     void afterSearch();
     void addLanguageMenu();
     void chooseLanguage(Lang lang);

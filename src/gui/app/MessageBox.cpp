@@ -1,6 +1,11 @@
 #include "gui/app/MessageBox.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QWidget>
+#include <algorithm>
 #include <utility>
 
 #include "gui/app/Texts.h"
@@ -51,6 +56,18 @@ MessageBox::Answer firstButton(MessageBox::Buttons buttons) {
 
 }  // namespace
 
+int captionWidth(const QWidget* window) {
+    // The title bar's font is the window manager's; the application's is a fair measure. The
+    // icon, the three buttons and the margins take about this much beside the text.
+    constexpr int kTitleBarControls = 140;
+    const QFontMetrics metrics(QApplication::font());
+    return metrics.horizontalAdvance(window->windowTitle()) + kTitleBarControls;
+}
+
+void fitCaption(QWidget* window) {
+    window->setMinimumWidth(std::max(window->minimumWidth(), captionWidth(window)));
+}
+
 MessageBox::Answer MessageBox::show(QWidget* parent, std::uint32_t textId, Buttons buttons,
                                     Icon icon) {
     return showText(parent, uiString(textId), buttons, icon, textId);
@@ -69,6 +86,11 @@ MessageBox::Answer MessageBox::present(QWidget* parent, const Shown& shown) {
     if (const Hook& hook = hookSlot()) return hook(shown);
     QMessageBox box(standardIcon(shown.icon), QString::fromLatin1(kCaption), shown.text,
                     standardButtons(shown.buttons), parent);
+    // A message box sets its own size from its text: a spacer across its grid keeps a short
+    // message's box wide enough for the caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(captionWidth(&box), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     switch (box.exec()) {
         case QMessageBox::Yes:
             return Answer::Yes;

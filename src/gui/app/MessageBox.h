@@ -12,6 +12,12 @@ class QWidget;
 
 namespace kvt::gui {
 
+// The narrowest width at which `window`'s caption is not cut in its title bar (the title bar's
+// icon and buttons included); the platform's own dialogs size themselves to their content only.
+int captionWidth(const QWidget* window);
+// Makes `window` at least that wide.
+void fitCaption(QWidget* window);
+
 class MessageBox {
 public:
     enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };

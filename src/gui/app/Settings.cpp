@@ -10,6 +10,7 @@ const QString kReportPort = QStringLiteral("report/port");
 const QString kLastFolder = QStringLiteral("files/lastFolder");
 const QString kVerifyAfterWriting = QStringLiteral("download/verifyAfterWriting");
 const QString kMainWindowGeometry = QStringLiteral("mainWindow/geometry");
+const QString kMainWindowPosition = QStringLiteral("mainWindow/position");
 
 }  // namespace
 
@@ -63,11 +64,23 @@ void Settings::setVerifyAfterWriting(bool on) {
     file().setValue(kVerifyAfterWriting, on);
 }
 
+std::optional<QPoint> Settings::mainWindowPosition() {
+    const QVariant value = file().value(kMainWindowPosition);
+    if (!value.isValid()) return std::nullopt;
+    return value.toPoint();
+}
+
+void Settings::setMainWindowPosition(QPoint position) {
+    file().remove(kMainWindowGeometry);
+    file().setValue(kMainWindowPosition, position);
+}
+
 QByteArray Settings::mainWindowGeometry() {
     return file().value(kMainWindowGeometry).toByteArray();
 }
 
 void Settings::setMainWindowGeometry(const QByteArray& geometry) {
+    file().remove(kMainWindowPosition);
     file().setValue(kMainWindowGeometry, geometry);
 }
 

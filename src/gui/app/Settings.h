@@ -2,6 +2,7 @@
 // What the desktop tool remembers between runs, in ~/.config/kvt640/kvt640.conf. Every value
 // has its key here, so that no two windows write the same key differently.
 #include <QByteArray>
+#include <QPoint>
 #include <QSettings>
 #include <QString>
 #include <cstdint>
@@ -39,6 +40,9 @@ public:
     // The main window's size and place (QWidget::saveGeometry).
     static QByteArray mainWindowGeometry();
     static void setMainWindowGeometry(const QByteArray& geometry);
+    // Only the place, for a window whose size the layout decided: the size is not kept.
+    static std::optional<QPoint> mainWindowPosition();
+    static void setMainWindowPosition(QPoint position);
 };
 
 }  // namespace kvt::gui

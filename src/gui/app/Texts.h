@@ -7,6 +7,10 @@
 #include "core/text/Gbk.h"
 #include "core/text/UiText.h"
 
+namespace kvt {
+struct CEquipment;
+}
+
 namespace kvt::gui {
 
 // Text `id` of the UI text table, or one of our message ids (90000 up), in the interface
@@ -30,6 +34,12 @@ QString shownValue(const Gbk& value, std::initializer_list<std::uint32_t> ids);
 inline QString shownText(std::uint32_t id, const Gbk& own) {
     return id != 0 ? uiString(id) : fromGbk(own);
 }
+
+// A window that acts on one device names it after its own caption:
+// "用户参数配置 - Line-1 (127.0.0.12)". Without a device the caption stays as it is.
+QString captionWithDevice(const QString& caption, const CEquipment* device);
+// "Line-1 (127.0.0.12)", or the address alone for a device without a name.
+QString deviceTitle(const CEquipment& device);
 
 // A string resource of the chosen language.
 inline QString resourceString(int id, Lang lang) {

@@ -8,11 +8,13 @@
 #include <QVBoxLayout>
 
 #include "core/Session.h"
+#include "core/config/Fields.h"
 #include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "gui/app/MessageBox.h"
 #include "gui/app/Settings.h"
+#include "gui/app/Texts.h"
 #include "gui/device/EnipCheck.h"
 #include "gui/device/GuiFlowUi.h"
 #include "gui/editor/TextInput.h"
@@ -21,8 +23,10 @@ namespace kvt::gui {
 
 CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
-    setWindowTitle(QStringLiteral("KVT-640"));
+    // Names the device a download goes to.
+    setWindowTitle(captionWithDevice(QStringLiteral("KVT-640"), m_session.selectedDevice()));
     setMinimumWidth(300);
+    fitCaption(this);
     auto* layout = new QVBoxLayout(this);
     auto* group = new QButtonGroup(this);
     const QString captions[] = {tr("保存"), tr("下载"), tr("下载并保存")};
@@ -85,7 +89,12 @@ std::optional<bool> CLoad::runDownload() {
     AfterAcknowledgement verify;
     if (m_verify->isChecked()) {
         verify = [this](const Gbk& password) {
-            showDifferences(checkWrittenConfiguration(m_session, password, m_ui).differences);
+            const WriteCheck check = checkWrittenConfiguration(m_session, password, m_ui);
+            // A failed read-back has shown its own message.
+            if (check.read != Outcome::Done) return Verification::ReadFailed;
+            if (check.differences.empty()) return Verification::Verified;
+            showDifferences(check.differences);
+            return Verification::Differs;
         };
     }
     const std::string oldAddress = gbkToUtf8(m_session.selectedDevice()->ipAddress);
@@ -101,11 +110,13 @@ std::optional<bool> CLoad::runDownload() {
 void CLoad::showDifferences(const std::vector<FieldDifference>& differences) {
     if (differences.empty()) return;
     QString text = tr("设备读回的配置与写入的不同：");
+    const Lang lang = m_session.lang;
     for (const FieldDifference& d : differences) {
-        text += QLatin1Char('\n') + tr("%1：写入 %2，读回 %3")
-                                        .arg(QString::fromStdString(d.field),
-                                             QString::fromStdString(d.left),
-                                             QString::fromStdString(d.right));
+        text += QLatin1Char('\n') +
+                tr("%1：写入 %2，读回 %3")
+                    .arg(QString::fromStdString(fieldLabel(d.field, lang)),
+                         QString::fromStdString(fieldValueText(d.field, d.left, lang)),
+                         QString::fromStdString(fieldValueText(d.field, d.right, lang)));
     }
     MessageBox::showText(this, text, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
 }

@@ -43,7 +43,8 @@ private:
     // nullopt when no device is selected (the chooser then stays open); else whether the
     // device acknowledged.
     std::optional<bool> runDownload();
-    // One box listing the fields the read-back differs in; none when it is equal.
+    // One box listing the fields the read-back differs in, with the pages' labels and value
+    // texts; none when it is equal.
     void showDifferences(const std::vector<FieldDifference>& differences);
 
     Session& m_session;

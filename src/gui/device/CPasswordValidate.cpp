@@ -10,6 +10,7 @@
 #include "core/flows/DeviceFlows.h"
 #include "core/text/ExtraText.h"
 #include "gui/app/MessageBox.h"
+#include "gui/app/Texts.h"
 #include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
@@ -21,8 +22,9 @@ constexpr std::size_t kPasswordMaxBytes = kTextFieldBytes;
 CPasswordValidate::CPasswordValidate(const Session& session, ConfigKind kind, FlowUi& ui,
                                      QWidget* parent)
     : QDialog(parent), m_session(session), m_kind(kind), m_ui(ui) {
-    setWindowTitle(uiString(7003));
+    setWindowTitle(captionWithDevice(uiString(7003), session.selectedDevice()));
     setMinimumWidth(300);
+    fitCaption(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(uiString(7004), this));
     m_password = new QLineEdit(this);

@@ -13,6 +13,7 @@ ConfigurationFlows::ConfigurationFlows(Session& session, QWidget* owner)
     : m_session(session), m_owner(owner), m_ui(owner) {
     // The main window's status line tells how downloads ended.
     if (owner) m_ui.setStatusLine(owner->findChild<StatusLine*>());
+    m_ui.setSession(&m_session);
 }
 
 void ConfigurationFlows::readThenEdit(ConfigKind kind) {

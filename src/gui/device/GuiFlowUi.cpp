@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "core/Session.h"
 #include "gui/app/Busy.h"
 #include "gui/app/Language.h"
 #include "gui/app/MessageBox.h"
+#include "gui/app/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CPasswordValidate.h"
 #include "gui/device/CRemoteReset.h"
@@ -37,6 +39,9 @@ bool GuiFlowUi::confirmWarnings(const std::vector<FieldIssue>& issues) {
 
 bool GuiFlowUi::confirmReset() {
     CRemoteReset dialog(parentWidget());
+    dialog.setWindowTitle(
+        captionWithDevice(dialog.windowTitle(), m_session ? m_session->selectedDevice() : nullptr));
+    fitCaption(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -73,12 +78,16 @@ QString busyText(const BlockingStep& step) {
 }
 
 void GuiFlowUi::runBlocking(const BlockingStep& step, const std::function<void()>& work) {
-    runBusy(parentWidget(), work,
-            BusyWait{busyText(step), QString::fromStdString(step.device), &m_cancel});
+    // The busy window names the device by name and address where the flow has it selected.
+    const CEquipment* device = m_session ? m_session->selectedDevice() : nullptr;
+    const QString name = device && device->ipAddress == Gbk(step.device)
+                             ? deviceTitle(*device)
+                             : QString::fromStdString(step.device);
+    runBusy(parentWidget(), work, BusyWait{busyText(step), name, &m_cancel});
 }
 
-void GuiFlowUi::downloadEnded(Outcome write, std::optional<Outcome> reset) {
-    if (m_status) m_status->downloadEnded(write, reset);
+void GuiFlowUi::downloadEnded(const DownloadOutcome& outcome) {
+    if (m_status) m_status->downloadEnded(outcome);
 }
 
 }  // namespace kvt::gui

@@ -31,11 +31,13 @@ public:
     // A step that lasts shows the busy window, whose Cancel cancels the token.
     void runBlocking(const BlockingStep& step, const std::function<void()>& work) override;
     CancelToken* cancelToken() override { return &m_cancel; }
-    void downloadEnded(Outcome write, std::optional<Outcome> reset) override;
+    void downloadEnded(const DownloadOutcome& outcome) override;
 
     // Where downloads are told; none by default.
     void setStatusLine(StatusLine* line) { m_status = line; }
     StatusLine* statusLine() const { return m_status; }
+    // Whose selected device the windows of a flow name in their captions.
+    void setSession(const Session* session) { m_session = session; }
 
 private:
     // The dialog on top: new dialogs stack on it.
@@ -43,6 +45,7 @@ private:
 
     QWidget* m_owner;
     StatusLine* m_status = nullptr;
+    const Session* m_session = nullptr;
     CancelToken m_cancel;
 };
 

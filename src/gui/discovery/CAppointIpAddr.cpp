@@ -3,7 +3,9 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "gui/app/MessageBox.h"
 #include "gui/app/Texts.h"
 #include "gui/widgets/Ipv4Edit.h"
 
@@ -25,7 +27,8 @@ CAppointIpAddr::CAppointIpAddr(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
     connect(m_ok, &QPushButton::clicked, this, &CAppointIpAddr::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CAppointIpAddr::reject);
-    setFixedSize(sizeHint().expandedTo(QSize(240, 0)));
+    // Wide enough for its caption too (the English one is longer than the product's width).
+    setFixedSize(sizeHint().expandedTo(QSize(std::max(240, captionWidth(this)), 0)));
 }
 
 int CAppointIpAddr::exec() {

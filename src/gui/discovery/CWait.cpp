@@ -47,24 +47,32 @@ void CWait::showEvent(QShowEvent* event) {
     setWindowTitle(uiString(8006));
     m_worker = std::thread([this] {
         std::vector<CEquipment> records;
+        SearchSetup setup = SearchSetup::Ready;
         try {
-            records = runBroadcastSearch(m_options, &m_cancelFlag, [this](int bar) {
-                QMetaObject::invokeMethod(
-                    this, [this, bar] { m_progress->setValue(bar); }, Qt::QueuedConnection);
-            });
+            records = runBroadcastSearch(
+                m_options, &m_cancelFlag,
+                [this](int bar) {
+                    QMetaObject::invokeMethod(
+                        this, [this, bar] { m_progress->setValue(bar); }, Qt::QueuedConnection);
+                },
+                nullptr, &setup);
         } catch (...) {
             // A search that could not run ends like a silent one: the window still closes.
             records.clear();
+            setup = SearchSetup::Failed;
         }
         QMetaObject::invokeMethod(
             this,
-            [this, records = std::move(records)]() mutable { searchDone(std::move(records)); },
+            [this, setup, records = std::move(records)]() mutable {
+                searchDone(std::move(records), setup);
+            },
             Qt::QueuedConnection);
     });
 }
 
-void CWait::searchDone(std::vector<CEquipment> records) {
+void CWait::searchDone(std::vector<CEquipment> records, SearchSetup setup) {
     if (m_worker.joinable()) m_worker.join();
+    m_setup = setup;
     m_table.insert(m_table.end(), std::make_move_iterator(records.begin()),
                    std::make_move_iterator(records.end()));
     if (m_cancelRequested) {

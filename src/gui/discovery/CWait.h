@@ -10,6 +10,7 @@
 
 #include "core/Session.h"
 #include "core/config/Configuration.h"
+#include "core/discovery/Search.h"
 
 class QProgressBar;
 class QPushButton;
@@ -28,6 +29,8 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     // The search has started and its worker has not come back yet.
     bool searching() const { return m_worker.joinable(); }
+    // Whether the search could bind its local port; known once the window has closed.
+    SearchSetup setup() const { return m_setup; }
 
 public slots:
     // Esc: the search ends once the running query cycle, if any, has returned.
@@ -37,12 +40,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void searchDone(std::vector<CEquipment> records);
+    void searchDone(std::vector<CEquipment> records, SearchSetup setup);
 
     const NetworkOptions m_options;
     std::vector<CEquipment>& m_table;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
+    SearchSetup m_setup = SearchSetup::Ready;
     bool m_started = false;
     bool m_cancelRequested = false;
     std::atomic<bool> m_cancelFlag{false};  // read by the worker between cycles

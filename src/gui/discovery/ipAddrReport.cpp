@@ -125,6 +125,7 @@ void ipAddrReport::startListening() {
     m_list->setRowCount(0);
     for (auto& changed : m_changed) changed = false;
     m_anyChanged = false;
+    m_notListed = 0;
     setIdle(false);
     if (!m_listener) {
         m_listener = std::make_unique<ReportListener>(
@@ -156,7 +157,13 @@ void ipAddrReport::startListening() {
 }
 
 void ipAddrReport::showChangedRows() {
-    if (!m_listener || !m_anyChanged.exchange(false, std::memory_order_acquire)) return;
+    if (!m_listener) return;
+    // Devices beyond the list's limit are not lost without a word.
+    if (const std::size_t unlisted = m_listener->devicesNotListed(); unlisted != m_notListed) {
+        m_notListed = unlisted;
+        if (unlisted > 0) m_status->devicesNotListed(unlisted);
+    }
+    if (!m_anyChanged.exchange(false, std::memory_order_acquire)) return;
     std::vector<std::size_t> rows;
     for (std::size_t i = 0; i < m_changed.size(); ++i)
         if (m_changed[i].exchange(false, std::memory_order_relaxed)) rows.push_back(i);

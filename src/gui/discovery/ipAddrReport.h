@@ -84,6 +84,7 @@ private:
     QTimer m_refresh;
     // Set on the listener thread for each row it changed, taken back by showChangedRows().
     std::array<std::atomic<bool>, ReportTable::kCapacity> m_changed{};
+    std::size_t m_notListed = 0;  // as last said on the status line
     std::atomic<bool> m_anyChanged{false};
 };
 

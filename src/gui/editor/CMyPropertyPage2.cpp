@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/config/Rules.h"
@@ -81,11 +82,19 @@ Gbk CMyPropertyPage2::repairAddress(const Gbk& text, const Gbk& repair) {
     return parts > 4 ? repair : text;
 }
 
-void CMyPropertyPage2::initialise() {
+void CMyPropertyPage2::fillMethods(int stored) {
+    const QSignalBlocker quiet(m_method);
     m_method->clear();
     m_method->addItem(uiString(5012));
     m_method->addItem(QStringLiteral("DHCP"));
-    m_method->setCurrentIndex(config()->ethernet.ipMethod == 0 ? 0 : 1);
+    // A device set to BOOTP keeps it unless the user picks another method: the entry is
+    // offered only while it is the stored value.
+    if (stored == kIpMethodBootp) m_method->addItem(QStringLiteral("BOOTP"));
+    m_method->setCurrentIndex(stored == 0 || stored == kIpMethodBootp ? stored : 1);
+}
+
+void CMyPropertyPage2::initialise() {
+    fillMethods(config()->ethernet.ipMethod);
     showNameByKind();
 }
 
@@ -93,12 +102,12 @@ bool CMyPropertyPage2::onActivate() {
     CConfiguration* cfg = config();
     if (!cfg) return false;
     CEthernet& eth = cfg->ethernet;
-    if (eth.ipMethod != 0 && eth.ipMethod != 1) eth.ipMethod = 1;
+    if (eth.ipMethod != 0 && eth.ipMethod != 1 && eth.ipMethod != kIpMethodBootp) eth.ipMethod = 1;
     const auto fields = addressFields(eth);
     for (std::size_t i = 0; i < fields.size(); ++i)
         *fields[i] = repairAddress(*fields[i], kRepairValues[i]);
 
-    m_method->setCurrentIndex(eth.ipMethod);
+    fillMethods(eth.ipMethod);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         m_addresses[i]->setText(fromGbk(*fields[i]));
         m_shown[i] = m_addresses[i]->text();

@@ -38,6 +38,8 @@ protected:
 
 private:
     void showNameByKind();
+    // The method entries for a stored method, with it selected.
+    void fillMethods(int stored);
     void enableAddresses(int method);
     void methodChosen(int index);
     void checkName();

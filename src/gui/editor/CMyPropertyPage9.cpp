@@ -57,6 +57,11 @@ CMyPropertyPage9::CMyPropertyPage9(Session& session, QWidget* parent)
         tr("【注：选择此功能后必须向串口发送正确的初始化报文才能启动以太网接口！】"), methodBox);
     m_notes[0]->setWordWrap(true);
     m_notes[0]->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // Its room is kept while it is hidden: the editor does not grow and stay grown as the
+    // method is switched back and forth.
+    QSizePolicy keepRoom = m_notes[0]->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_notes[0]->setSizePolicy(keepRoom);
     methodLayout->addWidget(m_notes[0]);
     // The two further note lines are empty: they come and go with the note but take no room,
     // where an empty label would leave a blank line each under it.

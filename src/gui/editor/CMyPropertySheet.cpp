@@ -8,6 +8,7 @@
 
 #include "core/Session.h"
 #include "core/text/UiText.h"
+#include "gui/app/Texts.h"
 #include "gui/device/CLoad.h"
 #include "gui/editor/CClose.h"
 #include "gui/editor/CMyPropertyPage2.h"
@@ -26,7 +27,11 @@ CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, QWidget* parent
     : QDialog(parent), m_session(session), m_ui(ui) {
     m_session.ensureConfiguration();
     // "新建" and the read buttons' captions are table texts, an opened file's name is not.
-    setWindowTitle(shownValue(m_session.editorCaption, {4189, 4179, 4180}));
+    // A configuration read from a device names it; one from a file or New names that instead.
+    const QString caption = shownValue(m_session.editorCaption, {4189, 4179, 4180});
+    setWindowTitle(m_session.configOrigin == ConfigOrigin::ReadFromDevice
+                       ? captionWithDevice(caption, m_session.selectedDevice())
+                       : caption);
 
     auto* layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);

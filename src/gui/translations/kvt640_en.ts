@@ -191,6 +191,10 @@
         <source>网卡：%1</source>
         <translation>Interface: %1</translation>
     </message>
+    <message>
+        <source>该设备尚无IP地址（0.0.0.0），无法连接</source>
+        <translation>This device has no IP address yet (0.0.0.0): it cannot be connected to</translation>
+    </message>
 </context>
 <context>
     <name>kvt::gui::DownloadWarnings</name>
@@ -380,6 +384,33 @@
     <message>
         <source>无法监听端口 %1</source>
         <translation>Cannot listen on port %1</translation>
+    </message>
+    <message>
+        <source>本地端口 %1 已被占用，无法搜索</source>
+        <translation>Local port %1 is already in use: cannot search</translation>
+    </message>
+    <message>
+        <source>配置已下载，校验失败</source>
+        <translation>Configuration downloaded, verification failed</translation>
+    </message>
+    <message>
+        <source>校验失败：无法读回配置</source>
+        <translation>Verification failed: the configuration could not be read back</translation>
+    </message>
+    <message>
+        <source>配置已下载并已校验，设备已复位</source>
+        <translation>Configuration downloaded and verified, device reset</translation>
+    </message>
+    <message>
+        <source>配置已下载并已校验</source>
+        <translation>Configuration downloaded and verified</translation>
+    </message>
+    <message numerus="yes">
+        <source>列表已满：另有 %n 台设备未列出</source>
+        <translation>
+            <numerusform>List full: %n more device is not listed</numerusform>
+            <numerusform>List full: %n more devices are not listed</numerusform>
+        </translation>
     </message>
 </context>
 <context>

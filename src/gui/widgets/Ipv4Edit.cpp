@@ -173,7 +173,18 @@ bool Ipv4Edit::keyPress(int index, QKeyEvent* key) {
     }
     const bool atStart = !edit->hasSelectedText() && edit->cursorPosition() == 0;
     const bool atEnd = !edit->hasSelectedText() && edit->cursorPosition() == edit->text().size();
-    if (isDigitKey(key)) {
+    const bool digit = isDigitKey(key);
+    const bool dot = key->key() == Qt::Key_Period || key->key() == Qt::Key_Space;
+    // An address typed from a later field ends in the last one: the parts after it are dropped.
+    if (!digit && !dot) m_addressEnded = false;
+    if (digit && m_addressEnded) return true;
+    if (dot && index == 3 && !edit->text().isEmpty() && !edit->hasSelectedText() &&
+        edit->cursorPosition() > 0)
+        m_addressEnded = true;
+    // Typing at the start of a field types it over, as typing a whole address does, rather
+    // than pushing the old digits along ("127" at the start of "0" is 127, not 120).
+    if (digit && atStart && !edit->text().isEmpty()) edit->selectAll();
+    if (digit) {
         if (isOctetText(textAfterInsert(edit, key->text()))) {
             m_digitTyped = true;
             return false;  // the field takes it; textEdited decides whether to move on
@@ -274,7 +285,11 @@ bool Ipv4Edit::eventFilter(QObject* watched, QEvent* event) {
             }
             break;
         }
+        case QEvent::MouseButtonPress:
+            m_addressEnded = false;
+            break;
         case QEvent::FocusIn: {
+            if (!m_focusInside) m_addressEnded = false;
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             m_enteredByMouse = !m_focusInside && reason == Qt::MouseFocusReason ? edit : nullptr;
             m_focusInside = true;

@@ -12,6 +12,11 @@
 //   holds text, the cursor is not at its start and nothing is selected. Otherwise it is
 //   swallowed; above all the "." typed right after the automatic move, so that typing
 //   "192.168.1.20" over any address gives 192.168.1.20.
+// - A digit typed at the start of a field that holds digits types the field over (the old
+//   digits are not pushed along). A "." in the last field after its digits ends the address:
+//   digits typed after it are dropped until another key, a click or leaving the control. So a
+//   whole address typed from any field fills the fields from there on, as the platform's
+//   control does, and what is left over is not wrapped into the fields before.
 // - Backspace and Left at the start of a field go to the end of the previous one; Right at the
 //   end of a field goes to the start of the next one.
 // - Entering the control with a mouse click selects the clicked field's text, as Tab does.
@@ -73,6 +78,7 @@ private:
     std::array<QLineEdit*, 4> m_fields{};
     bool m_digitTyped = false;  // the key being handled is a digit the field takes
     bool m_focusInside = false;
+    bool m_addressEnded = false;  // a '.' closed the last field: further digits are dropped
     QLineEdit* m_enteredByMouse = nullptr;  // its text gets selected when the click ends
 };
 

@@ -1,0 +1,135 @@
+#include "core/config/Fields.h"
+
+#include <array>
+
+#include "core/config/ConfigJson.h"
+#include "core/text/Decimal.h"
+
+namespace kvt {
+namespace {
+
+using enum FieldScope;
+using enum FieldShape;
+
+constexpr std::array kFields = {
+    ConfigField{"kind", Identity, false, "配置类型", "Configuration kind"},
+    ConfigField{"product_code", Identity, false, "产品代码", "Product code"},
+    ConfigField{"firmware_version", Identity, false, "固件版本", "Firmware version"},
+    ConfigField{"file_version", Identity, false, "文件版本", "File version"},
+    ConfigField{"network_name", BackgroundOnly, false, "网络名称", "Network name"},
+    ConfigField{"ip_method", BothKinds, false, "IP配置方式", "IP configuration", IpMethod},
+    ConfigField{"ip_address", BothKinds, false, "IP地址", "IP address"},
+    ConfigField{"subnet_mask", BothKinds, false, "子网掩码", "Subnet mask"},
+    ConfigField{"gateway", BothKinds, false, "默认网关", "Default gateway"},
+    ConfigField{"dns1", BothKinds, false, "DNS1", "DNS1"},
+    ConfigField{"dns2", BothKinds, false, "DNS2", "DNS2"},
+    ConfigField{"user_password", BothKinds, true, "用户密码", "User password"},
+    ConfigField{"admin_password", BackgroundOnly, true, "管理员密码", "Admin password"},
+    ConfigField{"report_enabled", BothKinds, false, "IP地址报告", "IP address report", OnOff},
+    ConfigField{"report_target", BothKinds, false, "自动报告目标", "Report target"},
+    ConfigField{"report_port", BothKinds, false, "自动报告端口", "Report port"},
+    ConfigField{"report_period", BothKinds, false, "自动报告周期", "Report period"},
+    ConfigField{"ip_setting_method", BackgroundOnly, false, "获得IP地址方式",
+                "How the IP address is obtained", SettingMethod},
+    ConfigField{"reserved_parameter", BackgroundOnly, false, "保留参数", "Reserved parameter"},
+    ConfigField{"assembly_sizes", BackgroundOnly, false, "Ethernet/IP连接参数",
+                "Ethernet/IP Connection Parameters"},
+};
+
+static_assert(kFields.size() == kConfigFieldCount);
+
+struct Choice {
+    std::int64_t value;
+    const char* zh;
+    const char* en;
+};
+// The entries the pages offer; the texts are theirs.
+constexpr Choice kIpMethods[] = {
+    {0, "静态配置", "Static"}, {1, "DHCP", "DHCP"}, {2, "BOOTP", "BOOTP"}};
+constexpr Choice kOnOff[] = {{0, "禁用", "Disabled"}, {1, "启用", "Enabled"}};
+constexpr Choice kSettingMethods[] = {
+    {0, "使用PC配置软件设置", "Set by the PC configuration tool"},
+    {1, "使用串口（UART）设置", "Set by the host over the serial port (UART)"}};
+
+template <std::size_t N>
+std::string choiceText(const Choice (&choices)[N], const OrderedJson& value, Lang lang) {
+    if (value.is_number_integer()) {
+        for (const Choice& choice : choices)
+            if (choice.value == value.get<std::int64_t>())
+                return lang == Lang::En ? choice.en : choice.zh;
+    }
+    return value.dump();
+}
+
+std::string plainText(const OrderedJson& value, Lang lang) {
+    if (value.is_string()) {
+        const std::string& text = value.get_ref<const std::string&>();
+        if (!text.empty()) return text;
+        return lang == Lang::En ? "(empty)" : "（空）";
+    }
+    if (value.is_array()) {
+        std::string joined;
+        for (const OrderedJson& item : value) {
+            if (!joined.empty()) joined += ", ";
+            joined += plainText(item, lang);
+        }
+        return joined;
+    }
+    return value.dump();
+}
+
+}  // namespace
+
+std::span<const ConfigField> configFields() {
+    return kFields;
+}
+
+const ConfigField* findField(std::string_view key) {
+    for (const ConfigField& field : kFields)
+        if (field.key == key) return &field;
+    return nullptr;
+}
+
+bool carriedBy(const ConfigField& field, ConfigKind kind) {
+    switch (field.scope) {
+        case Identity:
+            return false;
+        case BothKinds:
+            return true;
+        case BackgroundOnly:
+            return kind == kBackgroundConfig;
+    }
+    return false;
+}
+
+std::string fieldLabel(std::string_view key, Lang lang) {
+    if (const ConfigField* field = findField(key)) return lang == Lang::En ? field->en : field->zh;
+    // assembly_sizes[i]: named by its instance, as the advanced page does.
+    constexpr std::string_view kSizes = "assembly_sizes[";
+    if (key.starts_with(kSizes) && key.ends_with(']')) {
+        const std::optional<std::uint32_t> index =
+            digitsOnlyValue(key.substr(kSizes.size(), key.size() - kSizes.size() - 1));
+        if (index && *index < kAssemblyInstances.size())
+            return "Assembly Instance " + std::to_string(kAssemblyInstances[*index]);
+    }
+    return std::string(key);
+}
+
+std::string fieldValueText(std::string_view key, const std::string& json, Lang lang) {
+    const OrderedJson value = OrderedJson::parse(json, nullptr, false);
+    if (value.is_discarded()) return json;
+    const ConfigField* field = findField(key);
+    switch (field ? field->shape : Plain) {
+        case IpMethod:
+            return choiceText(kIpMethods, value, lang);
+        case OnOff:
+            return choiceText(kOnOff, value, lang);
+        case SettingMethod:
+            return choiceText(kSettingMethods, value, lang);
+        case Plain:
+            break;
+    }
+    return plainText(value, lang);
+}
+
+}  // namespace kvt

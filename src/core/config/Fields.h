@@ -1,0 +1,49 @@
+#pragma once
+// The fields of a configuration as the user and scripts meet them: the key of `show --json`,
+// which configuration kind carries the field, whether it is a secret, what the editor's pages
+// call it and how they show its values. The comparison (Diff.h), the download warnings
+// (Validate.h) and the check after a download all name fields from this one table.
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/config/Configuration.h"
+#include "core/text/UiText.h"
+
+namespace kvt {
+
+enum class FieldScope {
+    Identity,        // about the file or the device, not part of a stored configuration
+    BothKinds,       // in the user and the background image
+    BackgroundOnly,  // in the background image only
+};
+
+// How a value is shown: as it is, or as the entry a page offers for it.
+enum class FieldShape { Plain, IpMethod, OnOff, SettingMethod };
+
+struct ConfigField {
+    std::string_view key;  // the `show --json` key
+    FieldScope scope;
+    bool secret;     // a password: its value is never shown
+    const char* zh;  // the label on the page (the pages' own wording)
+    const char* en;
+    FieldShape shape = FieldShape::Plain;
+};
+
+inline constexpr std::size_t kConfigFieldCount = 20;
+
+// All fields, in the order of `show --json` (kConfigFieldCount of them).
+std::span<const ConfigField> configFields();
+// nullptr for a key the table does not know.
+const ConfigField* findField(std::string_view key);
+// Whether the image of `kind` carries the field.
+bool carriedBy(const ConfigField& field, ConfigKind kind);
+
+// The label of `key` ("IP配置方式" / "IP configuration"); "assembly_sizes[3]" names its
+// assembly instance; an unknown key stands for itself.
+std::string fieldLabel(std::string_view key, Lang lang);
+// A value given as compact JSON text (as FieldDifference holds it) the way the page shows it:
+// 1 of ip_method as "DHCP", a text without its quotes, an empty text as "（空）".
+std::string fieldValueText(std::string_view key, const std::string& json, Lang lang);
+
+}  // namespace kvt
