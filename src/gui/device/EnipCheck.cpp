@@ -108,8 +108,9 @@ void followDeviceOnEnip(StatusLine* line, const NetworkOptions& network,
         written.ethernet.ipMethod == 0 && !writtenAddress.empty() ? writtenAddress : oldAddress;
     target.port = network.enipPort;
     target.localAddress = network.localAddress;
-    line->showMessage(EnipCheckWindow::tr("配置已下载，设备已复位；正在等待设备在 %1 上线…")
-                          .arg(QString::fromStdString(target.address)));
+    // What the download ended with stays in front: verified or not, reset.
+    line->showMessage(EnipCheckWindow::tr("%1；正在等待设备在 %2 上线…")
+                          .arg(line->message(), QString::fromStdString(target.address)));
     auto* runner = new EnipCheckRunner(line);
     QObject::connect(runner, &EnipCheckRunner::finished, line,
                      [line, runner](const enip::EnipCheck& check) {

@@ -270,8 +270,8 @@
         <translation>; </translation>
     </message>
     <message>
-        <source>配置已下载，设备已复位；正在等待设备在 %1 上线…</source>
-        <translation>Configuration downloaded, device reset; waiting for the device at %1…</translation>
+        <source>%1；正在等待设备在 %2 上线…</source>
+        <translation>%1; waiting for the device at %2…</translation>
     </message>
     <message>
         <source>EtherNet/IP 检查</source>
