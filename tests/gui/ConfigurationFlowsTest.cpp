@@ -25,6 +25,7 @@
 #include "gui/device/DownloadWarnings.h"
 #include "gui/editor/CClose.h"
 #include "gui/editor/CMyPropertyPage2.h"
+#include "gui/editor/CMyPropertyPage8.h"
 #include "gui/editor/CMyPropertySheet.h"
 #include "gui/files/FileDialog.h"
 #include "gui/widgets/Ipv4Edit.h"
@@ -59,12 +60,14 @@ struct Bench {
     MessageBoxRecorder boxes;
     std::vector<std::vector<FieldIssue>> warned;
 
-    Bench() {
+    // `plainStored`: what the plain gateway holds at start instead of the simulator's fill.
+    explicit Bench(std::optional<CConfiguration> plainStored = std::nullopt) {
         DownloadWarnings::setHook([this](const std::vector<FieldIssue>& issues) {
             warned.push_back(issues);
             return true;
         });
         sim::DeviceSetup plain = test::simDevice(kPlain, "plain");
+        plain.configuration = std::move(plainStored);
         sim::DeviceSetup locked = test::simDevice(kLocked, "locked");
         locked.userPassword = "1234";
         sim::DeviceSetup forbidden = test::simDevice(kForbidden, "forbidden");
@@ -167,6 +170,54 @@ private slots:
         QCOMPARE(held.ethernet.ipAddress, newIp);
         QCOMPARE(held.ethernet.ipMethod, 0);
         QCOMPARE(b.sim->resets(Bench::index(kLocked)), std::size_t{1});
+    }
+
+    // A gateway that gets its address by BOOTP keeps that method when only the report period is
+    // edited: read, edit, OK, download, and the device still holds BOOTP.
+    void bootpSurvivesReadEditDownload() {
+        CConfiguration stored = newConfiguration(kBackgroundConfig);
+        stored.ethernet.ipMethod = kIpMethodBootp;
+        stored.ethernet.ipAddress = loopbackHost(kPlain);
+        stored.ethernet.gateway = "0.0.0.0";
+        stored.ethernet.networkName = "plain";
+        stored.report = {1, loopbackHost(1), 16800, 10};
+        Bench b(stored);
+        QVERIFY(b.sim);
+        DownloadWarnings::setHook({});  // a question would come up as the real dialog
+        test::ModalWatch<DownloadWarnings> warnings(
+            [](DownloadWarnings* d) { d->downloadButton()->click(); });
+        QVERIFY(b.select(kPlain));
+        QString shownMethod;
+        bool active = false;
+        onModal<CMyPropertySheet>([&](CMyPropertySheet* sheet) {
+            shownMethod = sheet->ethernetPage()->methodList()->currentText();
+            // Focus moves, and with them the checks that store what was typed, need the
+            // window to be active, as the user's is.
+            sheet->activateWindow();
+            active = QTest::qWaitForWindowActive(sheet);
+            sheet->tabs()->setCurrentIndex(2);
+            CMyPropertyPage8* page = sheet->reportPage();
+            test::typeAndLeave(page->periodEdit(), u("60"), page->portEdit());
+            chooseInLoad(CLoad::Download, false);
+            sheet->okButton()->click();
+        });
+        b.window->userConfigButton()->click();
+
+        QVERIFY(active);
+        QCOMPARE(shownMethod, u("BOOTP"));
+        QCOMPARE(b.boxes.ids(), Ids{});
+        QCOMPARE(warnings.count(), 0);
+        const std::vector<Bytes> sent = b.requests(kPlain);
+        QCOMPARE(sent.size(), std::size_t{2});
+        QCOMPARE(sent[0], readRequest(kUserConfig));
+        CConfiguration expected = stored;
+        expected.report.period = 60;
+        const CConfiguration held = b.sim->configuration(Bench::index(kPlain));
+        QCOMPARE(held.ethernet.ipMethod, kIpMethodBootp);
+        QCOMPARE(held.report.period, 60);
+        QVERIFY(held.ethernet == expected.ethernet);
+        QVERIFY(held.report == expected.report);
+        QVERIFY(held.advance == expected.advance);
     }
 
     void wrongOrCancelledPasswordOpensNoEditor() {
