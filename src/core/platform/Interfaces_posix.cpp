@@ -2,8 +2,10 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <netpacket/packet.h>
 
 #include <bit>
+#include <map>
 #include <memory>
 
 #include "core/platform/Address.h"
@@ -24,13 +26,24 @@ std::vector<Ipv4Interface> ipv4Interfaces() {
     ifaddrs* raw = nullptr;
     if (::getifaddrs(&raw) != 0) return result;
     const std::unique_ptr<ifaddrs, decltype(&::freeifaddrs)> list(raw, &::freeifaddrs);
+    // The link-layer entries of the same list carry each interface's index, which saves a
+    // system call per address.
+    std::map<std::string, unsigned> indexes;
+    for (const ifaddrs* entry = raw; entry; entry = entry->ifa_next) {
+        if (entry->ifa_name && entry->ifa_addr && entry->ifa_addr->sa_family == AF_PACKET) {
+            const auto* link = reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr);
+            indexes[entry->ifa_name] = static_cast<unsigned>(link->sll_ifindex);
+        }
+    }
     for (const ifaddrs* entry = raw; entry; entry = entry->ifa_next) {
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET) continue;
         const unsigned flags = entry->ifa_flags;
         Ipv4Interface interface;
         interface.name = entry->ifa_name ? entry->ifa_name : "";
+        const auto known = indexes.find(interface.name);
         // 0 for an interface that went away since the list was made.
-        interface.index = ::if_nametoindex(interface.name.c_str());
+        interface.index =
+            known != indexes.end() ? known->second : ::if_nametoindex(interface.name.c_str());
         interface.address = dotted(entry->ifa_addr);
         if (entry->ifa_netmask) {
             const auto* mask = reinterpret_cast<const sockaddr_in*>(entry->ifa_netmask);
