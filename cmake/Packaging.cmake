@@ -45,6 +45,11 @@ execute_process(COMMAND ${KVT_GZIP} -9nc ${changelog} OUTPUT_FILE ${changelog}.g
 
 install(FILES README.md SECURITY.md packaging/debian/copyright ${changelog}.gz
         DESTINATION ${doc_dir})
+# The user guide; its pictures when this build draws them (KVT_DOC_PICTURES).
+install(FILES docs/user-guide.md DESTINATION ${doc_dir})
+if(KVT_DOC_PICTURES)
+    install(FILES ${KVT_DOC_PICTURES_NAMED} DESTINATION ${doc_dir}/images)
+endif()
 # The Wireshark dissector for the gateway's protocol, for diagnosing a plant's traffic.
 install(FILES contrib/wireshark/kvt275r.lua DESTINATION ${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME}/wireshark)
 install(FILES packaging/debian/lintian-overrides

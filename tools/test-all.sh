@@ -11,7 +11,8 @@ logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
 # The optimised build that the demo uses: -O2 warns about things a debug build does not.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_BUILD_TESTS=OFF -DKVT_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_BUILD_TESTS=OFF -DKVT_WERROR=ON \
+    -DKVT_DOC_PICTURES=ON
 cmake --build build -j "$jobs"
 package_status=0
 bash tools/test-package.sh build 2>&1 | tee "$logs/package.log" || package_status=$?

@@ -65,9 +65,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# --- build
+# --- build (with the user guide's pictures, drawn from the windows)
 rm -f "$build"/kvt640_*.deb
-if ! cmake --build "$build" >"$work/build.log" 2>&1 ||
+if ! cmake -S . -B "$build" -DKVT_DOC_PICTURES=ON >"$work/build.log" 2>&1 ||
+    ! cmake --build "$build" >>"$work/build.log" 2>&1 ||
     ! (cd "$build" && cpack -G DEB) >"$work/cpack.log" 2>&1; then
     cat "$work/build.log" "$work/cpack.log"
     fail "build the package"
@@ -87,6 +88,7 @@ expected=(
     usr/share/man/man1/kvt275r-sim.1.gz
     usr/share/bash-completion/completions/kvt640-cli
     usr/share/doc/kvt640/README.md usr/share/doc/kvt640/SECURITY.md
+    usr/share/doc/kvt640/user-guide.md
     usr/share/doc/kvt640/copyright usr/share/doc/kvt640/changelog.Debian.gz
     usr/share/lintian/overrides/kvt640
 )
@@ -98,6 +100,16 @@ missing=()
 for path in "${expected[@]}"; do grep -qx "$path" "$work/contents" || missing+=("$path"); done
 check "contents: programs, desktop entry, metainfo, icons, man pages, completion, docs" \
     test ${#missing[@]} -eq 0 || printf '  missing: %s\n' "${missing[@]}"
+
+# The guide's pictures: every one it shows, and at least one.
+pictures=()
+for picture in $(grep -o 'images/[A-Za-z0-9_.-]*\.png' docs/user-guide.md | sort -u); do
+    pictures+=("usr/share/doc/kvt640/$picture")
+done
+missing=()
+for path in "${pictures[@]}"; do grep -qx "$path" "$work/contents" || missing+=("$path"); done
+check "the user guide's ${#pictures[@]} pictures" \
+    test ${#pictures[@]} -gt 0 -a ${#missing[@]} -eq 0 || printf '  missing: %s\n' "${missing[@]}"
 
 # The dependencies come from the programs' libraries, not from a list.
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -255,7 +255,7 @@ void addEnipCheckOptions(CLI::App* command, EnipCheckArgs& args) {
 
 const char* const kApplyHelp =
     "Searches the device at ADDR, reads its configuration of the file's kind and compares it "
-    "field by field (the fields that kind carries; see the README). Equal: nothing is written "
+    "field by field (the fields that kind carries; see the user guide). Equal: nothing is written "
     "and the result says changed false. Otherwise the file is checked as write checks it, "
     "written, read back and compared again (--no-verify skips the read-back); --reset resets "
     "the device after the verified write (the read-back happens before the reset, while the "
@@ -417,7 +417,7 @@ void addDiff(CLI::App& app, CliContext& context) {
             if (!differences.empty()) throw CliFailure("", kExitDifferent);
         });
     command->footer(
-        "Compares the fields that the kind carries to a device (see the README), under the "
+        "Compares the fields that the kind carries to a device (see the user guide), under the "
         "keys of show --json. A file is a configuration file (.inf, or JSON as show --json "
         "prints); device:IP:user|background reads that device's configuration. When a side is "
         "a device, both are compared as the device would hold them (a disabled report keeps "

@@ -19,6 +19,7 @@
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/app/MessageBox.h"
+#include "gui/device/EnipCheck.h"
 #include "gui/device/GuiFlowUi.h"
 #include "gui/discovery/CAppointIpAddr.h"
 #include "gui/discovery/CWait.h"
@@ -177,6 +178,19 @@ private slots:
         CAppointIpAddr dialog;
         dialog.addressEdit()->setText(QStringLiteral("192.168.1.254"));
         save(&dialog, QStringLiteral("CAppointIpAddr") + suffix(english), QSize(200, 50));
+    }
+
+    // The device list's "EtherNet/IP 检查" once the device answered: identity and sizes.
+    void enipCheckWindow_data() { addLanguageRows(); }
+    void enipCheckWindow() {
+        QFETCH(bool, english);
+        auto sim = devices();
+        QVERIFY(sim);
+        const Session session = test::loopbackSession();
+        const test::InterfaceLanguage language(english ? Lang::En : Lang::Zh);
+        EnipCheckWindow window(session.network, QString::fromStdString(sim->address(0)));
+        QTRY_COMPARE_WITH_TIMEOUT(window.table()->rowCount(), 9, 10000);
+        save(&window, QStringLiteral("EnipCheckWindow") + suffix(english), QSize(250, 150));
     }
 
     void aboutBox_data() { addLanguageRows(); }
