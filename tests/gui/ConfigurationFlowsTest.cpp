@@ -16,7 +16,7 @@
 #include "core/files/ConfigFile.h"
 #include "core/text/UiText.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/CPasswordValidate.h"

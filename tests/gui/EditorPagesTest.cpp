@@ -15,7 +15,7 @@
 #include "core/files/ConfigFile.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/CPasswordValidate.h"
@@ -50,7 +50,7 @@ struct Editor {
     explicit Editor(ConfigKind kind, const std::function<void(CConfiguration&)>& tweak = {}) {
         session.newFill(kind);
         if (tweak) tweak(*session.config);
-        sheet = std::make_unique<CMyPropertySheet>(session, ui);
+        sheet = std::make_unique<CMyPropertySheet>(session, ui, saveOrDownload(session, ui));
         sheet->show();
         activate();
     }
@@ -811,7 +811,7 @@ private slots:
         QCOMPARE(load.radio(CLoad::Download)->text(), fixed[7]);
         QCOMPARE(load.radio(CLoad::SaveThenDownload)->text(), fixed[8]);
 
-        CMyPropertySheet sheet(session, ui);
+        CMyPropertySheet sheet(session, ui, saveOrDownload(session, ui));
         for (int i = 0; i < 4; ++i) QCOMPARE(sheet.tabs()->tabText(i), fixed[9 + i]);
 
         // Dialogs labelled from the table alone.

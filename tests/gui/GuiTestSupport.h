@@ -27,8 +27,8 @@
 
 #include "core/Session.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/Language.h"
-#include "gui/app/Settings.h"
+#include "gui/base/Language.h"
+#include "gui/base/Settings.h"
 #include "sim/Simulator.h"
 #include "support/TestNet.h"
 

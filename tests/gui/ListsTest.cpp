@@ -15,7 +15,7 @@
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/files/FileDialog.h"
 #include "gui/widgets/ReportList.h"

@@ -13,8 +13,8 @@
 
 #include "EditorTestSupport.h"
 #include "core/text/UiText.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/CPasswordValidate.h"
@@ -64,7 +64,7 @@ private slots:
         session.newFill(*kindFromNumber(kind));
         session.editorCaption = uiText(kind == 0 ? 4179 : 4180);
         GuiFlowUi ui(nullptr);
-        CMyPropertySheet sheet(session, ui);
+        CMyPropertySheet sheet(session, ui, saveOrDownload(session, ui));
         for (int i = 0; i < sheet.pageCount(); ++i) {
             sheet.tabs()->setCurrentIndex(i);
             QCOMPARE(sheet.tabs()->currentIndex(), i);
@@ -80,7 +80,7 @@ private slots:
         Session session;
         session.newFill(kBackgroundConfig);
         GuiFlowUi ui(nullptr);
-        CMyPropertySheet sheet(session, ui);
+        CMyPropertySheet sheet(session, ui, saveOrDownload(session, ui));
         sheet.tabs()->setCurrentIndex(3);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));

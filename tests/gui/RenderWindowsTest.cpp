@@ -15,10 +15,10 @@
 
 #include "GuiTestSupport.h"
 #include "core/net/Socket.h"
-#include "gui/app/Busy.h"
 #include "gui/app/CAboutDlg.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/Busy.h"
+#include "gui/base/MessageBox.h"
 #include "gui/device/EnipCheck.h"
 #include "gui/device/GuiFlowUi.h"
 #include "gui/discovery/CAppointIpAddr.h"

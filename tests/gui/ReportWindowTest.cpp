@@ -12,8 +12,8 @@
 
 #include "GuiTestSupport.h"
 #include "core/net/Socket.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/widgets/ReportList.h"
 #include "support/ReportDatagram.h"

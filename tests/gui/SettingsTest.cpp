@@ -13,7 +13,7 @@
 #include "GuiTestSupport.h"
 #include "gui/app/CRQ_880App.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 #include "gui/discovery/ipAddrReport.h"
 #include "gui/files/FileDialog.h"
 #include "gui/widgets/StatusLine.h"

@@ -17,8 +17,8 @@
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/ConfigurationFlows.h"
@@ -143,9 +143,10 @@ private slots:
 
         session.newFill(kUserConfig);
         GuiFlowUi ui(nullptr);
-        QCOMPARE(CMyPropertySheet(session, ui).windowTitle(), caption);
+        QCOMPARE(CMyPropertySheet(session, ui, saveOrDownload(session, ui)).windowTitle(), caption);
         session.editorCaption = gbk("配置.inf");  // an opened file's name is its own
-        QCOMPARE(CMyPropertySheet(session, ui).windowTitle(), u("配置.inf"));
+        QCOMPARE(CMyPropertySheet(session, ui, saveOrDownload(session, ui)).windowTitle(),
+                 u("配置.inf"));
     }
 
     // Qt's own texts: the message box's button and the file dialog's labels.

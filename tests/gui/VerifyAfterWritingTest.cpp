@@ -14,7 +14,7 @@
 #include "core/device/Messages.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/SearchFlows.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 #include "gui/device/CLoad.h"
 #include "gui/device/CPasswordValidate.h"
 #include "gui/device/CRemoteReset.h"

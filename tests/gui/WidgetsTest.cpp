@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "core/text/ExtraText.h"
-#include "gui/app/Busy.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/Busy.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 #include "gui/widgets/Ipv4Edit.h"
 #include "gui/widgets/ReportList.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -8,9 +8,9 @@
 
 #include "KvtVersion.h"
 #include "gui/app/CRQ_880Dlg.h"
-#include "gui/app/ConfigurationActions.h"
-#include "gui/app/Language.h"
-#include "gui/app/Settings.h"
+#include "gui/base/Language.h"
+#include "gui/base/Settings.h"
+#include "gui/device/ConfigurationActions.h"
 
 namespace kvt::gui {
 

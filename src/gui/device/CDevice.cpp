@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/Session.h"
-#include "gui/editor/TextInput.h"
+#include "gui/base/TextInput.h"
 
 namespace kvt::gui {
 

@@ -12,12 +12,12 @@
 #include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Settings.h"
-#include "gui/app/Texts.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Settings.h"
+#include "gui/base/TextInput.h"
+#include "gui/base/Texts.h"
 #include "gui/device/EnipCheck.h"
 #include "gui/device/GuiFlowUi.h"
-#include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
 
@@ -147,6 +147,14 @@ void CLoad::accept() {
 void CLoad::reject() {
     m_editorMayClose = false;
     QDialog::reject();
+}
+
+std::function<bool(QWidget* sheet)> saveOrDownload(Session& session, FlowUi& ui) {
+    return [&session, &ui](QWidget* sheet) {
+        CLoad chooser(session, ui, sheet);
+        chooser.exec();
+        return chooser.editorMayClose();
+    };
 }
 
 }  // namespace kvt::gui

@@ -3,6 +3,7 @@
 // device, or both. editorMayClose() tells the editor whether to close.
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -53,5 +54,8 @@ private:
     QCheckBox* m_verify = nullptr;
     bool m_editorMayClose = false;
 };
+
+// The editor's OK: the chooser over `sheet`; true when the editor may close.
+std::function<bool(QWidget* sheet)> saveOrDownload(Session& session, FlowUi& ui);
 
 }  // namespace kvt::gui

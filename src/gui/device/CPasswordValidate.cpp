@@ -9,9 +9,9 @@
 #include "core/config/Rules.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/text/ExtraText.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
-#include "gui/editor/TextInput.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/TextInput.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/editor/TextInput.h"
+#include "gui/base/TextInput.h"
 
 namespace kvt::gui {
 

@@ -4,6 +4,7 @@
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "gui/device/CDevice.h"
+#include "gui/device/CLoad.h"
 #include "gui/editor/CMyPropertySheet.h"
 #include "gui/widgets/StatusLine.h"
 
@@ -46,7 +47,7 @@ void ConfigurationFlows::saveFile() {
 
 void ConfigurationFlows::openEditor() {
     m_session.ensureConfiguration();
-    CMyPropertySheet sheet(m_session, m_ui, m_owner);
+    CMyPropertySheet sheet(m_session, m_ui, saveOrDownload(m_session, m_ui), m_owner);
     sheet.exec();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's configuration buttons: read the selected device's user or background
 // configuration, New, Open and Save, each ending in the editor or a file.
-#include "gui/app/ConfigurationActions.h"
+#include "gui/device/ConfigurationActions.h"
 #include "gui/device/GuiFlowUi.h"
 
 class QWidget;

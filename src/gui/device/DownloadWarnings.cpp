@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/text/Gbk.h"
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 #include "gui/widgets/StatusLine.h"
 
 namespace kvt::gui {

@@ -5,10 +5,10 @@
 #include <QString>
 
 #include "core/Session.h"
-#include "gui/app/Busy.h"
-#include "gui/app/Language.h"
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/Busy.h"
+#include "gui/base/Language.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CPasswordValidate.h"
 #include "gui/device/CRemoteReset.h"

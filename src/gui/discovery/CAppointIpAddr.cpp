@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/app/MessageBox.h"
-#include "gui/app/Texts.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/Texts.h"
 #include "gui/widgets/Ipv4Edit.h"
 
 namespace kvt::gui {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/discovery/Search.h"
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -3,8 +3,8 @@
 #include <QAbstractItemView>
 #include <algorithm>
 
-#include "gui/app/Settings.h"
-#include "gui/app/Texts.h"
+#include "gui/base/Settings.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -7,7 +7,7 @@
 
 #include "core/Session.h"
 #include "core/flows/FileFlows.h"
-#include "gui/editor/TextInput.h"
+#include "gui/base/TextInput.h"
 
 namespace kvt::gui {
 

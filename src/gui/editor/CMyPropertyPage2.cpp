@@ -10,8 +10,8 @@
 #include "core/config/Rules.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
-#include "gui/app/MessageBox.h"
-#include "gui/editor/TextInput.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/TextInput.h"
 #include "gui/widgets/Ipv4Edit.h"
 
 namespace kvt::gui {

@@ -9,8 +9,8 @@
 #include "core/config/Rules.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
-#include "gui/app/MessageBox.h"
-#include "gui/editor/TextInput.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/TextInput.h"
 
 namespace kvt::gui {
 

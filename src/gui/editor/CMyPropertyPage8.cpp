@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "gui/app/MessageBox.h"
-#include "gui/editor/TextInput.h"
+#include "gui/base/MessageBox.h"
+#include "gui/base/TextInput.h"
 #include "gui/widgets/Ipv4Edit.h"
 
 namespace kvt::gui {

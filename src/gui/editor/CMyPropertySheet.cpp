@@ -5,17 +5,17 @@
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/Session.h"
 #include "core/text/UiText.h"
-#include "gui/app/Texts.h"
-#include "gui/device/CLoad.h"
+#include "gui/base/TextInput.h"
+#include "gui/base/Texts.h"
 #include "gui/editor/CClose.h"
 #include "gui/editor/CMyPropertyPage2.h"
 #include "gui/editor/CMyPropertyPage7.h"
 #include "gui/editor/CMyPropertyPage8.h"
 #include "gui/editor/CMyPropertyPage9.h"
-#include "gui/editor/TextInput.h"
 
 namespace kvt::gui {
 
@@ -23,8 +23,9 @@ namespace {
 constexpr int kWidening = 50;
 }
 
-CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, QWidget* parent)
-    : QDialog(parent), m_session(session), m_ui(ui) {
+CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, SaveChoice saveChoice,
+                                   QWidget* parent)
+    : QDialog(parent), m_session(session), m_ui(ui), m_saveChoice(std::move(saveChoice)) {
     m_session.ensureConfiguration();
     // "新建" and the read buttons' captions are table texts, an opened file's name is not.
     // A configuration read from a device names it; one from a file or New names that instead.
@@ -112,10 +113,9 @@ void CMyPropertySheet::accept() {
     PropertyPage* page = currentPage();
     if (page && !page->deactivate()) return;
 
-    CLoad chooser(m_session, m_ui, this);
-    chooser.exec();
+    const bool mayClose = m_saveChoice(this);
     m_session.configChanged = false;
-    if (chooser.editorMayClose()) QDialog::accept();
+    if (mayClose) QDialog::accept();
 }
 
 void CMyPropertySheet::reject() {

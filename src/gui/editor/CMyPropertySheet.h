@@ -1,8 +1,9 @@
 #pragma once
 // The configuration editor: a tabbed dialog over the current configuration. OK hands over to
-// the save/download chooser and closes only when that succeeded; Cancel offers to save
-// changes and then drops the configuration.
+// the save/download choice its owner gives and closes only when that succeeded; Cancel offers
+// to save changes and then drops the configuration.
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class QPushButton;
@@ -24,8 +25,13 @@ class CMyPropertyPage9;
 class CMyPropertySheet : public QDialog {
     Q_OBJECT
 public:
+    // Run by OK once the page in view has stored its values, over the sheet; true when the
+    // editor may close. The device dialogs provide it, so the editor needs none of them.
+    using SaveChoice = std::function<bool(QWidget* sheet)>;
+
     // The configuration kind must be settled before the sheet is built: it decides the tabs.
-    CMyPropertySheet(Session& session, FlowUi& ui, QWidget* parent = nullptr);
+    CMyPropertySheet(Session& session, FlowUi& ui, SaveChoice saveChoice,
+                     QWidget* parent = nullptr);
 
     QTabWidget* tabs() const { return m_tabs; }
     int pageCount() const;
@@ -51,6 +57,7 @@ private:
 
     Session& m_session;
     FlowUi& m_ui;
+    SaveChoice m_saveChoice;
     QTabWidget* m_tabs;
     CMyPropertyPage2* m_page2;
     CMyPropertyPage7* m_page7;

@@ -4,7 +4,7 @@
 
 #include "core/files/ConfigFile.h"
 #include "core/text/ExtraText.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 #include "gui/files/FileDialog.h"
 
 namespace kvt::gui {

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "gui/app/Settings.h"
+#include "gui/base/Settings.h"
 
 namespace kvt::gui {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "core/text/Gbk.h"
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/app/Busy.h"
+#include "gui/base/Busy.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "core/net/Socket.h"
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 
 namespace kvt::gui {
 

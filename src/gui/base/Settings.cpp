@@ -1,4 +1,4 @@
-#include "gui/app/Settings.h"
+#include "gui/base/Settings.h"
 
 namespace kvt::gui {
 

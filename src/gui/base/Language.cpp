@@ -1,4 +1,4 @@
-#include "gui/app/Language.h"
+#include "gui/base/Language.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,4 +1,4 @@
-#include "gui/app/MessageBox.h"
+#include "gui/base/MessageBox.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 
 namespace kvt::gui {
 

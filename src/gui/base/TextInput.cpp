@@ -1,4 +1,4 @@
-#include "gui/editor/TextInput.h"
+#include "gui/base/TextInput.h"
 
 #include <QLineEdit>
 #include <memory>

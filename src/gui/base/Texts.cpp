@@ -1,4 +1,4 @@
-#include "gui/app/Texts.h"
+#include "gui/base/Texts.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
