@@ -21,8 +21,6 @@ struct Fields {
     std::int32_t& kind;  // as the number JSON holds; checked for 0 and 1 after reading
 };
 
-constexpr std::string_view kHexSuffix = "_gbk_hex";
-
 using Accessor = FieldRef (*)(Fields&);
 
 struct Field {
@@ -206,7 +204,7 @@ OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
         const FieldRef ref = field.ref(fields);
         out[std::string(field.key)] = std::visit(ToJson{}, ref);
         if (OrderedJson exact = std::visit(CompanionToJson{}, ref); !exact.is_null())
-            out[std::string(field.key) + std::string(kHexSuffix)] = std::move(exact);
+            out[companionKey(field.key)] = std::move(exact);
     }
     return out;
 }
@@ -225,9 +223,8 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
     // Companions first: a text with one is taken from it, whatever its string says.
     std::map<std::string_view, const OrderedJson*> companions;
     for (const auto& [key, value] : json.items()) {
-        const std::string_view name(key);
-        if (name.size() <= kHexSuffix.size() || !name.ends_with(kHexSuffix)) continue;
-        const Field* field = fieldNamed(name.substr(0, name.size() - kHexSuffix.size()));
+        const std::optional<std::string_view> of = companionOf(key);
+        const Field* field = of ? fieldNamed(*of) : nullptr;
         if (!field) continue;  // not a companion: an unknown key, refused below
         if (!std::visit(FromJson{value, fromHex, false}, field->ref(fields)))
             return fail("bad value for \"" + key + "\"");
@@ -236,11 +233,8 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
     for (const auto& [key, value] : json.items()) {
         const Field* field = fieldNamed(key);
         if (!field) {
-            const std::string_view name(key);
-            const bool companion =
-                name.ends_with(kHexSuffix) &&
-                fieldNamed(name.substr(0, name.size() - kHexSuffix.size())) != nullptr;
-            if (companion) continue;
+            const std::optional<std::string_view> of = companionOf(key);
+            if (of && fieldNamed(*of)) continue;
             return fail("unknown key \"" + key + "\"");
         }
         if (companions.contains(field->key)) continue;
@@ -249,7 +243,7 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
         }
     }
     const std::optional<ConfigKind> kind = kindFromNumber(number);
-    if (!kind) return fail("bad value for \"kind\"");
+    if (!kind) return fail("bad value for \"" + std::string(fieldKey(FieldId::Kind)) + "\"");
     return JsonConfiguration{std::move(config), *kind};
 }
 
