@@ -1,13 +1,16 @@
 #pragma once
 // The fields of a configuration as the user and scripts meet them: the key of `show --json`,
-// which configuration kind carries the field, whether it is a secret, what the editor's pages
-// call it and how they show its values. The comparison (Diff.h), the download warnings
-// (Validate.h) and the check after a download all name fields from this one table.
+// where the value lives, which configuration kind carries the field, whether it is a secret,
+// what the editor's pages call it and how they show its values. The JSON form (ConfigJson.h),
+// the comparison (Diff.h), the download warnings (Validate.h), inventories and the check after
+// a download all name fields from this one table: adding a field is a row and its id.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "core/config/Configuration.h"
 #include "core/text/UiText.h"
@@ -48,9 +51,18 @@ enum class FieldId : std::uint8_t {
 // How a value is shown: as it is, or as the entry a page offers for it.
 enum class FieldShape { Plain, IpMethod, OnOff, SettingMethod };
 
+// Where a field's value lives in a configuration; the kind as the number JSON holds it.
+struct FieldPlace {
+    CConfiguration& config;
+    std::int32_t& kind;
+};
+using FieldRef = std::variant<std::int32_t*, std::uint32_t*, Gbk*, std::array<Gbk, 9>*>;
+using FieldAccessor = FieldRef (*)(FieldPlace&);
+
 struct ConfigField {
     FieldId id;
     std::string_view key;  // the `show --json` key
+    FieldAccessor ref;
     FieldScope scope;
     bool secret;     // a password: its value is never shown
     const char* zh;  // the label on the page (the pages' own wording)
