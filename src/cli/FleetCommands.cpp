@@ -11,6 +11,7 @@
 #include "OfflineCommands.h"
 #include "Output.h"
 #include "core/config/ConfigJson.h"
+#include "core/config/Fields.h"
 #include "core/discovery/Search.h"
 #include "core/enip/EnipClient.h"
 #include "core/files/ConfigFile.h"
@@ -98,8 +99,9 @@ LoadedFile loadConfiguration(const std::string& path, Lang lang) {
     if (first != std::string::npos && bytes[first] == '{') {
         const auto json = OrderedJson::parse(bytes, nullptr, false);
         if (json.is_discarded()) throw CliFailure(path + ": not valid JSON");
+        const std::string kindKey(fieldKey(FieldId::Kind));
         const ConfigKind kind =
-            json.contains("kind") && json["kind"] == 1 ? kBackgroundConfig : kUserConfig;
+            json.contains(kindKey) && json[kindKey] == 1 ? kBackgroundConfig : kUserConfig;
         std::string error;
         auto parsed = configurationFromJson(json, newConfiguration(kind), kind, &error);
         if (!parsed) throw CliFailure(path + ": " + error);
@@ -397,7 +399,8 @@ void addDiff(CLI::App& app, CliContext& context) {
             const ConfigKind kind = left.kind == right.kind ? left.kind : kUserConfig;
             std::vector<FieldDifference> differences;
             if (left.kind != right.kind) {
-                differences.push_back({"kind", std::to_string(kindNumber(left.kind)),
+                differences.push_back({std::string(fieldKey(FieldId::Kind)),
+                                       std::to_string(kindNumber(left.kind)),
                                        std::to_string(kindNumber(right.kind)), false});
             }
             const Compare how =

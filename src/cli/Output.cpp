@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/config/ConfigJson.h"
+#include "core/config/Fields.h"
 #include "core/text/ExtraText.h"
 #include "core/text/Gbk.h"
 #include "core/text/UiText.h"
@@ -19,7 +20,7 @@ std::string displayText(const OrderedJson& value) {
 }
 
 bool isCompanion(std::string_view key) {
-    return key.ends_with("_gbk_hex");
+    return companionOf(key).has_value();
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ void printConfiguration(std::ostream& out, const CConfiguration& config, ConfigK
         } else {
             out << displayText(value);
         }
-        if (key == "kind") {
+        if (key == fieldKey(FieldId::Kind)) {
             out << " (" << uiTextUtf8(kind == kBackgroundConfig ? 171 : 170) << ')';
         }
         out << '\n';

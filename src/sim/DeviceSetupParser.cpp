@@ -41,11 +41,6 @@ std::optional<std::uint32_t> hostOrder(const std::string& dotted) {
     return kvt::platform::hostOrder(*address);
 }
 
-std::string dotted(std::uint32_t host) {
-    return std::to_string(host >> 24) + "." + std::to_string((host >> 16) & 0xFF) + "." +
-           std::to_string((host >> 8) & 0xFF) + "." + std::to_string(host & 0xFF);
-}
-
 }  // namespace
 
 std::optional<Fault> parseFault(std::string_view text) {
@@ -217,8 +212,8 @@ std::optional<std::vector<DeviceSetup>> generateDevices(std::size_t count, const
     }
     std::vector<DeviceSetup> out;
     for (std::size_t i = 0; i < count; ++i) {
-        out.push_back(
-            defaultDevice(firstIndex + i, dotted(*start + static_cast<std::uint32_t>(i))));
+        out.push_back(defaultDevice(firstIndex + i,
+                                    kvt::dottedHostOrder(*start + static_cast<std::uint32_t>(i))));
     }
     return out;
 }

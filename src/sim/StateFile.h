@@ -1,7 +1,7 @@
 #pragma once
 // A simulated device's configuration on disk, so that it survives a restart of the simulator:
 // the core's JSON form of the background configuration (a text that is not valid GBK keeps its
-// exact bytes in its "<key>_gbk_hex" companion). Files of the earlier camelCase form are still
+// exact bytes in its companion key). Files of the earlier camelCase form are still
 // read.
 #include <optional>
 #include <string>

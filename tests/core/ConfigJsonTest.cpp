@@ -1,5 +1,5 @@
-// The JSON form of a configuration: exact both ways, texts that are not GBK included, and a
-// reader that names the key it cannot take.
+// The JSON form of a configuration: exact both ways, texts that are not GBK included, a reader
+// that names the key it cannot take, and keys that are the field table's rows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/config/ConfigJson.h"
+#include "core/config/DeviceImage.h"
+#include "core/config/Fields.h"
 
 namespace kvt {
 namespace {
@@ -70,6 +72,56 @@ TEST(ConfigJson, RoundTripsEveryFieldExactly) {
     ASSERT_TRUE(back) << error;
     EXPECT_EQ(back->config, c);
     EXPECT_EQ(back->kind, kBackgroundConfig);
+}
+
+TEST(ConfigJson, KeysAreTheFieldTableRowsInOrder) {
+    const std::span<const ConfigField> table = configFields();
+    for (const ConfigKind kind : {kUserConfig, kBackgroundConfig}) {
+        SCOPED_TRACE(kindNumber(kind));
+        // Every text that can have a companion has one here, so companions are walked too.
+        const OrderedJson json = configurationToJson(everyFieldSet(), kind);
+        std::size_t row = 0;
+        std::string previous;
+        for (const auto& [key, value] : json.items()) {
+            if (const auto of = companionOf(key)) {
+                EXPECT_EQ(*of, previous) << key << " does not follow its own text";
+                EXPECT_EQ(companionKey(previous), key);
+                continue;
+            }
+            ASSERT_LT(row, table.size()) << key << " is in no row";
+            EXPECT_EQ(key, table[row].key);
+            EXPECT_EQ(fieldKey(table[row].id), table[row].key) << "row " << row << "'s id";
+            previous = key;
+            ++row;
+        }
+        EXPECT_EQ(row, table.size());
+    }
+}
+
+TEST(ConfigJson, FieldTableKindsAreWhatEachImageCarries) {
+    // Every field differs from a default configuration, so a field the image carries shows.
+    CConfiguration wanted;
+    wanted.ethernet = {"gw-b", 2, "10.1.2.3", "255.255.0.0", "10.1.0.1", "8.8.8.8", "8.8.4.4"};
+    wanted.advance.userPassword = "u1";
+    wanted.advance.adminPassword = "a1";
+    wanted.report = {1, "10.1.0.9", 3000, 60};
+    wanted.parameter.ipSettingMethod = 1;
+    wanted.parameter.reservedParameter = 7;
+    wanted.parameter.assemblySizes.fill("99");
+    for (const ConfigKind kind : {kUserConfig, kBackgroundConfig}) {
+        CConfiguration held;
+        ASSERT_TRUE(parseImage(buildImage(wanted, kind), kind, held));
+        const OrderedJson heldJson = configurationToJson(held, kind);
+        const OrderedJson wantedJson = configurationToJson(wanted, kind);
+        const OrderedJson defaultJson = configurationToJson(CConfiguration{}, kind);
+        for (const ConfigField& field : configFields()) {
+            if (field.scope == FieldScope::Identity) continue;
+            const std::string key(field.key);
+            ASSERT_NE(wantedJson[key], defaultJson[key]) << key;
+            EXPECT_EQ(heldJson[key] == wantedJson[key], carriedBy(field, kind))
+                << key << " in kind " << kindNumber(kind);
+        }
+    }
 }
 
 TEST(ConfigJson, CompanionFollowsItsTextAndWinsOverIt) {

@@ -14,59 +14,6 @@ namespace kvt {
 namespace {
 
 using Sizes = std::array<Gbk, 9>;
-using FieldRef = std::variant<std::int32_t*, std::uint32_t*, Gbk*, Sizes*>;
-
-struct Fields {
-    CConfiguration& config;
-    std::int32_t& kind;  // as the number JSON holds; checked for 0 and 1 after reading
-};
-
-constexpr std::string_view kHexSuffix = "_gbk_hex";
-
-using Accessor = FieldRef (*)(Fields&);
-
-struct Field {
-    std::string_view key;
-    Accessor ref;
-};
-
-// Where each field of the field table (Fields.h) lives, in that table's order: the keys are
-// spelled there only. Writer and reader both walk the result, so the keys and their order
-// cannot drift.
-constexpr Accessor kAccessors[] = {
-    [](Fields& f) -> FieldRef { return &f.kind; },
-    [](Fields& f) -> FieldRef { return &f.config.productCode; },
-    [](Fields& f) -> FieldRef { return &f.config.identity.firmwareVersion; },
-    [](Fields& f) -> FieldRef { return &f.config.identity.fileVersion; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.networkName; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.ipMethod; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.ipAddress; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.subnetMask; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.gateway; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.dns1; },
-    [](Fields& f) -> FieldRef { return &f.config.ethernet.dns2; },
-    [](Fields& f) -> FieldRef { return &f.config.advance.userPassword; },
-    [](Fields& f) -> FieldRef { return &f.config.advance.adminPassword; },
-    [](Fields& f) -> FieldRef { return &f.config.report.enabled; },
-    [](Fields& f) -> FieldRef { return &f.config.report.targetIp; },
-    [](Fields& f) -> FieldRef { return &f.config.report.port; },
-    [](Fields& f) -> FieldRef { return &f.config.report.period; },
-    [](Fields& f) -> FieldRef { return &f.config.parameter.ipSettingMethod; },
-    [](Fields& f) -> FieldRef { return &f.config.parameter.reservedParameter; },
-    [](Fields& f) -> FieldRef { return &f.config.parameter.assemblySizes; },
-};
-static_assert(std::size(kAccessors) == kConfigFieldCount, "one accessor per field");
-
-const std::vector<Field>& jsonFields() {
-    static const std::vector<Field> fields = [] {
-        std::vector<Field> list;
-        const std::span<const ConfigField> table = configFields();
-        for (std::size_t i = 0; i < table.size(); ++i)
-            list.push_back({table[i].key, kAccessors[i]});
-        return list;
-    }();
-    return fields;
-}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -181,13 +128,6 @@ struct FromJson {
     }
 };
 
-const Field* fieldNamed(std::string_view key) {
-    for (const Field& field : jsonFields()) {
-        if (field.key == key) return &field;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::optional<Gbk> gbkTextFromJson(const OrderedJson& value) {
@@ -200,13 +140,13 @@ OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind) {
     // The table hands out pointers for reading and writing alike; a copy keeps `config` const.
     CConfiguration copy = config;
     std::int32_t number = kindNumber(kind);
-    Fields fields{copy, number};
+    FieldPlace fields{copy, number};
     OrderedJson out = OrderedJson::object();
-    for (const Field& field : jsonFields()) {
+    for (const ConfigField& field : configFields()) {
         const FieldRef ref = field.ref(fields);
         out[std::string(field.key)] = std::visit(ToJson{}, ref);
         if (OrderedJson exact = std::visit(CompanionToJson{}, ref); !exact.is_null())
-            out[std::string(field.key) + std::string(kHexSuffix)] = std::move(exact);
+            out[companionKey(field.key)] = std::move(exact);
     }
     return out;
 }
@@ -221,26 +161,22 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
     if (!json.is_object()) return fail("not a JSON object");
     CConfiguration config = base;
     std::int32_t number = kindNumber(baseKind);
-    Fields fields{config, number};
+    FieldPlace fields{config, number};
     // Companions first: a text with one is taken from it, whatever its string says.
     std::map<std::string_view, const OrderedJson*> companions;
     for (const auto& [key, value] : json.items()) {
-        const std::string_view name(key);
-        if (name.size() <= kHexSuffix.size() || !name.ends_with(kHexSuffix)) continue;
-        const Field* field = fieldNamed(name.substr(0, name.size() - kHexSuffix.size()));
+        const std::optional<std::string_view> of = companionOf(key);
+        const ConfigField* field = of ? findField(*of) : nullptr;
         if (!field) continue;  // not a companion: an unknown key, refused below
         if (!std::visit(FromJson{value, fromHex, false}, field->ref(fields)))
             return fail("bad value for \"" + key + "\"");
         companions[field->key] = &value;
     }
     for (const auto& [key, value] : json.items()) {
-        const Field* field = fieldNamed(key);
+        const ConfigField* field = findField(key);
         if (!field) {
-            const std::string_view name(key);
-            const bool companion =
-                name.ends_with(kHexSuffix) &&
-                fieldNamed(name.substr(0, name.size() - kHexSuffix.size())) != nullptr;
-            if (companion) continue;
+            const std::optional<std::string_view> of = companionOf(key);
+            if (of && findField(*of)) continue;
             return fail("unknown key \"" + key + "\"");
         }
         if (companions.contains(field->key)) continue;
@@ -249,7 +185,7 @@ std::optional<JsonConfiguration> configurationFromJson(const OrderedJson& json,
         }
     }
     const std::optional<ConfigKind> kind = kindFromNumber(number);
-    if (!kind) return fail("bad value for \"kind\"");
+    if (!kind) return fail("bad value for \"" + std::string(fieldKey(FieldId::Kind)) + "\"");
     return JsonConfiguration{std::move(config), *kind};
 }
 

@@ -22,8 +22,8 @@ std::optional<Gbk> gbkTextFromJson(const OrderedJson& value);
 // reserved_parameter, assembly_sizes (an array of the nine texts, instances 102, 101, 103, 112,
 // 111, 113, 122, 121, 123).
 // Texts are UTF-8 strings, as scripts read them; a text that is not valid GBK shows its bad
-// bytes as U+FFFD there and keeps its exact bytes in a companion key right after it,
-// "<key>_gbk_hex" (for assembly_sizes an array of nine hex strings).
+// bytes as U+FFFD there and keeps its exact bytes in a companion key right after it
+// (companionKey of Fields.h; for assembly_sizes an array of nine hex strings).
 OrderedJson configurationToJson(const CConfiguration& config, ConfigKind kind);
 
 struct JsonConfiguration {

@@ -3,8 +3,10 @@
 #include <bit>
 #include <optional>
 
+#include "core/config/Fields.h"
 #include "core/config/Rules.h"
 #include "core/text/Decimal.h"
+#include "core/text/DottedAddress.h"
 
 namespace kvt {
 namespace {
@@ -13,6 +15,11 @@ namespace {
 class Checker {
 public:
     explicit Checker(std::vector<FieldIssue>& out) : m_out(out) {}
+
+    FieldIssue& add(FieldId field, Severity severity, Problem problem, const Gbk& value,
+                    std::uint32_t textId = 0) {
+        return add(std::string(fieldKey(field)), severity, problem, value, textId);
+    }
 
     FieldIssue& add(std::string field, Severity severity, Problem problem, const Gbk& value,
                     std::uint32_t textId = 0) {
@@ -26,7 +33,7 @@ public:
     }
 
     // A number held as an integer (the report's port and period).
-    void number(const char* field, std::int32_t value, NumberRange range) {
+    void number(FieldId field, std::int32_t value, NumberRange range) {
         if (range.contains(value)) return;
         add(field, Severity::Error, Problem::OutOfRange, std::to_string(value), kTextOutOfRange)
             .range = range;
@@ -39,13 +46,13 @@ public:
         add(field, Severity::Error, problem, text, kTextOutOfRange).range = range;
     }
 
-    std::optional<std::uint32_t> address(const char* field, const Gbk& text) {
+    std::optional<std::uint32_t> address(FieldId field, const Gbk& text) {
         std::optional<std::uint32_t> value = dottedQuad(text);
         if (!value) add(field, Severity::Error, Problem::NotAnAddress, text);
         return value;
     }
 
-    void password(const char* field, const Gbk& password) {
+    void password(FieldId field, const Gbk& password) {
         // The value stays out of every message.
         if (!passwordFits(password))
             add(field, Severity::Error, Problem::TooLong, Gbk(), kTextPasswordTooLong);
@@ -54,11 +61,6 @@ public:
 private:
     std::vector<FieldIssue>& m_out;
 };
-
-std::string dotted(std::uint32_t address) {
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
-}
 
 bool contiguous(std::uint32_t mask) {
     // The one bits first: inverted, the mask is a run of low one bits.
@@ -70,27 +72,32 @@ bool contiguous(std::uint32_t mask) {
 void checkSubnet(Checker& check, const CEthernet& ethernet, std::uint32_t ip, std::uint32_t mask,
                  std::uint32_t gateway) {
     if (!contiguous(mask)) {
-        check.add("subnet_mask", Severity::Warning, Problem::MaskNotContiguous,
+        check.add(FieldId::SubnetMask, Severity::Warning, Problem::MaskNotContiguous,
                   ethernet.subnetMask);
         return;  // no subnet to judge the other two by
     }
     const std::uint32_t network = ip & mask;
     const int prefix = std::popcount(mask);
-    const std::string subnet = dotted(network) + '/' + std::to_string(prefix);
+    const std::string subnet = dottedHostOrder(network) + '/' + std::to_string(prefix);
     // A /31 or /32 has no network or broadcast address: every address in it is a host.
     if (prefix <= 30) {
         if (ip == network) {
-            check.add("ip_address", Severity::Warning, Problem::NetworkAddress, ethernet.ipAddress)
+            check
+                .add(FieldId::IpAddress, Severity::Warning, Problem::NetworkAddress,
+                     ethernet.ipAddress)
                 .related = subnet;
         } else if (ip == (network | ~mask)) {
             check
-                .add("ip_address", Severity::Warning, Problem::BroadcastAddress, ethernet.ipAddress)
+                .add(FieldId::IpAddress, Severity::Warning, Problem::BroadcastAddress,
+                     ethernet.ipAddress)
                 .related = subnet;
         }
     }
     // 0.0.0.0 is "no gateway".
     if (gateway != 0 && (gateway & mask) != network) {
-        check.add("gateway", Severity::Warning, Problem::GatewayOutsideSubnet, ethernet.gateway)
+        check
+            .add(FieldId::Gateway, Severity::Warning, Problem::GatewayOutsideSubnet,
+                 ethernet.gateway)
             .related = subnet;
     }
 }
@@ -125,36 +132,36 @@ std::vector<FieldIssue> validate(const CConfiguration& config, ConfigKind kind) 
             case NameProblem::None:
                 break;
             case NameProblem::TooLong:
-                check.add("network_name", Severity::Error, Problem::TooLong, ethernet.networkName,
-                          kTextNameTooLong);
+                check.add(FieldId::NetworkName, Severity::Error, Problem::TooLong,
+                          ethernet.networkName, kTextNameTooLong);
                 break;
             case NameProblem::Space:
-                check.add("network_name", Severity::Error, Problem::Space, ethernet.networkName,
-                          kTextNameSpace);
+                check.add(FieldId::NetworkName, Severity::Error, Problem::Space,
+                          ethernet.networkName, kTextNameSpace);
                 break;
         }
     }
 
     if (ethernet.ipMethod == 0) {
-        const auto ip = check.address("ip_address", ethernet.ipAddress);
-        const auto mask = check.address("subnet_mask", ethernet.subnetMask);
-        const auto gateway = check.address("gateway", ethernet.gateway);
+        const auto ip = check.address(FieldId::IpAddress, ethernet.ipAddress);
+        const auto mask = check.address(FieldId::SubnetMask, ethernet.subnetMask);
+        const auto gateway = check.address(FieldId::Gateway, ethernet.gateway);
         if (ip && mask && gateway) checkSubnet(check, ethernet, *ip, *mask, *gateway);
     }
 
-    check.password("user_password", config.advance.userPassword);
-    if (background) check.password("admin_password", config.advance.adminPassword);
+    check.password(FieldId::UserPassword, config.advance.userPassword);
+    if (background) check.password(FieldId::AdminPassword, config.advance.adminPassword);
 
     if (config.report.enabled == 1) {
-        check.address("report_target", config.report.targetIp);
-        check.number("report_port", config.report.port, kPortRange);
-        check.number("report_period", config.report.period, kReportPeriodRange);
+        check.address(FieldId::ReportTarget, config.report.targetIp);
+        check.number(FieldId::ReportPort, config.report.port, kPortRange);
+        check.number(FieldId::ReportPeriod, config.report.period, kReportPeriodRange);
     }
 
     if (background) {
         const auto& sizes = config.parameter.assemblySizes;
         for (std::size_t i = 0; i < sizes.size(); ++i) {
-            const std::string field = "assembly_sizes[" + std::to_string(i) + "]";
+            const std::string field = elementKey(FieldId::AssemblySizes, i);
             if (!isConfigurationInstance(i)) {
                 check.typed(field, sizes[i], kAssemblySizeRange);
             } else if (!carriedNumber(sizes[i])) {
@@ -172,7 +179,7 @@ std::vector<FieldIssue> downloadIssues(const CConfiguration& config, ConfigKind 
     const bool dynamic = method == kIpMethodDhcp || method == kIpMethodBootp;
     if (dynamic && (!stored || *stored == kIpMethodStatic)) {
         FieldIssue issue;
-        issue.field = "ip_method";
+        issue.field = fieldKey(FieldId::IpMethod);
         issue.severity = Severity::Warning;
         issue.problem = Problem::LeavesStaticAddress;
         issue.value = method == kIpMethodDhcp ? "DHCP" : "BOOTP";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/config/DeviceImage.h"
+#include "core/config/Fields.h"
 #include "core/config/Rules.h"
 #include "core/platform/File.h"
 #include "core/text/Decimal.h"
@@ -176,7 +177,7 @@ private:
             ethernet.networkName = name;
         } else {
             ethernet.networkName = kDefaultNetworkName;
-            note("network_name", Problem::TooLong, name, kTextNameTooLong);
+            note(FieldId::NetworkName, Problem::TooLong, name, kTextNameTooLong);
         }
         if (word() == methodKey) {
             parseMethodWord();
@@ -231,18 +232,18 @@ private:
         }
     }
 
-    Gbk passwordOrEmpty(const Gbk& value, const char* field) {
+    Gbk passwordOrEmpty(const Gbk& value, FieldId field) {
         if (value.size() <= kTextFieldBytes) return value;
         // The administrator password of a user file goes nowhere.
-        if (m_out.kind == kBackgroundConfig || field == std::string_view("user_password"))
+        if (m_out.kind == kBackgroundConfig || field == FieldId::UserPassword)
             note(field, Problem::TooLong, Gbk(), kTextPasswordTooLong);
         return Gbk();
     }
 
-    void note(const char* field, Problem problem, const Gbk& value, std::uint32_t textId,
+    void note(FieldId field, Problem problem, const Gbk& value, std::uint32_t textId,
               NumberRange range = {0, 0}) {
         FieldIssue issue;
-        issue.field = field;
+        issue.field = fieldKey(field);
         issue.problem = problem;
         issue.textId = textId;
         issue.value = gbkToUtf8(value);
@@ -251,7 +252,7 @@ private:
     }
 
     // A report number: read as scanf reads it, noted unless it is digits only, in range.
-    std::int32_t number(const char* field, NumberRange range) {
+    std::int32_t number(FieldId field, NumberRange range) {
         const Gbk typed(m_in.peekWord());
         const std::int32_t value = m_in.number();
         if (!typedNumber(typed, range)) {
@@ -276,7 +277,7 @@ private:
             readSwitch();
             return;
         } else {
-            advance.userPassword = passwordOrEmpty(value, "user_password");
+            advance.userPassword = passwordOrEmpty(value, FieldId::UserPassword);
             const Gbk next = word();
             if (next == reportKey) {
                 readSwitch();
@@ -291,7 +292,7 @@ private:
             readSwitch();
             return;
         }
-        advance.adminPassword = passwordOrEmpty(admin, "admin_password");
+        advance.adminPassword = passwordOrEmpty(admin, FieldId::AdminPassword);
         if (word() == reportKey) readSwitch();
     }
 
@@ -301,14 +302,15 @@ private:
         if (word() == uiText(91)) {
             const Gbk value = word();
             if (value == portKey) {  // the address was empty: the target keeps its value
-                report.port = number("report_port", kPortRange);
+                report.port = number(FieldId::ReportPort, kPortRange);
             } else {
                 report.targetIp = addressAccepted(value) ? value : Gbk();
-                if (report.targetIp.empty()) note("report_target", Problem::NotAnAddress, value, 0);
-                if (word() == portKey) report.port = number("report_port", kPortRange);
+                if (report.targetIp.empty())
+                    note(FieldId::ReportTarget, Problem::NotAnAddress, value, 0);
+                if (word() == portKey) report.port = number(FieldId::ReportPort, kPortRange);
             }
         }
-        if (word() == uiText(90)) report.period = number("report_period", kReportPeriodRange);
+        if (word() == uiText(90)) report.period = number(FieldId::ReportPeriod, kReportPeriodRange);
     }
 
     void parseBackground() {

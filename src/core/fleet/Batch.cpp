@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/config/Fields.h"
 #include "core/discovery/Search.h"
 
 namespace kvt {
@@ -80,8 +81,7 @@ std::vector<BatchRowResult> runBatch(const NetworkOptions& network, const Invent
                 const CConfiguration planned =
                     withRowValues(options.base.value_or(CConfiguration{}), row, options.kind);
                 const bool setsPassword =
-                    row.sets(options.kind == kUserConfig ? "user_password" : "admin_password") ||
-                    options.base.has_value();
+                    row.sets(fieldKey(passwordField(options.kind))) || options.base.has_value();
                 if (setsPassword && !kindPassword(planned, options.kind).empty())
                     apply.passwords.push_back(kindPassword(planned, options.kind));
                 const auto wanted = [&](const CConfiguration& current) {

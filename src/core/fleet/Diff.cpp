@@ -7,11 +7,9 @@
 namespace kvt {
 namespace {
 
-constexpr std::string_view kHexSuffix = "_gbk_hex";
-
 // The value shown for `key`: its exact bytes when the plain string cannot hold them.
 OrderedJson shownValue(const OrderedJson& json, const std::string& key) {
-    const auto companion = json.find(key + std::string(kHexSuffix));
+    const auto companion = json.find(companionKey(key));
     if (companion != json.end()) return OrderedJson{{"gbkHex", *companion}};
     return json.at(key);
 }

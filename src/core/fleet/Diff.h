@@ -10,7 +10,7 @@
 namespace kvt {
 
 struct FieldDifference {
-    std::string field;  // the `show --json` key, e.g. "ip_address"
+    std::string field;  // the `show --json` key, as the field table (Fields.h) spells it
     // The two values as compact JSON texts ("\"127.0.0.2\"", "1", an array for the sizes). A
     // text that is not valid GBK shows as {"gbkHex": "..."} with its exact bytes (arrays of hex
     // for the sizes). A password shows as "********" (or "" when empty), never as itself.

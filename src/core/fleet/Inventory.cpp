@@ -7,10 +7,12 @@
 #include <map>
 
 #include "core/config/ConfigJson.h"
+#include "core/config/Fields.h"
 #include "core/config/Rules.h"
 #include "core/config/Validate.h"
 #include "core/files/CsvExport.h"
 #include "core/fleet/Diff.h"
+#include "core/text/DottedAddress.h"
 
 namespace kvt {
 namespace {
@@ -62,15 +64,14 @@ std::optional<OrderedJson> cellValue(const OrderedJson& shape, const std::string
     return OrderedJson(cell);
 }
 
+bool isSecret(std::string_view key) {
+    const ConfigField* field = findField(key);
+    return field && field->secret;
+}
+
 const OrderedJson& fieldShapes() {
     static const OrderedJson shapes = configurationToJson(CConfiguration{}, kBackgroundConfig);
     return shapes;
-}
-
-// The address as discovery lists it, whatever zeros it was typed with.
-std::string dotted(std::uint32_t address) {
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
 }
 
 std::string kindWord(ConfigKind kind) {
@@ -156,7 +157,7 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
         } else if (name != kMacColumn && name != kIpColumn && name != kPasswordColumn &&
                    std::find(carried.begin(), carried.end(), name) == carried.end()) {
             refuse(1, name,
-                   fieldShapes().contains(name) && name != "kind"
+                   fieldShapes().contains(name) && name != fieldKey(FieldId::Kind)
                        ? "not a field that a " + kindWord(kind) + " configuration writes"
                        : "unknown column");
         }
@@ -199,7 +200,8 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
             } else if (name == kIpColumn) {
                 const auto address = dottedQuad(cell);
                 if (!address) refuse(rowNumber, name, "not an IPv4 address: " + cell);
-                row.ip = address ? dotted(*address) : cell;
+                // As discovery lists it, whatever zeros it was typed with.
+                row.ip = address ? dottedHostOrder(*address) : cell;
             } else if (name == kPasswordColumn) {
                 row.currentPassword = utf8ToGbk(cell);
                 if (!row.currentPassword) refuse(rowNumber, name, "a character GBK cannot hold");
@@ -208,9 +210,9 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
                 std::string why;
                 if (!value ||
                     !configurationFromJson(OrderedJson{{name, *value}}, base, kind, &why)) {
-                    refuse(rowNumber, name,
-                           "cannot be set to " +
-                               (name.ends_with("password") ? std::string("that value") : cell));
+                    refuse(
+                        rowNumber, name,
+                        "cannot be set to " + (isSecret(name) ? std::string("that value") : cell));
                     continue;
                 }
                 set[name] = *value;
@@ -221,13 +223,14 @@ Inventory parseInventory(std::string_view csv, ConfigKind kind, const CConfigura
             refuse(rowNumber, "", "neither mac nor ip says which gateway");
         if (!row.mac.empty()) once(macs, row.mac, rowNumber, "mac", "MAC");
         if (!row.ip.empty()) once(currentIps, row.ip, rowNumber, "ip", "address");
-        if (set.contains("ip_address")) {
-            const std::string address = set["ip_address"].get<std::string>();
+        const std::string newIpKey(fieldKey(FieldId::IpAddress));
+        if (set.contains(newIpKey)) {
+            const std::string address = set[newIpKey].get<std::string>();
             if (const auto value = dottedQuad(address)) {
                 // 10.0.0.5 and 10.0.0.05 are one address.
-                once(newIps, dotted(*value), rowNumber, "ip_address", "the new address");
+                once(newIps, dottedHostOrder(*value), rowNumber, newIpKey, "the new address");
             } else {
-                refuse(rowNumber, "ip_address", "not an IPv4 address: " + address);
+                refuse(rowNumber, newIpKey, "not an IPv4 address: " + address);
             }
         }
         // What the editor would refuse in the row's own values.

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/text/DottedAddress.h"
+
 namespace kvt::platform {
 
 // inet_addr's accept set: fewer than four parts, octal and hex parts. 255.255.255.255 is
@@ -16,8 +18,6 @@ std::optional<std::uint32_t> parseInetAddr(const std::string& dotted);
 std::optional<std::uint32_t> parseInetAton(const std::string& dotted);
 // Exactly four decimal parts (inet_pton), as a setup file or a stored address must be written.
 std::optional<std::uint32_t> parseDottedQuad(const std::string& dotted);
-// "a.b.c.d" of an address in network byte order.
-std::string dottedText(std::uint32_t address);
 
 // The four bytes of an address in network byte order, first octet first.
 inline std::array<std::uint8_t, 4> addressBytes(std::uint32_t address) {
@@ -30,6 +30,11 @@ inline std::array<std::uint8_t, 4> addressBytes(std::uint32_t address) {
 inline std::uint32_t hostOrder(std::uint32_t address) {
     const auto b = addressBytes(address);
     return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+// "a.b.c.d" of an address in network byte order.
+inline std::string dottedText(std::uint32_t address) {
+    return dottedHostOrder(hostOrder(address));
 }
 
 struct Endpoint {

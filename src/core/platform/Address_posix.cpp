@@ -24,14 +24,6 @@ std::optional<std::uint32_t> parseDottedQuad(const std::string& dotted) {
     return static_cast<std::uint32_t>(address.s_addr);
 }
 
-std::string dottedText(std::uint32_t address) {
-    in_addr in{};
-    in.s_addr = address;
-    char text[INET_ADDRSTRLEN] = {};
-    if (!::inet_ntop(AF_INET, &in, text, sizeof text)) return {};
-    return text;
-}
-
 std::string Endpoint::text() const {
     return dottedText(address) + ":" + std::to_string(port);
 }

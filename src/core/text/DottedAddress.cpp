@@ -75,4 +75,9 @@ std::optional<std::uint32_t> parseInetAddr(std::string_view text) {
     }
 }
 
+std::string dottedHostOrder(std::uint32_t address) {
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
 }  // namespace kvt

@@ -3,6 +3,7 @@
 // configuration rules accept exactly what inet_addr accepts on every platform we build for.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kvt {
@@ -16,5 +17,8 @@ namespace kvt {
 // address checks that itself. Refused: everything else, leading blanks included, and
 // 255.255.255.255 in any spelling, because inet_addr returns that address as its error value.
 std::optional<std::uint32_t> parseInetAddr(std::string_view text);
+
+// "a.b.c.d" of an address in host order, each part in decimal without leading zeros.
+std::string dottedHostOrder(std::uint32_t address);
 
 }  // namespace kvt
