@@ -1,8 +1,10 @@
 #include "NetworkCommands.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -32,7 +34,7 @@ const char* const kStatusHelp =
     "Exit status of the network commands: 0 success; 1 other failure (file, a write refused "
     "for the file's values, refused download of an older product, socket set-up); 2 usage "
     "error; 3 no device answered the search; 4 the "
-    "device needs a password and --password was not given; 5 wrong password; 6 remote "
+    "device needs a password and none was given; 5 wrong password; 6 remote "
     "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
     "replied with the wrong reply; 9 the report listener, or the search, could not bind its "
     "local port.";
@@ -60,11 +62,37 @@ void addEnipPortOption(CLI::App* command, NetworkArgs& args) {
                         "EtherNet/IP port of the device, TCP and UDP (default 44818)");
 }
 
+const char* const kPasswordHelp =
+    "The password of the kind comes from --password, else the first line of --password-file, "
+    "else the environment: KVT640_ADMIN_PASSWORD for a background configuration, "
+    "KVT640_PASSWORD for either. A password given with --password is visible to other local "
+    "users (in the process list); prefer the file (readable by you only) or the environment. "
+    "Passwords are never printed: differences in them show as \"********\".";
+
 void addPasswordOption(CLI::App* command, NetworkArgs& args) {
     command
         ->add_option("--password", args.password,
                      "password of the configuration kind, when the device has one")
         ->each([&args](const std::string&) { args.passwordGiven = true; });
+    command->add_option("--password-file", args.passwordFile,
+                        "read the password from the first line of this file");
+}
+
+std::optional<std::string> passwordFromSources(const NetworkArgs& args, ConfigKind kind) {
+    if (args.passwordGiven) return args.password;
+    if (!args.passwordFile.empty()) {
+        std::string bytes;
+        if (readWholeFile(args.passwordFile, bytes) != FileReadStatus::Ok)
+            throw CliFailure("cannot read the password file " + args.passwordFile);
+        std::string line = bytes.substr(0, bytes.find('\n'));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    if (kind == kBackgroundConfig) {
+        if (const char* admin = std::getenv("KVT640_ADMIN_PASSWORD")) return std::string(admin);
+    }
+    if (const char* password = std::getenv("KVT640_PASSWORD")) return std::string(password);
+    return std::nullopt;
 }
 
 void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
@@ -77,16 +105,20 @@ void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
     network.connectTimeoutMs = args.connectTimeoutMs;
 }
 
-// The password dialog of a script: one attempt with --password, never a prompt.
 void answerPasswordsFrom(CliContext& context, const NetworkArgs& args) {
-    std::optional<Gbk> password;
-    if (args.passwordGiven) {
-        password = utf8ToGbk(args.password);
-        if (!password) throw CliFailure(messageUtf8(kMsgNotGbk));
+    // Resolved now, so that an unreadable file or a text GBK cannot hold ends the command before
+    // anything is sent.
+    std::array<std::optional<Gbk>, 2> passwords;
+    for (const ConfigKind kind : {kUserConfig, kBackgroundConfig}) {
+        const std::optional<std::string> text = passwordFromSources(args, kind);
+        if (!text) continue;
+        passwords[kindNumber(kind)] = utf8ToGbk(*text);
+        if (!passwords[kindNumber(kind)]) throw CliFailure(messageUtf8(kMsgNotGbk));
     }
     CliFlowUi& ui = context.ui;
-    ui.passwordHandler = [&ui, password](const Session& session,
-                                         ConfigKind kind) -> std::optional<PasswordAnswer> {
+    ui.passwordHandler = [&ui, passwords](const Session& session,
+                                          ConfigKind kind) -> std::optional<PasswordAnswer> {
+        const std::optional<Gbk>& password = passwords[kindNumber(kind)];
         if (!password) {
             ui.passwordMissing = true;
             return std::nullopt;
@@ -256,7 +288,8 @@ void addRead(CLI::App& app, CliContext& context) {
     auto json = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
         app, "read", "Read a device's configuration and print it or save it to FILE",
-        "kvt640-cli read --ip ADDR --kind user|background [--password PW] [-o FILE] [--json]",
+        "kvt640-cli read --ip ADDR --kind user|background [--password PW | --password-file FILE] "
+        "[-o FILE] [--json]",
         [&context, args, ip, kind, output, json] {
             applyNetworkArgs(context, *args);
             answerPasswordsFrom(context, *args);
@@ -277,7 +310,7 @@ void addRead(CLI::App& app, CliContext& context) {
             if (read != Outcome::Done) failAfter(context, read, "the read failed");
             printConfiguration(std::cout, *session.config, configKind, *json);
         });
-    command->footer(kStatusHelp);
+    command->footer(std::string(kStatusHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
     command->add_option("--kind", *kind, "configuration kind: user or background")
         ->required()
@@ -339,7 +372,8 @@ void addWrite(CLI::App& app, CliContext& context) {
     auto force = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
         app, "write", "Download a configuration file to a device",
-        "kvt640-cli write --ip ADDR FILE [--password PW] [--reset] [--force]",
+        "kvt640-cli write --ip ADDR FILE [--password PW | --password-file FILE] [--reset] "
+        "[--force]",
         [&context, args, ip, file, reset, force] {
             applyNetworkArgs(context, *args);
             answerPasswordsFrom(context, *args);
@@ -356,7 +390,7 @@ void addWrite(CLI::App& app, CliContext& context) {
                 *outcome.reset != Outcome::Cancelled)
                 failAfter(context, *outcome.reset, "the reset failed");
         });
-    command->footer(kStatusHelp);
+    command->footer(std::string(kStatusHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
     command->add_option("FILE", *file, "configuration file")->required();
     command->add_flag("--reset", *reset, "reset the device after an acknowledged download");
