@@ -19,6 +19,7 @@
 #include "core/fleet/Batch.h"
 #include "core/fleet/Diff.h"
 #include "core/fleet/Inventory.h"
+#include "core/fleet/Passwords.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/SearchFlows.h"
 #include "core/net/Interfaces.h"
@@ -262,10 +263,8 @@ void addApply(CLI::App& app, CliContext& context) {
             enipArgs->applyTo(run);
             if (const auto password = passwordFromSources(*args, loaded.kind))
                 run.passwords.push_back(toGbkOrFail(*password));
-            const Gbk& own = loaded.kind == kUserConfig ? loaded.config.advance.userPassword
-                                                        : loaded.config.advance.adminPassword;
-            if (!own.empty() && (run.passwords.empty() || run.passwords.front() != own))
-                run.passwords.push_back(own);
+            run.passwords = passwordsBeforeWrite(std::move(run.passwords),
+                                                 passwordOf(loaded.config, loaded.kind));
             const CConfiguration wanted = loaded.config;
             const ApplyResult result = applyAtAddress(
                 context.session.network, *ip, loaded.kind,

@@ -6,13 +6,10 @@
 #include <thread>
 
 #include "core/discovery/Search.h"
+#include "core/fleet/Passwords.h"
 
 namespace kvt {
 namespace {
-
-const Gbk& kindPassword(const CConfiguration& config, ConfigKind kind) {
-    return kind == kUserConfig ? config.advance.userPassword : config.advance.adminPassword;
-}
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -82,8 +79,9 @@ std::vector<BatchRowResult> runBatch(const NetworkOptions& network, const Invent
                 const bool setsPassword =
                     row.sets(options.kind == kUserConfig ? "user_password" : "admin_password") ||
                     options.base.has_value();
-                if (setsPassword && !kindPassword(planned, options.kind).empty())
-                    apply.passwords.push_back(kindPassword(planned, options.kind));
+                apply.passwords = passwordsBeforeWrite(
+                    std::move(apply.passwords),
+                    setsPassword ? std::optional(passwordOf(planned, options.kind)) : std::nullopt);
                 const auto wanted = [&](const CConfiguration& current) {
                     CConfiguration base = options.base.value_or(current);
                     base.ethernet.ipAddress = current.ethernet.ipAddress;
