@@ -78,14 +78,6 @@ LoadedFile loadConfiguration(const std::string& path, Lang lang) {
     return loaded;
 }
 
-void listIssues(const std::string& path, const std::vector<FieldIssue>& issues) {
-    for (const FieldIssue& issue : issues) {
-        std::cerr << "kvt640-cli: " << path << ": "
-                  << (issue.severity == Severity::Warning ? "warning: " : "")
-                  << issueMessage(issue, Lang::En) << '\n';
-    }
-}
-
 nlohmann::ordered_json differencesJson(const std::vector<FieldDifference>& differences,
                                        const char* leftName, const char* rightName) {
     auto array = nlohmann::ordered_json::array();
@@ -252,12 +244,7 @@ void addApply(CLI::App& app, CliContext& context) {
         [&context, args, ip, file, options, noVerify, json, enipArgs] {
             applyNetworkArgs(context, *args);
             const LoadedFile loaded = loadConfiguration(*file, context.session.lang);
-            listIssues(*file, loaded.issues);
-            if (!loaded.issues.empty() && !options->force)
-                throw CliFailure("nothing was sent: " + *file +
-                                 (hasErrors(loaded.issues) ? " holds values that the editor refuses"
-                                                           : " has settings that look wrong") +
-                                 "; --force sends it as it is");
+            refuseUnlessForced(*file, loaded.issues, options->force);
             ApplyOptions run = *options;
             run.verify = !*noVerify;
             enipArgs->applyTo(run);

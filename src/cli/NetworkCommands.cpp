@@ -322,23 +322,31 @@ void addRead(CLI::App& app, CliContext& context) {
     addNetworkOptions(command, *args);
 }
 
+}  // namespace
+
+void refuseUnlessForced(const std::string& path, const std::vector<FieldIssue>& issues,
+                        bool force) {
+    for (const FieldIssue& issue : issues) {
+        std::cerr << "kvt640-cli: " << path << ": "
+                  << (issue.severity == Severity::Warning ? "warning: " : "")
+                  << issueMessage(issue, Lang::En) << '\n';
+    }
+    if (!refusedWithoutForce(issues, force)) return;
+    throw CliFailure("nothing was sent: " + path +
+                     (hasErrors(issues) ? " holds values that the editor refuses"
+                                        : " has settings that look wrong") +
+                     "; --force sends it as it is");
+}
+
+namespace {
+
 // What the editor's pages would refuse, and what the download would warn about, is listed and
 // refused before anything is sent; with --force it is listed and the file goes out as the image
 // builder makes it. A file that cannot be read is left to Open to report, in its place.
 void checkBeforeSending(CliContext& context, const std::string& path, bool force) {
     std::string bytes;
     if (readWholeFile(path, bytes) != FileReadStatus::Ok) return;
-    const std::vector<FieldIssue> issues = fileIssues(readConfigFile(bytes, context.session.lang));
-    for (const FieldIssue& issue : issues) {
-        std::cerr << "kvt640-cli: " << path << ": "
-                  << (issue.severity == Severity::Warning ? "warning: " : "")
-                  << issueMessage(issue, Lang::En) << '\n';
-    }
-    if (issues.empty() || force) return;
-    throw CliFailure("nothing was sent: " + path +
-                     (hasErrors(issues) ? " holds values that the editor refuses"
-                                        : " has settings that look wrong") +
-                     "; --force sends it as it is");
+    refuseUnlessForced(path, fileIssues(readConfigFile(bytes, context.session.lang)), force);
 }
 
 // A file that sets DHCP or BOOTP is held against what the selected device holds now, read for

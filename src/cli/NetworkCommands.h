@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CliContext.h"
 #include "core/config/Rules.h"
+#include "core/config/Validate.h"
 
 namespace kvt::cli {
 
@@ -41,6 +43,9 @@ void addPasswordOption(CLI::App* command, NetworkArgs& args);
 std::optional<std::string> passwordFromSources(const NetworkArgs& args, ConfigKind kind);
 // --enip-port, for the commands that speak EtherNet/IP.
 void addEnipPortOption(CLI::App* command, NetworkArgs& args);
+// Lists what was found in the file at `path` on stderr, and ends the command unless there is
+// nothing or the user passed --force.
+void refuseUnlessForced(const std::string& path, const std::vector<FieldIssue>& issues, bool force);
 void applyNetworkArgs(CliContext& context, const NetworkArgs& args);
 // The password dialog of a script: one attempt with the password of the kind from the sources,
 // never a prompt.

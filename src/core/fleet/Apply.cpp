@@ -186,7 +186,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         return result;
     }
     result.issues = downloadIssues(target, kind, current.ethernet.ipMethod);
-    if (!result.issues.empty() && !options.force) {
+    if (refusedWithoutForce(result.issues, options.force)) {
         result.verdict = ApplyVerdict::Refused;
         result.message = "nothing was sent: " + issueMessage(result.issues.front(), Lang::En) +
                          (result.issues.size() > 1 ? " (and more)" : "");
