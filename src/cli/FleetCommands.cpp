@@ -14,6 +14,7 @@
 #include "core/discovery/Search.h"
 #include "core/enip/EnipClient.h"
 #include "core/files/ConfigFile.h"
+#include "core/files/ConfigLoad.h"
 #include "core/files/CsvExport.h"
 #include "core/fleet/Apply.h"
 #include "core/fleet/Batch.h"
@@ -38,17 +39,10 @@ const char* kindName(ConfigKind kind) {
     return kind == kBackgroundConfig ? "background" : "user";
 }
 
-struct LoadedFile {
-    CConfiguration config;
-    ConfigKind kind = kUserConfig;
-    std::vector<FieldIssue> issues;  // what the reader did not take, and validate()'s findings
-};
-
-// A configuration file: the `.inf` form, or the JSON form of `show --json` (an object; keys
-// left out keep the values of a new configuration).
-LoadedFile loadConfiguration(const std::string& path, Lang lang) {
-    std::string bytes;
-    switch (readWholeFile(path, bytes)) {
+// A configuration file of either form; a file that cannot be read or taken ends the command.
+LoadedConfiguration loadFileOrFail(const std::string& path, Lang lang) {
+    LoadedConfiguration loaded = loadConfiguration(path, lang);
+    switch (loaded.read) {
         case FileReadStatus::Ok:
             break;
         case FileReadStatus::CannotOpen:
@@ -56,25 +50,7 @@ LoadedFile loadConfiguration(const std::string& path, Lang lang) {
         case FileReadStatus::ReadError:
             throw CliFailure(path + ": " + messageUtf8(messageFor(Outcome::OpenFailed)));
     }
-    LoadedFile loaded;
-    const auto first = bytes.find_first_not_of(" \t\r\n");
-    if (first != std::string::npos && bytes[first] == '{') {
-        const auto json = OrderedJson::parse(bytes, nullptr, false);
-        if (json.is_discarded()) throw CliFailure(path + ": not valid JSON");
-        const ConfigKind kind =
-            json.contains("kind") && json["kind"] == 1 ? kBackgroundConfig : kUserConfig;
-        std::string error;
-        auto parsed = configurationFromJson(json, newConfiguration(kind), kind, &error);
-        if (!parsed) throw CliFailure(path + ": " + error);
-        loaded.config = std::move(parsed->config);
-        loaded.kind = parsed->kind;
-        loaded.issues = validate(loaded.config, loaded.kind);
-        return loaded;
-    }
-    ParsedConfigFile parsed = readConfigFile(bytes, lang);
-    loaded.issues = fileIssues(parsed);
-    loaded.config = std::move(parsed.config);
-    loaded.kind = parsed.kind;
+    if (!loaded.jsonError.empty()) throw CliFailure(path + ": " + loaded.jsonError);
     return loaded;
 }
 
@@ -243,7 +219,7 @@ void addApply(CLI::App& app, CliContext& context) {
         "[--check-enip [--enip-timeout S]] [--json] [--password PW | --password-file FILE]",
         [&context, args, ip, file, options, noVerify, json, enipArgs] {
             applyNetworkArgs(context, *args);
-            const LoadedFile loaded = loadConfiguration(*file, context.session.lang);
+            const LoadedConfiguration loaded = loadFileOrFail(*file, context.session.lang);
             refuseUnlessForced(*file, loaded.issues, options->force);
             ApplyOptions run = *options;
             run.verify = !*noVerify;
@@ -293,7 +269,7 @@ Side loadSide(CliContext& context, const std::string& source, const NetworkArgs&
     Side side;
     side.name = source;
     if (!source.starts_with("device:")) {
-        LoadedFile loaded = loadConfiguration(source, context.session.lang);
+        LoadedConfiguration loaded = loadFileOrFail(source, context.session.lang);
         side.config = std::move(loaded.config);
         side.kind = loaded.kind;
         return side;
@@ -523,7 +499,8 @@ void addBatch(CLI::App& app, CliContext& context) {
             args->enip.applyTo(batch.apply);
             CConfiguration checkBase = newConfiguration(batch.kind);
             if (!args->templatePath.empty()) {
-                LoadedFile loaded = loadConfiguration(args->templatePath, context.session.lang);
+                LoadedConfiguration loaded =
+                    loadFileOrFail(args->templatePath, context.session.lang);
                 if (loaded.kind != batch.kind)
                     throw CliFailure(args->templatePath + ": a " + kindName(loaded.kind) +
                                      " configuration, not " + kindName(batch.kind));
@@ -668,7 +645,7 @@ void addEnip(CLI::App& app, CliContext& context) {
                 Side side = loadSide(context, "device:" + *ip + ":" + *kind, *args);
                 config = std::move(side.config);
             } else {
-                LoadedFile loaded = loadConfiguration(*from, context.session.lang);
+                LoadedConfiguration loaded = loadFileOrFail(*from, context.session.lang);
                 config = std::move(loaded.config);
                 configKind = loaded.kind;
             }
