@@ -24,6 +24,7 @@
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "core/flows/SearchFlows.h"
+#include "core/net/NetworkOptionSpec.h"
 #include "core/platform/Interrupt.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
@@ -40,21 +41,13 @@ const char* const kStatusHelp =
     "local port.";
 
 void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
-    command->add_option("--bind", args.bindAddress,
-                        "local address of the discovery socket (default 0.0.0.0)");
-    const auto withDefault = [](const char* what, std::uint16_t port) {
-        return std::string(what) + " (default " + std::to_string(port) + ")";
-    };
-    command->add_option("--local-port", args.localPort,
-                        withDefault("local port of the discovery socket", kSearchLocalPort));
-    command->add_option("--discovery-port", args.discoveryPort,
-                        withDefault("port the discovery query goes to", kDiscoveryPort));
-    command->add_option("--device-port", args.devicePort,
-                        withDefault("configuration port of the device", kDeviceConfigPort));
+    command->add_option(kLocalAddressOption.names, args.bindAddress, kLocalAddressOption.help);
+    command->add_option(kLocalPortOption.names, args.localPort, kLocalPortOption.help);
+    command->add_option(kDiscoveryPortOption.names, args.discoveryPort, kDiscoveryPortOption.help);
+    command->add_option(kDevicePortOption.names, args.devicePort, kDevicePortOption.help);
     command
-        ->add_option("--connect-timeout", args.connectTimeoutMs,
-                     "connect limit in milliseconds (default 3000)")
-        ->check(CLI::Range(1, 60000));
+        ->add_option(kConnectTimeoutOption.names, args.connectTimeoutMs, kConnectTimeoutOption.help)
+        ->check(CLI::Range(kMinConnectTimeoutMs, kMaxConnectTimeoutMs));
 }
 
 void addEnipPortOption(CLI::App* command, NetworkArgs& args) {
@@ -530,7 +523,8 @@ void addListen(CLI::App& app, CliContext& context) {
         ->add_option("--port", args->port,
                      "UDP port to listen on (default " + std::to_string(kDefaultReportPort) + ")")
         ->check(CLI::Range(kPortRange.min, kPortRange.max));
-    command->add_option("--bind", args->bindAddress, "local address (default 0.0.0.0)");
+    command->add_option(kLocalAddressOption.names, args->bindAddress,
+                        "local address the listener binds to (default 0.0.0.0)");
     CLI::Option* seconds =
         command->add_option("--seconds", args->seconds, "stop after this many seconds")
             ->check(CLI::PositiveNumber);

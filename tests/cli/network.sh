@@ -106,6 +106,9 @@ run 1 read --ip "$net.5" --kind user --password-file "$work/no-such-file" "${opt
 run 6 read --ip "$net.7" --kind user "${opts[@]}" &&
     { grep -q '远程配置被禁止' "$work/err" || fail "forbidden read: message"; }
 run 7 read --ip "$net.8" --kind user --connect-timeout 500 "${opts[@]}"
+# The desktop tool's names and limits: --local-address beside --bind, up to ten minutes.
+run 0 read --ip "$net.5" --kind user --password 1234 --local-address "$net.200" --connect-timeout 600000
+run 2 read --ip "$net.5" --kind user --connect-timeout 600001 "${opts[@]}"
 # Each kind of failure has its status, whatever the message says.
 run 8 read --ip "$net.9" --kind user "${opts[@]}" &&
     { grep -q '读取失败' "$work/err" || fail "wrong reply: message $(cat "$work/err")"; }
