@@ -15,11 +15,13 @@
 #include "core/discovery/Search.h"
 #include "core/enip/EnipClient.h"
 #include "core/files/ConfigFile.h"
+#include "core/files/ConfigLoad.h"
 #include "core/files/CsvExport.h"
 #include "core/fleet/Apply.h"
 #include "core/fleet/Batch.h"
 #include "core/fleet/Diff.h"
 #include "core/fleet/Inventory.h"
+#include "core/fleet/Passwords.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/SearchFlows.h"
 #include "core/net/Interfaces.h"
@@ -27,44 +29,6 @@
 
 namespace kvt::cli {
 namespace {
-
-const char* const kPasswordHelp =
-    "The password of the kind comes from --password, else the first line of --password-file, "
-    "else the environment: KVT640_ADMIN_PASSWORD for a background configuration, "
-    "KVT640_PASSWORD for either. A password given with --password is visible to other local "
-    "users (in the process list); prefer the file (readable by you only) or the environment. "
-    "Passwords are never printed: differences in them show as \"********\".";
-
-struct PasswordArgs {
-    std::string file;
-};
-
-// The options of a command that talks to devices: the password, its file, the network.
-void addDeviceOptions(CLI::App* command, NetworkArgs& network, PasswordArgs& passwords) {
-    addPasswordOption(command, network);
-    command->add_option("--password-file", passwords.file,
-                        "read the password from the first line of this file");
-    addNetworkOptions(command, network);
-}
-
-// The password of `kind` from the first source that has one; nullopt when none does.
-std::optional<std::string> passwordFromSources(const NetworkArgs& args, const PasswordArgs& sources,
-                                               ConfigKind kind) {
-    if (args.passwordGiven) return args.password;
-    if (!sources.file.empty()) {
-        std::string bytes;
-        if (readWholeFile(sources.file, bytes) != FileReadStatus::Ok)
-            throw CliFailure("cannot read the password file " + sources.file);
-        std::string line = bytes.substr(0, bytes.find('\n'));
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
-    }
-    if (kind == kBackgroundConfig) {
-        if (const char* admin = std::getenv("KVT640_ADMIN_PASSWORD")) return std::string(admin);
-    }
-    if (const char* password = std::getenv("KVT640_PASSWORD")) return std::string(password);
-    return std::nullopt;
-}
 
 Gbk toGbkOrFail(const std::string& utf8) {
     auto text = utf8ToGbk(utf8);
@@ -76,17 +40,10 @@ const char* kindName(ConfigKind kind) {
     return kind == kBackgroundConfig ? "background" : "user";
 }
 
-struct LoadedFile {
-    CConfiguration config;
-    ConfigKind kind = kUserConfig;
-    std::vector<FieldIssue> issues;  // what the reader did not take, and validate()'s findings
-};
-
-// A configuration file: the `.inf` form, or the JSON form of `show --json` (an object; keys
-// left out keep the values of a new configuration).
-LoadedFile loadConfiguration(const std::string& path, Lang lang) {
-    std::string bytes;
-    switch (readWholeFile(path, bytes)) {
+// A configuration file of either form; a file that cannot be read or taken ends the command.
+LoadedConfiguration loadFileOrFail(const std::string& path, Lang lang) {
+    LoadedConfiguration loaded = loadConfiguration(path, lang);
+    switch (loaded.read) {
         case FileReadStatus::Ok:
             break;
         case FileReadStatus::CannotOpen:
@@ -94,35 +51,8 @@ LoadedFile loadConfiguration(const std::string& path, Lang lang) {
         case FileReadStatus::ReadError:
             throw CliFailure(path + ": " + messageUtf8(messageFor(Outcome::OpenFailed)));
     }
-    LoadedFile loaded;
-    const auto first = bytes.find_first_not_of(" \t\r\n");
-    if (first != std::string::npos && bytes[first] == '{') {
-        const auto json = OrderedJson::parse(bytes, nullptr, false);
-        if (json.is_discarded()) throw CliFailure(path + ": not valid JSON");
-        const std::string kindKey(fieldKey(FieldId::Kind));
-        const ConfigKind kind =
-            json.contains(kindKey) && json[kindKey] == 1 ? kBackgroundConfig : kUserConfig;
-        std::string error;
-        auto parsed = configurationFromJson(json, newConfiguration(kind), kind, &error);
-        if (!parsed) throw CliFailure(path + ": " + error);
-        loaded.config = std::move(parsed->config);
-        loaded.kind = parsed->kind;
-        loaded.issues = validate(loaded.config, loaded.kind);
-        return loaded;
-    }
-    ParsedConfigFile parsed = readConfigFile(bytes, lang);
-    loaded.issues = fileIssues(parsed);
-    loaded.config = std::move(parsed.config);
-    loaded.kind = parsed.kind;
+    if (!loaded.jsonError.empty()) throw CliFailure(path + ": " + loaded.jsonError);
     return loaded;
-}
-
-void listIssues(const std::string& path, const std::vector<FieldIssue>& issues) {
-    for (const FieldIssue& issue : issues) {
-        std::cerr << "kvt640-cli: " << path << ": "
-                  << (issue.severity == Severity::Warning ? "warning: " : "")
-                  << issueMessage(issue, Lang::En) << '\n';
-    }
 }
 
 nlohmann::ordered_json differencesJson(const std::vector<FieldDifference>& differences,
@@ -278,7 +208,6 @@ const char* const kApplyHelp =
 
 void addApply(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
-    auto passwords = std::make_shared<PasswordArgs>();
     auto ip = std::make_shared<std::string>();
     auto file = std::make_shared<std::string>();
     auto options = std::make_shared<ApplyOptions>();
@@ -289,24 +218,17 @@ void addApply(CLI::App& app, CliContext& context) {
         app, "apply", "Write a configuration file to a device only where it differs, and verify",
         "kvt640-cli apply --ip ADDR FILE [--reset] [--no-verify] [--dry-run] [--force] "
         "[--check-enip [--enip-timeout S]] [--json] [--password PW | --password-file FILE]",
-        [&context, args, passwords, ip, file, options, noVerify, json, enipArgs] {
+        [&context, args, ip, file, options, noVerify, json, enipArgs] {
             applyNetworkArgs(context, *args);
-            const LoadedFile loaded = loadConfiguration(*file, context.session.lang);
-            listIssues(*file, loaded.issues);
-            if (!loaded.issues.empty() && !options->force)
-                throw CliFailure("nothing was sent: " + *file +
-                                 (hasErrors(loaded.issues) ? " holds values that the editor refuses"
-                                                           : " has settings that look wrong") +
-                                 "; --force sends it as it is");
+            const LoadedConfiguration loaded = loadFileOrFail(*file, context.session.lang);
+            refuseUnlessForced(*file, loaded.issues, options->force);
             ApplyOptions run = *options;
             run.verify = !*noVerify;
             enipArgs->applyTo(run);
-            if (const auto password = passwordFromSources(*args, *passwords, loaded.kind))
+            if (const auto password = passwordFromSources(*args, loaded.kind))
                 run.passwords.push_back(toGbkOrFail(*password));
-            const Gbk& own = loaded.kind == kUserConfig ? loaded.config.advance.userPassword
-                                                        : loaded.config.advance.adminPassword;
-            if (!own.empty() && (run.passwords.empty() || run.passwords.front() != own))
-                run.passwords.push_back(own);
+            run.passwords = passwordsBeforeWrite(std::move(run.passwords),
+                                                 passwordOf(loaded.config, loaded.kind));
             const CConfiguration wanted = loaded.config;
             const ApplyResult result = applyAtAddress(
                 context.session.network, *ip, loaded.kind,
@@ -331,7 +253,8 @@ void addApply(CLI::App& app, CliContext& context) {
                       "send a file that write would refuse without --force");
     command->add_flag("--json", *json, "print the result as a JSON object");
     addEnipCheckOptions(command, *enipArgs);
-    addDeviceOptions(command, *args, *passwords);
+    addPasswordOption(command, *args);
+    addNetworkOptions(command, *args);
     addEnipPortOption(command, *args);
 }
 
@@ -343,12 +266,11 @@ struct Side {
     bool device = false;
 };
 
-Side loadSide(CliContext& context, const std::string& source, const NetworkArgs& args,
-              const PasswordArgs& passwords) {
+Side loadSide(CliContext& context, const std::string& source, const NetworkArgs& args) {
     Side side;
     side.name = source;
     if (!source.starts_with("device:")) {
-        LoadedFile loaded = loadConfiguration(source, context.session.lang);
+        LoadedConfiguration loaded = loadFileOrFail(source, context.session.lang);
         side.config = std::move(loaded.config);
         side.kind = loaded.kind;
         return side;
@@ -362,12 +284,7 @@ Side loadSide(CliContext& context, const std::string& source, const NetworkArgs&
     const std::string address = rest.substr(0, colon);
     side.kind = kindFromName(kind);
     side.device = true;
-    NetworkArgs withPassword = args;
-    if (const auto password = passwordFromSources(args, passwords, side.kind)) {
-        withPassword.password = *password;
-        withPassword.passwordGiven = true;
-    }
-    answerPasswordsFrom(context, withPassword);
+    answerPasswordsFrom(context, args);
     Session& session = context.session;
     const Outcome found = searchByAddress(session, address);
     if (found != Outcome::Done)
@@ -382,7 +299,6 @@ Side loadSide(CliContext& context, const std::string& source, const NetworkArgs&
 
 void addDiff(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
-    auto passwords = std::make_shared<PasswordArgs>();
     auto a = std::make_shared<std::string>();
     auto b = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
@@ -390,10 +306,10 @@ void addDiff(CLI::App& app, CliContext& context) {
         app, "diff", "Compare two configurations field by field",
         "kvt640-cli diff A B [--json] [--password PW | --password-file FILE]  (A, B: a "
         "configuration file or device:IP:user|background)",
-        [&context, args, passwords, a, b, json] {
+        [&context, args, a, b, json] {
             applyNetworkArgs(context, *args);
-            const Side left = loadSide(context, *a, *args, *passwords);
-            const Side right = loadSide(context, *b, *args, *passwords);
+            const Side left = loadSide(context, *a, *args);
+            const Side right = loadSide(context, *b, *args);
             // Two kinds: the kind differs, and the fields both carry (the user kind's) are
             // compared.
             const ConfigKind kind = left.kind == right.kind ? left.kind : kUserConfig;
@@ -430,7 +346,8 @@ void addDiff(CLI::App& app, CliContext& context) {
     command->add_option("A", *a, "configuration file or device:IP:user|background")->required();
     command->add_option("B", *b, "configuration file or device:IP:user|background")->required();
     command->add_flag("--json", *json, "print {equal, a, b, differences} as JSON");
-    addDeviceOptions(command, *args, *passwords);
+    addPasswordOption(command, *args);
+    addNetworkOptions(command, *args);
 }
 
 struct BatchArgs {
@@ -558,13 +475,12 @@ const char* const kBatchHelp =
 void addBatch(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<BatchArgs>();
     auto network = std::make_shared<NetworkArgs>();
-    auto passwords = std::make_shared<PasswordArgs>();
     CLI::App* command = context.addCommand(
         app, "batch", "Apply an inventory of gateways, one row a device, with verification",
         "kvt640-cli batch INVENTORY.csv [--kind user|background] [--template FILE] [--jobs N] "
         "[--dry-run] [--reset] [--no-verify] [--check-enip [--enip-timeout S]] [--json|--csv] "
         "[-o FILE]",
-        [&context, args, network, passwords] {
+        [&context, args, network] {
             applyNetworkArgs(context, *network);
             NetworkOptions& options = context.session.network;
             if (!args->broadcast.empty()) {
@@ -585,14 +501,15 @@ void addBatch(CLI::App& app, CliContext& context) {
             args->enip.applyTo(batch.apply);
             CConfiguration checkBase = newConfiguration(batch.kind);
             if (!args->templatePath.empty()) {
-                LoadedFile loaded = loadConfiguration(args->templatePath, context.session.lang);
+                LoadedConfiguration loaded =
+                    loadFileOrFail(args->templatePath, context.session.lang);
                 if (loaded.kind != batch.kind)
                     throw CliFailure(args->templatePath + ": a " + kindName(loaded.kind) +
                                      " configuration, not " + kindName(batch.kind));
                 checkBase = loaded.config;
                 batch.base = std::move(loaded.config);
             }
-            if (const auto password = passwordFromSources(*network, *passwords, batch.kind))
+            if (const auto password = passwordFromSources(*network, batch.kind))
                 batch.apply.passwords.push_back(toGbkOrFail(*password));
 
             std::string bytes;
@@ -645,7 +562,8 @@ void addBatch(CLI::App& app, CliContext& context) {
                      "interface the search for MACs leaves by (default all)")
         ->excludes(broadcastOption);
     addEnipCheckOptions(command, args->enip);
-    addDeviceOptions(command, *network, *passwords);
+    addPasswordOption(command, *network);
+    addNetworkOptions(command, *network);
     addEnipPortOption(command, *network);
 }
 
@@ -670,7 +588,6 @@ const char* const kEnipHelp =
 
 void addEnip(CLI::App& app, CliContext& context) {
     auto args = std::make_shared<NetworkArgs>();
-    auto passwords = std::make_shared<PasswordArgs>();
     auto ip = std::make_shared<std::string>();
     auto kind = std::make_shared<std::string>("background");
     auto from = std::make_shared<std::string>("device");
@@ -686,8 +603,7 @@ void addEnip(CLI::App& app, CliContext& context) {
         "or list the EtherNet/IP devices that answer",
         "kvt640-cli enip --ip ADDR [--kind user|background] [--from FILE|device] [--json] | "
         "kvt640-cli enip --list [--broadcast ADDR | --interface NAME] [--json]",
-        [&context, args, passwords, ip, kind, from, list, broadcast, interface, delayMs, timeoutMs,
-         json] {
+        [&context, args, ip, kind, from, list, broadcast, interface, delayMs, timeoutMs, json] {
             applyNetworkArgs(context, *args);
             if (*list) {
                 enip::BrowseOptions browse;
@@ -728,10 +644,10 @@ void addEnip(CLI::App& app, CliContext& context) {
             CConfiguration config;
             ConfigKind configKind = kindFromName(*kind);
             if (*from == "device") {
-                Side side = loadSide(context, "device:" + *ip + ":" + *kind, *args, *passwords);
+                Side side = loadSide(context, "device:" + *ip + ":" + *kind, *args);
                 config = std::move(side.config);
             } else {
-                LoadedFile loaded = loadConfiguration(*from, context.session.lang);
+                LoadedConfiguration loaded = loadFileOrFail(*from, context.session.lang);
                 config = std::move(loaded.config);
                 configKind = loaded.kind;
             }
@@ -782,7 +698,8 @@ void addEnip(CLI::App& app, CliContext& context) {
         ->check(CLI::Range(1, 60000));
     command->add_flag("--json", *json, "print JSON");
     (void)listFlag;
-    addDeviceOptions(command, *args, *passwords);
+    addPasswordOption(command, *args);
+    addNetworkOptions(command, *args);
     addEnipPortOption(command, *args);
 }
 

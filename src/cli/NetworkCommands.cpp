@@ -1,8 +1,10 @@
 #include "NetworkCommands.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -22,6 +24,7 @@
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "core/flows/SearchFlows.h"
+#include "core/net/NetworkOptionSpec.h"
 #include "core/platform/Interrupt.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
@@ -32,27 +35,19 @@ const char* const kStatusHelp =
     "Exit status of the network commands: 0 success; 1 other failure (file, a write refused "
     "for the file's values, refused download of an older product, socket set-up); 2 usage "
     "error; 3 no device answered the search; 4 the "
-    "device needs a password and --password was not given; 5 wrong password; 6 remote "
+    "device needs a password and none was given; 5 wrong password; 6 remote "
     "configuration forbidden by the device; 7 connection failed or no reply; 8 the device "
     "replied with the wrong reply; 9 the report listener, or the search, could not bind its "
     "local port.";
 
 void addNetworkOptions(CLI::App* command, NetworkArgs& args) {
-    command->add_option("--bind", args.bindAddress,
-                        "local address of the discovery socket (default 0.0.0.0)");
-    const auto withDefault = [](const char* what, std::uint16_t port) {
-        return std::string(what) + " (default " + std::to_string(port) + ")";
-    };
-    command->add_option("--local-port", args.localPort,
-                        withDefault("local port of the discovery socket", kSearchLocalPort));
-    command->add_option("--discovery-port", args.discoveryPort,
-                        withDefault("port the discovery query goes to", kDiscoveryPort));
-    command->add_option("--device-port", args.devicePort,
-                        withDefault("configuration port of the device", kDeviceConfigPort));
+    command->add_option(kLocalAddressOption.names, args.bindAddress, kLocalAddressOption.help);
+    command->add_option(kLocalPortOption.names, args.localPort, kLocalPortOption.help);
+    command->add_option(kDiscoveryPortOption.names, args.discoveryPort, kDiscoveryPortOption.help);
+    command->add_option(kDevicePortOption.names, args.devicePort, kDevicePortOption.help);
     command
-        ->add_option("--connect-timeout", args.connectTimeoutMs,
-                     "connect limit in milliseconds (default 3000)")
-        ->check(CLI::Range(1, 60000));
+        ->add_option(kConnectTimeoutOption.names, args.connectTimeoutMs, kConnectTimeoutOption.help)
+        ->check(CLI::Range(kMinConnectTimeoutMs, kMaxConnectTimeoutMs));
 }
 
 void addEnipPortOption(CLI::App* command, NetworkArgs& args) {
@@ -60,11 +55,37 @@ void addEnipPortOption(CLI::App* command, NetworkArgs& args) {
                         "EtherNet/IP port of the device, TCP and UDP (default 44818)");
 }
 
+const char* const kPasswordHelp =
+    "The password of the kind comes from --password, else the first line of --password-file, "
+    "else the environment: KVT640_ADMIN_PASSWORD for a background configuration, "
+    "KVT640_PASSWORD for either. A password given with --password is visible to other local "
+    "users (in the process list); prefer the file (readable by you only) or the environment. "
+    "Passwords are never printed: differences in them show as \"********\".";
+
 void addPasswordOption(CLI::App* command, NetworkArgs& args) {
     command
         ->add_option("--password", args.password,
                      "password of the configuration kind, when the device has one")
         ->each([&args](const std::string&) { args.passwordGiven = true; });
+    command->add_option("--password-file", args.passwordFile,
+                        "read the password from the first line of this file");
+}
+
+std::optional<std::string> passwordFromSources(const NetworkArgs& args, ConfigKind kind) {
+    if (args.passwordGiven) return args.password;
+    if (!args.passwordFile.empty()) {
+        std::string bytes;
+        if (readWholeFile(args.passwordFile, bytes) != FileReadStatus::Ok)
+            throw CliFailure("cannot read the password file " + args.passwordFile);
+        std::string line = bytes.substr(0, bytes.find('\n'));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    if (kind == kBackgroundConfig) {
+        if (const char* admin = std::getenv("KVT640_ADMIN_PASSWORD")) return std::string(admin);
+    }
+    if (const char* password = std::getenv("KVT640_PASSWORD")) return std::string(password);
+    return std::nullopt;
 }
 
 void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
@@ -77,16 +98,20 @@ void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
     network.connectTimeoutMs = args.connectTimeoutMs;
 }
 
-// The password dialog of a script: one attempt with --password, never a prompt.
 void answerPasswordsFrom(CliContext& context, const NetworkArgs& args) {
-    std::optional<Gbk> password;
-    if (args.passwordGiven) {
-        password = utf8ToGbk(args.password);
-        if (!password) throw CliFailure(messageUtf8(kMsgNotGbk));
+    // Resolved now, so that an unreadable file or a text GBK cannot hold ends the command before
+    // anything is sent.
+    std::array<std::optional<Gbk>, 2> passwords;
+    for (const ConfigKind kind : {kUserConfig, kBackgroundConfig}) {
+        const std::optional<std::string> text = passwordFromSources(args, kind);
+        if (!text) continue;
+        passwords[kindNumber(kind)] = utf8ToGbk(*text);
+        if (!passwords[kindNumber(kind)]) throw CliFailure(messageUtf8(kMsgNotGbk));
     }
     CliFlowUi& ui = context.ui;
-    ui.passwordHandler = [&ui, password](const Session& session,
-                                         ConfigKind kind) -> std::optional<PasswordAnswer> {
+    ui.passwordHandler = [&ui, passwords](const Session& session,
+                                          ConfigKind kind) -> std::optional<PasswordAnswer> {
+        const std::optional<Gbk>& password = passwords[kindNumber(kind)];
         if (!password) {
             ui.passwordMissing = true;
             return std::nullopt;
@@ -256,7 +281,8 @@ void addRead(CLI::App& app, CliContext& context) {
     auto json = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
         app, "read", "Read a device's configuration and print it or save it to FILE",
-        "kvt640-cli read --ip ADDR --kind user|background [--password PW] [-o FILE] [--json]",
+        "kvt640-cli read --ip ADDR --kind user|background [--password PW | --password-file FILE] "
+        "[-o FILE] [--json]",
         [&context, args, ip, kind, output, json] {
             applyNetworkArgs(context, *args);
             answerPasswordsFrom(context, *args);
@@ -277,7 +303,7 @@ void addRead(CLI::App& app, CliContext& context) {
             if (read != Outcome::Done) failAfter(context, read, "the read failed");
             printConfiguration(std::cout, *session.config, configKind, *json);
         });
-    command->footer(kStatusHelp);
+    command->footer(std::string(kStatusHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
     command->add_option("--kind", *kind, "configuration kind: user or background")
         ->required()
@@ -289,23 +315,31 @@ void addRead(CLI::App& app, CliContext& context) {
     addNetworkOptions(command, *args);
 }
 
+}  // namespace
+
+void refuseUnlessForced(const std::string& path, const std::vector<FieldIssue>& issues,
+                        bool force) {
+    for (const FieldIssue& issue : issues) {
+        std::cerr << "kvt640-cli: " << path << ": "
+                  << (issue.severity == Severity::Warning ? "warning: " : "")
+                  << issueMessage(issue, Lang::En) << '\n';
+    }
+    if (!refusedWithoutForce(issues, force)) return;
+    throw CliFailure("nothing was sent: " + path +
+                     (hasErrors(issues) ? " holds values that the editor refuses"
+                                        : " has settings that look wrong") +
+                     "; --force sends it as it is");
+}
+
+namespace {
+
 // What the editor's pages would refuse, and what the download would warn about, is listed and
 // refused before anything is sent; with --force it is listed and the file goes out as the image
 // builder makes it. A file that cannot be read is left to Open to report, in its place.
 void checkBeforeSending(CliContext& context, const std::string& path, bool force) {
     std::string bytes;
     if (readWholeFile(path, bytes) != FileReadStatus::Ok) return;
-    const std::vector<FieldIssue> issues = fileIssues(readConfigFile(bytes, context.session.lang));
-    for (const FieldIssue& issue : issues) {
-        std::cerr << "kvt640-cli: " << path << ": "
-                  << (issue.severity == Severity::Warning ? "warning: " : "")
-                  << issueMessage(issue, Lang::En) << '\n';
-    }
-    if (issues.empty() || force) return;
-    throw CliFailure("nothing was sent: " + path +
-                     (hasErrors(issues) ? " holds values that the editor refuses"
-                                        : " has settings that look wrong") +
-                     "; --force sends it as it is");
+    refuseUnlessForced(path, fileIssues(readConfigFile(bytes, context.session.lang)), force);
 }
 
 // A file that sets DHCP or BOOTP is held against what the selected device holds now, read for
@@ -339,7 +373,8 @@ void addWrite(CLI::App& app, CliContext& context) {
     auto force = std::make_shared<bool>(false);
     CLI::App* command = context.addCommand(
         app, "write", "Download a configuration file to a device",
-        "kvt640-cli write --ip ADDR FILE [--password PW] [--reset] [--force]",
+        "kvt640-cli write --ip ADDR FILE [--password PW | --password-file FILE] [--reset] "
+        "[--force]",
         [&context, args, ip, file, reset, force] {
             applyNetworkArgs(context, *args);
             answerPasswordsFrom(context, *args);
@@ -356,7 +391,7 @@ void addWrite(CLI::App& app, CliContext& context) {
                 *outcome.reset != Outcome::Cancelled)
                 failAfter(context, *outcome.reset, "the reset failed");
         });
-    command->footer(kStatusHelp);
+    command->footer(std::string(kStatusHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
     command->add_option("FILE", *file, "configuration file")->required();
     command->add_flag("--reset", *reset, "reset the device after an acknowledged download");
@@ -488,7 +523,8 @@ void addListen(CLI::App& app, CliContext& context) {
         ->add_option("--port", args->port,
                      "UDP port to listen on (default " + std::to_string(kDefaultReportPort) + ")")
         ->check(CLI::Range(kPortRange.min, kPortRange.max));
-    command->add_option("--bind", args->bindAddress, "local address (default 0.0.0.0)");
+    command->add_option(kLocalAddressOption.names, args->bindAddress,
+                        "local address the listener binds to (default 0.0.0.0)");
     CLI::Option* seconds =
         command->add_option("--seconds", args->seconds, "stop after this many seconds")
             ->check(CLI::PositiveNumber);

@@ -95,9 +95,20 @@ run 0 read --ip "$net.5" --kind user --password 1234 -o "$work/p.inf" "${opts[@]
         iconv -f GBK -t UTF-8 "$work/p.inf" | grep -q $'^固件版本号\t\t3.7\r$' ||
             fail "read -o: firmware line of the device's record"
     }
+# The same sources as apply and batch: the file's first line, then the environment (the admin
+# variable only for a background configuration); --password wins over both.
+printf '1234\r\nignored\n' >"$work/pw"
+run 0 read --ip "$net.5" --kind user --password-file "$work/pw" "${opts[@]}"
+KVT640_PASSWORD=1234 KVT640_ADMIN_PASSWORD=999 run 0 read --ip "$net.5" --kind user "${opts[@]}"
+KVT640_PASSWORD=1234 KVT640_ADMIN_PASSWORD=ad run 0 read --ip "$net.5" --kind background "${opts[@]}"
+KVT640_PASSWORD=1234 run 5 read --ip "$net.5" --kind user --password 999 "${opts[@]}"
+run 1 read --ip "$net.5" --kind user --password-file "$work/no-such-file" "${opts[@]}"
 run 6 read --ip "$net.7" --kind user "${opts[@]}" &&
     { grep -q '远程配置被禁止' "$work/err" || fail "forbidden read: message"; }
 run 7 read --ip "$net.8" --kind user --connect-timeout 500 "${opts[@]}"
+# The desktop tool's names and limits: --local-address beside --bind, up to ten minutes.
+run 0 read --ip "$net.5" --kind user --password 1234 --local-address "$net.200" --connect-timeout 600000
+run 2 read --ip "$net.5" --kind user --connect-timeout 600001 "${opts[@]}"
 # Each kind of failure has its status, whatever the message says.
 run 8 read --ip "$net.9" --kind user "${opts[@]}" &&
     { grep -q '读取失败' "$work/err" || fail "wrong reply: message $(cat "$work/err")"; }
@@ -116,6 +127,7 @@ run 0 read --ip "$net.6" --kind user --json "${opts[@]}" &&
 run 4 write --ip "$net.5" "$work/q2.inf" "${opts[@]}"
 run 5 write --ip "$net.5" "$work/q2.inf" --password 999 "${opts[@]}"
 run 0 write --ip "$net.5" "$work/q2.inf" --password 1234 "${opts[@]}"
+KVT640_PASSWORD=1234 run 0 write --ip "$net.5" "$work/q2.inf" "${opts[@]}"
 run 7 write --ip "$net.8" "$work/q2.inf" --connect-timeout 500 "${opts[@]}"
 run 8 write --ip "$net.9" "$work/q2.inf" "${opts[@]}"
 # A file that moves a device from its static address to DHCP (New's defaults) is refused

@@ -845,12 +845,14 @@ private slots:
     }
 
     void portsAndAddressesFromTheCommandLine() {
-        const char* argv[] = {"kvt640",        "--local-address", "127.0.0.9",
-                              "--device-port", "18900",           "--discovery-port",
-                              "18899",         "--local-port",    "10099"};
+        // --bind: the command-line tool's name, accepted as an alias.
+        const char* argv[] = {
+            "kvt640", "--bind",       "127.0.0.9", "--device-port",     "18900", "--discovery-port",
+            "18899",  "--local-port", "10099",     "--connect-timeout", "600000"};
         CRQ_880App app;
         std::string out;
-        QVERIFY(!app.parseCommandLine(9, argv, &out));
+        QVERIFY(!app.parseCommandLine(11, argv, &out));
+        QCOMPARE(app.session().network.connectTimeoutMs, 600000);
         const NetworkOptions& net = app.session().network;
         QCOMPARE(QString::fromStdString(net.localAddress), QStringLiteral("127.0.0.9"));
         QCOMPARE(net.devicePort, std::uint16_t{18900});

@@ -124,6 +124,11 @@ struct CConfiguration {
     bool operator==(const CConfiguration&) const = default;
 };
 
+// The password `config` sets for `kind`: the user password, or the administrator's.
+inline const Gbk& passwordOf(const CConfiguration& config, ConfigKind kind) {
+    return kind == kUserConfig ? config.advance.userPassword : config.advance.adminPassword;
+}
+
 // The New fill of `kind`: what a fresh configuration holds.
 CConfiguration newConfiguration(ConfigKind kind);
 

@@ -189,6 +189,10 @@ std::vector<FieldIssue> downloadIssues(const CConfiguration& config, ConfigKind 
     return issues;
 }
 
+bool refusedWithoutForce(const std::vector<FieldIssue>& issues, bool force) {
+    return !issues.empty() && !force;
+}
+
 bool hasErrors(const std::vector<FieldIssue>& issues) {
     for (const FieldIssue& issue : issues) {
         if (issue.severity == Severity::Error) return true;

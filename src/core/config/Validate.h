@@ -58,6 +58,10 @@ std::vector<FieldIssue> downloadIssues(const CConfiguration& config, ConfigKind 
 
 bool hasErrors(const std::vector<FieldIssue>& issues);
 
+// Whether findings keep a configuration from being sent: any finding does, unless the user
+// forced the send (a person at the download's question answers it instead).
+bool refusedWithoutForce(const std::vector<FieldIssue>& issues, bool force);
+
 // What is wrong, without the field's name: "70000 is out of range 1 to 65535".
 std::string issueDescription(const FieldIssue& issue, Lang lang);
 // For the command line: the field's key, then what is wrong.

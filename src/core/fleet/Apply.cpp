@@ -4,6 +4,7 @@
 
 #include "core/Session.h"
 #include "core/device/Messages.h"
+#include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FlowUi.h"
 #include "core/flows/SearchFlows.h"
@@ -43,7 +44,6 @@ public:
     std::string chooseSavePath() override { return {}; }
     std::string chooseOpenPath() override { return {}; }
 
-    void setPasswords(std::vector<Gbk> passwords) { m_passwords = std::move(passwords); }
     void setResetAnswer(bool answer) { m_resetAnswer = answer; }
     bool passwordMissing() const { return m_passwordMissing; }
     // A Cancelled flow stands for the password attempt that failed, when one did.
@@ -62,10 +62,6 @@ std::string failureText(Outcome outcome, bool passwordMissing) {
     if (passwordMissing) return "the device needs a password and none was given";
     if (const std::uint32_t id = messageFor(outcome)) return messageTextUtf8(id);
     return std::string("failed: ") + outcomeName(outcome);
-}
-
-const Gbk& kindPassword(const CConfiguration& config, ConfigKind kind) {
-    return kind == kUserConfig ? config.advance.userPassword : config.advance.adminPassword;
 }
 
 ApplyResult failed(ApplyResult result, Outcome outcome, const ApplyUi& ui) {
@@ -190,7 +186,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         return result;
     }
     result.issues = downloadIssues(target, kind, current.ethernet.ipMethod);
-    if (!result.issues.empty() && !options.force) {
+    if (refusedWithoutForce(result.issues, options.force)) {
         result.verdict = ApplyVerdict::Refused;
         result.message = "nothing was sent: " + issueMessage(result.issues.front(), Lang::En) +
                          (result.issues.size() > 1 ? " (and more)" : "");
@@ -209,24 +205,18 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
 
     if (options.verify) {
         // Before the reset: the device already holds what it stored but still serves the old
-        // address, so the read-back needs no search for it. It wants the password it now
-        // holds; one that ignored the write still takes the old one.
-        CEquipment& record = session.devices[0];
-        const bool protectedNow = !kindPassword(target, kind).empty();
-        (kind == kUserConfig ? record.userPasswordSet : record.adminPasswordSet) = protectedNow;
-        std::vector<Gbk> passwords{kindPassword(target, kind)};
-        if (usedPassword != passwords.front()) passwords.push_back(usedPassword);
-        ui.setPasswords(std::move(passwords));
-        session.selectRow(0);
-        const Outcome reread = readConfiguration(session, kind, ui);
-        if (reread != Outcome::Done) {
+        // address, so the read-back needs no search for it.
+        WriteCheck check = checkWrittenConfiguration(session, usedPassword, ui);
+        if (check.read != Outcome::Done) {
             result.verdict = ApplyVerdict::VerificationFailed;
-            result.failure = ui.explain(reread);
+            result.failure = check.read;
             result.message =
                 "acknowledged, but the read-back failed: " + failureText(result.failure, false);
             return result;
         }
-        result.differences = diffConfigurations(*session.config, target, kind);
+        // The result lists the device's side first.
+        for (FieldDifference& d : check.differences) std::swap(d.left, d.right);
+        result.differences = std::move(check.differences);
         if (!result.differences.empty()) {
             result.verdict = ApplyVerdict::VerificationFailed;
             result.message = "acknowledged, but the device holds something else in " +

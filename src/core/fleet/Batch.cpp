@@ -7,13 +7,10 @@
 
 #include "core/config/Fields.h"
 #include "core/discovery/Search.h"
+#include "core/fleet/Passwords.h"
 
 namespace kvt {
 namespace {
-
-const Gbk& kindPassword(const CConfiguration& config, ConfigKind kind) {
-    return kind == kUserConfig ? config.advance.userPassword : config.advance.adminPassword;
-}
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -82,8 +79,9 @@ std::vector<BatchRowResult> runBatch(const NetworkOptions& network, const Invent
                     withRowValues(options.base.value_or(CConfiguration{}), row, options.kind);
                 const bool setsPassword =
                     row.sets(fieldKey(passwordField(options.kind))) || options.base.has_value();
-                if (setsPassword && !kindPassword(planned, options.kind).empty())
-                    apply.passwords.push_back(kindPassword(planned, options.kind));
+                apply.passwords = passwordsBeforeWrite(
+                    std::move(apply.passwords),
+                    setsPassword ? std::optional(passwordOf(planned, options.kind)) : std::nullopt);
                 const auto wanted = [&](const CConfiguration& current) {
                     CConfiguration base = options.base.value_or(current);
                     base.ethernet.ipAddress = current.ethernet.ipAddress;

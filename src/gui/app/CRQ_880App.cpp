@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "KvtVersion.h"
+#include "core/net/NetworkOptionSpec.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/base/Language.h"
 #include "gui/base/Settings.h"
@@ -34,18 +35,12 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
                    "network interface to 255.255.255.255); a simulator on loopback is reached "
                    "with e.g. 127.0.0.1")
         ->each([&net](const std::string&) { net.discoveryTargetChosen = true; });
-    cli.add_option("--discovery-port", net.discoveryPort,
-                   "UDP port of the devices' discovery responders (default 18801)");
-    cli.add_option("--local-address", net.localAddress,
-                   "Local address the search and the IP address report sockets bind to "
-                   "(default 0.0.0.0)");
-    cli.add_option("--local-port", net.localPort,
-                   "Local UDP port of the search socket (default 10002)");
-    cli.add_option("--device-port", net.devicePort,
-                   "TCP configuration port of the devices (default 18801)");
-    cli.add_option("--connect-timeout", net.connectTimeoutMs,
-                   "Time limit of a TCP connect in milliseconds (default 3000)")
-        ->check(CLI::Range(1, 600000));
+    cli.add_option(kDiscoveryPortOption.names, net.discoveryPort, kDiscoveryPortOption.help);
+    cli.add_option(kLocalAddressOption.names, net.localAddress, kLocalAddressOption.help);
+    cli.add_option(kLocalPortOption.names, net.localPort, kLocalPortOption.help);
+    cli.add_option(kDevicePortOption.names, net.devicePort, kDevicePortOption.help);
+    cli.add_option(kConnectTimeoutOption.names, net.connectTimeoutMs, kConnectTimeoutOption.help)
+        ->check(CLI::Range(kMinConnectTimeoutMs, kMaxConnectTimeoutMs));
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
