@@ -118,11 +118,15 @@ build_qt() {
     # Only what the programs use: Widgets and the windows platform plugin (plus Qt Test for
     # the GUI tests). The bundled zlib, PCRE2, libpng and HarfBuzz stand in for Debian's, which
     # are not built for MinGW; Debian's source leaves out Wintab (its licence), so no tablets.
+    # Without Direct2D, Qt Gui leaves out its DirectWrite font database while the windows
+    # plugin still refers to it when directwrite3 is on (qwindows.dll then fails to link), so
+    # both are off: the plugin uses the GDI font database, Qt 6.4's default anyway.
     local options=(-prefix "$prefix" -release -shared -xplatform win32-g++ -qt-host-path /usr
         -nomake tests -nomake examples -no-pch -no-opengl -no-dbus -no-icu -no-glib
         -no-feature-sql -no-feature-network -no-feature-printsupport -no-feature-concurrent
         -no-feature-xml -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d
-        -no-freetype -no-libjpeg -qt-zlib -qt-pcre -qt-libpng -qt-harfbuzz -qt-doubleconversion
+        -no-feature-directwrite3 -no-freetype -no-libjpeg -qt-zlib -qt-pcre -qt-libpng
+        -qt-harfbuzz -qt-doubleconversion
         -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DQT_BUILD_TESTS=OFF
         -DQT_BUILD_EXAMPLES=OFF)
