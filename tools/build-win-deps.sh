@@ -63,12 +63,12 @@ make_source_list() {
 # fetch_source PACKAGE[=VERSION] DIR: unpacks the source package (Debian's patches applied)
 # into $cache/src/DIR.
 fetch_source() {
-    local spec=$1 dir=$2
+    local package=$1 dir=$2
     [[ -d $cache/src/$dir ]] && return
     make_source_list
     local tmp=$cache/src/.fetch-$dir
     rm -rf "$tmp" && mkdir -p "$tmp"
-    (cd "$tmp" && apt_src source -q "$spec")
+    (cd "$tmp" && apt_src source -q "$package")
     local unpacked
     unpacked=$(find "$tmp" -mindepth 1 -maxdepth 1 -type d | head -1)
     mv "$unpacked" "$cache/src/$dir"

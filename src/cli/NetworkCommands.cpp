@@ -24,7 +24,7 @@
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "core/flows/SearchFlows.h"
-#include "core/net/NetworkOptionSpec.h"
+#include "core/net/NetworkOptionDefinitions.h"
 #include "core/platform/Interrupt.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/platform/Poll_posix.h"
 #include "core/platform/Socket.h"
 
 namespace kvt::platform {
@@ -64,21 +65,9 @@ bool waitFor(int fd, short events, Deadline deadline, const WakeEvent* wake) {
     const int wakeFd = wake && wake->valid() ? static_cast<int>(wake->pollHandle()) : -1;
     pollfd polled[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
     const nfds_t count = wakeFd >= 0 ? 2 : 1;
-    for (;;) {
-        // A deadline already passed still looks once at what is queued.
-        const auto left = std::max(deadline - std::chrono::steady_clock::now(),
-                                   std::chrono::steady_clock::duration::zero());
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec limit{static_cast<time_t>(ns / 1'000'000'000),
-                             static_cast<long>(ns % 1'000'000'000)};
-        const int ready = ::ppoll(polled, count, &limit, nullptr);
-        if (ready > 0) return true;
-        if (ready == 0) {
-            errno = EAGAIN;
-            return false;
-        }
-        if (errno != EINTR) return false;
-    }
+    const int ready = pollUntil(polled, count, deadline);
+    if (ready == 0) errno = EAGAIN;
+    return ready > 0;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/platform/Poll_posix.h"
 #include "core/platform/WakeEvent.h"
 
 namespace kvt::platform {
@@ -33,16 +34,7 @@ void WakeEvent::drain() const {
 
 bool WakeEvent::wait(std::chrono::steady_clock::time_point deadline) const {
     pollfd polled{valid() ? static_cast<int>(m_handles[0]) : -1, POLLIN, 0};
-    for (;;) {
-        const auto left = std::max(deadline - std::chrono::steady_clock::now(),
-                                   std::chrono::steady_clock::duration::zero());
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec limit{static_cast<time_t>(ns / 1'000'000'000),
-                             static_cast<long>(ns % 1'000'000'000)};
-        const int ready = ::ppoll(&polled, 1, &limit, nullptr);
-        if (ready > 0) return true;
-        if (ready == 0 || errno != EINTR) return false;
-    }
+    return pollUntil(&polled, 1, deadline) > 0;
 }
 
 }  // namespace kvt::platform

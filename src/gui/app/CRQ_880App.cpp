@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "KvtVersion.h"
-#include "core/net/NetworkOptionSpec.h"
+#include "core/net/NetworkOptionDefinitions.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/base/Language.h"
 #include "gui/base/Settings.h"
