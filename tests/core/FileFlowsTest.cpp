@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/Session.h"
 #include "core/files/ConfigFile.h"
 #include "core/flows/FileFlows.h"
 #include "core/text/ExtraText.h"
@@ -15,14 +16,13 @@ namespace {
 
 // Answers the flows from scripted values and records what they asked. No device is ever
 // selected for saving, so no flow reaches the network.
-class FakeUi : public FlowUi {
+class FakeUi : public FlowUi, public SavePrompt, public OpenPrompt {
 public:
     void message(std::uint32_t textId) override { messages.push_back(textId); }
-    std::optional<PasswordAnswer> askPassword(const Session&, ConfigKind) override {
+    PasswordReply askPassword(const FlowTarget&, ConfigKind) override {
         ADD_FAILURE() << "no password dialog expected";
-        return std::nullopt;
+        return {};
     }
-    bool confirmReset() override { return false; }
     std::optional<ConfigKind> chooseKind() override {
         ++kindQuestions;
         return kind;
@@ -78,7 +78,9 @@ protected:
 TEST_F(FileFlows, MainWindowSaveWritesTheNewFillOfTheChosenKind) {
     m_ui.kind = kBackgroundConfig;
     m_ui.savePath = path("b.inf");
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::MainWindow), Outcome::Done);
+    EXPECT_EQ(saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                    SaveFrom::MainWindow),
+              Outcome::Done);
     EXPECT_EQ(m_ui.kindQuestions, 1);
     EXPECT_EQ(m_session.configKind, kBackgroundConfig);
     EXPECT_EQ(m_session.editorCaption, uiText(4189));
@@ -89,7 +91,9 @@ TEST_F(FileFlows, MainWindowSaveWritesTheNewFillOfTheChosenKind) {
 
 TEST_F(FileFlows, ChooserCancelledChangesNothing) {
     m_session.config->ethernet.networkName = "kept";
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::MainWindow), Outcome::Cancelled);
+    EXPECT_EQ(saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                    SaveFrom::MainWindow),
+              Outcome::Cancelled);
     EXPECT_EQ(m_ui.saveDialogs, 0);
     EXPECT_EQ(m_session.config->ethernet.networkName, "kept");
 }
@@ -102,7 +106,9 @@ TEST_F(FileFlows, EditorSaveWritesTheConfigurationUnchanged) {
     m_ui.savePath = path("u.inf");
     m_session.lang = Lang::En;
 
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::Done);
+    EXPECT_EQ(saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                    SaveFrom::Editor),
+              Outcome::Done);
     EXPECT_EQ(m_ui.kindQuestions, 0);
     EXPECT_EQ(*m_session.config, before);
     EXPECT_EQ(slurp(m_ui.savePath), writeConfigFile(before, kUserConfig, "1.1", Lang::En));
@@ -114,20 +120,26 @@ TEST_F(FileFlows, FirmwareLineComesFromTheSelectedDevice) {
     m_session.config->identity.firmwareVersion = "1.1";
     m_ui.savePath = path("f.inf");
     // Editor mode: no device read.
-    ASSERT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::Done);
+    ASSERT_EQ(saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                    SaveFrom::Editor),
+              Outcome::Done);
     const ParsedConfigFile parsed = readConfigFile(slurp(m_ui.savePath), Lang::Zh);
     EXPECT_EQ(parsed.config.identity.firmwareVersion, "9.9");
 }
 
 TEST_F(FileFlows, SaveDialogCancelledWritesNothing) {
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::Cancelled);
+    EXPECT_EQ(saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                    SaveFrom::Editor),
+              Outcome::Cancelled);
     EXPECT_EQ(m_ui.saveDialogs, 1);
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
 TEST_F(FileFlows, UnwritableFileIsReportedAndTheOldFileKept) {
     m_ui.savePath = path("missing-folder/x.inf");
-    EXPECT_EQ(saveConfigurationFile(m_session, m_ui, SaveFrom::Editor), Outcome::SaveFailed);
+    EXPECT_EQ(saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                    SaveFrom::Editor),
+              Outcome::SaveFailed);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{kMsgSaveFailed});
 }
 
@@ -141,7 +153,8 @@ TEST_F(FileFlows, OpenReadsTheFileIntoAFreshConfiguration) {
     m_session.config->advance.userPassword = "old";
     m_ui.openPath = file;
 
-    EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::Done);
+    EXPECT_EQ(openConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui),
+              Outcome::Done);
     EXPECT_EQ(m_session.configKind, kBackgroundConfig);
     EXPECT_EQ(m_session.editorCaption, gbk("配置 1.inf"));
     EXPECT_EQ(*m_session.config, written);
@@ -152,7 +165,8 @@ TEST_F(FileFlows, OpenRefusedWhenTheSelectedDeviceForbidsRemoteConfiguration) {
     addDevice("1.0", RemoteConfig::Forbidden);
     m_session.selectedIndex = 0;
     m_session.config->ethernet.networkName = "kept";
-    EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::OpenForbidden);
+    EXPECT_EQ(openConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui),
+              Outcome::OpenForbidden);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4115});
     EXPECT_EQ(m_ui.openDialogs, 0);
     EXPECT_EQ(m_session.config->ethernet.networkName, "kept");
@@ -160,14 +174,15 @@ TEST_F(FileFlows, OpenRefusedWhenTheSelectedDeviceForbidsRemoteConfiguration) {
     // Allowed devices open normally.
     m_session.devices[0].remoteConfig = RemoteConfig::Allowed;
     m_ui.openPath = path("none.inf");
-    openConfigurationFile(m_session, m_ui);
+    openConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui);
     EXPECT_EQ(m_ui.openDialogs, 1);
 }
 
 TEST_F(FileFlows, OpenCancelledChangesNothing) {
     CConfiguration* before = m_session.config.get();
     m_session.editorCaption = "c";
-    EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::Cancelled);
+    EXPECT_EQ(openConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui),
+              Outcome::Cancelled);
     EXPECT_EQ(m_session.config.get(), before);
     EXPECT_EQ(m_session.editorCaption, "c");
 }
@@ -179,7 +194,8 @@ TEST_F(FileFlows, FileThatCannotBeOpenedLeavesAFreshConfiguration) {
         m_session.config->ethernet.networkName = "old";
         m_session.editorCaption = "c";
         m_ui.openPath = target;
-        EXPECT_EQ(openConfigurationFile(m_session, m_ui), Outcome::FileMissing);
+        EXPECT_EQ(openConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui),
+                  Outcome::FileMissing);
         EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4116});
         EXPECT_EQ(*m_session.config, CConfiguration{});
         EXPECT_EQ(m_session.editorCaption, "c");

@@ -90,10 +90,12 @@ protected:
         constexpr int kHealthyHost = 60;
         startSimulator({device(kHealthyHost, "healthy")}, kHealthyHost);
         Session session = loopbackSession(kHealthyHost);
-        ASSERT_EQ(searchByAddress(session, loopbackHost(kHealthyHost)), Outcome::Done);
+        ASSERT_EQ(searchByAddress(session.network, session.devices, loopbackHost(kHealthyHost)),
+                  Outcome::Done);
         ASSERT_EQ(session.selectRow(0), Session::Selection::Supported);
         ScriptedUi ui;
-        EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
+        EXPECT_EQ(readConfiguration(session.target(), kBackgroundConfig, session, ui, ui),
+                  Outcome::Done);
         EXPECT_TRUE(ui.messages.empty());
         ASSERT_TRUE(session.config);
         EXPECT_EQ(session.config->ethernet.networkName, "healthy");
@@ -132,8 +134,9 @@ TEST_P(OversizedReplyTest, ReadIsBoundedInBytesAndTime) {
         Session session = sessionAt(10);
         ScriptedUi ui;
         const auto start = Clock::now();
-        EXPECT_EQ(readConfiguration(session, kUserConfig, ui) == Outcome::Done,
-                  GetParam().succeeds);
+        EXPECT_EQ(
+            readConfiguration(session.target(), kUserConfig, session, ui, ui) == Outcome::Done,
+            GetParam().succeeds);
         const auto took = elapsedSince(start);
         note(GetParam().why, took);
         // Every receive finds data waiting, so none of them waits for its limit: the time is
@@ -223,7 +226,8 @@ TEST_P(ImageInPiecesTest, IsAssembledWhileThePeerKeepsSending) {
             Session session = sessionAt(17);
             ScriptedUi ui;
             const auto start = Clock::now();
-            EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
+            EXPECT_EQ(readConfiguration(session.target(), kBackgroundConfig, session, ui, ui),
+                      Outcome::Done);
             const auto took = elapsedSince(start);
             note(p.why, took);
             EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
@@ -272,7 +276,9 @@ struct SlowCase {
 };
 
 TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
-    const auto read = [](Session& s, ScriptedUi& ui) { readConfiguration(s, kUserConfig, ui); };
+    const auto read = [](Session& s, ScriptedUi& ui) {
+        readConfiguration(s.target(), kUserConfig, s, ui, ui);
+    };
     const auto byteEvery = 1900ms;
     std::vector<SlowCase> cases;
     // Twelve bytes of a promised 65535, then silence: one answered receive and seven that
@@ -310,7 +316,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      1,
                      [](Session& s, ScriptedUi& ui) {
                          ui.passwords = {"pw"};
-                         readConfiguration(s, kUserConfig, ui);
+                         readConfiguration(s.target(), kUserConfig, s, ui, ui);
                      },
                      {4014},
                      byteEvery - kMargin,
@@ -326,7 +332,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      [](Session& s, ScriptedUi& ui) {
                          s.newFill(kUserConfig);
                          ui.resetAnswer = true;
-                         EXPECT_FALSE(download(s, ui).acknowledged());
+                         EXPECT_FALSE(download(s.target(), s, ui, ui).acknowledged());
                          EXPECT_EQ(ui.resetQuestions, 0);
                      },
                      {5047},
@@ -340,7 +346,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      1,
                      [](Session& s, ScriptedUi& ui) {
                          ui.resetAnswer = true;
-                         remoteReset(s, ui);
+                         remoteReset(s.target(), ui, ui);
                      },
                      {5065},
                      byteEvery - kMargin,
@@ -363,7 +369,8 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                      2,
                      [](Session& s, ScriptedUi& ui) {
                          ui.passwords = {"late", "pw"};
-                         EXPECT_EQ(readConfiguration(s, kUserConfig, ui), Outcome::Done);
+                         EXPECT_EQ(readConfiguration(s.target(), kUserConfig, s, ui, ui),
+                                   Outcome::Done);
                          EXPECT_EQ(ui.passwordDialogs, 1);
                          EXPECT_EQ(s.readPassword, "pw");
                          EXPECT_TRUE(s.selectedDevice()->passwordSet(kUserConfig));
@@ -434,19 +441,21 @@ TEST_P(ResetMidReplyTest, EndsAtOnceWithTheMessageOfWhatArrived) {
         const auto start = Clock::now();
         switch (c.exchange) {
             case Exchange::Read:
-                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
+                EXPECT_NE(readConfiguration(session.target(), kUserConfig, session, ui, ui),
+                          Outcome::Done);
                 break;
             case Exchange::Password:
                 ui.passwords = {"pw"};
-                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
+                EXPECT_NE(readConfiguration(session.target(), kUserConfig, session, ui, ui),
+                          Outcome::Done);
                 break;
             case Exchange::Download:
                 session.newFill(kUserConfig);
-                EXPECT_FALSE(download(session, ui).acknowledged());
+                EXPECT_FALSE(download(session.target(), session, ui, ui).acknowledged());
                 EXPECT_EQ(ui.resetQuestions, 0);
                 break;
             case Exchange::Reset:
-                remoteReset(session, ui);
+                remoteReset(session.target(), ui, ui);
                 break;
         }
         const auto took = elapsedSince(start);
@@ -585,7 +594,8 @@ TEST_F(HostilePeerTest, SearchByAddressTakesOnlyTheFirstReply) {
                             session.network.localPort);
         });
         const auto start = Clock::now();
-        EXPECT_EQ(searchByAddress(session, loopbackHost(7)), Outcome::SearchWrongReply)
+        EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(7)),
+                  Outcome::SearchWrongReply)
             << first.size() << " bytes";
         EXPECT_LT(elapsedSince(start), kIo);
         answering.join();

@@ -77,27 +77,27 @@ void runExchange(Exchange e, Session& session, ScriptedUi& ui) {
         case Exchange::Password:
             ui.passwords = {"pw"};
             session.devices[0].userPasswordSet = true;
-            readConfiguration(session, kUserConfig, ui);
+            readConfiguration(session.target(), kUserConfig, session, ui, ui);
             session.devices[0].userPasswordSet = false;
             break;
         case Exchange::Read:
-            readConfiguration(session, kUserConfig, ui);
+            readConfiguration(session.target(), kUserConfig, session, ui, ui);
             break;
         case Exchange::Download:
             session.newFill(kUserConfig);
-            download(session, ui);
+            download(session.target(), session, ui, ui);
             break;
         case Exchange::DownloadRemembered:
             session.newFill(kUserConfig);
             session.configOrigin = ConfigOrigin::ReadFromDevice;
             session.readPassword = "pw";
             session.devices[0].userPasswordSet = true;
-            download(session, ui);
+            download(session.target(), session, ui, ui);
             session.devices[0].userPasswordSet = false;
             break;
         case Exchange::Reset:
             ui.resetAnswer = true;
-            remoteReset(session, ui);
+            remoteReset(session.target(), ui, ui);
             break;
     }
 }
@@ -155,7 +155,8 @@ TEST_F(LeakTest, ExchangesAnsweredWithTheWrongCode) {
     ScriptedUi warmUp;
     warmUp.passwords = {"pw"};
     session.devices[0].userPasswordSet = true;
-    ASSERT_EQ(readConfiguration(session, kUserConfig, warmUp), Outcome::Done);
+    ASSERT_EQ(readConfiguration(session.target(), kUserConfig, session, warmUp, warmUp),
+              Outcome::Done);
     session.devices[0].userPasswordSet = false;
     sim.setFault(0, {kvt::sim::Fault::Kind::WrongCode, 0});
     runAll(session,

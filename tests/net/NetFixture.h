@@ -106,27 +106,24 @@ private:
 
 // Answers the flows like a user who types the scripted passwords one after the other and
 // then gives up, and who answers the reset question with `resetAnswer`.
-class ScriptedUi : public FlowUi {
+class ScriptedUi : public FlowUi, public DownloadPrompt {
 public:
     void message(std::uint32_t textId) override { messages.push_back(textId); }
-    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override {
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override {
         ++passwordDialogs;
         while (!passwords.empty()) {
             const Gbk password = passwords.front();
             passwords.pop_front();
-            PasswordAttempt attempt = attemptPasswordCheck(session, kind, password, *this);
-            if (attempt.answer) return std::move(attempt.answer);
+            PasswordAttempt attempt = attemptPasswordCheck(target, kind, password, *this);
+            if (attempt.answer) return {std::move(attempt.answer), Outcome::Done};
             report(attempt.outcome);
         }
-        return std::nullopt;
+        return {std::nullopt, Outcome::Cancelled};
     }
     bool confirmReset() override {
         ++resetQuestions;
         return resetAnswer;
     }
-    std::optional<ConfigKind> chooseKind() override { return std::nullopt; }
-    std::string chooseSavePath() override { return {}; }
-    std::string chooseOpenPath() override { return {}; }
     void runBlocking(const BlockingStep& step, const std::function<void()>& work) override {
         ++blockingSteps;
         if (cancelWhile != step.what) {

@@ -141,15 +141,13 @@ TEST_F(SearchTest, SearchByAddressFindsTheOneDeviceAskedFor) {
 
     Session session = loopbackSession();
     session.devices.assign(5, CEquipment{});
-    session.selectedIndex = 2;
-    EXPECT_EQ(searchByAddress(session, loopbackHost(3)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(3)), Outcome::Done);
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(session.devices[0].rowNumber, "1");
     EXPECT_EQ(session.devices[0].name, "dev3");
     EXPECT_EQ(session.devices[0].ipAddress, loopbackHost(3));
-    EXPECT_EQ(session.selectedIndex, -1);
 
-    EXPECT_EQ(searchByAddress(session, loopbackHost(4)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(4)), Outcome::Done);
     EXPECT_EQ(session.devices[0].name, "dev4");
 }
 
@@ -158,25 +156,26 @@ TEST_F(SearchTest, SearchByAddressOfAnotherProduct) {
     foreign.productCode = 7;
     startSimulator({foreign}, 2);
     Session session = loopbackSession();
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(2)), Outcome::Done);
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(modelText(session.devices[0]), uiText(4024));
     // Unlike the broadcast search's "其它设备", this row can be selected.
     EXPECT_EQ(session.selectRow(0), Session::Selection::Supported);
 }
 
-TEST_F(SearchTest, SearchByAddressWithoutReplyKeepsTheTableButNotTheSelection) {
+// The window clears its selection after any search (tested with the window).
+TEST_F(SearchTest, SearchByAddressWithoutReplyKeepsTheTable) {
     Session session = loopbackSession();
     session.devices.assign(2, CEquipment{});
     session.devices[1].ipAddress = "10.1.1.1";
-    session.selectRow(1);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(searchByAddress(session, loopbackHost(9)), Outcome::SearchFailed);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(9)),
+              Outcome::SearchFailed);
     const auto took = elapsedSince(start);
     EXPECT_GE(took, 1900ms);  // the 2 s receive limit
     EXPECT_LT(took, 3000ms);
     EXPECT_EQ(session.devices.size(), 2u);
-    EXPECT_EQ(session.selectedIndex, -1);
+    EXPECT_EQ(session.devices[1].ipAddress, "10.1.1.1");
 }
 
 TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
@@ -191,10 +190,10 @@ TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
         const std::array<std::uint8_t, 68> reply{0, 0, 0, 4};
         peer.sendTo(reply, session.network.localAddress, session.network.localPort);
     });
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::SearchWrongReply);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(2)),
+              Outcome::SearchWrongReply);
     answering.join();
     EXPECT_EQ(session.devices.size(), 3u);
-    EXPECT_EQ(session.selectedIndex, -1);
 }
 
 TEST_F(SearchTest, FourByteReplyIsAcceptedWithZeroFields) {
@@ -208,7 +207,7 @@ TEST_F(SearchTest, FourByteReplyIsAcceptedWithZeroFields) {
         peer.sendTo(std::array<std::uint8_t, 4>{0, 0, 0, 3}, session.network.localAddress,
                     session.network.localPort);
     });
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(2)), Outcome::Done);
     answering.join();
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(session.devices[0].ipAddress, "0.0.0.0");
