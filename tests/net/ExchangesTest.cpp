@@ -23,7 +23,7 @@ protected:
         m_session = loopbackSession(kHost);
         EXPECT_EQ(searchByAddress(m_session.network, m_session.devices, loopbackHost(kHost)),
                   Outcome::Done);
-        EXPECT_EQ(m_session.selectRow(0), Session::Selection::Supported);
+        EXPECT_EQ(m_session.selectRow(0), Bench::Selection::Supported);
         return sim;
     }
     static DeviceSetup setup() { return device(kHost, "gw"); }
@@ -34,7 +34,7 @@ protected:
         return s;
     }
 
-    Session m_session;
+    Bench m_session;
     ScriptedUi m_ui;
 };
 
@@ -186,7 +186,7 @@ TEST_F(ExchangesTest, UnansweredConnectIsBounded) {
     m_session.devices[0].productCode = kProductKvt275r;
     m_session.devices[0].ipAddress = loopbackHost(5);
     m_session.devices[0].remoteConfig = RemoteConfig::Allowed;
-    ASSERT_EQ(m_session.selectRow(0), Session::Selection::Supported);
+    ASSERT_EQ(m_session.selectRow(0), Bench::Selection::Supported);
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
@@ -407,7 +407,7 @@ struct CancelledWait {
     WaitFor step;
     bool protectedDevice;
     bool readFirst;  // the configuration comes from a read, so the download checks its password
-    std::function<Outcome(Session&, ScriptedUi&)> flow;
+    std::function<Outcome(Bench&, ScriptedUi&)> flow;
     Outcome outcome;
 };
 
@@ -451,13 +451,13 @@ TEST_P(CancelledWaitTest, EndsAtOnceWithoutAMessage) {
     m_ui.token.reset();  // its descriptor is counted when the test ends
 }
 
-Outcome readUser(Session& session, ScriptedUi& ui) {
+Outcome readUser(Bench& session, ScriptedUi& ui) {
     return readConfiguration(session.target(), kUserConfig, session, ui, ui);
 }
-Outcome downloadWrite(Session& session, ScriptedUi& ui) {
+Outcome downloadWrite(Bench& session, ScriptedUi& ui) {
     return download(session.target(), session, ui, ui).write;
 }
-Outcome resetOnly(Session& session, ScriptedUi& ui) {
+Outcome resetOnly(Bench& session, ScriptedUi& ui) {
     return remoteReset(session.target(), ui, ui);
 }
 

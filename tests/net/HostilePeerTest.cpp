@@ -79,8 +79,8 @@ void trickle(PeerConnection& peer, const Bytes& bytes, std::chrono::milliseconds
 
 class HostilePeerTest : public NetTest {
 protected:
-    Session sessionAt(int host, bool userPassword = false) const {
-        Session session = loopbackSession();
+    Bench sessionAt(int host, bool userPassword = false) const {
+        Bench session = loopbackSession();
         selectDeviceAt(session, loopbackHost(host), userPassword);
         return session;
     }
@@ -89,10 +89,10 @@ protected:
     void expectHealthy() {
         constexpr int kHealthyHost = 60;
         startSimulator({device(kHealthyHost, "healthy")}, kHealthyHost);
-        Session session = loopbackSession(kHealthyHost);
+        Bench session = loopbackSession(kHealthyHost);
         ASSERT_EQ(searchByAddress(session.network, session.devices, loopbackHost(kHealthyHost)),
                   Outcome::Done);
-        ASSERT_EQ(session.selectRow(0), Session::Selection::Supported);
+        ASSERT_EQ(session.selectRow(0), Bench::Selection::Supported);
         ScriptedUi ui;
         EXPECT_EQ(readConfiguration(session.target(), kBackgroundConfig, session, ui, ui),
                   Outcome::Done);
@@ -131,7 +131,7 @@ TEST_P(OversizedReplyTest, ReadIsBoundedInBytesAndTime) {
             c.toolClosedWithin(5s);
         });
         ASSERT_TRUE(peer.ready());
-        Session session = sessionAt(10);
+        Bench session = sessionAt(10);
         ScriptedUi ui;
         const auto start = Clock::now();
         EXPECT_EQ(
@@ -223,7 +223,7 @@ TEST_P(ImageInPiecesTest, IsAssembledWhileThePeerKeepsSending) {
         ASSERT_TRUE(peer.ready());
         auto fastest = std::chrono::milliseconds::max();
         for (int run = 0; run < kTries && fastest > p.atMost; ++run) {
-            Session session = sessionAt(17);
+            Bench session = sessionAt(17);
             ScriptedUi ui;
             const auto start = Clock::now();
             EXPECT_EQ(readConfiguration(session.target(), kBackgroundConfig, session, ui, ui),
@@ -268,7 +268,7 @@ struct SlowCase {
     int host;
     HostileTcpPeer::Script script;
     int connections;
-    std::function<void(Session&, ScriptedUi&)> run;
+    std::function<void(Bench&, ScriptedUi&)> run;
     std::vector<std::uint32_t> messages;
     std::chrono::milliseconds atLeast;
     std::chrono::milliseconds atMost;
@@ -276,7 +276,7 @@ struct SlowCase {
 };
 
 TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
-    const auto read = [](Session& s, ScriptedUi& ui) {
+    const auto read = [](Bench& s, ScriptedUi& ui) {
         readConfiguration(s.target(), kUserConfig, s, ui, ui);
     };
     const auto byteEvery = 1900ms;
@@ -314,7 +314,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                          if (c.read(28)) trickle(c, passwordOk(kCmdUserPassword), byteEvery);
                      },
                      1,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          ui.passwords = {"pw"};
                          readConfiguration(s.target(), kUserConfig, s, ui, ui);
                      },
@@ -329,7 +329,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                              trickle(c, withJunk(header(kCmdWriteUser, 8), 16), byteEvery);
                      },
                      1,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          s.newFill(kUserConfig);
                          ui.resetAnswer = true;
                          EXPECT_FALSE(download(s.target(), s, ui, ui).acknowledged());
@@ -344,7 +344,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                          if (c.read(16)) trickle(c, withJunk(header(kCmdReset, 8), 16), byteEvery);
                      },
                      1,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          ui.resetAnswer = true;
                          remoteReset(s.target(), ui, ui);
                      },
@@ -367,7 +367,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                          c.toolClosedWithin(5s);
                      },
                      2,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          ui.passwords = {"late", "pw"};
                          EXPECT_EQ(readConfiguration(s.target(), kUserConfig, s, ui, ui),
                                    Outcome::Done);
@@ -387,7 +387,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
         threads.emplace_back([&, c] {
             HostileTcpPeer peer(loopbackHost(c.host), kDevicePort, c.script, c.connections);
             ASSERT_TRUE(peer.ready()) << c.why;
-            Session session = sessionAt(c.host, c.passwordProtected);
+            Bench session = sessionAt(c.host, c.passwordProtected);
             ScriptedUi ui;
             const auto began = Clock::now();
             c.run(session, ui);
@@ -435,7 +435,7 @@ TEST_P(ResetMidReplyTest, EndsAtOnceWithTheMessageOfWhatArrived) {
             p.abortOnClose();
         });
         ASSERT_TRUE(peer.ready());
-        Session session = sessionAt(20, c.exchange == Exchange::Password);
+        Bench session = sessionAt(20, c.exchange == Exchange::Password);
         ScriptedUi ui;
         ui.resetAnswer = true;
         const auto start = Clock::now();
@@ -495,7 +495,7 @@ Bytes malformedDiscovery(std::size_t i) {
 }
 
 TEST_F(HostilePeerTest, DiscoveryFloodDuringABroadcastSearch) {
-    Session session = loopbackSession();
+    Bench session = loopbackSession();
     startSimulator({device(2, "alpha"), device(3, "beta")});
 
     std::atomic<bool> searching{true};
@@ -540,7 +540,7 @@ std::array<std::uint8_t, 68> validDiscoveryReply();
 // An empty datagram is a malformed reply like any other: it must not end the cycle before
 // the devices' replies are read.
 TEST_F(HostilePeerTest, EmptyDatagramDoesNotEndTheCycle) {
-    const Session session = loopbackSession();
+    const Bench session = loopbackSession();
     UdpSocket peer;
     ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
     ASSERT_TRUE(peer.bind(session.network.discoveryTarget, session.network.discoveryPort));
@@ -573,7 +573,7 @@ TEST_F(HostilePeerTest, SearchByAddressTakesOnlyTheFirstReply) {
     const std::vector<Bytes> malformed = {
         {}, {0, 0, 0}, withJunk(header(4, 0), 68), withJunk(header(0x03000000, 0), 68)};
     for (const Bytes& first : malformed) {
-        Session session = loopbackSession();
+        Bench session = loopbackSession();
         CEquipment earlier;
         earlier.name = "earlier";
         session.devices.assign(1, earlier);

@@ -7,12 +7,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/Session.h"
 #include "core/config/Fields.h"
 #include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "gui/base/MessageBox.h"
+#include "gui/base/Session.h"
 #include "gui/base/Settings.h"
 #include "gui/base/TextInput.h"
 #include "gui/base/Texts.h"

@@ -1,8 +1,8 @@
 #include "gui/device/ConfigurationFlows.h"
 
-#include "core/Session.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
+#include "gui/base/Session.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/editor/CMyPropertySheet.h"

@@ -4,10 +4,10 @@
 #include <QCoreApplication>
 #include <QString>
 
-#include "core/Session.h"
 #include "gui/base/Busy.h"
 #include "gui/base/Language.h"
 #include "gui/base/MessageBox.h"
+#include "gui/base/Session.h"
 #include "gui/base/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CPasswordValidate.h"

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/Session.h"
 #include "core/flows/FileFlows.h"
+#include "gui/base/Session.h"
 #include "gui/base/TextInput.h"
 
 namespace kvt::gui {

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/Session.h"
 #include "core/text/UiText.h"
+#include "gui/base/Session.h"
 #include "gui/base/TextInput.h"
 #include "gui/base/Texts.h"
 #include "gui/editor/CClose.h"

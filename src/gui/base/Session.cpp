@@ -1,4 +1,4 @@
-#include "core/Session.h"
+#include "gui/base/Session.h"
 
 namespace kvt {
 

@@ -1,7 +1,8 @@
 #pragma once
 // Program-wide state of one run of the desktop tool: the device table and its selection, the
 // configuration document with the editor's state. It lives on the user-interface thread; the
-// report listener keeps its own synchronised table and never touches this object.
+// report listener keeps its own synchronised table and never touches this object. The flows
+// get from it only what they work on: target() and the document.
 #include <vector>
 
 #include "core/flows/Document.h"
