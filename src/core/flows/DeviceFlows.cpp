@@ -7,7 +7,6 @@
 #include "core/config/Validate.h"
 #include "core/device/Exchange.h"
 #include "core/device/Messages.h"
-#include "core/text/UiText.h"
 
 namespace kvt {
 
