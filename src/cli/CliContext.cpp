@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "core/flows/DeviceFlows.h"
 #include "core/text/ExtraText.h"
 #include "core/text/UiText.h"
 
@@ -15,6 +16,8 @@ int exitStatusFor(Outcome outcome) {
         case Outcome::SearchFailed:
         case Outcome::SearchWrongReply:
             return kExitNotFound;
+        case Outcome::PasswordMissing:
+            return kExitPasswordMissing;
         case Outcome::WrongPassword:
             return kExitWrongPassword;
         case Outcome::SearchPortBusy:
@@ -52,11 +55,9 @@ int exitStatusFor(Outcome outcome) {
     return kExitFailure;
 }
 
-void failAfter(const CliContext& context, Outcome outcome, const char* silentWhat) {
-    if (outcome == Outcome::Cancelled && context.ui.passwordMissing)
+void failAfter(Outcome outcome, const char* silentWhat) {
+    if (outcome == Outcome::PasswordMissing)
         throw CliFailure(uiTextUtf8(7004), kExitPasswordMissing);
-    if (outcome == Outcome::Cancelled && context.ui.passwordFailure)
-        outcome = *context.ui.passwordFailure;
     throw CliFailure(messageFor(outcome) != 0 ? "" : silentWhat, exitStatusFor(outcome));
 }
 
@@ -64,9 +65,15 @@ void CliFlowUi::message(std::uint32_t textId) {
     std::cerr << "kvt640-cli: " << messageTextUtf8(textId) << '\n';
 }
 
-std::optional<PasswordAnswer> CliFlowUi::askPassword(const Session& session, ConfigKind kind) {
-    if (!passwordHandler) return std::nullopt;
-    return passwordHandler(session, kind);
+PasswordReply CliPasswords::askPassword(const FlowTarget& target, ConfigKind kind) {
+    const std::optional<Gbk>& password = m_passwords[kindNumber(kind)];
+    if (!password) return {std::nullopt, Outcome::PasswordMissing};
+    PasswordAttempt attempt = attemptPasswordCheck(target, kind, *password, m_ui);
+    if (!attempt.answer) {
+        m_ui.report(attempt.outcome);
+        return {std::nullopt, attempt.outcome};
+    }
+    return {std::move(attempt.answer), Outcome::Done};
 }
 
 CLI::App* CliContext::addCommand(CLI::App& parent, const std::string& name,

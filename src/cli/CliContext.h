@@ -1,7 +1,9 @@
 #pragma once
-// What every kvt640-cli command shares: the session, the FlowUi that answers the flows from the
-// command line, and the table of registered commands with their usage lines.
+// What every kvt640-cli command shares: the network options and the language, the FlowUi that
+// runs the flows, the answers a command gives to their questions, and the table of registered
+// commands with their usage lines.
 #include <CLI/CLI.hpp>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Session.h"
+#include "core/flows/Document.h"
 #include "core/flows/FlowUi.h"
 #include "core/flows/Outcome.h"
 
@@ -43,44 +45,90 @@ private:
     int m_exitCode;
 };
 
-// Answers the flows' questions from the command line: paths, kind and reset answer are set by
-// the command before it runs a flow; messages go to stderr as the desktop tool's message boxes.
+// Runs the flows of a command: their messages go to stderr as the desktop tool's message boxes.
 class CliFlowUi : public FlowUi {
 public:
     void message(std::uint32_t textId) override;
-    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override;
-    // The write command has listed what validate() found and refused it unless --force.
-    bool confirmWarnings(const std::vector<FieldIssue>&) override { return force; }
-    bool confirmReset() override { return resetAnswer; }
-    std::optional<ConfigKind> chooseKind() override { return chosenKind; }
-    std::string chooseSavePath() override { return savePath; }
-    std::string chooseOpenPath() override { return openPath; }
-
-    std::optional<ConfigKind> chosenKind;
-    std::string savePath;
-    std::string openPath;
-    bool resetAnswer = false;
-    bool force = false;
-    // A script cannot be prompted: the command that knows the password supplies the answer.
-    // Unset, the password dialog counts as given up.
-    std::function<std::optional<PasswordAnswer>(const Session&, ConfigKind)> passwordHandler;
-    // Why the password "dialog" gave up, where the flow's own outcome (Cancelled) does not say:
-    // no --password, or the one attempt's failure.
-    bool passwordMissing = false;
-    std::optional<Outcome> passwordFailure;
 };
 
-struct CliContext;
+// The password question of a script, which cannot be prompted: one attempt with the password of
+// the kind from the command's sources; none there ends the prompt with PasswordMissing.
+class CliPasswords : public virtual PasswordPrompt {
+public:
+    using ByKind = std::array<std::optional<Gbk>, 2>;
+    CliPasswords(ByKind passwords, FlowUi& ui) : m_passwords(std::move(passwords)), m_ui(ui) {}
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override;
+
+private:
+    ByKind m_passwords;
+    FlowUi& m_ui;
+};
+
+// write: the password as above, the warnings (listed already) sent with --force only, the reset
+// with --reset only.
+class CliDownload : public DownloadPrompt {
+public:
+    CliDownload(PasswordPrompt& passwords, bool reset, bool force)
+        : m_passwords(passwords), m_reset(reset), m_force(force) {}
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override {
+        return m_passwords.askPassword(target, kind);
+    }
+    bool confirmWarnings(const std::vector<FieldIssue>&) override { return m_force; }
+    bool confirmReset() override { return m_reset; }
+
+private:
+    PasswordPrompt& m_passwords;
+    bool m_reset;
+    bool m_force;
+};
+
+// The reset command's answer to the reset question: yes.
+class CliReset : public ResetPrompt {
+public:
+    bool confirmReset() override { return true; }
+};
+
+// Save to `path`: the kind given on the command line (read -o), and the password for its read
+// when `passwords` are given; a configuration already there needs neither.
+class CliSave : public SavePrompt {
+public:
+    CliSave(std::string path, std::optional<ConfigKind> kind = std::nullopt,
+            PasswordPrompt* passwords = nullptr)
+        : m_path(std::move(path)), m_kind(kind), m_passwords(passwords) {}
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override {
+        if (!m_passwords) return {std::nullopt, Outcome::PasswordMissing};
+        return m_passwords->askPassword(target, kind);
+    }
+    std::optional<ConfigKind> chooseKind() override { return m_kind; }
+    std::string chooseSavePath() override { return m_path; }
+
+private:
+    std::string m_path;
+    std::optional<ConfigKind> m_kind;
+    PasswordPrompt* m_passwords;
+};
+
+// Open of the file at `path`.
+class CliOpen : public OpenPrompt {
+public:
+    explicit CliOpen(std::string path) : m_path(std::move(path)) {}
+    std::string chooseOpenPath() override { return m_path; }
+
+private:
+    std::string m_path;
+};
 
 // Ends a command whose flow ended with `outcome` (not Done): the flow has shown its message, if
-// the outcome has one; a silent end says `silentWhat`. A password dialog that gave up stands for
-// the one attempt the command makes.
-[[noreturn]] void failAfter(const CliContext& context, Outcome outcome, const char* silentWhat);
+// the outcome has one; a silent end says `silentWhat`.
+[[noreturn]] void failAfter(Outcome outcome, const char* silentWhat);
 
 struct CliContext {
-    Session session;
+    NetworkOptions network;
+    // The configuration an offline command works on.
+    ConfigDocument document;
     CliFlowUi ui;
-    std::string lang = "zh";
+    std::string lang = "zh";  // as given by --lang
+    Lang language = Lang::Zh;
 
     // Adds a command under `parent`; `run` is called after the whole command line has been
     // parsed (so that options such as --lang that come last are already in place).

@@ -220,7 +220,7 @@ void addApply(CLI::App& app, CliContext& context) {
         "[--check-enip [--enip-timeout S]] [--json] [--password PW | --password-file FILE]",
         [&context, args, ip, file, options, noVerify, json, enipArgs] {
             applyNetworkArgs(context, *args);
-            const LoadedConfiguration loaded = loadFileOrFail(*file, context.session.lang);
+            const LoadedConfiguration loaded = loadFileOrFail(*file, context.language);
             refuseUnlessForced(*file, loaded.issues, options->force);
             ApplyOptions run = *options;
             run.verify = !*noVerify;
@@ -231,7 +231,7 @@ void addApply(CLI::App& app, CliContext& context) {
                                                  passwordOf(loaded.config, loaded.kind));
             const CConfiguration wanted = loaded.config;
             const ApplyResult result = applyAtAddress(
-                context.session.network, *ip, loaded.kind,
+                context.network, *ip, loaded.kind,
                 [&wanted](const CConfiguration&) { return wanted; }, run);
             if (*json) {
                 std::cout << applyJson(result).dump(2) << '\n';
@@ -270,7 +270,7 @@ Side loadSide(CliContext& context, const std::string& source, const NetworkArgs&
     Side side;
     side.name = source;
     if (!source.starts_with("device:")) {
-        LoadedConfiguration loaded = loadFileOrFail(source, context.session.lang);
+        LoadedConfiguration loaded = loadFileOrFail(source, context.language);
         side.config = std::move(loaded.config);
         side.kind = loaded.kind;
         return side;
@@ -284,16 +284,18 @@ Side loadSide(CliContext& context, const std::string& source, const NetworkArgs&
     const std::string address = rest.substr(0, colon);
     side.kind = kindFromName(kind);
     side.device = true;
-    answerPasswordsFrom(context, args);
-    Session& session = context.session;
-    const Outcome found = searchByAddress(session, address);
+    CliPasswords passwords = passwordsFrom(context, args);
+    std::vector<CEquipment> devices;
+    const Outcome found = searchByAddress(context.network, devices, address);
     if (found != Outcome::Done)
         throw CliFailure("no device answered the search at " + address, exitStatusFor(found));
-    if (session.selectRow(0) != Session::Selection::Supported)
+    if (selectionOf(devices.front()) != Selection::Supported)
         throw CliFailure("the device at " + address + " is not a supported product", kExitNotFound);
-    const Outcome read = readConfiguration(session, side.kind, context.ui);
-    if (read != Outcome::Done) failAfter(context, read, "the read failed");
-    side.config = *session.config;
+    const FlowTarget target{context.network, devices.front()};
+    ConfigDocument document;
+    const Outcome read = readConfiguration(target, side.kind, document, context.ui, passwords);
+    if (read != Outcome::Done) failAfter(read, "the read failed");
+    side.config = *document.config;
     return side;
 }
 
@@ -482,7 +484,7 @@ void addBatch(CLI::App& app, CliContext& context) {
         "[-o FILE]",
         [&context, args, network] {
             applyNetworkArgs(context, *network);
-            NetworkOptions& options = context.session.network;
+            NetworkOptions& options = context.network;
             if (!args->broadcast.empty()) {
                 options.discoveryTarget = args->broadcast;
                 options.discoveryTargetChosen = true;
@@ -501,8 +503,7 @@ void addBatch(CLI::App& app, CliContext& context) {
             args->enip.applyTo(batch.apply);
             CConfiguration checkBase = newConfiguration(batch.kind);
             if (!args->templatePath.empty()) {
-                LoadedConfiguration loaded =
-                    loadFileOrFail(args->templatePath, context.session.lang);
+                LoadedConfiguration loaded = loadFileOrFail(args->templatePath, context.language);
                 if (loaded.kind != batch.kind)
                     throw CliFailure(args->templatePath + ": a " + kindName(loaded.kind) +
                                      " configuration, not " + kindName(batch.kind));
@@ -647,7 +648,7 @@ void addEnip(CLI::App& app, CliContext& context) {
                 Side side = loadSide(context, "device:" + *ip + ":" + *kind, *args);
                 config = std::move(side.config);
             } else {
-                LoadedConfiguration loaded = loadFileOrFail(*from, context.session.lang);
+                LoadedConfiguration loaded = loadFileOrFail(*from, context.language);
                 config = std::move(loaded.config);
                 configKind = loaded.kind;
             }

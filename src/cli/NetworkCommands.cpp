@@ -89,7 +89,7 @@ std::optional<std::string> passwordFromSources(const NetworkArgs& args, ConfigKi
 }
 
 void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
-    NetworkOptions& network = context.session.network;
+    NetworkOptions& network = context.network;
     network.localAddress = args.bindAddress;
     network.localPort = args.localPort;
     network.discoveryPort = args.discoveryPort;
@@ -98,31 +98,17 @@ void applyNetworkArgs(CliContext& context, const NetworkArgs& args) {
     network.connectTimeoutMs = args.connectTimeoutMs;
 }
 
-void answerPasswordsFrom(CliContext& context, const NetworkArgs& args) {
+CliPasswords passwordsFrom(CliContext& context, const NetworkArgs& args) {
     // Resolved now, so that an unreadable file or a text GBK cannot hold ends the command before
     // anything is sent.
-    std::array<std::optional<Gbk>, 2> passwords;
+    CliPasswords::ByKind passwords;
     for (const ConfigKind kind : {kUserConfig, kBackgroundConfig}) {
         const std::optional<std::string> text = passwordFromSources(args, kind);
         if (!text) continue;
         passwords[kindNumber(kind)] = utf8ToGbk(*text);
         if (!passwords[kindNumber(kind)]) throw CliFailure(messageUtf8(kMsgNotGbk));
     }
-    CliFlowUi& ui = context.ui;
-    ui.passwordHandler = [&ui, passwords](const Session& session,
-                                          ConfigKind kind) -> std::optional<PasswordAnswer> {
-        const std::optional<Gbk>& password = passwords[kindNumber(kind)];
-        if (!password) {
-            ui.passwordMissing = true;
-            return std::nullopt;
-        }
-        PasswordAttempt attempt = attemptPasswordCheck(session, kind, *password, ui);
-        if (!attempt.answer) {
-            ui.report(attempt.outcome);
-            ui.passwordFailure = attempt.outcome;
-        }
-        return std::move(attempt.answer);
-    };
+    return CliPasswords(std::move(passwords), context.ui);
 }
 
 namespace {
@@ -178,23 +164,24 @@ void printDevices(const std::vector<CEquipment>& devices, bool json, bool csv, L
 }
 
 // Why a search found nothing, for its failure message.
-std::string searchFailure(const Session& session, Outcome outcome, const std::string& where) {
+std::string searchFailure(const NetworkOptions& network, Outcome outcome,
+                          const std::string& where) {
     if (outcome == Outcome::SearchPortBusy)
-        return "local port " + std::to_string(session.network.localPort) +
-               " is in use: cannot search";
+        return "local port " + std::to_string(network.localPort) + " is in use: cannot search";
     return "no device answered the search" + where;
 }
 
-// Search by IP and select the one row, as a click on it would.
-void findDevice(CliContext& context, const std::string& address) {
-    Session& session = context.session;
-    const Outcome found = searchByAddress(session, address);
+// Search by IP: the one device found is the target, where a click on its row would select it.
+FlowTarget findDevice(CliContext& context, const std::string& address) {
+    std::vector<CEquipment> devices;
+    const Outcome found = searchByAddress(context.network, devices, address);
     if (found != Outcome::Done)
-        throw CliFailure(searchFailure(session, found, " at " + address), exitStatusFor(found));
-    switch (session.selectRow(0)) {
-        case Session::Selection::Supported:
-            return;
-        case Session::Selection::NoAddress:
+        throw CliFailure(searchFailure(context.network, found, " at " + address),
+                         exitStatusFor(found));
+    switch (selectionOf(devices.front())) {
+        case Selection::Supported:
+            return {context.network, devices.front()};
+        case Selection::NoAddress:
             // Its reply carries 0.0.0.0: a connect there would reach this PC.
             throw CliFailure("the device at " + address + " reports no IP address (0.0.0.0)",
                              kExitNotFound);
@@ -219,18 +206,18 @@ void addSearch(CLI::App& app, CliContext& context) {
         "[network options]",
         [&context, args, broadcast, interface, ip, json, csv] {
             applyNetworkArgs(context, *args);
-            Session& session = context.session;
+            NetworkOptions& network = context.network;
+            std::vector<CEquipment> devices;
             if (!ip->empty()) {
-                const Outcome outcome = searchByAddress(session, *ip);
+                const Outcome outcome = searchByAddress(network, devices, *ip);
                 // A reply with the wrong code leaves the table as it was; the list shows none.
-                printDevices(outcome == Outcome::Done ? session.devices : std::vector<CEquipment>{},
-                             *json, *csv, session.lang);
+                printDevices(outcome == Outcome::Done ? devices : std::vector<CEquipment>{}, *json,
+                             *csv, context.language);
                 if (outcome != Outcome::Done)
-                    throw CliFailure(searchFailure(session, outcome, " at " + *ip),
+                    throw CliFailure(searchFailure(network, outcome, " at " + *ip),
                                      exitStatusFor(outcome));
                 return;
             }
-            NetworkOptions& network = session.network;
             if (!broadcast->empty()) {
                 network.discoveryTarget = *broadcast;
                 network.discoveryTargetChosen = true;
@@ -239,10 +226,10 @@ void addSearch(CLI::App& app, CliContext& context) {
             // A card that is not there is a mistake on the command line, not an empty network.
             const SearchPlan plan = planBroadcastSearch(network);
             if (!plan.error.empty()) throw CliFailure(plan.error, kExitUsage);
-            const Outcome outcome = searchBroadcast(session, nullptr, {});
-            printDevices(session.devices, *json, *csv, session.lang);
+            const Outcome outcome = searchBroadcast(network, devices, nullptr, {});
+            printDevices(devices, *json, *csv, context.language);
             if (outcome != Outcome::Done)
-                throw CliFailure(searchFailure(session, outcome, ""), exitStatusFor(outcome));
+                throw CliFailure(searchFailure(network, outcome, ""), exitStatusFor(outcome));
         });
     command->footer(
         std::string(kStatusHelp) +
@@ -285,23 +272,23 @@ void addRead(CLI::App& app, CliContext& context) {
         "[-o FILE] [--json]",
         [&context, args, ip, kind, output, json] {
             applyNetworkArgs(context, *args);
-            answerPasswordsFrom(context, *args);
-            findDevice(context, *ip);
-            Session& session = context.session;
+            CliPasswords passwords = passwordsFrom(context, *args);
+            const FlowTarget target = findDevice(context, *ip);
+            ConfigDocument& document = context.document;
             const ConfigKind configKind = kindFromName(*kind);
             if (!output->empty()) {
                 // Save from the main window: the kind, the device read, then the file with the
                 // device's firmware version.
-                context.ui.chosenKind = configKind;
-                context.ui.savePath = *output;
-                const Outcome saved =
-                    saveConfigurationFile(session, context.ui, SaveFrom::MainWindow);
-                if (saved != Outcome::Done) failAfter(context, saved, "the read failed");
+                CliSave save(*output, configKind, &passwords);
+                const Outcome saved = saveConfigurationFile(target, document, context.language,
+                                                            context.ui, save, SaveFrom::MainWindow);
+                if (saved != Outcome::Done) failAfter(saved, "the read failed");
                 return;
             }
-            const Outcome read = readConfiguration(session, configKind, context.ui);
-            if (read != Outcome::Done) failAfter(context, read, "the read failed");
-            printConfiguration(std::cout, *session.config, configKind, *json);
+            const Outcome read =
+                readConfiguration(target, configKind, document, context.ui, passwords);
+            if (read != Outcome::Done) failAfter(read, "the read failed");
+            printConfiguration(std::cout, *document.config, configKind, *json);
         });
     command->footer(std::string(kStatusHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
@@ -339,24 +326,25 @@ namespace {
 void checkBeforeSending(CliContext& context, const std::string& path, bool force) {
     std::string bytes;
     if (readWholeFile(path, bytes) != FileReadStatus::Ok) return;
-    refuseUnlessForced(path, fileIssues(readConfigFile(bytes, context.session.lang)), force);
+    refuseUnlessForced(path, fileIssues(readConfigFile(bytes, context.language)), force);
 }
 
 // A file that sets DHCP or BOOTP is held against what the selected device holds now, read for
 // it first: one that takes the device off its static address (no known address afterwards on
 // a network without such a server) is refused without --force. Other files send no read.
-void checkAddressMove(CliContext& context, const std::string& path, bool force) {
+void checkAddressMove(CliContext& context, const FlowTarget& target, PasswordPrompt& passwords,
+                      const std::string& path, bool force) {
     std::string bytes;
     if (force || readWholeFile(path, bytes) != FileReadStatus::Ok) return;
-    const ParsedConfigFile parsed = readConfigFile(bytes, context.session.lang);
+    const ParsedConfigFile parsed = readConfigFile(bytes, context.language);
     const std::int32_t method = parsed.config.ethernet.ipMethod;
     if (method != kIpMethodDhcp && method != kIpMethodBootp) return;
     const auto kind = static_cast<ConfigKind>(parsed.kind);
-    const Outcome read = readConfiguration(context.session, kind, context.ui);
-    if (read != Outcome::Done) failAfter(context, read, "the device's settings could not be read");
-    const CEquipment& device = *context.session.selectedDevice();
+    const Outcome read = readConfiguration(target, kind, context.document, context.ui, passwords);
+    if (read != Outcome::Done) failAfter(read, "the device's settings could not be read");
+    const CEquipment& device = *target.device;
     for (const FieldIssue& issue :
-         downloadIssues(parsed.config, kind, context.session.ipMethodOf(device.ipAddress))) {
+         downloadIssues(parsed.config, kind, context.document.ipMethodOf(device.ipAddress))) {
         if (issue.problem != Problem::LeavesStaticAddress) continue;
         std::cerr << "kvt640-cli: " << path << ": warning: " << issueMessage(issue, Lang::En)
                   << '\n';
@@ -377,19 +365,18 @@ void addWrite(CLI::App& app, CliContext& context) {
         "[--force]",
         [&context, args, ip, file, reset, force] {
             applyNetworkArgs(context, *args);
-            answerPasswordsFrom(context, *args);
+            CliPasswords passwords = passwordsFrom(context, *args);
             checkBeforeSending(context, *file, *force);
-            findDevice(context, *ip);
-            checkAddressMove(context, *file, *force);
-            openFileAsOpenDoes(context, *file);
-            context.ui.resetAnswer = *reset;
-            context.ui.force = *force;
-            const DownloadOutcome outcome = download(context.session, context.ui);
-            if (!outcome.acknowledged()) failAfter(context, outcome.write, "the download failed");
+            const FlowTarget target = findDevice(context, *ip);
+            checkAddressMove(context, target, passwords, *file, *force);
+            openFileAsOpenDoes(context, *file, target);
+            CliDownload prompt(passwords, *reset, *force);
+            const DownloadOutcome outcome = download(target, context.document, context.ui, prompt);
+            if (!outcome.acknowledged()) failAfter(outcome.write, "the download failed");
             // Acknowledged; a reset that was asked for and failed still fails the command.
             if (outcome.reset && *outcome.reset != Outcome::Done &&
                 *outcome.reset != Outcome::Cancelled)
-                failAfter(context, *outcome.reset, "the reset failed");
+                failAfter(*outcome.reset, "the reset failed");
         });
     command->footer(std::string(kStatusHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
@@ -412,11 +399,10 @@ void addReset(CLI::App& app, CliContext& context) {
         context.addCommand(app, "reset", "Send the remote reset request to a device",
                            "kvt640-cli reset --ip ADDR", [&context, args, ip] {
                                applyNetworkArgs(context, *args);
-                               findDevice(context, *ip);
-                               context.ui.resetAnswer = true;
-                               const Outcome outcome = remoteReset(context.session, context.ui);
-                               if (outcome != Outcome::Done)
-                                   failAfter(context, outcome, "the reset failed");
+                               const FlowTarget target = findDevice(context, *ip);
+                               CliReset prompt;
+                               const Outcome outcome = remoteReset(target, context.ui, prompt);
+                               if (outcome != Outcome::Done) failAfter(outcome, "the reset failed");
                            });
     command->footer(kStatusHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
@@ -511,7 +497,7 @@ void addListen(CLI::App& app, CliContext& context) {
     CLI::App* command = context.addCommand(
         app, "listen", "Listen for IP address reports and print each row update",
         "kvt640-cli listen [--port N] [--bind ADDR] [--seconds S | --count N] [--json | --csv]",
-        [args, &context] { runListener(*args, context.session.lang); });
+        [args, &context] { runListener(*args, context.language); });
     command->footer(
         std::string(kStatusHelp) +
         " Without --seconds or --count the listener runs until interrupted. With "

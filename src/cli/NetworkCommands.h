@@ -49,6 +49,6 @@ void refuseUnlessForced(const std::string& path, const std::vector<FieldIssue>& 
 void applyNetworkArgs(CliContext& context, const NetworkArgs& args);
 // The password dialog of a script: one attempt with the password of the kind from the sources,
 // never a prompt.
-void answerPasswordsFrom(CliContext& context, const NetworkArgs& args);
+CliPasswords passwordsFrom(CliContext& context, const NetworkArgs& args);
 
 }  // namespace kvt::cli

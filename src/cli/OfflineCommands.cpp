@@ -30,7 +30,7 @@ void addNew(CLI::App& app, CliContext& context) {
     CLI::App* command = context.addCommand(
         app, "new", "Write the defaults of a new configuration to FILE",
         "kvt640-cli new --kind user|background -o FILE [--lang zh|en]", [&context, kind, output] {
-            context.session.newFill(kindFromName(*kind));
+            context.document.newFill(kindFromName(*kind));
             saveAsEditorDoes(context, *output);
         });
     addKindOption(command, *kind);
@@ -46,8 +46,8 @@ void addShow(CLI::App& app, CliContext& context) {
         context.addCommand(app, "show", "Read a configuration file as Open does and print it",
                            "kvt640-cli show FILE [--json] [--lang zh|en]", [&context, file, json] {
                                openFileAsOpenDoes(context, *file);
-                               printConfiguration(std::cout, *context.session.config,
-                                                  context.session.configKind, *json);
+                               printConfiguration(std::cout, *context.document.config,
+                                                  context.document.configKind, *json);
                            });
     command->add_option("FILE", *file, "configuration file")->required()->check(kNonEmptyPath);
     command->add_flag("--json", *json, "print a JSON object");
@@ -73,7 +73,7 @@ void addImage(CLI::App& app, CliContext& context) {
         *image, "build", "Build the device image of a configuration file",
         "kvt640-cli image build FILE -o IMAGE [--lang zh|en]", [&context, file, output] {
             openFileAsOpenDoes(context, *file);
-            writeRaw(*output, buildImage(*context.session.config, context.session.configKind));
+            writeRaw(*output, buildImage(*context.document.config, context.document.configKind));
         });
     build->add_option("FILE", *file, "configuration file")->required()->check(kNonEmptyPath);
     build->add_option("-o,--output", *output, "image file to write")
@@ -99,12 +99,12 @@ void addImage(CLI::App& app, CliContext& context) {
                     throw CliFailure(messageUtf8(messageFor(Outcome::OpenFailed)));
             }
             const ConfigKind configKind = kindFromName(*kind);
-            CConfiguration& config = context.session.replaceConfiguration();
+            CConfiguration& config = context.document.replaceConfiguration();
             // A read from a KVT-275R sets this; the image itself does not carry it.
             config.productCode = kProductKvt275r;
             parseImage(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
                        configKind, config);
-            context.session.configKind = configKind;
+            context.document.configKind = configKind;
             if (!saveTo->empty()) {
                 saveAsEditorDoes(context, *saveTo);
             } else {
@@ -133,16 +133,18 @@ ConfigKind kindFromName(const std::string& name) {
     return name == "background" ? kBackgroundConfig : kUserConfig;
 }
 
-void openFileAsOpenDoes(CliContext& context, const std::string& path) {
-    context.ui.openPath = path;
-    const Outcome opened = openConfigurationFile(context.session, context.ui);
-    if (opened != Outcome::Done) failAfter(context, opened, "no file was opened");
+void openFileAsOpenDoes(CliContext& context, const std::string& path, const FlowTarget& target) {
+    CliOpen prompt(path);
+    const Outcome opened =
+        openConfigurationFile(target, context.document, context.language, context.ui, prompt);
+    if (opened != Outcome::Done) failAfter(opened, "no file was opened");
 }
 
 void saveAsEditorDoes(CliContext& context, const std::string& path) {
-    context.ui.savePath = path;
-    const Outcome saved = saveConfigurationFile(context.session, context.ui, SaveFrom::Editor);
-    if (saved != Outcome::Done) failAfter(context, saved, "nothing was saved");
+    CliSave prompt(path);
+    const Outcome saved = saveConfigurationFile({}, context.document, context.language, context.ui,
+                                                prompt, SaveFrom::Editor);
+    if (saved != Outcome::Done) failAfter(saved, "nothing was saved");
 }
 
 void addOfflineCommands(CLI::App& app, CliContext& context) {

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         std::cerr << "kvt640-cli: " << error.what() << "\nusage: " << usage << '\n';
         return kExitUsage;
     }
-    context.session.lang = context.lang == "en" ? kvt::Lang::En : kvt::Lang::Zh;
+    context.language = context.lang == "en" ? kvt::Lang::En : kvt::Lang::Zh;
 
     try {
         for (const auto& command : context.commands) {

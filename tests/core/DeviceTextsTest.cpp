@@ -2,8 +2,8 @@
 // the device words them; the selection rule follows the same facts.
 #include <gtest/gtest.h>
 
-#include "core/Session.h"
 #include "core/config/DeviceTexts.h"
+#include "core/flows/Document.h"
 #include "core/text/UiText.h"
 
 namespace kvt {
@@ -39,15 +39,7 @@ TEST_P(DeviceTexts, FollowTheFactsAndTheSearch) {
     EXPECT_EQ(remoteConfigText(device), gbk(row.permission));
     EXPECT_EQ(device.selectable(), row.selectable);
 
-    Session session;
-    CEquipment first;
-    first.ipAddress = "127.0.0.3";
-    session.devices = {first, device};
-    session.selectRow(0);
-    EXPECT_EQ(session.selectRow(1),
-              row.selectable ? Session::Selection::Supported : Session::Selection::OtherProduct);
-    // A row that cannot be selected leaves the earlier selection.
-    EXPECT_EQ(session.selectedIndex, row.selectable ? 1 : 0);
+    EXPECT_EQ(selectionOf(device), row.selectable ? Selection::Supported : Selection::OtherProduct);
 }
 
 INSTANTIATE_TEST_SUITE_P(

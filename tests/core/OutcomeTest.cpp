@@ -34,6 +34,7 @@ const Row kRows[] = {
     {Outcome::SearchWrongReply, 0, "search by IP shows no message box"},
     {Outcome::WarningsDeclined, 0, "the user went back at the warnings: the editor stays"},
     {Outcome::SearchPortBusy, 0, "the search's local port is taken: said where the search ran"},
+    {Outcome::PasswordMissing, 0, "a script without a password: its caller says so"},
     {Outcome::WrongPassword, 4014, "密码错误"},
     {Outcome::ReadForbidden, 4017, "the read refused by the device's switch"},
     {Outcome::ReadConnectFailed, 4019, "the read's connect"},

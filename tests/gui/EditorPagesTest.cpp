@@ -50,7 +50,7 @@ struct Editor {
     explicit Editor(ConfigKind kind, const std::function<void(CConfiguration&)>& tweak = {}) {
         session.newFill(kind);
         if (tweak) tweak(*session.config);
-        sheet = std::make_unique<CMyPropertySheet>(session, ui, saveOrDownload(session, ui));
+        sheet = std::make_unique<CMyPropertySheet>(session, ui, ui, saveOrDownload(session, ui));
         sheet->show();
         activate();
     }
@@ -789,7 +789,7 @@ private slots:
             return label ? label->text() : QString();
         };
 
-        CClose prompt(session, ui);
+        CClose prompt(session, ui, ui);
         QCOMPARE(prompt.windowTitle(), fixed[0]);
         QCOMPARE(labelText(&prompt), fixed[1]);
         QCOMPARE(prompt.yesButton()->text(), fixed[2]);
@@ -811,7 +811,7 @@ private slots:
         QCOMPARE(load.radio(CLoad::Download)->text(), fixed[7]);
         QCOMPARE(load.radio(CLoad::SaveThenDownload)->text(), fixed[8]);
 
-        CMyPropertySheet sheet(session, ui, saveOrDownload(session, ui));
+        CMyPropertySheet sheet(session, ui, ui, saveOrDownload(session, ui));
         for (int i = 0; i < 4; ++i) QCOMPARE(sheet.tabs()->tabText(i), fixed[9 + i]);
 
         // Dialogs labelled from the table alone.
@@ -821,7 +821,7 @@ private slots:
         QCOMPARE(reset.okButton()->text(), table[4]);
         QCOMPARE(reset.cancelButton()->text(), table[5]);
         QVERIFY(reset.cancelButton()->isDefault());
-        CPasswordValidate password(session, kUserConfig, ui);
+        CPasswordValidate password(session.target(), kUserConfig, ui);
         QCOMPARE(password.windowTitle(), table[6]);
         QCOMPARE(labelText(&password), table[7]);
         QVERIFY(password.passwordEdit()->text().isEmpty());
@@ -834,7 +834,7 @@ private slots:
         session.selectRow(0);
         GuiFlowUi ui(nullptr);
         MessageBoxRecorder boxes;
-        CPasswordValidate dialog(session, kUserConfig, ui);
+        CPasswordValidate dialog(session.target(), kUserConfig, ui);
         dialog.show();
         QLineEdit* edit = dialog.passwordEdit();
         QCOMPARE(edit->echoMode(), QLineEdit::Password);

@@ -175,7 +175,8 @@ private slots:
         onModal<CRemoteReset>(
             [reset](CRemoteReset* r) { (reset ? r->okButton() : r->cancelButton())->click(); },
             4000);
-        const DownloadOutcome outcome = download(b.session, b.flows->ui());
+        const DownloadOutcome outcome =
+            download(b.session.target(), b.session, b.flows->ui(), b.flows->ui());
         QCOMPARE(outcome.acknowledged(), !refused);
         QCOMPARE(b.status()->message(), expected);
         QCOMPARE(b.sim->resets(Bench::index(kPlain)), std::size_t(reset && !refused ? 1 : 0));
@@ -230,7 +231,7 @@ private slots:
             });
         }
         if (download)
-            kvt::download(b.session, b.flows->ui());
+            kvt::download(b.session.target(), b.session, b.flows->ui(), b.flows->ui());
         else
             b.window->userConfigButton()->click();
         const qint64 endedAfterCancel = sinceCancel.elapsed();

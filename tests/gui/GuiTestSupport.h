@@ -25,9 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Session.h"
 #include "gui/app/CRQ_880Dlg.h"
 #include "gui/base/Language.h"
+#include "gui/base/Session.h"
 #include "gui/base/Settings.h"
 #include "sim/Simulator.h"
 #include "support/TestNet.h"

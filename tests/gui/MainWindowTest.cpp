@@ -166,6 +166,46 @@ private:
     }
 
 private slots:
+    // The selection rule as the session keeps it; the clicks that reach it are below.
+    void sessionSelectionRule() {
+        const auto device = [](std::uint32_t product, bool userSet, bool adminSet, const char* ip) {
+            CEquipment record;
+            record.productCode = product;
+            record.userPasswordSet = userSet;
+            record.adminPasswordSet = adminSet;
+            record.ipAddress = ip;
+            return record;
+        };
+        Session session;
+        session.devices = {device(kProductKvt275r, true, false, "127.0.0.2"),
+                           device(7, false, false, "127.0.0.3"),
+                           device(kProductKvt275r, false, true, "127.0.0.4")};
+
+        QCOMPARE(session.selectRow(-1), Session::Selection::None);
+        QCOMPARE(session.selectedIndex, -1);
+
+        QCOMPARE(session.selectRow(0), Session::Selection::Supported);
+        QCOMPARE(session.selectedIndex, 0);
+        QVERIFY(session.selectedDevice() != nullptr);
+        QVERIFY(session.selectedDevice()->passwordSet(kUserConfig));
+        QVERIFY(!session.selectedDevice()->passwordSet(kBackgroundConfig));
+        QCOMPARE(session.selectedDevice()->ipAddress, Gbk("127.0.0.2"));
+
+        // Another product: the buttons go off but the index keeps its value.
+        QCOMPARE(session.selectRow(1), Session::Selection::OtherProduct);
+        QCOMPARE(session.selectedIndex, 0);
+
+        QCOMPARE(session.selectRow(2), Session::Selection::Supported);
+        QVERIFY(!session.selectedDevice()->passwordSet(kUserConfig));
+        QVERIFY(session.selectedDevice()->passwordSet(kBackgroundConfig));
+        QCOMPARE(session.target().device->ipAddress, Gbk("127.0.0.4"));
+
+        session.clearSelection();
+        QCOMPARE(session.selectedIndex, -1);
+        QCOMPARE(session.selectedDevice(), nullptr);
+        QVERIFY(!session.target().device);
+    }
+
     // Every test starts as on a PC where the tool never ran.
     void init() { test::clearSettings(); }
 

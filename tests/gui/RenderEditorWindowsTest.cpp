@@ -64,7 +64,7 @@ private slots:
         session.newFill(*kindFromNumber(kind));
         session.editorCaption = uiText(kind == 0 ? 4179 : 4180);
         GuiFlowUi ui(nullptr);
-        CMyPropertySheet sheet(session, ui, saveOrDownload(session, ui));
+        CMyPropertySheet sheet(session, ui, ui, saveOrDownload(session, ui));
         for (int i = 0; i < sheet.pageCount(); ++i) {
             sheet.tabs()->setCurrentIndex(i);
             QCOMPARE(sheet.tabs()->currentIndex(), i);
@@ -80,7 +80,7 @@ private slots:
         Session session;
         session.newFill(kBackgroundConfig);
         GuiFlowUi ui(nullptr);
-        CMyPropertySheet sheet(session, ui, saveOrDownload(session, ui));
+        CMyPropertySheet sheet(session, ui, ui, saveOrDownload(session, ui));
         sheet.tabs()->setCurrentIndex(3);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
@@ -127,9 +127,9 @@ private slots:
         }
         CDevice kind(&session);
         render(&kind, QStringLiteral("CDevice") + suffix);
-        CClose prompt(session, ui);
+        CClose prompt(session, ui, ui);
         render(&prompt, QStringLiteral("CClose") + suffix);
-        CPasswordValidate password(session, kUserConfig, ui);
+        CPasswordValidate password(session.target(), kUserConfig, ui);
         QCOMPARE(password.windowTitle(), uiString(7003) + named);
         render(&password, QStringLiteral("CPasswordValidate") + suffix);
         CRemoteReset reset;

@@ -143,9 +143,10 @@ private slots:
 
         session.newFill(kUserConfig);
         GuiFlowUi ui(nullptr);
-        QCOMPARE(CMyPropertySheet(session, ui, saveOrDownload(session, ui)).windowTitle(), caption);
+        QCOMPARE(CMyPropertySheet(session, ui, ui, saveOrDownload(session, ui)).windowTitle(),
+                 caption);
         session.editorCaption = gbk("配置.inf");  // an opened file's name is its own
-        QCOMPARE(CMyPropertySheet(session, ui, saveOrDownload(session, ui)).windowTitle(),
+        QCOMPARE(CMyPropertySheet(session, ui, ui, saveOrDownload(session, ui)).windowTitle(),
                  u("配置.inf"));
     }
 

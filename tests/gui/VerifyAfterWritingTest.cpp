@@ -68,13 +68,14 @@ struct Bench {
 
     // Selects `host` and reads its user configuration (typing "1234" where it asks).
     bool readFrom(int host) {
-        if (searchByAddress(session, loopbackHost(host)) != Outcome::Done) return false;
+        if (searchByAddress(session.network, session.devices, loopbackHost(host)) != Outcome::Done)
+            return false;
         session.selectedIndex = 0;
         onModal<CPasswordValidate>([](CPasswordValidate* d) {
             d->passwordEdit()->setText(QStringLiteral("1234"));
             d->accept();
         });
-        return readConfiguration(session, kUserConfig, ui) == Outcome::Done;
+        return readConfiguration(session.target(), kUserConfig, session, ui, ui) == Outcome::Done;
     }
 
     // Downloads through the chooser with the check box `verify`; the reset question is

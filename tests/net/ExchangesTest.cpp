@@ -21,8 +21,9 @@ protected:
     kvt::sim::Simulator& startDevice(DeviceSetup setup) {
         auto& sim = startSimulator({std::move(setup)}, kHost);
         m_session = loopbackSession(kHost);
-        EXPECT_EQ(searchByAddress(m_session, loopbackHost(kHost)), Outcome::Done);
-        EXPECT_EQ(m_session.selectRow(0), Session::Selection::Supported);
+        EXPECT_EQ(searchByAddress(m_session.network, m_session.devices, loopbackHost(kHost)),
+                  Outcome::Done);
+        EXPECT_EQ(m_session.selectRow(0), Bench::Selection::Supported);
         return sim;
     }
     static DeviceSetup setup() { return device(kHost, "gw"); }
@@ -33,13 +34,14 @@ protected:
         return s;
     }
 
-    Session m_session;
+    Bench m_session;
     ScriptedUi m_ui;
 };
 
 TEST_F(ExchangesTest, ReadsBothKindsFromAnOpenDevice) {
     auto& sim = startDevice(setup());
-    ASSERT_EQ(readConfiguration(m_session, kBackgroundConfig, m_ui), Outcome::Done);
+    ASSERT_EQ(readConfiguration(m_session.target(), kBackgroundConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     EXPECT_TRUE(m_ui.messages.empty());
     ASSERT_TRUE(m_session.config);
     EXPECT_EQ(m_session.configKind, kBackgroundConfig);
@@ -48,7 +50,8 @@ TEST_F(ExchangesTest, ReadsBothKindsFromAnOpenDevice) {
     EXPECT_EQ(m_session.config->ethernet.networkName, "gw");
     EXPECT_FALSE(m_session.selectedDevice()->passwordSet(kBackgroundConfig));
 
-    ASSERT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+    ASSERT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     // A user read starts from a fresh configuration: the network name falls back.
     EXPECT_EQ(m_session.config->ethernet.networkName, CConfiguration{}.ethernet.networkName);
     EXPECT_EQ(m_ui.passwordDialogs, 0);
@@ -60,7 +63,8 @@ TEST_F(ExchangesTest, ReadsBothKindsFromAnOpenDevice) {
 TEST_F(ExchangesTest, PasswordCheckThenReadOnTheSameConnection) {
     auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"admin1"};
-    ASSERT_EQ(readConfiguration(m_session, kBackgroundConfig, m_ui), Outcome::Done);
+    ASSERT_EQ(readConfiguration(m_session.target(), kBackgroundConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     EXPECT_TRUE(m_ui.messages.empty());
     EXPECT_EQ(m_session.readPassword, "admin1");
     EXPECT_TRUE(m_session.selectedDevice()->passwordSet(kBackgroundConfig));
@@ -75,13 +79,15 @@ TEST_F(ExchangesTest, PasswordDialogRetriesAfterAFailedConnect) {
     auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::Refuse, 0});
     m_ui.passwords = {"user1"};
-    EXPECT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Cancelled);
+    EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::Cancelled);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4032});
 
     sim.setFault(0, {});
     m_ui.messages.clear();
     m_ui.passwords = {"user1"};
-    EXPECT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+    EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
@@ -90,7 +96,8 @@ TEST_F(ExchangesTest, WrongPasswordEndsTheReadBeforeAnyRequest) {
     m_session.newFill(kUserConfig);
     m_session.config->ethernet.ipAddress = "1.2.3.4";
     m_ui.passwords = {"nope"};
-    EXPECT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::WrongPassword);
+    EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::WrongPassword);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4014});
     EXPECT_EQ(sim.requests(0), std::vector<Bytes>{passwordCheckRequest(kUserConfig, "nope")});
     EXPECT_EQ(m_session.config->ethernet.ipAddress, "1.2.3.4");  // earlier configuration kept
@@ -98,7 +105,8 @@ TEST_F(ExchangesTest, WrongPasswordEndsTheReadBeforeAnyRequest) {
 
 TEST_F(ExchangesTest, CancelledPasswordDialogEndsSilently) {
     auto& sim = startDevice(protectedSetup());
-    EXPECT_EQ(readConfiguration(m_session, kBackgroundConfig, m_ui), Outcome::Cancelled);
+    EXPECT_EQ(readConfiguration(m_session.target(), kBackgroundConfig, m_session, m_ui, m_ui),
+              Outcome::Cancelled);
     EXPECT_EQ(m_ui.passwordDialogs, 1);
     EXPECT_TRUE(m_ui.messages.empty());
     EXPECT_TRUE(sim.requests(0).empty());
@@ -109,13 +117,14 @@ TEST_F(ExchangesTest, ForbiddenDeviceIsRefusedAfterThePasswordCheck) {
     s.remoteAllowed = false;
     auto& sim = startDevice(s);
     m_ui.passwords = {"user1"};
-    EXPECT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::ReadForbidden);
+    EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::ReadForbidden);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4017});
     EXPECT_EQ(sim.requests(0), std::vector<Bytes>{passwordCheckRequest(kUserConfig, "user1")});
 
     // The reset is refused without a question.
     m_ui.messages.clear();
-    EXPECT_EQ(remoteReset(m_session, m_ui), Outcome::ResetForbidden);
+    EXPECT_EQ(remoteReset(m_session.target(), m_ui, m_ui), Outcome::ResetForbidden);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4030});
     EXPECT_EQ(m_ui.resetQuestions, 0);
 }
@@ -132,7 +141,8 @@ class ReadFaultTest : public ExchangesTest, public ::testing::WithParamInterface
 TEST_P(ReadFaultTest, ShowsTheMessageOfTheFailure) {
     auto& sim = startDevice(setup());
     sim.setFault(0, GetParam().fault);
-    EXPECT_EQ(readConfiguration(m_session, kBackgroundConfig, m_ui) == Outcome::Done,
+    EXPECT_EQ(readConfiguration(m_session.target(), kBackgroundConfig, m_session, m_ui, m_ui) ==
+                  Outcome::Done,
               GetParam().succeeds);
     if (GetParam().message) {
         EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
@@ -176,19 +186,20 @@ TEST_F(ExchangesTest, UnansweredConnectIsBounded) {
     m_session.devices[0].productCode = kProductKvt275r;
     m_session.devices[0].ipAddress = loopbackHost(5);
     m_session.devices[0].remoteConfig = RemoteConfig::Allowed;
-    ASSERT_EQ(m_session.selectRow(0), Session::Selection::Supported);
+    ASSERT_EQ(m_session.selectRow(0), Bench::Selection::Supported);
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::ReadConnectFailed);
+    EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::ReadConnectFailed);
     EXPECT_LT(elapsedSince(start), 1000ms);
     m_session.newFill(kUserConfig);
-    download(m_session, m_ui);
+    download(m_session.target(), m_session, m_ui, m_ui);
     m_ui.resetAnswer = true;
-    remoteReset(m_session, m_ui);
+    remoteReset(m_session.target(), m_ui, m_ui);
     // The download's password path with a remembered password is bounded too.
     m_session.devices[0].userPasswordSet = true;
     m_session.configOrigin = ConfigOrigin::ReadFromDevice;
-    download(m_session, m_ui);
+    download(m_session.target(), m_session, m_ui, m_ui);
     EXPECT_EQ(m_ui.messages, (std::vector<std::uint32_t>{4019, 5044, 4032, 7001}));
     EXPECT_LT(elapsedSince(start), 3000ms);
 }
@@ -197,7 +208,7 @@ TEST_F(ExchangesTest, DownloadWithoutPasswordSendsOneImageThenOffersTheReset) {
     auto& sim = startDevice(setup());
     m_session.newFill(kUserConfig);
     m_session.config->ethernet.ipAddress = "192.168.7.7";
-    const DownloadOutcome outcome = download(m_session, m_ui);
+    const DownloadOutcome outcome = download(m_session.target(), m_session, m_ui, m_ui);
     EXPECT_TRUE(outcome.acknowledged());
     EXPECT_EQ(outcome.reset, Outcome::Cancelled);  // the question declined
     EXPECT_TRUE(m_ui.messages.empty());
@@ -207,7 +218,7 @@ TEST_F(ExchangesTest, DownloadWithoutPasswordSendsOneImageThenOffersTheReset) {
     EXPECT_EQ(sim.resets(0), 0u);
 
     m_ui.resetAnswer = true;
-    download(m_session, m_ui);
+    download(m_session.target(), m_session, m_ui, m_ui);
     EXPECT_EQ(sim.resets(0), 1u);
     EXPECT_EQ(sim.requests(0).back(), resetRequest());
     EXPECT_TRUE(m_ui.messages.empty());
@@ -216,11 +227,12 @@ TEST_F(ExchangesTest, DownloadWithoutPasswordSendsOneImageThenOffersTheReset) {
 TEST_F(ExchangesTest, DownloadAfterAReadPresentsTheRememberedPassword) {
     auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"user1"};
-    ASSERT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+    ASSERT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     EXPECT_EQ(m_session.configOrigin, ConfigOrigin::ReadFromDevice);
     EXPECT_EQ(m_session.editorCaption, uiText(4179));
     m_session.config->ethernet.gateway = "10.9.9.1";
-    EXPECT_TRUE(download(m_session, m_ui).acknowledged());
+    EXPECT_TRUE(download(m_session.target(), m_session, m_ui, m_ui).acknowledged());
     EXPECT_EQ(m_ui.passwordDialogs, 1);  // only the read's
     EXPECT_TRUE(m_ui.messages.empty());
     const auto requests = sim.requests(0);
@@ -235,17 +247,17 @@ TEST_F(ExchangesTest, DownloadOfAFileAsksForThePassword) {
     m_session.newFill(kBackgroundConfig);  // a New configuration: the password is not known
     ASSERT_TRUE(m_session.selectedDevice()->passwordSet(kBackgroundConfig));
     // The dialog is cancelled.
-    EXPECT_EQ(download(m_session, m_ui).write, Outcome::Cancelled);
+    EXPECT_EQ(download(m_session.target(), m_session, m_ui, m_ui).write, Outcome::Cancelled);
     EXPECT_TRUE(m_ui.messages.empty());
     EXPECT_TRUE(sim.requests(0).empty());
 
     m_ui.passwords = {"bad"};
-    EXPECT_EQ(download(m_session, m_ui).write, Outcome::WrongPassword);
+    EXPECT_EQ(download(m_session.target(), m_session, m_ui, m_ui).write, Outcome::WrongPassword);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4014});
 
     m_ui.messages.clear();
     m_ui.passwords = {"admin1"};
-    EXPECT_TRUE(download(m_session, m_ui).acknowledged());
+    EXPECT_TRUE(download(m_session.target(), m_session, m_ui, m_ui).acknowledged());
     EXPECT_TRUE(m_ui.messages.empty());
     EXPECT_EQ(sim.requests(0).back(), buildImage(*m_session.config, kBackgroundConfig));
 }
@@ -263,7 +275,7 @@ TEST_P(DownloadFaultTest, FailsWithItsMessageAndNoResetQuestion) {
     m_session.newFill(kBackgroundConfig);
     sim.setFault(0, GetParam().fault);
     m_ui.resetAnswer = true;
-    const DownloadOutcome outcome = download(m_session, m_ui);
+    const DownloadOutcome outcome = download(m_session.target(), m_session, m_ui, m_ui);
     EXPECT_FALSE(outcome.acknowledged());
     EXPECT_FALSE(outcome.reset);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
@@ -285,9 +297,10 @@ TEST_F(ExchangesTest, SplitRepliesAreAssembled) {
     auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::Split, 100});
     m_ui.passwords = {"user1"};
-    ASSERT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+    ASSERT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     EXPECT_EQ(m_session.config->advance.userPassword, "user1");
-    EXPECT_TRUE(download(m_session, m_ui).acknowledged());
+    EXPECT_TRUE(download(m_session.target(), m_session, m_ui, m_ui).acknowledged());
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
@@ -305,9 +318,10 @@ class DownloadPasswordPathTest : public ExchangesTest,
 TEST_P(DownloadPasswordPathTest, FailsWithItsMessage) {
     auto& sim = startDevice(protectedSetup());
     m_ui.passwords = {"user1"};
-    ASSERT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+    ASSERT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::Done);
     sim.setFault(0, GetParam().fault);
-    EXPECT_FALSE(download(m_session, m_ui).acknowledged());
+    EXPECT_FALSE(download(m_session.target(), m_session, m_ui, m_ui).acknowledged());
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
 }
 
@@ -321,7 +335,8 @@ TEST_F(ExchangesTest, PasswordCheckClosedWithoutReplyIsAWrongPassword) {
     auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::CloseWithoutReply, 0});
     m_ui.passwords = {"user1"};
-    EXPECT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::WrongPassword);
+    EXPECT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+              Outcome::WrongPassword);
     EXPECT_EQ(m_ui.passwordDialogs, 1);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4014});
     EXPECT_EQ(sim.requests(0), std::vector<Bytes>{passwordCheckRequest(kUserConfig, "user1")});
@@ -331,7 +346,7 @@ TEST_F(ExchangesTest, OlderProductsAreNotSentABlankBlock) {
     auto& sim = startDevice(setup());
     m_session.newFill(kUserConfig);
     m_session.config->productCode = kProductLegacyB;
-    EXPECT_EQ(download(m_session, m_ui).write, Outcome::LegacyDownload);
+    EXPECT_EQ(download(m_session.target(), m_session, m_ui, m_ui).write, Outcome::LegacyDownload);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{kMsgLegacyDownload});
     EXPECT_TRUE(sim.requests(0).empty());
 }
@@ -339,7 +354,7 @@ TEST_F(ExchangesTest, OlderProductsAreNotSentABlankBlock) {
 TEST_F(ExchangesTest, DownloadWithoutSelection) {
     m_session = loopbackSession();
     m_session.newFill(kUserConfig);
-    EXPECT_EQ(download(m_session, m_ui).write, Outcome::DownloadNoDevice);
+    EXPECT_EQ(download(m_session.target(), m_session, m_ui, m_ui).write, Outcome::DownloadNoDevice);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{4311});
 }
 
@@ -355,7 +370,7 @@ TEST_P(ResetFaultTest, ShowsTheMessageOfTheFailure) {
     auto& sim = startDevice(setup());
     sim.setFault(0, GetParam().fault);
     m_ui.resetAnswer = true;
-    remoteReset(m_session, m_ui);
+    remoteReset(m_session.target(), m_ui, m_ui);
     EXPECT_EQ(m_ui.resetQuestions, 1);
     EXPECT_EQ(m_ui.messages, std::vector<std::uint32_t>{GetParam().message});
 }
@@ -369,7 +384,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, ResetFaultTest,
 
 TEST_F(ExchangesTest, ResetCancelledSendsNothing) {
     auto& sim = startDevice(setup());
-    remoteReset(m_session, m_ui);
+    remoteReset(m_session.target(), m_ui, m_ui);
     EXPECT_EQ(m_ui.resetQuestions, 1);
     EXPECT_TRUE(sim.requests(0).empty());
     EXPECT_TRUE(m_ui.messages.empty());
@@ -379,7 +394,7 @@ TEST_F(ExchangesTest, PasswordAttemptWithoutReply) {
     auto& sim = startDevice(protectedSetup());
     sim.setFault(0, {Kind::NoAnswer, 0});
     const auto start = std::chrono::steady_clock::now();
-    PasswordAttempt attempt = attemptPasswordCheck(m_session, kUserConfig, "user1", m_ui);
+    PasswordAttempt attempt = attemptPasswordCheck(m_session.target(), kUserConfig, "user1", m_ui);
     EXPECT_FALSE(attempt.answer);
     EXPECT_EQ(messageFor(attempt.outcome), 7002u);
     EXPECT_GE(elapsedSince(start), 1900ms);
@@ -392,7 +407,7 @@ struct CancelledWait {
     WaitFor step;
     bool protectedDevice;
     bool readFirst;  // the configuration comes from a read, so the download checks its password
-    std::function<Outcome(Session&, ScriptedUi&)> flow;
+    std::function<Outcome(Bench&, ScriptedUi&)> flow;
     Outcome outcome;
 };
 
@@ -409,7 +424,8 @@ TEST_P(CancelledWaitTest, EndsAtOnceWithoutAMessage) {
     m_session.newFill(kUserConfig);
     if (c.readFirst) {
         m_ui.passwords = {"user1"};
-        ASSERT_EQ(readConfiguration(m_session, kUserConfig, m_ui), Outcome::Done);
+        ASSERT_EQ(readConfiguration(m_session.target(), kUserConfig, m_session, m_ui, m_ui),
+                  Outcome::Done);
     }
     m_ui.passwords = {"user1"};
     m_ui.resetAnswer = true;
@@ -435,14 +451,14 @@ TEST_P(CancelledWaitTest, EndsAtOnceWithoutAMessage) {
     m_ui.token.reset();  // its descriptor is counted when the test ends
 }
 
-Outcome readUser(Session& session, ScriptedUi& ui) {
-    return readConfiguration(session, kUserConfig, ui);
+Outcome readUser(Bench& session, ScriptedUi& ui) {
+    return readConfiguration(session.target(), kUserConfig, session, ui, ui);
 }
-Outcome downloadWrite(Session& session, ScriptedUi& ui) {
-    return download(session, ui).write;
+Outcome downloadWrite(Bench& session, ScriptedUi& ui) {
+    return download(session.target(), session, ui, ui).write;
 }
-Outcome resetOnly(Session& session, ScriptedUi& ui) {
-    return remoteReset(session, ui);
+Outcome resetOnly(Bench& session, ScriptedUi& ui) {
+    return remoteReset(session.target(), ui, ui);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -463,9 +479,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ExchangesTest, DownloadEndIsToldOnce) {
     auto& sim = startDevice(setup());
     m_session.newFill(kUserConfig);
-    EXPECT_TRUE(download(m_session, m_ui).acknowledged());
+    EXPECT_TRUE(download(m_session.target(), m_session, m_ui, m_ui).acknowledged());
     sim.setFault(0, {Kind::Refuse, 0});
-    EXPECT_EQ(download(m_session, m_ui).write, Outcome::WriteConnectFailed);
+    EXPECT_EQ(download(m_session.target(), m_session, m_ui, m_ui).write,
+              Outcome::WriteConnectFailed);
     EXPECT_EQ(m_ui.downloads, (std::vector<Outcome>{Outcome::Done, Outcome::WriteConnectFailed}));
 }
 

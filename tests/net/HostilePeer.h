@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Session.h"
+#include "NetFixture.h"
 #include "core/net/Socket.h"
 #include "core/text/UiText.h"
 
@@ -262,7 +262,7 @@ private:
 };
 
 // A device record for `host`, selected in `session` as a click on its row would.
-inline void selectDeviceAt(Session& session, const std::string& host, bool userPassword = false,
+inline void selectDeviceAt(Bench& session, const std::string& host, bool userPassword = false,
                            bool adminPassword = false) {
     CEquipment device;
     device.rowNumber = "1";

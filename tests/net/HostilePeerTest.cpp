@@ -79,8 +79,8 @@ void trickle(PeerConnection& peer, const Bytes& bytes, std::chrono::milliseconds
 
 class HostilePeerTest : public NetTest {
 protected:
-    Session sessionAt(int host, bool userPassword = false) const {
-        Session session = loopbackSession();
+    Bench sessionAt(int host, bool userPassword = false) const {
+        Bench session = loopbackSession();
         selectDeviceAt(session, loopbackHost(host), userPassword);
         return session;
     }
@@ -89,11 +89,13 @@ protected:
     void expectHealthy() {
         constexpr int kHealthyHost = 60;
         startSimulator({device(kHealthyHost, "healthy")}, kHealthyHost);
-        Session session = loopbackSession(kHealthyHost);
-        ASSERT_EQ(searchByAddress(session, loopbackHost(kHealthyHost)), Outcome::Done);
-        ASSERT_EQ(session.selectRow(0), Session::Selection::Supported);
+        Bench session = loopbackSession(kHealthyHost);
+        ASSERT_EQ(searchByAddress(session.network, session.devices, loopbackHost(kHealthyHost)),
+                  Outcome::Done);
+        ASSERT_EQ(session.selectRow(0), Bench::Selection::Supported);
         ScriptedUi ui;
-        EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
+        EXPECT_EQ(readConfiguration(session.target(), kBackgroundConfig, session, ui, ui),
+                  Outcome::Done);
         EXPECT_TRUE(ui.messages.empty());
         ASSERT_TRUE(session.config);
         EXPECT_EQ(session.config->ethernet.networkName, "healthy");
@@ -129,11 +131,12 @@ TEST_P(OversizedReplyTest, ReadIsBoundedInBytesAndTime) {
             c.toolClosedWithin(5s);
         });
         ASSERT_TRUE(peer.ready());
-        Session session = sessionAt(10);
+        Bench session = sessionAt(10);
         ScriptedUi ui;
         const auto start = Clock::now();
-        EXPECT_EQ(readConfiguration(session, kUserConfig, ui) == Outcome::Done,
-                  GetParam().succeeds);
+        EXPECT_EQ(
+            readConfiguration(session.target(), kUserConfig, session, ui, ui) == Outcome::Done,
+            GetParam().succeeds);
         const auto took = elapsedSince(start);
         note(GetParam().why, took);
         // Every receive finds data waiting, so none of them waits for its limit: the time is
@@ -220,10 +223,11 @@ TEST_P(ImageInPiecesTest, IsAssembledWhileThePeerKeepsSending) {
         ASSERT_TRUE(peer.ready());
         auto fastest = std::chrono::milliseconds::max();
         for (int run = 0; run < kTries && fastest > p.atMost; ++run) {
-            Session session = sessionAt(17);
+            Bench session = sessionAt(17);
             ScriptedUi ui;
             const auto start = Clock::now();
-            EXPECT_EQ(readConfiguration(session, kBackgroundConfig, ui), Outcome::Done);
+            EXPECT_EQ(readConfiguration(session.target(), kBackgroundConfig, session, ui, ui),
+                      Outcome::Done);
             const auto took = elapsedSince(start);
             note(p.why, took);
             EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
@@ -264,7 +268,7 @@ struct SlowCase {
     int host;
     HostileTcpPeer::Script script;
     int connections;
-    std::function<void(Session&, ScriptedUi&)> run;
+    std::function<void(Bench&, ScriptedUi&)> run;
     std::vector<std::uint32_t> messages;
     std::chrono::milliseconds atLeast;
     std::chrono::milliseconds atMost;
@@ -272,7 +276,9 @@ struct SlowCase {
 };
 
 TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
-    const auto read = [](Session& s, ScriptedUi& ui) { readConfiguration(s, kUserConfig, ui); };
+    const auto read = [](Bench& s, ScriptedUi& ui) {
+        readConfiguration(s.target(), kUserConfig, s, ui, ui);
+    };
     const auto byteEvery = 1900ms;
     std::vector<SlowCase> cases;
     // Twelve bytes of a promised 65535, then silence: one answered receive and seven that
@@ -308,9 +314,9 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                          if (c.read(28)) trickle(c, passwordOk(kCmdUserPassword), byteEvery);
                      },
                      1,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          ui.passwords = {"pw"};
-                         readConfiguration(s, kUserConfig, ui);
+                         readConfiguration(s.target(), kUserConfig, s, ui, ui);
                      },
                      {4014},
                      byteEvery - kMargin,
@@ -323,10 +329,10 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                              trickle(c, withJunk(header(kCmdWriteUser, 8), 16), byteEvery);
                      },
                      1,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          s.newFill(kUserConfig);
                          ui.resetAnswer = true;
-                         EXPECT_FALSE(download(s, ui).acknowledged());
+                         EXPECT_FALSE(download(s.target(), s, ui, ui).acknowledged());
                          EXPECT_EQ(ui.resetQuestions, 0);
                      },
                      {5047},
@@ -338,9 +344,9 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                          if (c.read(16)) trickle(c, withJunk(header(kCmdReset, 8), 16), byteEvery);
                      },
                      1,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          ui.resetAnswer = true;
-                         remoteReset(s, ui);
+                         remoteReset(s.target(), ui, ui);
                      },
                      {5065},
                      byteEvery - kMargin,
@@ -361,9 +367,10 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
                          c.toolClosedWithin(5s);
                      },
                      2,
-                     [](Session& s, ScriptedUi& ui) {
+                     [](Bench& s, ScriptedUi& ui) {
                          ui.passwords = {"late", "pw"};
-                         EXPECT_EQ(readConfiguration(s, kUserConfig, ui), Outcome::Done);
+                         EXPECT_EQ(readConfiguration(s.target(), kUserConfig, s, ui, ui),
+                                   Outcome::Done);
                          EXPECT_EQ(ui.passwordDialogs, 1);
                          EXPECT_EQ(s.readPassword, "pw");
                          EXPECT_TRUE(s.selectedDevice()->passwordSet(kUserConfig));
@@ -380,7 +387,7 @@ TEST_F(HostilePeerTest, SlowAndLatePeersStayWithinTheirBounds) {
         threads.emplace_back([&, c] {
             HostileTcpPeer peer(loopbackHost(c.host), kDevicePort, c.script, c.connections);
             ASSERT_TRUE(peer.ready()) << c.why;
-            Session session = sessionAt(c.host, c.passwordProtected);
+            Bench session = sessionAt(c.host, c.passwordProtected);
             ScriptedUi ui;
             const auto began = Clock::now();
             c.run(session, ui);
@@ -428,25 +435,27 @@ TEST_P(ResetMidReplyTest, EndsAtOnceWithTheMessageOfWhatArrived) {
             p.abortOnClose();
         });
         ASSERT_TRUE(peer.ready());
-        Session session = sessionAt(20, c.exchange == Exchange::Password);
+        Bench session = sessionAt(20, c.exchange == Exchange::Password);
         ScriptedUi ui;
         ui.resetAnswer = true;
         const auto start = Clock::now();
         switch (c.exchange) {
             case Exchange::Read:
-                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
+                EXPECT_NE(readConfiguration(session.target(), kUserConfig, session, ui, ui),
+                          Outcome::Done);
                 break;
             case Exchange::Password:
                 ui.passwords = {"pw"};
-                EXPECT_NE(readConfiguration(session, kUserConfig, ui), Outcome::Done);
+                EXPECT_NE(readConfiguration(session.target(), kUserConfig, session, ui, ui),
+                          Outcome::Done);
                 break;
             case Exchange::Download:
                 session.newFill(kUserConfig);
-                EXPECT_FALSE(download(session, ui).acknowledged());
+                EXPECT_FALSE(download(session.target(), session, ui, ui).acknowledged());
                 EXPECT_EQ(ui.resetQuestions, 0);
                 break;
             case Exchange::Reset:
-                remoteReset(session, ui);
+                remoteReset(session.target(), ui, ui);
                 break;
         }
         const auto took = elapsedSince(start);
@@ -486,7 +495,7 @@ Bytes malformedDiscovery(std::size_t i) {
 }
 
 TEST_F(HostilePeerTest, DiscoveryFloodDuringABroadcastSearch) {
-    Session session = loopbackSession();
+    Bench session = loopbackSession();
     startSimulator({device(2, "alpha"), device(3, "beta")});
 
     std::atomic<bool> searching{true};
@@ -531,7 +540,7 @@ std::array<std::uint8_t, 68> validDiscoveryReply();
 // An empty datagram is a malformed reply like any other: it must not end the cycle before
 // the devices' replies are read.
 TEST_F(HostilePeerTest, EmptyDatagramDoesNotEndTheCycle) {
-    const Session session = loopbackSession();
+    const Bench session = loopbackSession();
     UdpSocket peer;
     ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
     ASSERT_TRUE(peer.bind(session.network.discoveryTarget, session.network.discoveryPort));
@@ -564,7 +573,7 @@ TEST_F(HostilePeerTest, SearchByAddressTakesOnlyTheFirstReply) {
     const std::vector<Bytes> malformed = {
         {}, {0, 0, 0}, withJunk(header(4, 0), 68), withJunk(header(0x03000000, 0), 68)};
     for (const Bytes& first : malformed) {
-        Session session = loopbackSession();
+        Bench session = loopbackSession();
         CEquipment earlier;
         earlier.name = "earlier";
         session.devices.assign(1, earlier);
@@ -585,7 +594,8 @@ TEST_F(HostilePeerTest, SearchByAddressTakesOnlyTheFirstReply) {
                             session.network.localPort);
         });
         const auto start = Clock::now();
-        EXPECT_EQ(searchByAddress(session, loopbackHost(7)), Outcome::SearchWrongReply)
+        EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(7)),
+                  Outcome::SearchWrongReply)
             << first.size() << " bytes";
         EXPECT_LT(elapsedSince(start), kIo);
         answering.join();

@@ -72,32 +72,32 @@ const char* nameOf(Exchange e) {
 }
 
 // One exchange of kind `e` against the device selected in `session`, as the user starts it.
-void runExchange(Exchange e, Session& session, ScriptedUi& ui) {
+void runExchange(Exchange e, Bench& session, ScriptedUi& ui) {
     switch (e) {
         case Exchange::Password:
             ui.passwords = {"pw"};
             session.devices[0].userPasswordSet = true;
-            readConfiguration(session, kUserConfig, ui);
+            readConfiguration(session.target(), kUserConfig, session, ui, ui);
             session.devices[0].userPasswordSet = false;
             break;
         case Exchange::Read:
-            readConfiguration(session, kUserConfig, ui);
+            readConfiguration(session.target(), kUserConfig, session, ui, ui);
             break;
         case Exchange::Download:
             session.newFill(kUserConfig);
-            download(session, ui);
+            download(session.target(), session, ui, ui);
             break;
         case Exchange::DownloadRemembered:
             session.newFill(kUserConfig);
             session.configOrigin = ConfigOrigin::ReadFromDevice;
             session.readPassword = "pw";
             session.devices[0].userPasswordSet = true;
-            download(session, ui);
+            download(session.target(), session, ui, ui);
             session.devices[0].userPasswordSet = false;
             break;
         case Exchange::Reset:
             ui.resetAnswer = true;
-            remoteReset(session, ui);
+            remoteReset(session.target(), ui, ui);
             break;
     }
 }
@@ -109,8 +109,8 @@ struct Expected {
 
 class LeakTest : public NetTest {
 protected:
-    Session sessionAt(int host) const {
-        Session session = loopbackSession();
+    Bench sessionAt(int host) const {
+        Bench session = loopbackSession();
         selectDeviceAt(session, loopbackHost(host));
         return session;
     }
@@ -118,7 +118,7 @@ protected:
     // Runs every exchange kRuns times in turn on one session and checks that each ended with
     // exactly its message. Simulated peers are stopped before the counts are compared with
     // `before`: the simulator opens sockets of its own on its threads, at times of its own.
-    void runAll(Session& session, const std::vector<Expected>& expected, const char* what,
+    void runAll(Bench& session, const std::vector<Expected>& expected, const char* what,
                 const Counts& before = countsNow()) {
         const auto start = Clock::now();
         for (const Expected& e : expected) {
@@ -135,7 +135,7 @@ protected:
 };
 
 TEST_F(LeakTest, RefusedExchanges) {
-    Session session = sessionAt(30);  // nothing listens there
+    Bench session = sessionAt(30);  // nothing listens there
     runAll(session,
            {{Exchange::Password, 4032},
             {Exchange::Read, 4019},
@@ -150,12 +150,13 @@ TEST_F(LeakTest, ExchangesAnsweredWithTheWrongCode) {
     setup.userPassword = "pw";
     const Counts before = countsNow();
     auto& sim = startSimulator({setup}, 31);
-    Session session = sessionAt(31);
+    Bench session = sessionAt(31);
     // Once right, to see the device answer; its own connections settle before counting.
     ScriptedUi warmUp;
     warmUp.passwords = {"pw"};
     session.devices[0].userPasswordSet = true;
-    ASSERT_EQ(readConfiguration(session, kUserConfig, warmUp), Outcome::Done);
+    ASSERT_EQ(readConfiguration(session.target(), kUserConfig, session, warmUp, warmUp),
+              Outcome::Done);
     session.devices[0].userPasswordSet = false;
     sim.setFault(0, {kvt::sim::Fault::Kind::WrongCode, 0});
     runAll(session,
@@ -196,7 +197,7 @@ TEST_P(SilentPeerLeakTest, TimedOutExchanges) {
         std::vector<std::thread> threads;
         for (int t = 0; t < p.threads; ++t) {
             threads.emplace_back([&, t] {
-                Session session = sessionAt(32);
+                Bench session = sessionAt(32);
                 // What is checked is the reply's time-out. With hundreds of threads on a busy
                 // machine a connecting thread may wait long to run again, and a connect taken
                 // for failed would show its own message instead.
@@ -287,7 +288,7 @@ TEST_F(LeakTest, BroadcastSearchOpenCloseCycles) {
     constexpr int kSearchEvery = 20;
     const Counts before = countsNow();
     startSimulator({device(2, "gw")});
-    const Session session = loopbackSession();
+    const Bench session = loopbackSession();
     const auto start = Clock::now();
     int found = 0;
     for (int i = 0; i < kCycles; ++i) {

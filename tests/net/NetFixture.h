@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/Session.h"
 #include "core/discovery/Search.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FlowUi.h"
@@ -23,6 +22,31 @@
 #include "support/TestNet.h"
 
 namespace kvt::test {
+
+// What the flows work on in these tests, as the desktop tool assembles it: the device table a
+// search fills, the row the flows talk to, the network options and the configuration document.
+struct Bench : ConfigDocument {
+    using Selection = kvt::Selection;
+    NetworkOptions network;
+    std::vector<CEquipment> devices;
+    int selectedIndex = -1;
+
+    Selection selectRow(int row) {
+        if (row < 0 || row >= static_cast<int>(devices.size())) return Selection::None;
+        const Selection fit = selectionOf(devices[static_cast<std::size_t>(row)]);
+        if (fit == Selection::Supported) selectedIndex = row;
+        return fit;
+    }
+    const CEquipment* selectedDevice() const {
+        if (selectedIndex < 0 || selectedIndex >= static_cast<int>(devices.size())) return nullptr;
+        return &devices[static_cast<std::size_t>(selectedIndex)];
+    }
+    FlowTarget target() const {
+        FlowTarget target{network, std::nullopt};
+        if (const CEquipment* device = selectedDevice()) target.device = *device;
+        return target;
+    }
+};
 
 inline std::size_t entriesIn(const char* directory) {
     std::size_t count = 0;
@@ -67,10 +91,10 @@ protected:
     }
     virtual void releasePeers() { m_sims.clear(); }
 
-    // Session pointed at this process's loopback block: discovery goes to host 1, the search
+    // Bench pointed at this process's loopback block: discovery goes to host 1, the search
     // socket binds host 200.
-    Session loopbackSession(int discoveryHost = 1) const {
-        Session session;
+    Bench loopbackSession(int discoveryHost = 1) const {
+        Bench session;
         session.network.discoveryTarget = loopbackHost(discoveryHost);
         session.network.localAddress = loopbackHost(200);
         session.network.connectTimeoutMs = 1000;
@@ -106,27 +130,24 @@ private:
 
 // Answers the flows like a user who types the scripted passwords one after the other and
 // then gives up, and who answers the reset question with `resetAnswer`.
-class ScriptedUi : public FlowUi {
+class ScriptedUi : public FlowUi, public DownloadPrompt {
 public:
     void message(std::uint32_t textId) override { messages.push_back(textId); }
-    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override {
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override {
         ++passwordDialogs;
         while (!passwords.empty()) {
             const Gbk password = passwords.front();
             passwords.pop_front();
-            PasswordAttempt attempt = attemptPasswordCheck(session, kind, password, *this);
-            if (attempt.answer) return std::move(attempt.answer);
+            PasswordAttempt attempt = attemptPasswordCheck(target, kind, password, *this);
+            if (attempt.answer) return {std::move(attempt.answer), Outcome::Done};
             report(attempt.outcome);
         }
-        return std::nullopt;
+        return {std::nullopt, Outcome::Cancelled};
     }
     bool confirmReset() override {
         ++resetQuestions;
         return resetAnswer;
     }
-    std::optional<ConfigKind> chooseKind() override { return std::nullopt; }
-    std::string chooseSavePath() override { return {}; }
-    std::string chooseOpenPath() override { return {}; }
     void runBlocking(const BlockingStep& step, const std::function<void()>& work) override {
         ++blockingSteps;
         if (cancelWhile != step.what) {

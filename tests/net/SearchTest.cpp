@@ -26,7 +26,7 @@ TEST_F(SearchTest, BroadcastListsEveryDeviceOfTheFirstAnsweredQuery) {
     foreign.productCode = 0x010203;
     auto& sim = startSimulator({plain, locked, foreign});
 
-    const Session session = loopbackSession();
+    const Bench session = loopbackSession();
     std::vector<int> bar;
     const auto start = std::chrono::steady_clock::now();
     const auto records =
@@ -92,7 +92,7 @@ TEST_F(SearchTest, CancelEndsAfterTheRunningCycle) {
 }
 
 TEST_F(SearchTest, BusyLocalPortEndsTheSearchSilently) {
-    Session session = loopbackSession();
+    Bench session = loopbackSession();
     UdpSocket occupant;
     ASSERT_TRUE(occupant.bind(session.network.localAddress, session.network.localPort));
     BroadcastSearch search(session.network);
@@ -104,7 +104,7 @@ TEST_F(SearchTest, BusyLocalPortEndsTheSearchSilently) {
 // Replies that arrive only after their cycle's window belong to no cycle; the first cycle
 // that gets a valid reply numbers its rows from 1. A peer of our own answers the second query.
 TEST_F(SearchTest, RepliesOfALaterCycleAreNumberedFromOne) {
-    const Session session = loopbackSession();
+    const Bench session = loopbackSession();
     UdpSocket peer;
     ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
     ASSERT_TRUE(peer.bind(session.network.discoveryTarget, session.network.discoveryPort));
@@ -139,17 +139,15 @@ TEST_F(SearchTest, SearchByAddressFindsTheOneDeviceAskedFor) {
     // Three gateways, each answering discovery on its own address.
     for (int host : {2, 3, 4}) startSimulator({device(host, "dev" + std::to_string(host))}, host);
 
-    Session session = loopbackSession();
+    Bench session = loopbackSession();
     session.devices.assign(5, CEquipment{});
-    session.selectedIndex = 2;
-    EXPECT_EQ(searchByAddress(session, loopbackHost(3)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(3)), Outcome::Done);
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(session.devices[0].rowNumber, "1");
     EXPECT_EQ(session.devices[0].name, "dev3");
     EXPECT_EQ(session.devices[0].ipAddress, loopbackHost(3));
-    EXPECT_EQ(session.selectedIndex, -1);
 
-    EXPECT_EQ(searchByAddress(session, loopbackHost(4)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(4)), Outcome::Done);
     EXPECT_EQ(session.devices[0].name, "dev4");
 }
 
@@ -157,30 +155,31 @@ TEST_F(SearchTest, SearchByAddressOfAnotherProduct) {
     DeviceSetup foreign = device(2, "x");
     foreign.productCode = 7;
     startSimulator({foreign}, 2);
-    Session session = loopbackSession();
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::Done);
+    Bench session = loopbackSession();
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(2)), Outcome::Done);
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(modelText(session.devices[0]), uiText(4024));
     // Unlike the broadcast search's "其它设备", this row can be selected.
-    EXPECT_EQ(session.selectRow(0), Session::Selection::Supported);
+    EXPECT_EQ(session.selectRow(0), Bench::Selection::Supported);
 }
 
-TEST_F(SearchTest, SearchByAddressWithoutReplyKeepsTheTableButNotTheSelection) {
-    Session session = loopbackSession();
+// The window clears its selection after any search (tested with the window).
+TEST_F(SearchTest, SearchByAddressWithoutReplyKeepsTheTable) {
+    Bench session = loopbackSession();
     session.devices.assign(2, CEquipment{});
     session.devices[1].ipAddress = "10.1.1.1";
-    session.selectRow(1);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(searchByAddress(session, loopbackHost(9)), Outcome::SearchFailed);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(9)),
+              Outcome::SearchFailed);
     const auto took = elapsedSince(start);
     EXPECT_GE(took, 1900ms);  // the 2 s receive limit
     EXPECT_LT(took, 3000ms);
     EXPECT_EQ(session.devices.size(), 2u);
-    EXPECT_EQ(session.selectedIndex, -1);
+    EXPECT_EQ(session.devices[1].ipAddress, "10.1.1.1");
 }
 
 TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
-    Session session = loopbackSession();
+    Bench session = loopbackSession();
     session.devices.assign(3, CEquipment{});
     UdpSocket peer;
     ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
@@ -191,14 +190,14 @@ TEST_F(SearchTest, SearchByAddressWithWrongCodeKeepsTheTable) {
         const std::array<std::uint8_t, 68> reply{0, 0, 0, 4};
         peer.sendTo(reply, session.network.localAddress, session.network.localPort);
     });
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::SearchWrongReply);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(2)),
+              Outcome::SearchWrongReply);
     answering.join();
     EXPECT_EQ(session.devices.size(), 3u);
-    EXPECT_EQ(session.selectedIndex, -1);
 }
 
 TEST_F(SearchTest, FourByteReplyIsAcceptedWithZeroFields) {
-    Session session = loopbackSession();
+    Bench session = loopbackSession();
     UdpSocket peer;
     ASSERT_TRUE(peer.setReceiveTimeout(3000ms));
     ASSERT_TRUE(peer.bind(loopbackHost(2), session.network.discoveryPort));
@@ -208,7 +207,7 @@ TEST_F(SearchTest, FourByteReplyIsAcceptedWithZeroFields) {
         peer.sendTo(std::array<std::uint8_t, 4>{0, 0, 0, 3}, session.network.localAddress,
                     session.network.localPort);
     });
-    EXPECT_EQ(searchByAddress(session, loopbackHost(2)), Outcome::Done);
+    EXPECT_EQ(searchByAddress(session.network, session.devices, loopbackHost(2)), Outcome::Done);
     answering.join();
     ASSERT_EQ(session.devices.size(), 1u);
     EXPECT_EQ(session.devices[0].ipAddress, "0.0.0.0");

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "core/Session.h"
 #include "core/device/Messages.h"
 #include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
@@ -13,49 +12,44 @@
 namespace kvt {
 namespace {
 
-// Answers the flows without asking anyone: passwords from the list, no warnings question
-// (checked before), the reset only when the apply asks for it.
-class ApplyUi : public FlowUi {
+// Runs the flows without a person: messages are left to the result, which carries the outcome.
+class QuietUi : public FlowUi {
 public:
-    explicit ApplyUi(std::vector<Gbk> passwords) : m_passwords(std::move(passwords)) {}
+    void message(std::uint32_t) override {}
+};
 
-    void message(std::uint32_t) override {}  // the result carries the outcome instead
+// The password question answered from the list: each password in turn until the device accepts
+// one; with none given, the prompt ends with PasswordMissing.
+class PasswordList : public DownloadPrompt {
+public:
+    PasswordList(std::vector<Gbk> passwords, FlowUi& ui)
+        : m_passwords(std::move(passwords)), m_ui(ui) {}
 
-    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override {
-        if (m_passwords.empty()) {
-            m_passwordMissing = true;
-            return std::nullopt;
-        }
-        std::optional<PasswordAnswer> last;
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override {
+        if (m_passwords.empty()) return {std::nullopt, Outcome::PasswordMissing};
+        PasswordReply reply{std::nullopt, Outcome::Done};
         for (const Gbk& password : m_passwords) {
-            PasswordAttempt attempt = attemptPasswordCheck(session, kind, password, *this);
-            if (!attempt.answer) {
-                m_attemptFailure = attempt.outcome;
-                return std::nullopt;
-            }
-            if (passwordAccepted(attempt.answer->reply, kind)) return std::move(attempt.answer);
-            last = std::move(attempt.answer);  // refused: the flow reports it unless another fits
+            PasswordAttempt attempt = attemptPasswordCheck(target, kind, password, m_ui);
+            if (!attempt.answer) return {std::nullopt, attempt.outcome};
+            const bool accepted = passwordAccepted(attempt.answer->reply, kind);
+            // Refused: the flow reports it unless another fits.
+            reply.answer = std::move(attempt.answer);
+            if (accepted) break;
         }
-        return last;
+        return reply;
     }
-
-    bool confirmReset() override { return m_resetAnswer; }
-    std::optional<ConfigKind> chooseKind() override { return std::nullopt; }
-    std::string chooseSavePath() override { return {}; }
-    std::string chooseOpenPath() override { return {}; }
-
-    void setResetAnswer(bool answer) { m_resetAnswer = answer; }
-    bool passwordMissing() const { return m_passwordMissing; }
-    // A Cancelled flow stands for the password attempt that failed, when one did.
-    Outcome explain(Outcome outcome) const {
-        return outcome == Outcome::Cancelled && m_attemptFailure ? *m_attemptFailure : outcome;
-    }
+    // The reset waits for the verification: the download does not offer it.
+    bool confirmReset() override { return false; }
 
 private:
     std::vector<Gbk> m_passwords;
-    bool m_resetAnswer = false;
-    bool m_passwordMissing = false;
-    std::optional<Outcome> m_attemptFailure;
+    FlowUi& m_ui;
+};
+
+// The reset that the apply was asked for.
+class ResetWanted : public ResetPrompt {
+public:
+    bool confirmReset() override { return true; }
 };
 
 std::string failureText(Outcome outcome, bool passwordMissing) {
@@ -64,21 +58,23 @@ std::string failureText(Outcome outcome, bool passwordMissing) {
     return std::string("failed: ") + outcomeName(outcome);
 }
 
-ApplyResult failed(ApplyResult result, Outcome outcome, const ApplyUi& ui) {
+ApplyResult failed(ApplyResult result, Outcome outcome) {
     result.verdict = ApplyVerdict::Failed;
-    result.failure = ui.explain(outcome);
-    result.passwordMissing = outcome == Outcome::Cancelled && ui.passwordMissing();
+    result.passwordMissing = outcome == Outcome::PasswordMissing;
+    // Scripts know a missing password by its own flag and status, and its failure name as that
+    // of a prompt that gave up.
+    result.failure = result.passwordMissing ? Outcome::Cancelled : outcome;
     result.message = failureText(result.failure, result.passwordMissing);
     return result;
 }
 
 // The reset after a write (or of a device that already holds what was meant); on failure
 // `result` becomes the failure, its message saying what came before.
-bool resetDevice(Session& session, ApplyUi& ui, ApplyResult& result, const char* before) {
-    ui.setResetAnswer(true);
-    const Outcome reset = remoteReset(session, ui);
+bool resetDevice(const FlowTarget& target, FlowUi& ui, ApplyResult& result, const char* before) {
+    ResetWanted wanted;
+    const Outcome reset = remoteReset(target, ui, wanted);
     if (reset != Outcome::Done) {
-        result = failed(std::move(result), reset, ui);
+        result = failed(std::move(result), reset);
         result.message = std::string(before) + ", but the reset failed: " + result.message;
         return false;
     }
@@ -145,20 +141,22 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
     result.mac = gbkToUtf8(device.macAddress);
     result.kind = kind;
 
-    Session session;
-    session.network = network;
-    session.devices.assign(1, device);
-    if (session.selectRow(0) != Session::Selection::Supported) {
+    if (selectionOf(device) != Selection::Supported) {
         result.failure = Outcome::NoSelection;
         result.message = "not a supported product";
         return result;
     }
-    ApplyUi ui(options.passwords);
+    const FlowTarget flowTarget{network, device};
+    QuietUi ui;
+    PasswordList prompt(options.passwords, ui);
 
-    const Outcome read = readConfiguration(session, kind, ui);
-    if (read != Outcome::Done) return failed(std::move(result), read, ui);
-    const CConfiguration current = *session.config;
-    const Gbk usedPassword = session.readPassword;
+    // The download of the configuration read here, changed to the wanted one, presents the
+    // read's password again, as after an edit in the desktop tool.
+    ConfigDocument document;
+    const Outcome read = readConfiguration(flowTarget, kind, document, ui, prompt);
+    if (read != Outcome::Done) return failed(std::move(result), read);
+    const CConfiguration current = *document.config;
+    const Gbk usedPassword = document.readPassword;
 
     CConfiguration target = wanted(current);
     target.productCode = current.productCode;  // the device's, whatever the file says
@@ -172,7 +170,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         const bool pending =
             current.ethernet.ipMethod == 0 && current.ethernet.ipAddress != device.ipAddress;
         if (pending && options.reset && !options.dryRun) {
-            if (!resetDevice(session, ui, result, "held already")) return result;
+            if (!resetDevice(flowTarget, ui, result, "held already")) return result;
             result.message += "; reset to move to " + result.newIp;
         } else if (pending) {
             result.message += "; it moves to " + result.newIp + " at its next reset";
@@ -193,20 +191,15 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         return result;
     }
 
-    // The download of a configuration read from the device presents that read's password again.
-    session.config = std::make_unique<CConfiguration>(target);
-    session.configKind = kind;
-    session.configOrigin = ConfigOrigin::ReadFromDevice;
-    session.readPassword = usedPassword;
-    ui.setResetAnswer(false);  // the reset waits for the verification
-    const DownloadOutcome written = download(session, ui);
-    if (!written.acknowledged()) return failed(std::move(result), written.write, ui);
+    *document.config = target;
+    const DownloadOutcome written = download(flowTarget, document, ui, prompt);
+    if (!written.acknowledged()) return failed(std::move(result), written.write);
     result.changed = true;
 
     if (options.verify) {
         // Before the reset: the device already holds what it stored but still serves the old
         // address, so the read-back needs no search for it.
-        WriteCheck check = checkWrittenConfiguration(session, usedPassword, ui);
+        WriteCheck check = checkWrittenConfiguration(flowTarget, document, usedPassword, ui);
         if (check.read != Outcome::Done) {
             result.verdict = ApplyVerdict::VerificationFailed;
             result.failure = check.read;
@@ -226,7 +219,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         result.verified = true;
     }
 
-    if (options.reset && !resetDevice(session, ui, result, "written")) return result;
+    if (options.reset && !resetDevice(flowTarget, ui, result, "written")) return result;
     result.verdict = ApplyVerdict::Applied;
     result.message = result.verified ? "written and verified" : "written";
     if (result.reset) result.message += ", reset";
@@ -235,9 +228,8 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
 
 ApplyResult applyAtAddress(const NetworkOptions& network, const std::string& address,
                            ConfigKind kind, const WantedFrom& wanted, const ApplyOptions& options) {
-    Session search;
-    search.network = network;
-    const Outcome found = searchByAddress(search, address);
+    std::vector<CEquipment> table;
+    const Outcome found = searchByAddress(network, table, address);
     if (found != Outcome::Done) {
         ApplyResult result;
         result.ip = address;
@@ -246,7 +238,7 @@ ApplyResult applyAtAddress(const NetworkOptions& network, const std::string& add
         result.message = "no device answered the search at " + address;
         return result;
     }
-    return applyConfiguration(network, search.devices.front(), kind, wanted, options);
+    return applyConfiguration(network, table.front(), kind, wanted, options);
 }
 
 }  // namespace kvt

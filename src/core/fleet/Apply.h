@@ -80,7 +80,7 @@ struct ApplyResult {
 using WantedFrom = std::function<CConfiguration(const CConfiguration& current)>;
 
 // Applies to `device`, a record of a search. Blocks; safe to run for different devices on
-// several threads at once (each call has its own session).
+// several threads at once (each call has its own document and connections).
 ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& device,
                                ConfigKind kind, const WantedFrom& wanted,
                                const ApplyOptions& options);

@@ -1,7 +1,7 @@
 #pragma once
 // A batch: every row of an inventory applied to its gateway, up to N rows at a time. Rows are
-// independent: each has its own session, one failing row never stops the others, and the
-// results come back in the inventory's order.
+// independent: each has its own document and connections, one failing row never stops the others,
+// and the results come back in the inventory's order.
 #include <cstddef>
 #include <functional>
 #include <optional>

@@ -3,8 +3,8 @@
 // read back and compared with what was written, field by field as the kind exchanges them.
 #include <vector>
 
-#include "core/Session.h"
 #include "core/fleet/Diff.h"
+#include "core/flows/Document.h"
 #include "core/flows/FlowUi.h"
 #include "core/flows/Outcome.h"
 #include "core/text/Gbk.h"
@@ -18,10 +18,11 @@ struct WriteCheck {
     std::vector<FieldDifference> differences;
 };
 
-// Reads back the selected device's configuration of the session's kind and compares it with
-// the session's configuration, which it leaves as it is. `provedWrite` is the password that
-// proved the write (empty when none was asked); the password the written configuration sets
-// for the kind is presented first, since a stored write has made it the device's.
-WriteCheck checkWrittenConfiguration(const Session& session, const Gbk& provedWrite, FlowUi& ui);
+// Reads back the target's configuration of the document's kind and compares it with the
+// document's configuration, which it leaves as it is. `provedWrite` is the password that proved
+// the write (empty when none was asked); the password the written configuration sets for the
+// kind is presented first, since a stored write has made it the device's.
+WriteCheck checkWrittenConfiguration(const FlowTarget& target, const ConfigDocument& document,
+                                     const Gbk& provedWrite, FlowUi& ui);
 
 }  // namespace kvt

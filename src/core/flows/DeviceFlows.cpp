@@ -7,7 +7,6 @@
 #include "core/config/Validate.h"
 #include "core/device/Exchange.h"
 #include "core/device/Messages.h"
-#include "core/text/UiText.h"
 
 namespace kvt {
 
@@ -20,12 +19,12 @@ struct Connected {
     Outcome failure = Outcome::Done;
 };
 
-Connected connectTo(const Session& session, const std::string& address, Outcome whenFailed,
+Connected connectTo(const NetworkOptions& network, const std::string& address, Outcome whenFailed,
                     FlowUi& ui) {
     ConnectError error = ConnectError::None;
-    const auto limit = std::chrono::milliseconds(std::max(1, session.network.connectTimeoutMs));
+    const auto limit = std::chrono::milliseconds(std::max(1, network.connectTimeoutMs));
     Connected result;
-    result.connection = connectDevice(address, session.network.devicePort, limit, ui, &error);
+    result.connection = connectDevice(address, network.devicePort, limit, ui, &error);
     if (!result.connection)
         result.failure =
             error == ConnectError::Failed || ui.cancelled() ? whenFailed : Outcome::SocketFailed;
@@ -58,15 +57,12 @@ std::uint32_t writeCode(ConfigKind kind) {
     return kind == kBackgroundConfig ? kCmdWriteBackground : kCmdWriteUser;
 }
 
-Gbk readCaption(ConfigKind kind) {
-    return uiText(kind == kBackgroundConfig ? 4180 : 4179);
-}
-
 // A password check on a fresh connection to `address`.
-PasswordAttempt checkPassword(const Session& session, const std::string& address, ConfigKind kind,
-                              const Gbk& password, Outcome whenConnectFails, FlowUi& ui) {
+PasswordAttempt checkPassword(const NetworkOptions& network, const std::string& address,
+                              ConfigKind kind, const Gbk& password, Outcome whenConnectFails,
+                              FlowUi& ui) {
     PasswordAttempt attempt;
-    Connected connected = connectTo(session, address, whenConnectFails, ui);
+    Connected connected = connectTo(network, address, whenConnectFails, ui);
     if (!connected.connection) {
         attempt.outcome = connected.failure;
         return attempt;
@@ -113,28 +109,29 @@ Outcome readImage(TcpConnection& connection, const CEquipment& device, ConfigKin
 
 }  // namespace
 
-PasswordAttempt attemptPasswordCheck(const Session& session, ConfigKind kind, const Gbk& password,
+PasswordAttempt attemptPasswordCheck(const FlowTarget& target, ConfigKind kind, const Gbk& password,
                                      FlowUi& ui) {
-    const CEquipment* device = session.selectedDevice();
-    if (!device) return {Outcome::NoSelection, std::nullopt};
+    if (!target.device) return {Outcome::NoSelection, std::nullopt};
     // Each try starts afresh; a cancelled one stays cancelled for the dialog to see, until the
     // flow that asked for the password ends.
     ui.clearCancel();
-    return checkPassword(session, device->ipAddress, kind, password, Outcome::ConnectFailed, ui);
+    return checkPassword(target.network, target.device->ipAddress, kind, password,
+                         Outcome::ConnectFailed, ui);
 }
 
-Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
-    const CEquipment* selected = session.selectedDevice();
-    if (!selected) return Outcome::NoSelection;
+Outcome readConfiguration(const FlowTarget& target, ConfigKind kind, ConfigDocument& document,
+                          FlowUi& ui, PasswordPrompt& prompt) {
+    if (!target.device) return Outcome::NoSelection;
     const CancelScope scope(ui);
-    // The password dialog may run the UI's event loop; keep our own copy of the record.
-    const CEquipment device = *selected;
+    const CEquipment& device = *target.device;
+    const NetworkOptions& network = target.network;
 
     std::optional<TcpConnection> connection;
     Gbk password;
     if (device.passwordSet(kind)) {
-        std::optional<PasswordAnswer> answer = ui.askPassword(session, kind);
-        if (!answer) return Outcome::Cancelled;
+        PasswordReply reply = prompt.askPassword(target, kind);
+        if (!reply.answer) return reply.ended;
+        std::optional<PasswordAnswer>& answer = reply.answer;
         // A refused password ends the read; the connection closes with `answer`.
         if (!passwordAccepted(answer->reply, kind)) return ended(ui, Outcome::WrongPassword);
         connection = std::move(answer->connection);
@@ -147,7 +144,7 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     if (device.isKvt275r()) config.productCode = kProductKvt275r;
 
     if (!connection) {
-        Connected connected = connectTo(session, device.ipAddress, Outcome::ReadConnectFailed, ui);
+        Connected connected = connectTo(network, device.ipAddress, Outcome::ReadConnectFailed, ui);
         if (!connected.connection) return ended(ui, connected.failure);
         connection = std::move(connected.connection);
     }
@@ -157,18 +154,16 @@ Outcome readConfiguration(Session& session, ConfigKind kind, FlowUi& ui) {
     if (read != Outcome::Done) return ended(ui, read);
     connection->close();
 
-    session.knownIpMethod = Session::KnownIpMethod{device.ipAddress, config.ethernet.ipMethod};
-    session.config = std::make_unique<CConfiguration>(std::move(config));
-    session.configKind = kind;
-    session.configOrigin = ConfigOrigin::ReadFromDevice;
-    session.readPassword = std::move(password);
-    session.editorCaption = readCaption(kind);
+    document.knownIpMethod =
+        ConfigDocument::KnownIpMethod{device.ipAddress, config.ethernet.ipMethod};
+    document.takeRead(std::move(config), kind, std::move(password));
     return Outcome::Done;
 }
 
 namespace {
 
-DownloadOutcome downloadSteps(Session& session, FlowUi& ui,
+DownloadOutcome downloadSteps(const FlowTarget& target, const ConfigDocument& document, FlowUi& ui,
+                              DownloadPrompt& prompt,
                               const AfterAcknowledgement& afterAcknowledgement) {
     DownloadOutcome outcome;
     const auto fail = [&](Outcome failure) {
@@ -176,44 +171,49 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui,
         outcome.write = failure;
         return outcome;
     };
-    const CEquipment* selected = session.selectedDevice();
-    if (!selected) return fail(Outcome::DownloadNoDevice);
-    if (!session.config) return fail(Outcome::NoConfiguration);
-    const CEquipment device = *selected;
-    const ConfigKind kind = session.configKind;
+    if (!target.device) return fail(Outcome::DownloadNoDevice);
+    if (!document.config) return fail(Outcome::NoConfiguration);
+    const CEquipment& device = *target.device;
+    const NetworkOptions& network = target.network;
+    const ConfigKind kind = document.configKind;
     // The older products' image is not known; sending a blank block would wipe such a device.
-    if (isLegacyProduct(session.config->productCode)) return fail(Outcome::LegacyDownload);
+    if (isLegacyProduct(document.config->productCode)) return fail(Outcome::LegacyDownload);
     // Settings that look wrong are put to the user before anything is sent; going back ends
     // here silently with the editor open, as a cancelled password dialog does.
     const std::vector<FieldIssue> issues =
-        downloadIssues(*session.config, kind, session.ipMethodOf(device.ipAddress));
-    if (!issues.empty() && !ui.confirmWarnings(issues)) return fail(Outcome::WarningsDeclined);
+        downloadIssues(*document.config, kind, document.ipMethodOf(device.ipAddress));
+    if (!issues.empty() && !prompt.confirmWarnings(issues)) return fail(Outcome::WarningsDeclined);
 
     std::optional<TcpConnection> connection;
     Gbk password;
     if (device.passwordSet(kind)) {
         std::optional<PasswordAnswer> answer;
-        if (session.configOrigin == ConfigOrigin::ReadFromDevice) {
+        if (document.configOrigin == ConfigOrigin::ReadFromDevice) {
             // The password typed for the read is presented again on a fresh connection.
             PasswordAttempt attempt =
-                checkPassword(session, device.ipAddress, kind, session.readPassword,
+                checkPassword(network, device.ipAddress, kind, document.readPassword,
                               Outcome::PasswordConnectFailed, ui);
             if (!attempt.answer) return fail(attempt.outcome);
             answer = std::move(attempt.answer);
         } else {
-            answer = ui.askPassword(session, kind);
-            if (!answer) return fail(Outcome::Cancelled);
+            PasswordReply reply = prompt.askPassword(target, kind);
+            // The prompt has shown whatever ended it.
+            if (!reply.answer) {
+                outcome.write = reply.ended;
+                return outcome;
+            }
+            answer = std::move(reply.answer);
         }
         if (!passwordAccepted(answer->reply, kind)) return fail(Outcome::WrongPassword);
         connection = std::move(answer->connection);
         password = std::move(answer->password);
     } else {
-        Connected connected = connectTo(session, device.ipAddress, Outcome::WriteConnectFailed, ui);
+        Connected connected = connectTo(network, device.ipAddress, Outcome::WriteConnectFailed, ui);
         if (!connected.connection) return fail(connected.failure);
         connection = std::move(connected.connection);
     }
 
-    const Bytes image = buildImage(*session.config, kind);
+    const Bytes image = buildImage(*document.config, kind);
     const BlockingStep step{WaitFor::Download, device.ipAddress};
     // Every failure from here on shows its message; the connection closes on return.
     const bool sent = !image.empty() && sendRequest(*connection, image, step, ui);
@@ -233,36 +233,36 @@ DownloadOutcome downloadSteps(Session& session, FlowUi& ui,
             outcome.verification == Verification::ReadFailed)
             return outcome;
     }
-    outcome.reset = remoteReset(session, ui);
+    outcome.reset = remoteReset(target, ui, prompt);
     return outcome;
 }
 
 }  // namespace
 
-DownloadOutcome download(Session& session, FlowUi& ui,
-                         const AfterAcknowledgement& afterAcknowledgement) {
+DownloadOutcome download(const FlowTarget& target, const ConfigDocument& document, FlowUi& ui,
+                         DownloadPrompt& prompt, const AfterAcknowledgement& afterAcknowledgement) {
     const CancelScope scope(ui);
-    const DownloadOutcome outcome = downloadSteps(session, ui, afterAcknowledgement);
-    ui.downloadEnded(outcome);
+    const DownloadOutcome outcome =
+        downloadSteps(target, document, ui, prompt, afterAcknowledgement);
+    prompt.downloadEnded(outcome);
     return outcome;
 }
 
-ReadBackResult readBack(const Session& session, ConfigKind kind, const std::vector<Gbk>& passwords,
-                        FlowUi& ui) {
+ReadBackResult readBack(const FlowTarget& target, ConfigKind kind,
+                        const std::vector<Gbk>& passwords, FlowUi& ui) {
     ReadBackResult result;
     const auto failed = [&](Outcome outcome) {
         ui.report(outcome);
         result.outcome = outcome;
         return result;
     };
-    const CEquipment* selected = session.selectedDevice();
-    if (!selected) return failed(Outcome::NoSelection);
-    const CEquipment device = *selected;
+    if (!target.device) return failed(Outcome::NoSelection);
+    const CEquipment& device = *target.device;
 
     std::optional<TcpConnection> connection;
     for (const Gbk& password : passwords) {
-        PasswordAttempt attempt =
-            checkPassword(session, device.ipAddress, kind, password, Outcome::ConnectFailed, ui);
+        PasswordAttempt attempt = checkPassword(target.network, device.ipAddress, kind, password,
+                                                Outcome::ConnectFailed, ui);
         if (!attempt.answer) return failed(attempt.outcome);
         if (!passwordAccepted(attempt.answer->reply, kind)) continue;
         connection = std::move(attempt.answer->connection);
@@ -270,7 +270,8 @@ ReadBackResult readBack(const Session& session, ConfigKind kind, const std::vect
     }
     if (!passwords.empty() && !connection) return failed(Outcome::WrongPassword);
     if (!connection) {
-        Connected connected = connectTo(session, device.ipAddress, Outcome::ReadConnectFailed, ui);
+        Connected connected =
+            connectTo(target.network, device.ipAddress, Outcome::ReadConnectFailed, ui);
         if (!connected.connection) return failed(connected.failure);
         connection = std::move(connected.connection);
     }
@@ -283,15 +284,14 @@ ReadBackResult readBack(const Session& session, ConfigKind kind, const std::vect
     return result;
 }
 
-Outcome remoteReset(const Session& session, FlowUi& ui) {
-    const CEquipment* selected = session.selectedDevice();
-    if (!selected) return Outcome::NoSelection;
-    const CEquipment device = *selected;
+Outcome remoteReset(const FlowTarget& target, FlowUi& ui, ResetPrompt& prompt) {
+    if (!target.device) return Outcome::NoSelection;
+    const CEquipment& device = *target.device;
     if (device.remoteForbidden()) return ended(ui, Outcome::ResetForbidden);
-    if (!ui.confirmReset()) return Outcome::Cancelled;
+    if (!prompt.confirmReset()) return Outcome::Cancelled;
     const CancelScope scope(ui);
 
-    Connected connected = connectTo(session, device.ipAddress, Outcome::ConnectFailed, ui);
+    Connected connected = connectTo(target.network, device.ipAddress, Outcome::ConnectFailed, ui);
     if (!connected.connection) return ended(ui, connected.failure);
     TcpConnection& connection = *connected.connection;
     const BlockingStep step{WaitFor::Reset, device.ipAddress};

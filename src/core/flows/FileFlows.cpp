@@ -29,24 +29,25 @@ Gbk captionOf(std::string_view name) {
 
 }  // namespace
 
-Outcome saveConfigurationFile(Session& session, FlowUi& ui, SaveFrom from) {
+Outcome saveConfigurationFile(const FlowTarget& target, ConfigDocument& document, Lang lang,
+                              FlowUi& ui, SavePrompt& prompt, SaveFrom from) {
     if (from == SaveFrom::MainWindow) {
-        const std::optional<ConfigKind> kind = ui.chooseKind();
+        const std::optional<ConfigKind> kind = prompt.chooseKind();
         if (!kind) return Outcome::Cancelled;
-        session.newFill(*kind);
-        if (session.selectedDevice()) {
-            const Outcome read = readConfiguration(session, *kind, ui);
+        document.newFill(*kind);
+        if (target.device) {
+            const Outcome read = readConfiguration(target, *kind, document, ui, prompt);
             if (read != Outcome::Done) return read;
         }
     }
 
-    const std::string path = ui.chooseSavePath();
+    const std::string path = prompt.chooseSavePath();
     if (path.empty()) return Outcome::Cancelled;
-    const CConfiguration& config = session.ensureConfiguration();
-    // The firmware line names the selected device's firmware, even for an opened file.
-    const CEquipment* device = session.selectedDevice();
-    const Gbk& firmware = device ? device->firmwareVersion : config.identity.firmwareVersion;
-    const std::string bytes = writeConfigFile(config, session.configKind, firmware, session.lang);
+    const CConfiguration& config = document.ensureConfiguration();
+    // The firmware line names the target device's firmware, even for an opened file.
+    const Gbk& firmware =
+        target.device ? target.device->firmwareVersion : config.identity.firmwareVersion;
+    const std::string bytes = writeConfigFile(config, document.configKind, firmware, lang);
     // Saying so beats leaving the user to believe the configuration is kept.
     // Readable by the owner only: the file holds the passwords.
     if (!writeFileAtomically(path, bytes, nullptr, 0600)) {
@@ -61,17 +62,17 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-Outcome openConfigurationFile(Session& session, FlowUi& ui) {
+Outcome openConfigurationFile(const FlowTarget& target, ConfigDocument& document, Lang lang,
+                              FlowUi& ui, OpenPrompt& prompt) {
     const auto ended = [&ui](Outcome outcome) {
         ui.report(outcome);
         return outcome;
     };
-    if (const CEquipment* device = session.selectedDevice(); device && device->remoteForbidden())
-        return ended(Outcome::OpenForbidden);
-    const std::string path = ui.chooseOpenPath();
+    if (target.device && target.device->remoteForbidden()) return ended(Outcome::OpenForbidden);
+    const std::string path = prompt.chooseOpenPath();
     if (path.empty()) return Outcome::Cancelled;
 
-    session.replaceConfiguration();
+    document.replaceConfiguration();
     std::string bytes;
     switch (readWholeFile(path, bytes)) {
         case FileReadStatus::Ok:
@@ -83,12 +84,12 @@ Outcome openConfigurationFile(Session& session, FlowUi& ui) {
             return ended(Outcome::OpenFailed);
     }
 
-    ParsedConfigFile parsed = readConfigFile(bytes, session.lang);
-    *session.config = std::move(parsed.config);
-    session.configKind = parsed.kind;
-    session.configOrigin = ConfigOrigin::Opened;
-    session.readPassword.clear();
-    session.editorCaption = captionOf(fileNameOf(path));
+    ParsedConfigFile parsed = readConfigFile(bytes, lang);
+    *document.config = std::move(parsed.config);
+    document.configKind = parsed.kind;
+    document.configOrigin = ConfigOrigin::Opened;
+    document.readPassword.clear();
+    document.editorCaption = captionOf(fileNameOf(path));
     return Outcome::Done;
 }
 

@@ -26,6 +26,7 @@ constexpr std::array kOutcomes = {
     OutcomeEntry{Outcome::SearchWrongReply, 0, "SearchWrongReply"},
     OutcomeEntry{Outcome::WarningsDeclined, 0, "WarningsDeclined"},
     OutcomeEntry{Outcome::SearchPortBusy, 0, "SearchPortBusy"},
+    OutcomeEntry{Outcome::PasswordMissing, 0, "PasswordMissing"},
     OutcomeEntry{Outcome::WrongPassword, 4014, "WrongPassword"},
     OutcomeEntry{Outcome::ReadForbidden, 4017, "ReadForbidden"},
     OutcomeEntry{Outcome::ReadConnectFailed, 4019, "ReadConnectFailed"},

@@ -21,6 +21,7 @@ enum class Outcome : std::uint8_t {
     SearchWrongReply,  // search by IP: a reply without code 3
     WarningsDeclined,  // the user went back at the list of settings that look wrong
     SearchPortBusy,    // a search's local port is held by another program (said where it ran)
+    PasswordMissing,   // the device wants a password and a script has none to give
 
     // Ends with a message.
     WrongPassword,           // 4014

@@ -4,28 +4,26 @@
 
 namespace kvt {
 
-Outcome listFoundDevices(Session& session, std::vector<CEquipment> found, SearchSetup setup) {
-    session.devices = std::move(found);
-    session.clearSelection();
+Outcome listFoundDevices(std::vector<CEquipment>& table, std::vector<CEquipment> found,
+                         SearchSetup setup) {
+    table = std::move(found);
     if (setup == SearchSetup::PortBusy) return Outcome::SearchPortBusy;
-    return session.devices.empty() ? Outcome::NothingFound : Outcome::Done;
+    return table.empty() ? Outcome::NothingFound : Outcome::Done;
 }
 
-Outcome searchBroadcast(Session& session, const std::atomic<bool>* cancel,
-                        const std::function<void(int)>& progress) {
+Outcome searchBroadcast(const NetworkOptions& network, std::vector<CEquipment>& table,
+                        const std::atomic<bool>* cancel, const std::function<void(int)>& progress) {
     SearchSetup setup = SearchSetup::Ready;
-    std::vector<CEquipment> found =
-        runBroadcastSearch(session.network, cancel, progress, nullptr, &setup);
-    return listFoundDevices(session, std::move(found), setup);
+    std::vector<CEquipment> found = runBroadcastSearch(network, cancel, progress, nullptr, &setup);
+    return listFoundDevices(table, std::move(found), setup);
 }
 
-Outcome searchByAddress(Session& session, const std::string& address) {
-    AddressAnswer answer = queryAddress(session.network, address);
-    // Also after a failure: no earlier selection survives a search.
-    session.clearSelection();
+Outcome searchByAddress(const NetworkOptions& network, std::vector<CEquipment>& table,
+                        const std::string& address) {
+    AddressAnswer answer = queryAddress(network, address);
     switch (answer.status) {
         case AddressAnswer::Status::Found:
-            session.devices.assign(1, std::move(answer.device));
+            table.assign(1, std::move(answer.device));
             return Outcome::Done;
         case AddressAnswer::Status::WrongCode:
             return Outcome::SearchWrongReply;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "core/Session.h"
+#include "gui/base/Session.h"
 
 namespace kvt::gui {
 

@@ -253,7 +253,7 @@ void CRQ_880Dlg::search() {
         wait.exec();
         setup = wait.setup();
     }
-    const Outcome outcome = listFoundDevices(m_session, std::move(found), setup);
+    const Outcome outcome = listFoundDevices(m_session.devices, std::move(found), setup);
     if (outcome == Outcome::Done) showDevices();
     m_status->searchEnded(outcome, m_list->rowCount(), m_session.network.localPort);
     m_search->setEnabled(true);
@@ -268,7 +268,8 @@ void CRQ_880Dlg::searchByIp() {
         Outcome outcome = Outcome::SearchFailed;
         // Nothing on this thread touches the session while the query runs: user input is
         // held back and this window has no timers of its own.
-        runBusy(this, [&] { outcome = searchByAddress(m_session, address); });
+        runBusy(this,
+                [&] { outcome = searchByAddress(m_session.network, m_session.devices, address); });
         if (outcome == Outcome::Done) showDevices();
         m_status->searchEnded(outcome, m_list->rowCount(), m_session.network.localPort);
     }

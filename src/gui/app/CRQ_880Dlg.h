@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "core/Session.h"
+#include "gui/base/Session.h"
 
 class QAction;
 class QPushButton;

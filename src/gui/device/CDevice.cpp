@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/Session.h"
+#include "gui/base/Session.h"
 #include "gui/base/TextInput.h"
 
 namespace kvt::gui {

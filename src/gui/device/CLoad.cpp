@@ -7,12 +7,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/Session.h"
 #include "core/config/Fields.h"
 #include "core/fleet/WriteCheck.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
 #include "gui/base/MessageBox.h"
+#include "gui/base/Session.h"
 #include "gui/base/Settings.h"
 #include "gui/base/TextInput.h"
 #include "gui/base/Texts.h"
@@ -21,7 +21,7 @@
 
 namespace kvt::gui {
 
-CLoad::CLoad(Session& session, FlowUi& ui, QWidget* parent)
+CLoad::CLoad(Session& session, GuiFlowUi& ui, QWidget* parent)
     : QDialog(parent), m_session(session), m_ui(ui) {
     // Names the device a download goes to.
     setWindowTitle(captionWithDevice(QStringLiteral("KVT-640"), m_session.selectedDevice()));
@@ -77,7 +77,8 @@ CLoad::Action CLoad::selected() const {
 
 bool CLoad::saveInEditorMode() {
     // Editor mode: no kind question and no device read, the edited configuration as it is.
-    return saveConfigurationFile(m_session, m_ui, SaveFrom::Editor) != Outcome::SaveFailed;
+    return saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                                 SaveFrom::Editor) != Outcome::SaveFailed;
 }
 
 std::optional<bool> CLoad::runDownload() {
@@ -86,10 +87,11 @@ std::optional<bool> CLoad::runDownload() {
                          MessageBox::Icon::Warning);
         return std::nullopt;
     }
+    const FlowTarget target = m_session.target();
     AfterAcknowledgement verify;
     if (m_verify->isChecked()) {
-        verify = [this](const Gbk& password) {
-            const WriteCheck check = checkWrittenConfiguration(m_session, password, m_ui);
+        verify = [this, &target](const Gbk& password) {
+            const WriteCheck check = checkWrittenConfiguration(target, m_session, password, m_ui);
             // A failed read-back has shown its own message.
             if (check.read != Outcome::Done) return Verification::ReadFailed;
             if (check.differences.empty()) return Verification::Verified;
@@ -97,12 +99,11 @@ std::optional<bool> CLoad::runDownload() {
             return Verification::Differs;
         };
     }
-    const std::string oldAddress = gbkToUtf8(m_session.selectedDevice()->ipAddress);
-    const DownloadOutcome outcome = download(m_session, m_ui, verify);
+    const std::string oldAddress = gbkToUtf8(target.device->ipAddress);
+    const DownloadOutcome outcome = download(target, m_session, m_ui, m_ui, verify);
     // The check goes on: the status line follows the device to where it now serves.
-    auto* gui = dynamic_cast<GuiFlowUi*>(&m_ui);
-    if (m_verify->isChecked() && outcome.reset == Outcome::Done && m_session.config && gui)
-        followDeviceOnEnip(gui->statusLine(), m_session.network, oldAddress, *m_session.config,
+    if (m_verify->isChecked() && outcome.reset == Outcome::Done && m_session.config)
+        followDeviceOnEnip(m_ui.statusLine(), m_session.network, oldAddress, *m_session.config,
                            m_session.configKind);
     return outcome.acknowledged();
 }
@@ -149,7 +150,7 @@ void CLoad::reject() {
     QDialog::reject();
 }
 
-std::function<bool(QWidget* sheet)> saveOrDownload(Session& session, FlowUi& ui) {
+std::function<bool(QWidget* sheet)> saveOrDownload(Session& session, GuiFlowUi& ui) {
     return [&session, &ui](QWidget* sheet) {
         CLoad chooser(session, ui, sheet);
         chooser.exec();

@@ -11,19 +11,20 @@ class QCheckBox;
 class QRadioButton;
 
 namespace kvt {
-class FlowUi;
 struct FieldDifference;
 struct Session;
 }  // namespace kvt
 
 namespace kvt::gui {
 
+class GuiFlowUi;
+
 class CLoad : public QDialog {
     Q_OBJECT
 public:
     enum Action { Save = 0, Download = 1, SaveThenDownload = 2 };
 
-    CLoad(Session& session, FlowUi& ui, QWidget* parent = nullptr);
+    CLoad(Session& session, GuiFlowUi& ui, QWidget* parent = nullptr);
 
     QRadioButton* radio(Action action) const { return m_radios.at(action); }
     // "写入后校验": read the configuration back after an acknowledged download and compare.
@@ -49,13 +50,13 @@ private:
     void showDifferences(const std::vector<FieldDifference>& differences);
 
     Session& m_session;
-    FlowUi& m_ui;
+    GuiFlowUi& m_ui;
     std::array<QRadioButton*, 3> m_radios{};
     QCheckBox* m_verify = nullptr;
     bool m_editorMayClose = false;
 };
 
 // The editor's OK: the chooser over `sheet`; true when the editor may close.
-std::function<bool(QWidget* sheet)> saveOrDownload(Session& session, FlowUi& ui);
+std::function<bool(QWidget* sheet)> saveOrDownload(Session& session, GuiFlowUi& ui);
 
 }  // namespace kvt::gui

@@ -19,10 +19,10 @@ namespace {
 constexpr std::size_t kPasswordMaxBytes = kTextFieldBytes;
 }
 
-CPasswordValidate::CPasswordValidate(const Session& session, ConfigKind kind, FlowUi& ui,
+CPasswordValidate::CPasswordValidate(const FlowTarget& target, ConfigKind kind, FlowUi& ui,
                                      QWidget* parent)
-    : QDialog(parent), m_session(session), m_kind(kind), m_ui(ui) {
-    setWindowTitle(captionWithDevice(uiString(7003), session.selectedDevice()));
+    : QDialog(parent), m_target(target), m_kind(kind), m_ui(ui) {
+    setWindowTitle(captionWithDevice(uiString(7003), target.device ? &*target.device : nullptr));
     setMinimumWidth(300);
     fitCaption(this);
     auto* layout = new QVBoxLayout(this);
@@ -49,7 +49,7 @@ void CPasswordValidate::accept() {
         MessageBox::show(this, kMsgNotGbk, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
         return;
     }
-    PasswordAttempt attempt = attemptPasswordCheck(m_session, m_kind, *password, m_ui);
+    PasswordAttempt attempt = attemptPasswordCheck(m_target, m_kind, *password, m_ui);
     if (!attempt.answer) {
         // The typed text stays, so OK can simply be pressed again; a wait the user cancelled
         // needs no message.

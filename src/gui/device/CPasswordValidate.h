@@ -8,16 +8,12 @@
 
 class QLineEdit;
 
-namespace kvt {
-struct Session;
-}  // namespace kvt
-
 namespace kvt::gui {
 
 class CPasswordValidate : public QDialog {
     Q_OBJECT
 public:
-    CPasswordValidate(const Session& session, ConfigKind kind, FlowUi& ui,
+    CPasswordValidate(const FlowTarget& target, ConfigKind kind, FlowUi& ui,
                       QWidget* parent = nullptr);
 
     QLineEdit* passwordEdit() const { return m_password; }
@@ -28,7 +24,7 @@ public:
     void reject() override;
 
 private:
-    const Session& m_session;
+    FlowTarget m_target;
     ConfigKind m_kind;
     FlowUi& m_ui;
     QLineEdit* m_password;

@@ -1,8 +1,8 @@
 #include "gui/device/ConfigurationFlows.h"
 
-#include "core/Session.h"
 #include "core/flows/DeviceFlows.h"
 #include "core/flows/FileFlows.h"
+#include "gui/base/Session.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CLoad.h"
 #include "gui/editor/CMyPropertySheet.h"
@@ -20,7 +20,8 @@ ConfigurationFlows::ConfigurationFlows(Session& session, QWidget* owner)
 void ConfigurationFlows::readThenEdit(ConfigKind kind) {
     // The read has shown its message when it fails; on success the configuration carries the
     // read's kind and caption.
-    if (readConfiguration(m_session, kind, m_ui) == Outcome::Done) openEditor();
+    if (readConfiguration(m_session.target(), kind, m_session, m_ui, m_ui) == Outcome::Done)
+        openEditor();
 }
 
 void ConfigurationFlows::userConfiguration() {
@@ -38,16 +39,19 @@ void ConfigurationFlows::newConfiguration() {
 }
 
 void ConfigurationFlows::openFile() {
-    if (openConfigurationFile(m_session, m_ui) == Outcome::Done) openEditor();
+    if (openConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui) ==
+        Outcome::Done)
+        openEditor();
 }
 
 void ConfigurationFlows::saveFile() {
-    saveConfigurationFile(m_session, m_ui, SaveFrom::MainWindow);
+    saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_ui,
+                          SaveFrom::MainWindow);
 }
 
 void ConfigurationFlows::openEditor() {
     m_session.ensureConfiguration();
-    CMyPropertySheet sheet(m_session, m_ui, saveOrDownload(m_session, m_ui), m_owner);
+    CMyPropertySheet sheet(m_session, m_ui, m_ui, saveOrDownload(m_session, m_ui), m_owner);
     sheet.exec();
 }
 

@@ -12,11 +12,11 @@
 #include <optional>
 #include <thread>
 
-#include "core/Session.h"
 #include "core/config/Configuration.h"
 #include "core/enip/EnipClient.h"
 #include "core/net/NetworkOptions.h"
 #include "core/net/Socket.h"
+#include "gui/base/Session.h"
 
 class QLabel;
 class QTableWidget;

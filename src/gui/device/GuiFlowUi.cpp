@@ -4,10 +4,10 @@
 #include <QCoreApplication>
 #include <QString>
 
-#include "core/Session.h"
 #include "gui/base/Busy.h"
 #include "gui/base/Language.h"
 #include "gui/base/MessageBox.h"
+#include "gui/base/Session.h"
 #include "gui/base/Texts.h"
 #include "gui/device/CDevice.h"
 #include "gui/device/CPasswordValidate.h"
@@ -27,10 +27,10 @@ void GuiFlowUi::message(std::uint32_t textId) {
     MessageBox::show(parentWidget(), textId, MessageBox::Buttons::Ok, MessageBox::Icon::Warning);
 }
 
-std::optional<PasswordAnswer> GuiFlowUi::askPassword(const Session& session, ConfigKind kind) {
-    CPasswordValidate dialog(session, kind, *this, parentWidget());
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.takeAnswer();
+PasswordReply GuiFlowUi::askPassword(const FlowTarget& target, ConfigKind kind) {
+    CPasswordValidate dialog(target, kind, *this, parentWidget());
+    if (dialog.exec() != QDialog::Accepted) return {std::nullopt, Outcome::Cancelled};
+    return {dialog.takeAnswer(), Outcome::Done};
 }
 
 bool GuiFlowUi::confirmWarnings(const std::vector<FieldIssue>& issues) {

@@ -7,6 +7,10 @@
 #include "core/net/Socket.h"
 #include "core/text/UiText.h"
 
+namespace kvt {
+struct Session;
+}
+
 class QWidget;
 
 namespace kvt::gui {
@@ -16,13 +20,13 @@ class StatusLine;
 // What the busy window says while `step` lasts.
 QString busyText(const BlockingStep& step);
 
-class GuiFlowUi : public FlowUi {
+class GuiFlowUi : public FlowUi, public DownloadPrompt, public SavePrompt, public OpenPrompt {
 public:
     // `owner` parents the dialogs when no modal dialog is open (the main window).
     explicit GuiFlowUi(QWidget* owner) : m_owner(owner) {}
 
     void message(std::uint32_t textId) override;
-    std::optional<PasswordAnswer> askPassword(const Session& session, ConfigKind kind) override;
+    PasswordReply askPassword(const FlowTarget& target, ConfigKind kind) override;
     bool confirmWarnings(const std::vector<FieldIssue>& issues) override;
     bool confirmReset() override;
     std::optional<ConfigKind> chooseKind() override;

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/Session.h"
 #include "core/config/Configuration.h"
 #include "core/discovery/Search.h"
+#include "gui/base/Session.h"
 
 class QProgressBar;
 class QPushButton;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Session.h"
 #include "core/net/Interfaces.h"
+#include "gui/base/Session.h"
 
 namespace kvt::gui {
 

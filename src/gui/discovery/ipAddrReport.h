@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/Session.h"
 #include "core/config/Rules.h"
 #include "core/discovery/ReportTable.h"
+#include "gui/base/Session.h"
 
 class QAction;
 class QLineEdit;

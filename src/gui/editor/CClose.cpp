@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/Session.h"
 #include "core/flows/FileFlows.h"
+#include "gui/base/Session.h"
 #include "gui/base/TextInput.h"
 
 namespace kvt::gui {
 
-CClose::CClose(Session& session, FlowUi& ui, QWidget* parent)
-    : QDialog(parent), m_session(session), m_ui(ui) {
+CClose::CClose(Session& session, FlowUi& ui, SavePrompt& prompt, QWidget* parent)
+    : QDialog(parent), m_session(session), m_ui(ui), m_prompt(prompt) {
     setWindowTitle(tr("提示"));
     setMinimumWidth(280);
     auto* layout = new QVBoxLayout(this);
@@ -33,7 +33,9 @@ void CClose::accept() {
     // Editor mode: the configuration as edited, no kind question, no device read. A failed
     // write has been reported; the prompt stays so that Yes can try another file and the
     // edits are not thrown away with nothing on disk.
-    if (saveConfigurationFile(m_session, m_ui, SaveFrom::Editor) == Outcome::SaveFailed) return;
+    if (saveConfigurationFile(m_session.target(), m_session, m_session.lang, m_ui, m_prompt,
+                              SaveFrom::Editor) == Outcome::SaveFailed)
+        return;
     m_session.dropConfiguration();
     QDialog::accept();
 }

@@ -7,6 +7,7 @@ class QPushButton;
 
 namespace kvt {
 class FlowUi;
+class SavePrompt;
 struct Session;
 }  // namespace kvt
 
@@ -15,7 +16,7 @@ namespace kvt::gui {
 class CClose : public QDialog {
     Q_OBJECT
 public:
-    CClose(Session& session, FlowUi& ui, QWidget* parent = nullptr);
+    CClose(Session& session, FlowUi& ui, SavePrompt& prompt, QWidget* parent = nullptr);
 
     QPushButton* yesButton() const { return m_yes; }
     QPushButton* noButton() const { return m_no; }
@@ -26,6 +27,7 @@ public:
 private:
     Session& m_session;
     FlowUi& m_ui;
+    SavePrompt& m_prompt;
     QPushButton* m_yes;
     QPushButton* m_no;
 };

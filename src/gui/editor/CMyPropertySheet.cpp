@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/Session.h"
 #include "core/text/UiText.h"
+#include "gui/base/Session.h"
 #include "gui/base/TextInput.h"
 #include "gui/base/Texts.h"
 #include "gui/editor/CClose.h"
@@ -23,9 +23,13 @@ namespace {
 constexpr int kWidening = 50;
 }
 
-CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, SaveChoice saveChoice,
-                                   QWidget* parent)
-    : QDialog(parent), m_session(session), m_ui(ui), m_saveChoice(std::move(saveChoice)) {
+CMyPropertySheet::CMyPropertySheet(Session& session, FlowUi& ui, SavePrompt& prompt,
+                                   SaveChoice saveChoice, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_ui(ui),
+      m_prompt(prompt),
+      m_saveChoice(std::move(saveChoice)) {
     m_session.ensureConfiguration();
     // "新建" and the read buttons' captions are table texts, an opened file's name is not.
     // A configuration read from a device names it; one from a file or New names that instead.
@@ -125,7 +129,7 @@ void CMyPropertySheet::reject() {
     // the page's check left, and the check stores nothing it refuses.
     if (PropertyPage* page = currentPage()) page->deactivate();
     if (m_session.configChanged) {
-        CClose prompt(m_session, m_ui, this);
+        CClose prompt(m_session, m_ui, m_prompt, this);
         prompt.exec();
     }
     m_session.dropConfiguration();

@@ -11,6 +11,7 @@ class QTabWidget;
 
 namespace kvt {
 class FlowUi;
+class SavePrompt;
 struct Session;
 }  // namespace kvt
 
@@ -30,7 +31,8 @@ public:
     using SaveChoice = std::function<bool(QWidget* sheet)>;
 
     // The configuration kind must be settled before the sheet is built: it decides the tabs.
-    CMyPropertySheet(Session& session, FlowUi& ui, SaveChoice saveChoice,
+    // `prompt` answers the save of the save-changes prompt.
+    CMyPropertySheet(Session& session, FlowUi& ui, SavePrompt& prompt, SaveChoice saveChoice,
                      QWidget* parent = nullptr);
 
     QTabWidget* tabs() const { return m_tabs; }
@@ -57,6 +59,7 @@ private:
 
     Session& m_session;
     FlowUi& m_ui;
+    SavePrompt& m_prompt;
     SaveChoice m_saveChoice;
     QTabWidget* m_tabs;
     CMyPropertyPage2* m_page2;

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "core/Session.h"
+#include "gui/base/Session.h"
 
 namespace kvt::gui {
 
