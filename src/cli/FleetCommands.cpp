@@ -146,7 +146,7 @@ void printEnipCheck(std::ostream& out, const enip::EnipCheck& check) {
     }
 }
 
-nlohmann::ordered_json applyJson(const ApplyResult& result) {
+nlohmann::ordered_json applyJson(const ApplyResult& result, Lang lang) {
     nlohmann::ordered_json json = {
         {"ip", result.ip},
         {"mac", result.mac},
@@ -157,7 +157,7 @@ nlohmann::ordered_json applyJson(const ApplyResult& result) {
         {"outcome", verdictName(result.verdict)},
         {"new_ip", result.newIp},
         {"reset", result.reset},
-        {"message", result.message},
+        {"message", render(result.message, lang)},
     };
     if (result.verdict == ApplyVerdict::Failed ||
         (result.verdict == ApplyVerdict::VerificationFailed && result.failure != Outcome::Done))
@@ -233,14 +233,15 @@ void addApply(CLI::App& app, CliContext& context) {
             const ApplyResult result = applyAtAddress(
                 context.session.network, *ip, loaded.kind,
                 [&wanted](const CConfiguration&) { return wanted; }, run);
+            const std::string message = render(result.message, context.session.lang);
             if (*json) {
-                std::cout << applyJson(result).dump(2) << '\n';
+                std::cout << applyJson(result, context.session.lang).dump(2) << '\n';
             } else {
-                std::cout << verdictName(result.verdict) << ": " << result.message << '\n';
+                std::cout << verdictName(result.verdict) << ": " << message << '\n';
                 printDifferences(std::cout, result.differences, "device", "wanted");
             }
             const int status = exitStatusOf(result);
-            if (status != kExitOk) throw CliFailure(*json ? "" : result.message, status);
+            if (status != kExitOk) throw CliFailure(*json ? "" : message, status);
         });
     command->footer(std::string(kApplyHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
@@ -370,7 +371,7 @@ struct BatchArgs {
 const char* const kBatchColumns[] = {"row",      "mac",     "old_ip", "new_ip", "changed",
                                      "verified", "outcome", "enip",   "message"};
 
-std::vector<std::string> batchCells(const BatchRowResult& r) {
+std::vector<std::string> batchCells(const BatchRowResult& r, Lang lang) {
     const ApplyResult& a = r.result;
     return {std::to_string(r.row),
             a.mac,
@@ -380,7 +381,7 @@ std::vector<std::string> batchCells(const BatchRowResult& r) {
             a.verified ? "true" : "false",
             verdictName(a.verdict),
             a.enip ? enip::checkOutcomeName(*a.enip) : "",
-            a.message};
+            render(a.message, lang)};
 }
 
 struct BatchSummary {
@@ -406,13 +407,14 @@ std::string summaryLine(const BatchSummary& s, bool dryRun) {
            " verified";
 }
 
-std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args) {
+std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args,
+                        Lang lang) {
     const BatchSummary summary = summarize(results);
     if (args.json) {
         auto rows = nlohmann::ordered_json::array();
         for (const BatchRowResult& r : results) {
             nlohmann::ordered_json row = {{"row", r.row}, {"old_ip", r.oldIp}};
-            const nlohmann::ordered_json result = applyJson(r.result);
+            const nlohmann::ordered_json result = applyJson(r.result, lang);
             for (const auto& [key, value] : result.items()) row[key] = value;
             rows.push_back(std::move(row));
         }
@@ -429,7 +431,7 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
     if (args.csv) {
         CsvWriter csv;
         csv.addRow(header);
-        for (const BatchRowResult& r : results) csv.addRow(batchCells(r));
+        for (const BatchRowResult& r : results) csv.addRow(batchCells(r, lang));
         return csv.text();
     }
     const auto line = [](const std::vector<std::string>& cells) {
@@ -439,7 +441,7 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
     };
     std::string text = line(header);
     for (const BatchRowResult& r : results) {
-        text += line(batchCells(r));
+        text += line(batchCells(r, lang));
         // People see what would change (or what the device holds instead) under the row.
         for (const FieldDifference& d : r.result.differences)
             text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
@@ -523,7 +525,7 @@ void addBatch(CLI::App& app, CliContext& context) {
                                  std::to_string(inventory.errors.size()) + " error(s)");
 
             const auto results = runBatch(options, inventory, batch);
-            const std::string report = batchReport(results, *args);
+            const std::string report = batchReport(results, *args, context.session.lang);
             if (!args->output.empty()) {
                 std::string error;
                 if (!writeFileAtomically(args->output, report, &error, 0600))

@@ -4,48 +4,21 @@
 #include <cstdint>
 
 #include "core/config/DeviceTexts.h"
+#include "core/text/ExtraText.h"
 
 namespace kvt {
 namespace {
 
-struct Header {
-    std::uint32_t textId;  // 0: not in the UI text table
-    const char* zh;        // used when textId is 0
-    const char* en;
-};
-
-constexpr std::array<Header, 10> kDeviceHeaders = {{
-    {4001, nullptr, "No."},
-    {4002, nullptr, "Name"},
-    {4003, nullptr, "Model"},
-    {4004, nullptr, "IP address"},
-    {4005, nullptr, "MAC address"},
-    {4006, nullptr, "Firmware version"},
-    {4007, nullptr, "User password"},
-    {4009, nullptr, "Administrator password"},
-    {4008, nullptr, "Remote configuration"},
-    {0, "网络接口", "Interface"},
-}};
-
-constexpr std::array<Header, 7> kReportHeaders = {{
-    {4501, nullptr, "No."},
-    {4502, nullptr, "Device name"},
-    {4503, nullptr, "IP address"},
-    {4504, nullptr, "MAC address"},
-    {4505, nullptr, "Count"},
-    {4506, nullptr, "Previous report"},
-    {4507, nullptr, "Latest report"},
-}};
+// The lists' column texts, so that a file's headers read as the window's columns; the device
+// file adds the columns the list tells otherwise (tool tips, the interface choice).
+constexpr std::array<std::uint32_t, 10> kDeviceHeaders = {
+    4001, 4002, 4003, 4004, 4005, 4006, 4007, 4009, 4008, kTxtInterfaceColumn};
+constexpr std::array<std::uint32_t, 7> kReportHeaders = {4501, 4502, 4503, 4504, 4505, 4506, 4507};
 
 template <std::size_t N>
-std::vector<std::string> headerRow(const std::array<Header, N>& headers, Lang lang) {
+std::vector<std::string> headerRow(const std::array<std::uint32_t, N>& headers, Lang lang) {
     std::vector<std::string> row;
-    for (const Header& header : headers) {
-        if (lang == Lang::En)
-            row.emplace_back(header.en);
-        else
-            row.push_back(header.textId != 0 ? uiTextUtf8(header.textId) : header.zh);
-    }
+    for (const std::uint32_t id : headers) row.push_back(textUtf8(id, lang));
     return row;
 }
 
