@@ -400,11 +400,12 @@ BatchSummary summarize(const std::vector<BatchRowResult>& results) {
     return s;
 }
 
-std::string summaryLine(const BatchSummary& s, bool dryRun) {
-    return std::to_string(s.rows) + " rows: " + std::to_string(s.succeeded) + " succeeded, " +
-           std::to_string(s.failed) + " failed, " + std::to_string(s.changed) +
-           (dryRun ? " would change" : " changed") + ", " + std::to_string(s.verified) +
-           " verified";
+std::string summaryLine(const BatchSummary& s, bool dryRun, Lang lang) {
+    const auto number = [](std::size_t n) { return literal(std::to_string(n)); };
+    return render(text(dryRun ? kTxtBatchSummaryDry : kTxtBatchSummary,
+                       {number(s.rows), number(s.succeeded), number(s.failed), number(s.changed),
+                        number(s.verified)}),
+                  lang);
 }
 
 std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args,
@@ -446,7 +447,7 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
         for (const FieldDifference& d : r.result.differences)
             text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
     }
-    text += summaryLine(summary, args.dryRun) + '\n';
+    text += summaryLine(summary, args.dryRun, lang) + '\n';
     return text;
 }
 
@@ -535,7 +536,8 @@ void addBatch(CLI::App& app, CliContext& context) {
             }
             const BatchSummary summary = summarize(results);
             if (args->csv || !args->output.empty())
-                std::cerr << "kvt640-cli: " << summaryLine(summary, args->dryRun) << '\n';
+                std::cerr << "kvt640-cli: "
+                          << summaryLine(summary, args->dryRun, context.session.lang) << '\n';
             if (summary.failed > 0) throw CliFailure("", kExitSomeRowsFailed);
             if (args->dryRun && summary.changed > 0) throw CliFailure("", kExitDifferent);
         });

@@ -71,6 +71,10 @@ const std::vector<OwnText> kOwnTexts = {
     {kTxtDisabled, "禁用", "Disabled"},
     {kTxtEnabled, "启用", "Enabled"},
     {kTxtEmptyValue, "（空）", "(empty)"},
+    {kTxtBatchSummary, "%1 行：%2 成功，%3 失败，%4 已更改，%5 已核对",
+     "%1 rows: %2 succeeded, %3 failed, %4 changed, %5 verified"},
+    {kTxtBatchSummaryDry, "%1 行：%2 成功，%3 失败，%4 将更改，%5 已核对",
+     "%1 rows: %2 succeeded, %3 failed, %4 would change, %5 verified"},
 };
 
 const std::vector<WindowText> kWindowTexts = {

@@ -73,6 +73,8 @@ enum TextId : std::uint32_t {
     kTxtDisabled,
     kTxtEnabled,
     kTxtEmptyValue,
+    kTxtBatchSummary,
+    kTxtBatchSummaryDry,
 };
 
 // Text for a message id in Chinese: ours from 90000 up, otherwise the UI text table's (GBK).
