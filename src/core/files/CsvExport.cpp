@@ -4,16 +4,9 @@
 #include <cstdint>
 
 #include "core/config/DeviceTexts.h"
-#include "core/text/ExtraText.h"
 
 namespace kvt {
 namespace {
-
-// The lists' column texts, so that a file's headers read as the window's columns; the device
-// file adds the columns the list tells otherwise (tool tips, the interface choice).
-constexpr std::array<std::uint32_t, 10> kDeviceHeaders = {
-    4001, 4002, 4003, 4004, 4005, 4006, 4007, 4009, 4008, kTxtInterfaceColumn};
-constexpr std::array<std::uint32_t, 7> kReportHeaders = {4501, 4502, 4503, 4504, 4505, 4506, 4507};
 
 template <std::size_t N>
 std::vector<std::string> headerRow(const std::array<std::uint32_t, N>& headers, Lang lang) {
@@ -57,7 +50,7 @@ void CsvWriter::addRow(const std::vector<std::string>& utf8Fields) {
 
 std::string deviceTableCsv(const std::vector<CEquipment>& devices, Lang lang) {
     CsvWriter csv;
-    csv.addRow(headerRow(kDeviceHeaders, lang));
+    csv.addRow(headerRow(kDeviceListColumns, lang));
     for (const CEquipment& d : devices) {
         // The interface name is the system's own (ASCII in practice), not a device text.
         csv.addRow({unpadded(d.rowNumber), utf8(nameText(d)), utf8(modelText(d)), utf8(d.ipAddress),
@@ -71,7 +64,7 @@ std::string deviceTableCsv(const std::vector<CEquipment>& devices, Lang lang) {
 
 std::string reportTableCsv(const std::vector<ReportRecord>& rows, Lang lang) {
     CsvWriter csv;
-    csv.addRow(headerRow(kReportHeaders, lang));
+    csv.addRow(headerRow(kReportListColumns, lang));
     for (const ReportRecord& r : rows) {
         csv.addRow({unpadded(r.row), utf8(r.name), utf8(r.ip), utf8(r.mac), unpadded(r.count),
                     unpadded(r.previous), unpadded(r.latest)});
