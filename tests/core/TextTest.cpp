@@ -75,6 +75,8 @@ TEST(TextCatalogue, EveryTextHasBothLanguages) {
         EXPECT_FALSE(std::string(own.zh).empty()) << own.id;
         expectPair(std::to_string(own.id), own.zh, own.en);
     }
+    for (std::uint32_t id = kTxtJoin; id < kTxtEnd; ++id)
+        EXPECT_TRUE(ids.contains(id)) << id << " has no row";
     std::set<std::pair<std::string, std::string>> windowTexts;
     for (const auto& window : detail::kWindowTexts) {
         const std::string context = window.context ? window.context : "";

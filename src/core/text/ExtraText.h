@@ -75,6 +75,7 @@ enum TextId : std::uint32_t {
     kTxtEmptyValue,
     kTxtBatchSummary,
     kTxtBatchSummaryDry,
+    kTxtEnd  // not a text: one past the last
 };
 
 // Text for a message id in Chinese: ours from 90000 up, otherwise the UI text table's (GBK).
