@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""Keeps src/gui/translations/uitext_en.ts, the Qt Linguist file of the UI text table, in step
-with the table (src/core/text/UiTextTable.cpp) and our own messages (src/core/text/ExtraText.*).
+"""Makes the Qt Linguist files of the English interface from the text catalogue: the build runs
+it (nobody edits a .ts file).
 
-Context "UiText": one message per id, the Chinese text as source and the id as disambiguation
-(identical Chinese texts may need different English). As lupdate does, translations already in
-the file are kept: an id whose Chinese text changed keeps its old translation marked unfinished,
-a new id gets an empty unfinished one, an id that left the table is kept as vanished. Entries
-with an empty text have nothing to translate and are left out.
+  uitext_en.ts   context "UiText": every text of the UI text table (src/core/text/UiTextTable.cpp)
+                 and our messages (kMsg* of src/core/text/ExtraText.*), the Chinese text as
+                 source and the id as disambiguation.
+  kvt640_en.ts   the windows' tr() texts as lupdate finds them (--windows, a .ts that lupdate
+                 wrote), each given the English of the catalogue's window text (kWindowTexts).
 
-    python3 tools/gen_ui_text_ts.py            # rewrite the .ts
-    python3 tools/gen_ui_text_ts.py --check    # exit 1 if the .ts is not in step
+A tr() text without a catalogue entry stops the build: add it to kWindowTexts. --check also
+refuses catalogue window texts that no window uses any more.
+
+    python3 tools/gen_ui_text_ts.py --windows LUPDATE.ts --out DIR [--check]
 """
 import argparse
 import os
@@ -21,50 +23,47 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TABLE = os.path.join(ROOT, "src/core/text/UiTextTable.cpp")
 EXTRA_H = os.path.join(ROOT, "src/core/text/ExtraText.h")
 EXTRA_CPP = os.path.join(ROOT, "src/core/text/ExtraText.cpp")
-TS = os.path.join(ROOT, "src/gui/translations/uitext_en.ts")
-CONTEXT = "UiText"
 
-C_STRING = r'"((?:[^"\\]|\\.)*)"'
+STRING = r'"(?:[^"\\]|\\.)*"'
+STRINGS = rf"{STRING}(?:\s*{STRING})*"  # adjacent literals, as clang-format splits them
 
 
-def c_unescape(text):
+def c_text(literals):
     escapes = {"n": "\n", "t": "\t", "\\": "\\", '"': '"'}
-    return re.sub(r"\\(.)", lambda m: escapes[m.group(1)], text)
+    parts = re.findall(STRING, literals)
+    return "".join(re.sub(r"\\(.)", lambda m: escapes[m.group(1)], p[1:-1]) for p in parts)
+
+
+def read(path):
+    with open(path, encoding="utf-8") as f:
+        return f.read()
 
 
 def table_texts():
-    with open(TABLE, encoding="utf-8") as f:
-        source = f.read()
-    entries = {int(i): c_unescape(t) for i, t in re.findall(r"\{(\d+)u, " + C_STRING + r"\}", source)}
-    if len(entries) != 615:
-        raise SystemExit(f"{TABLE}: expected 615 entries, found {len(entries)}")
-    with open(EXTRA_H, encoding="utf-8") as f:
-        ids = {name: int(value) for name, value in re.findall(r"(kMsg\w+) = (\d+);", f.read())}
-    with open(EXTRA_CPP, encoding="utf-8") as f:
-        cases = re.findall(r"case (kMsg\w+):\s*return " + C_STRING + ";", f.read())
-    if not ids or {name for name, _ in cases} != set(ids):
+    """id -> (Chinese, English) of the UI text table and of our messages."""
+    rows = re.findall(rf"\{{\s*(\d+)u,\s*({STRINGS}),\s*({STRINGS})\s*\}}", read(TABLE))
+    texts = {int(i): (c_text(zh), c_text(en)) for i, zh, en in rows}
+    if len(texts) != 615:
+        raise SystemExit(f"{TABLE}: expected 615 entries, found {len(texts)}")
+    ids = {name: int(value) for name, value in re.findall(r"(kMsg\w+) = (\d+);", read(EXTRA_H))}
+    own = re.findall(rf"\{{\s*(kMsg\w+),\s*({STRINGS}),\s*({STRINGS})\s*\}}", read(EXTRA_CPP))
+    if not ids or {name for name, _, _ in own} != set(ids):
         raise SystemExit(f"{EXTRA_CPP}: the message ids and their texts do not match")
-    for name, text in cases:
-        entries[ids[name]] = c_unescape(text)
-    return {i: t for i, t in entries.items() if t}
+    for name, zh, en in own:
+        texts[ids[name]] = (c_text(zh), c_text(en))
+    return {i: t for i, t in texts.items() if t[0]}
 
 
-def old_messages(path):
-    """id -> (source, translation, type) of the file as it is."""
-    if not os.path.exists(path):
-        return {}
-    messages = {}
-    for context in ET.parse(path).getroot().iter("context"):
-        if context.findtext("name") != CONTEXT:
-            continue
-        for message in context.iter("message"):
-            translation = message.find("translation")
-            messages[int(message.findtext("comment"))] = (
-                message.findtext("source") or "",
-                translation.text or "",
-                translation.get("type", ""),
-            )
-    return messages
+def window_texts():
+    """(context or None, Chinese) -> English forms."""
+    block = read(EXTRA_CPP).split("kWindowTexts", 1)[1]
+    rows = re.findall(
+        rf"\{{\s*(nullptr|{STRING}),\s*({STRINGS}),\s*({STRINGS})(?:,\s*({STRINGS}))?\s*\}}", block)
+    texts = {}
+    for context, zh, en, plural in rows:
+        key = (None if context == "nullptr" else c_text(context), c_text(zh))
+        texts[key] = [c_text(en)] + ([c_text(plural)] if plural else [])
+    return texts
 
 
 def protect(text):
@@ -80,57 +79,78 @@ def protect(text):
     return "".join(out)
 
 
-def render(texts, old):
-    lines = [
-        '<?xml version="1.0" encoding="utf-8"?>',
-        "<!DOCTYPE TS>",
-        '<TS version="2.1" language="en" sourcelanguage="zh_CN">',
-        "<context>",
-        f"    <name>{CONTEXT}</name>",
-    ]
-    for i in sorted(set(texts) | set(old)):
-        if i in texts:
-            source = texts[i]
-            translation, kind = "", "unfinished"
-            if i in old:
-                old_source, translation, old_kind = old[i]
-                if old_source != source:
-                    kind = "unfinished"  # a changed Chinese text needs a look at its translation
-                elif old_kind == "vanished":
-                    kind = "" if translation else "unfinished"  # back in the table
-                else:
-                    kind = old_kind
-        else:
-            source, translation, _ = old[i]
-            kind = "vanished"
-        attribute = f' type="{kind}"' if kind else ""
-        lines += [
-            "    <message>",
-            f"        <source>{protect(source)}</source>",
-            f"        <comment>{i}</comment>",
-            f"        <translation{attribute}>{protect(translation)}</translation>",
-            "    </message>",
-        ]
-    lines += ["</context>", "</TS>", ""]
-    return "\n".join(lines)
+HEAD = ['<?xml version="1.0" encoding="utf-8"?>', "<!DOCTYPE TS>",
+        '<TS version="2.1" language="en" sourcelanguage="zh_CN">']
+
+
+def message(source, forms, comment=None, numerus=False):
+    lines = ['    <message numerus="yes">' if numerus else "    <message>",
+             f"        <source>{protect(source)}</source>"]
+    if comment is not None:
+        lines.append(f"        <comment>{protect(comment)}</comment>")
+    if numerus:
+        lines += ["        <translation>"]
+        lines += [f"            <numerusform>{protect(f)}</numerusform>" for f in forms]
+        lines += ["        </translation>"]
+    else:
+        lines.append(f"        <translation>{protect(forms[0])}</translation>")
+    return lines + ["    </message>"]
+
+
+def uitext_ts(texts):
+    lines = HEAD + ["<context>", "    <name>UiText</name>"]
+    for i in sorted(texts):
+        lines += message(texts[i][0], [texts[i][1]], str(i))
+    return "\n".join(lines + ["</context>", "</TS>", ""])
+
+
+def windows_ts(found, catalogue):
+    """The windows' .ts and what it lacks and leaves unused."""
+    lines = list(HEAD)
+    missing, used = [], set()
+    for context in ET.parse(found).getroot().iter("context"):
+        name = context.findtext("name")
+        lines += ["<context>", f"    <name>{protect(name)}</name>"]
+        for msg in context.iter("message"):
+            source = msg.findtext("source") or ""
+            key = (name, source) if (name, source) in catalogue else (None, source)
+            numerus = msg.get("numerus") == "yes"
+            forms = catalogue.get(key)
+            if not forms or len(forms) != (2 if numerus else 1):
+                missing.append(f"{name}: {source!r}")
+                continue
+            used.add(key)
+            lines += message(source, forms, msg.findtext("comment"), numerus)
+        lines.append("</context>")
+    return "\n".join(lines + ["</TS>", ""]), missing, set(catalogue) - used
+
+
+def write(path, text):
+    with open(path, "w", encoding="utf-8") as f:  # always: the build goes by its time
+        f.write(text)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--check", action="store_true", help="only check that the file is in step")
-    parser.add_argument("--ts", default=TS, help="the .ts file (default: %(default)s)")
+    parser.add_argument("--windows", required=True, help="the windows' texts as lupdate wrote them")
+    parser.add_argument("--out", required=True, help="directory for the two .ts files")
+    parser.add_argument("--check", action="store_true", help="also refuse unused window texts")
     args = parser.parse_args()
-    text = render(table_texts(), old_messages(args.ts))
-    current = open(args.ts, encoding="utf-8").read() if os.path.exists(args.ts) else None
-    if args.check:
-        if current != text:
-            print(f"{args.ts} is not in step with the UI text table: "
-                  "run python3 tools/gen_ui_text_ts.py", file=sys.stderr)
-            return 1
-        return 0
-    if current != text:
-        with open(args.ts, "w", encoding="utf-8") as f:
-            f.write(text)
+    windows, missing, unused = windows_ts(args.windows, window_texts())
+    status = 0
+    if missing:
+        print("window texts without English in the catalogue (src/core/text/ExtraText.cpp, "
+              "kWindowTexts):\n  " + "\n  ".join(missing), file=sys.stderr)
+        status = 1
+    if args.check and unused:
+        print("catalogue window texts no window uses:\n  " +
+              "\n  ".join(f"{c or ''}: {s!r}" for c, s in sorted(unused, key=str)), file=sys.stderr)
+        status = 1
+    if status:
+        return status
+    os.makedirs(args.out, exist_ok=True)
+    write(os.path.join(args.out, "uitext_en.ts"), uitext_ts(table_texts()))
+    write(os.path.join(args.out, "kvt640_en.ts"), windows)
     return 0
 
 

@@ -146,7 +146,7 @@ void printEnipCheck(std::ostream& out, const enip::EnipCheck& check) {
     }
 }
 
-nlohmann::ordered_json applyJson(const ApplyResult& result) {
+nlohmann::ordered_json applyJson(const ApplyResult& result, Lang lang) {
     nlohmann::ordered_json json = {
         {"ip", result.ip},
         {"mac", result.mac},
@@ -157,7 +157,7 @@ nlohmann::ordered_json applyJson(const ApplyResult& result) {
         {"outcome", verdictName(result.verdict)},
         {"new_ip", result.newIp},
         {"reset", result.reset},
-        {"message", result.message},
+        {"message", render(result.message, lang)},
     };
     if (result.verdict == ApplyVerdict::Failed ||
         (result.verdict == ApplyVerdict::VerificationFailed && result.failure != Outcome::Done))
@@ -233,14 +233,15 @@ void addApply(CLI::App& app, CliContext& context) {
             const ApplyResult result = applyAtAddress(
                 context.network, *ip, loaded.kind,
                 [&wanted](const CConfiguration&) { return wanted; }, run);
+            const std::string message = render(result.message, context.language);
             if (*json) {
-                std::cout << applyJson(result).dump(2) << '\n';
+                std::cout << applyJson(result, context.language).dump(2) << '\n';
             } else {
-                std::cout << verdictName(result.verdict) << ": " << result.message << '\n';
+                std::cout << verdictName(result.verdict) << ": " << message << '\n';
                 printDifferences(std::cout, result.differences, "device", "wanted");
             }
             const int status = exitStatusOf(result);
-            if (status != kExitOk) throw CliFailure(*json ? "" : result.message, status);
+            if (status != kExitOk) throw CliFailure(*json ? "" : message, status);
         });
     command->footer(std::string(kApplyHelp) + ' ' + kPasswordHelp);
     command->add_option("--ip", *ip, "address of the device")->required();
@@ -372,7 +373,7 @@ struct BatchArgs {
 const char* const kBatchColumns[] = {"row",      "mac",     "old_ip", "new_ip", "changed",
                                      "verified", "outcome", "enip",   "message"};
 
-std::vector<std::string> batchCells(const BatchRowResult& r) {
+std::vector<std::string> batchCells(const BatchRowResult& r, Lang lang) {
     const ApplyResult& a = r.result;
     return {std::to_string(r.row),
             a.mac,
@@ -382,7 +383,7 @@ std::vector<std::string> batchCells(const BatchRowResult& r) {
             a.verified ? "true" : "false",
             verdictName(a.verdict),
             a.enip ? enip::checkOutcomeName(*a.enip) : "",
-            a.message};
+            render(a.message, lang)};
 }
 
 struct BatchSummary {
@@ -401,20 +402,22 @@ BatchSummary summarize(const std::vector<BatchRowResult>& results) {
     return s;
 }
 
-std::string summaryLine(const BatchSummary& s, bool dryRun) {
-    return std::to_string(s.rows) + " rows: " + std::to_string(s.succeeded) + " succeeded, " +
-           std::to_string(s.failed) + " failed, " + std::to_string(s.changed) +
-           (dryRun ? " would change" : " changed") + ", " + std::to_string(s.verified) +
-           " verified";
+std::string summaryLine(const BatchSummary& s, bool dryRun, Lang lang) {
+    const auto number = [](std::size_t n) { return literal(std::to_string(n)); };
+    return render(text(dryRun ? kTxtBatchSummaryDry : kTxtBatchSummary,
+                       {number(s.rows), number(s.succeeded), number(s.failed), number(s.changed),
+                        number(s.verified)}),
+                  lang);
 }
 
-std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args) {
+std::string batchReport(const std::vector<BatchRowResult>& results, const BatchArgs& args,
+                        Lang lang) {
     const BatchSummary summary = summarize(results);
     if (args.json) {
         auto rows = nlohmann::ordered_json::array();
         for (const BatchRowResult& r : results) {
             nlohmann::ordered_json row = {{"row", r.row}, {"old_ip", r.oldIp}};
-            const nlohmann::ordered_json result = applyJson(r.result);
+            const nlohmann::ordered_json result = applyJson(r.result, lang);
             for (const auto& [key, value] : result.items()) row[key] = value;
             rows.push_back(std::move(row));
         }
@@ -431,7 +434,7 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
     if (args.csv) {
         CsvWriter csv;
         csv.addRow(header);
-        for (const BatchRowResult& r : results) csv.addRow(batchCells(r));
+        for (const BatchRowResult& r : results) csv.addRow(batchCells(r, lang));
         return csv.text();
     }
     const auto line = [](const std::vector<std::string>& cells) {
@@ -441,12 +444,12 @@ std::string batchReport(const std::vector<BatchRowResult>& results, const BatchA
     };
     std::string text = line(header);
     for (const BatchRowResult& r : results) {
-        text += line(batchCells(r));
+        text += line(batchCells(r, lang));
         // People see what would change (or what the device holds instead) under the row.
         for (const FieldDifference& d : r.result.differences)
             text += "  " + d.field + ": device " + d.left + ", wanted " + d.right + '\n';
     }
-    text += summaryLine(summary, args.dryRun) + '\n';
+    text += summaryLine(summary, args.dryRun, lang) + '\n';
     return text;
 }
 
@@ -524,7 +527,7 @@ void addBatch(CLI::App& app, CliContext& context) {
                                  std::to_string(inventory.errors.size()) + " error(s)");
 
             const auto results = runBatch(options, inventory, batch);
-            const std::string report = batchReport(results, *args);
+            const std::string report = batchReport(results, *args, context.language);
             if (!args->output.empty()) {
                 std::string error;
                 if (!writeFileAtomically(args->output, report, &error, 0600))
@@ -534,7 +537,8 @@ void addBatch(CLI::App& app, CliContext& context) {
             }
             const BatchSummary summary = summarize(results);
             if (args->csv || !args->output.empty())
-                std::cerr << "kvt640-cli: " << summaryLine(summary, args->dryRun) << '\n';
+                std::cerr << "kvt640-cli: "
+                          << summaryLine(summary, args->dryRun, context.language) << '\n';
             if (summary.failed > 0) throw CliFailure("", kExitSomeRowsFailed);
             if (args->dryRun && summary.changed > 0) throw CliFailure("", kExitDifferent);
         });

@@ -81,8 +81,8 @@ PY
 
 # --- the readdress: 50 devices, 8 at a time, results to a file readable by the owner only
 start=$(date +%s%N)
-run 0 batch "$work/inventory.csv" --jobs 8 --reset --csv -o "$work/results.csv" "${opts[@]}" ||
-    fail "batch readdress"
+run 0 --lang en batch "$work/inventory.csv" --jobs 8 --reset --csv -o "$work/results.csv" \
+    "${opts[@]}" || fail "batch readdress"
 took_ms=$((($(date +%s%N) - start) / 1000000))
 echo "batch of $count devices with --jobs 8 and --reset took ${took_ms} ms"
 ((took_ms < 60000)) || fail "batch took ${took_ms} ms"
@@ -132,7 +132,7 @@ run 0 batch "$work/inventory.csv" --jobs 8 --reset -o "$work/results.csv" "${opt
 run 12 batch "$work/partial.csv" "${opts[@]}" || fail "batch with a missing device: status 12"
 grep -q $'^2\t.*\tapplied\t' "$work/out" && grep -q $'^3\t.*\tfailed\t' "$work/out" &&
     grep -q $'^4\t.*\tapplied\t' "$work/out" || fail "batch rows: $(cat "$work/out")"
-grep -q "3 rows: 2 succeeded, 1 failed" "$work/out" || fail "batch summary line"
+grep -q "3 行：2 成功，1 失败" "$work/out" || fail "batch summary line (--lang zh by default)"
 
 # --- read -o and image build create files readable by their owner only
 run 0 read --ip "$net.102" --kind user -o "$work/saved.inf" --bind "$net.200"

@@ -45,7 +45,7 @@ run 0 search --broadcast "$net.1" --csv "${opts[@]}" &&
 run 0 --lang en search --ip "$net.2" --csv "${opts[@]}" &&
     {
         csv_lines "$work/out" >"$work/lines"
-        [[ $(sed -n 1p "$work/lines") == "No.,Name,Model,IP address,MAC address,Firmware version,User password,Administrator password,Remote configuration,Interface" ]] ||
+        [[ $(sed -n 1p "$work/lines") == "No.,Name,Model,IP Address,MAC Address,Firmware,Password,Admin password,Remote configuration,Interface" ]] ||
             fail "search --ip --csv --lang en: header $(sed -n 1p "$work/lines")"
         [[ $(wc -l <"$work/lines") -eq 2 ]] || fail "search --ip --csv: one row expected"
         grep -q "^1,网关一号,KVT-275R,$net.2," "$work/lines" || fail "search --ip --csv: row"

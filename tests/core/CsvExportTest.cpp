@@ -97,8 +97,8 @@ TEST(CsvExport, DeviceTableStartsWithTheBomAndTheListsHeaders) {
               "网络接口\r\n");
     const std::string en = deviceTableCsv({}, Lang::En);
     EXPECT_EQ(en,
-              "\xEF\xBB\xBFNo.,Name,Model,IP address,MAC address,Firmware version,User password,"
-              "Administrator password,Remote configuration,Interface\r\n");
+              "\xEF\xBB\xBFNo.,Name,Model,IP Address,MAC Address,Firmware,Password,Admin password,"
+              "Remote configuration,Interface\r\n");
 }
 
 TEST(CsvExport, DeviceRowsHoldEveryColumnAsUtf8) {
@@ -126,8 +126,8 @@ TEST(CsvExport, ReportTableHeadersAndUnpaddedNumbersAndTimes) {
     EXPECT_EQ(reportTableCsv({}, Lang::Zh),
               "\xEF\xBB\xBF序号,设备名称,IP地址,MAC地址,次数,之前一次时间,最近一次时间\r\n");
     EXPECT_EQ(reportTableCsv({}, Lang::En),
-              "\xEF\xBB\xBFNo.,Device name,IP address,MAC address,Count,Previous report,"
-              "Latest report\r\n");
+              "\xEF\xBB\xBFNo.,Device Name,IP Address,MAC Address,Count,Previous Report,"
+              "Latest Report\r\n");
 
     const std::vector<ReportRecord> table = {
         {"1", gbk("二号"), "192.168.0.7", "00-1a-2b-3c-4d-01", " 2", " 10:00:00 ", " 10:00:10 "},

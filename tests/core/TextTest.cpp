@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 
+#include "core/text/ExtraText.h"
 #include "core/text/Gbk.h"
 #include "core/text/UiText.h"
 
@@ -31,6 +33,69 @@ TEST(UiText, LookupRule) {
     EXPECT_EQ(uiTextUtf8(4052), "网络名称\t\t");
     EXPECT_EQ(uiTextUtf8(4054), "静态配置\n");
     EXPECT_EQ(uiTextUtf8(175), "使用串口（UART）设置");
+}
+
+// Chinese characters and full-width punctuation (UTF-8 lead bytes E3-E9, EF BC/BD).
+bool hasChinese(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((byte >= 0xE3 && byte <= 0xE9) || (byte == 0xEF && (next == 0xBC || next == 0xBD)))
+            return true;
+    }
+    return false;
+}
+
+std::set<std::string> placeholders(const std::string& text) {
+    std::set<std::string> found;
+    const std::regex pattern("%[1-9n]");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+         it != std::sregex_iterator(); ++it)
+        found.insert(it->str());
+    return found;
+}
+
+// Both languages of one text: both there or both empty, the English without Chinese, and the
+// same placeholders (%1..%9, %n) in each.
+void expectPair(const std::string& what, const std::string& zh, const std::string& en) {
+    EXPECT_EQ(zh.empty(), en.empty()) << what;
+    EXPECT_FALSE(hasChinese(en)) << what << ": " << en;
+    EXPECT_EQ(placeholders(zh), placeholders(en)) << what;
+}
+
+TEST(TextCatalogue, EveryTextHasBothLanguages) {
+    std::set<std::uint32_t> ids;
+    for (const auto& entry : detail::kUiTextEntries) {
+        ids.insert(entry.id);
+        expectPair(std::to_string(entry.id), entry.utf8, entry.en);
+    }
+    for (const auto& own : detail::kOwnTexts) {
+        EXPECT_GE(own.id, 90000u);
+        EXPECT_TRUE(ids.insert(own.id).second) << own.id << " twice";
+        EXPECT_FALSE(std::string(own.zh).empty()) << own.id;
+        expectPair(std::to_string(own.id), own.zh, own.en);
+    }
+    for (std::uint32_t id = kTxtJoin; id < kTxtEnd; ++id)
+        EXPECT_TRUE(ids.contains(id)) << id << " has no row";
+    std::set<std::pair<std::string, std::string>> windowTexts;
+    for (const auto& window : detail::kWindowTexts) {
+        const std::string context = window.context ? window.context : "";
+        EXPECT_TRUE(windowTexts.emplace(context, window.zh).second) << window.zh << " twice";
+        expectPair(window.zh, window.zh, window.en);
+        if (window.enPlural) expectPair(window.zh, window.zh, window.enPlural);
+    }
+}
+
+TEST(TextCatalogue, RendersArgumentsInTheLanguage) {
+    const Text issue =
+        text(kTxtOutOfRange, {literal("70000"), text(kTxtRange, {literal("1"), literal("65535")})});
+    EXPECT_EQ(render(issue, Lang::En), "70000 is out of range 1 to 65535");
+    EXPECT_EQ(render(issue, Lang::Zh), "70000 超出范围 1～65535");
+    EXPECT_EQ(render(joined(text(kTxtWritten), text(kTxtResetToo)), Lang::En), "written, reset");
+    // A missing argument leaves its placeholder rather than reading past the list.
+    EXPECT_EQ(render(text(kTxtNoAnswerAt), Lang::En), "no device answered the search at %1");
+    EXPECT_EQ(textUtf8(4004, Lang::En), "IP Address");
+    EXPECT_EQ(textUtf8(kMsgOpenFailed, Lang::Zh), messageTextUtf8(kMsgOpenFailed));
 }
 
 TEST(UiText, EveryTextIsGbk) {

@@ -94,7 +94,8 @@ TEST_F(FleetBatchTest, RowsAreAppliedInParallelAndReportedInOrder) {
             EXPECT_EQ(sim.address(i), loopbackHost(host));
             continue;
         }
-        EXPECT_EQ(r.result.verdict, ApplyVerdict::Applied) << host << ": " << r.result.message;
+        EXPECT_EQ(r.result.verdict, ApplyVerdict::Applied)
+            << host << ": " << render(r.result.message, Lang::En);
         EXPECT_TRUE(r.result.verified);
         EXPECT_TRUE(r.result.reset);
         EXPECT_EQ(sim.address(i), loopbackHost(host + 100));

@@ -4,6 +4,7 @@
 
 #include "core/config/ConfigJson.h"
 #include "core/text/Decimal.h"
+#include "core/text/ExtraText.h"
 
 namespace kvt {
 namespace {
@@ -13,65 +14,64 @@ using enum FieldShape;
 
 constexpr std::array kFields = {
     ConfigField{FieldId::Kind, "kind", [](FieldPlace& f) -> FieldRef { return &f.kind; }, Identity,
-                false, "配置类型", "Configuration kind"},
+                false, kTxtFieldKind},
     ConfigField{FieldId::ProductCode, "product_code",
                 [](FieldPlace& f) -> FieldRef { return &f.config.productCode; }, Identity, false,
-                "产品代码", "Product code"},
+                kTxtFieldProductCode},
     ConfigField{FieldId::FirmwareVersion, "firmware_version",
                 [](FieldPlace& f) -> FieldRef { return &f.config.identity.firmwareVersion; },
-                Identity, false, "固件版本", "Firmware version"},
+                Identity, false, kTxtFieldFirmware},
     ConfigField{FieldId::FileVersion, "file_version",
                 [](FieldPlace& f) -> FieldRef { return &f.config.identity.fileVersion; }, Identity,
-                false, "文件版本", "File version"},
+                false, kTxtFieldFileVersion},
     ConfigField{FieldId::NetworkName, "network_name",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.networkName; },
-                BackgroundOnly, false, "网络名称", "Network name"},
+                BackgroundOnly, false, 9002},
     ConfigField{FieldId::IpMethod, "ip_method",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.ipMethod; }, BothKinds,
-                false, "IP配置方式", "IP configuration", IpMethod},
+                false, 9003, IpMethod},
     ConfigField{FieldId::IpAddress, "ip_address",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.ipAddress; }, BothKinds,
-                false, "IP地址", "IP address"},
+                false, 9004},
     ConfigField{FieldId::SubnetMask, "subnet_mask",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.subnetMask; }, BothKinds,
-                false, "子网掩码", "Subnet mask"},
+                false, 9005},
     ConfigField{FieldId::Gateway, "gateway",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.gateway; }, BothKinds,
-                false, "默认网关", "Default gateway"},
+                false, 9006},
     ConfigField{FieldId::Dns1, "dns1",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.dns1; }, BothKinds, false,
-                "DNS1", "DNS1"},
+                9007},
     ConfigField{FieldId::Dns2, "dns2",
                 [](FieldPlace& f) -> FieldRef { return &f.config.ethernet.dns2; }, BothKinds, false,
-                "DNS2", "DNS2"},
+                9008},
     ConfigField{FieldId::UserPassword, "user_password",
                 [](FieldPlace& f) -> FieldRef { return &f.config.advance.userPassword; }, BothKinds,
-                true, "用户密码", "User password"},
+                true, 14002},
     ConfigField{FieldId::AdminPassword, "admin_password",
                 [](FieldPlace& f) -> FieldRef { return &f.config.advance.adminPassword; },
-                BackgroundOnly, true, "管理员密码", "Admin password"},
+                BackgroundOnly, true, 14004},
     ConfigField{FieldId::ReportEnabled, "report_enabled",
                 [](FieldPlace& f) -> FieldRef { return &f.config.report.enabled; }, BothKinds,
-                false, "IP地址报告", "IP address report", OnOff},
+                false, kTxtFieldReport, OnOff},
     ConfigField{FieldId::ReportTarget, "report_target",
                 [](FieldPlace& f) -> FieldRef { return &f.config.report.targetIp; }, BothKinds,
-                false, "自动报告目标", "Report target"},
+                false, kTxtFieldReportTarget},
     ConfigField{FieldId::ReportPort, "report_port",
                 [](FieldPlace& f) -> FieldRef { return &f.config.report.port; }, BothKinds, false,
-                "自动报告端口", "Report port"},
+                kTxtFieldReportPort},
     ConfigField{FieldId::ReportPeriod, "report_period",
                 [](FieldPlace& f) -> FieldRef { return &f.config.report.period; }, BothKinds, false,
-                "自动报告周期", "Report period"},
+                kTxtFieldReportPeriod},
     ConfigField{FieldId::IpSettingMethod, "ip_setting_method",
                 [](FieldPlace& f) -> FieldRef { return &f.config.parameter.ipSettingMethod; },
-                BackgroundOnly, false, "获得IP地址方式", "How the IP address is obtained",
-                SettingMethod},
+                BackgroundOnly, false, 176, SettingMethod},
     ConfigField{FieldId::ReservedParameter, "reserved_parameter",
                 [](FieldPlace& f) -> FieldRef { return &f.config.parameter.reservedParameter; },
-                BackgroundOnly, false, "保留参数", "Reserved parameter"},
+                BackgroundOnly, false, kTxtFieldReserved},
     ConfigField{FieldId::AssemblySizes, "assembly_sizes",
                 [](FieldPlace& f) -> FieldRef { return &f.config.parameter.assemblySizes; },
-                BackgroundOnly, false, "Ethernet/IP连接参数", "Ethernet/IP Connection Parameters"},
+                BackgroundOnly, false, kTxtFieldAssemblies},
 };
 
 static_assert(kFields.size() == kConfigFieldCount);
@@ -86,23 +86,18 @@ constexpr std::string_view kCompanionSuffix = "_gbk_hex";
 
 struct Choice {
     std::int64_t value;
-    const char* zh;
-    const char* en;
+    std::uint32_t text;
 };
 // The entries the pages offer; the texts are theirs.
-constexpr Choice kIpMethods[] = {
-    {0, "静态配置", "Static"}, {1, "DHCP", "DHCP"}, {2, "BOOTP", "BOOTP"}};
-constexpr Choice kOnOff[] = {{0, "禁用", "Disabled"}, {1, "启用", "Enabled"}};
-constexpr Choice kSettingMethods[] = {
-    {0, "使用PC配置软件设置", "Set by the PC configuration tool"},
-    {1, "使用串口（UART）设置", "Set by the host over the serial port (UART)"}};
+constexpr Choice kIpMethods[] = {{0, 5012}, {1, 4123}, {2, 4124}};
+constexpr Choice kOnOff[] = {{0, kTxtDisabled}, {1, kTxtEnabled}};
+constexpr Choice kSettingMethods[] = {{0, 174}, {1, 175}};
 
 template <std::size_t N>
 std::string choiceText(const Choice (&choices)[N], const OrderedJson& value, Lang lang) {
     if (value.is_number_integer()) {
         for (const Choice& choice : choices)
-            if (choice.value == value.get<std::int64_t>())
-                return lang == Lang::En ? choice.en : choice.zh;
+            if (choice.value == value.get<std::int64_t>()) return textUtf8(choice.text, lang);
     }
     return value.dump();
 }
@@ -111,7 +106,7 @@ std::string plainText(const OrderedJson& value, Lang lang) {
     if (value.is_string()) {
         const std::string& text = value.get_ref<const std::string&>();
         if (!text.empty()) return text;
-        return lang == Lang::En ? "(empty)" : "（空）";
+        return textUtf8(kTxtEmptyValue, lang);
     }
     if (value.is_array()) {
         std::string joined;
@@ -171,14 +166,16 @@ std::optional<std::string_view> companionOf(std::string_view name) {
 }
 
 std::string fieldLabel(std::string_view key, Lang lang) {
-    if (const ConfigField* field = findField(key)) return lang == Lang::En ? field->en : field->zh;
+    if (const ConfigField* field = findField(key)) return textUtf8(field->label, lang);
     // assembly_sizes[i]: named by its instance, as the advanced page does.
     const std::string prefix = std::string(fieldKey(FieldId::AssemblySizes)) + '[';
     if (key.starts_with(prefix) && key.ends_with(']')) {
         const std::optional<std::uint32_t> index =
             digitsOnlyValue(key.substr(prefix.size(), key.size() - prefix.size() - 1));
         if (index && *index < kAssemblyInstances.size())
-            return "Assembly Instance " + std::to_string(kAssemblyInstances[*index]);
+            return render(
+                text(kTxtAssemblyInstance, {literal(std::to_string(kAssemblyInstances[*index]))}),
+                lang);
     }
     return std::string(key);
 }

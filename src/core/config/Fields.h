@@ -64,9 +64,8 @@ struct ConfigField {
     std::string_view key;  // the `show --json` key
     FieldAccessor ref;
     FieldScope scope;
-    bool secret;     // a password: its value is never shown
-    const char* zh;  // the label on the page (the pages' own wording)
-    const char* en;
+    bool secret;          // a password: its value is never shown
+    std::uint32_t label;  // catalogue text of the label on the page (the pages' own wording)
     FieldShape shape = FieldShape::Plain;
 };
 

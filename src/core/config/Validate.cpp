@@ -109,14 +109,13 @@ bool carriedNumber(std::string_view text) {
     return value.has_value();
 }
 
-std::string quoted(const std::string& text, Lang lang) {
-    return lang == Lang::En ? '"' + text + '"' : "“" + text + "”";
+Text quoted(const std::string& value) {
+    return text(kTxtQuoted, {literal(value)});
 }
 
-std::string rangeText(NumberRange range, Lang lang) {
-    const std::string min = std::to_string(range.min);
-    const std::string max = std::to_string(range.max);
-    return lang == Lang::En ? min + " to " + max : min + "～" + max;
+Text rangeText(NumberRange range) {
+    return text(kTxtRange,
+                {literal(std::to_string(range.min)), literal(std::to_string(range.max))});
 }
 
 }  // namespace
@@ -200,56 +199,50 @@ bool hasErrors(const std::vector<FieldIssue>& issues) {
     return false;
 }
 
-std::string issueDescription(const FieldIssue& issue, Lang lang) {
-    const bool en = lang == Lang::En;
-    const std::string value = quoted(issue.value, lang);
+Text issueDescriptionText(const FieldIssue& issue) {
+    const Text plain = literal(issue.value);
+    const Text value = quoted(issue.value);
+    const Text related = literal(issue.related);
     switch (issue.problem) {
         case Problem::OutOfRange:
-            return en ? issue.value + " is out of range " + rangeText(issue.range, lang)
-                      : issue.value + " 超出范围 " + rangeText(issue.range, lang);
+            return text(kTxtOutOfRange, {plain, rangeText(issue.range)});
         case Problem::NotANumber:
-            if (issue.range.min == issue.range.max)
-                return en ? value + " is not a number" : value + " 不是数字";
-            return en ? value + " is not a number (digits only, " + rangeText(issue.range, lang) +
-                            ")"
-                      : value + " 不是数字（只能输入数字，" + rangeText(issue.range, lang) + "）";
+            if (issue.range.min == issue.range.max) return text(kTxtNotNumber, {value});
+            return text(kTxtNotNumberRange, {value, rangeText(issue.range)});
         case Problem::TooLong: {
-            const std::string limit = std::to_string(kTextFieldBytes);
-            const std::string what = issue.value.empty() ? "" : value + " ";
-            return en ? what + "is longer than " + limit + " bytes (a Chinese character takes two)"
-                      : what + "超过 " + limit + " 个字节（一个汉字占两个字节）";
+            const Text limit = literal(std::to_string(kTextFieldBytes));
+            if (issue.value.empty()) return text(kTxtTooLong, {limit});
+            return text(kTxtTooLongValue, {limit, value});
         }
         case Problem::Space:
-            return en ? value + " contains a space" : value + " 含有空格";
+            return text(kTxtSpace, {value});
         case Problem::NotAnAddress:
             // 255.255.255.255 is an address, but not one that a file or a reply can carry.
-            if (dottedQuad(issue.value))
-                return en ? value + " is read as no address" : value + " 读作空地址";
-            return en ? value + " is not an IPv4 address" : value + " 不是 IPv4 地址";
+            return text(dottedQuad(issue.value) ? kTxtNoAddress : kTxtNotAddress, {value});
         case Problem::MaskNotContiguous:
-            return en ? issue.value + " is not a contiguous subnet mask"
-                      : issue.value + " 不是连续的子网掩码";
+            return text(kTxtMaskNotContiguous, {plain});
         case Problem::NetworkAddress:
-            return en ? issue.value + " is the network address of its subnet " + issue.related
-                      : issue.value + " 是其子网 " + issue.related + " 的网络地址";
+            return text(kTxtNetworkAddress, {plain, related});
         case Problem::BroadcastAddress:
-            return en ? issue.value + " is the broadcast address of its subnet " + issue.related
-                      : issue.value + " 是其子网 " + issue.related + " 的广播地址";
+            return text(kTxtBroadcastAddress, {plain, related});
         case Problem::GatewayOutsideSubnet:
-            return en ? issue.value + " is outside the subnet " + issue.related
-                      : issue.value + " 不在子网 " + issue.related + " 内";
+            return text(kTxtOutsideSubnet, {plain, related});
         case Problem::LeavesStaticAddress:
-            return en ? "the device leaves its static address for " + issue.value + ": without a " +
-                            issue.value +
-                            " server on its network it has no known address afterwards"
-                      : "设备将放弃静态地址，改用 " + issue.value + "：网络中若没有 " +
-                            issue.value + " 服务器，设备此后将没有可知的IP地址";
+            return text(kTxtLeavesStatic, {plain});
     }
-    return issue.value;
+    return plain;
+}
+
+Text issueMessageText(const FieldIssue& issue) {
+    return text(kTxtFieldIssue, {literal(issue.field), issueDescriptionText(issue)});
+}
+
+std::string issueDescription(const FieldIssue& issue, Lang lang) {
+    return render(issueDescriptionText(issue), lang);
 }
 
 std::string issueMessage(const FieldIssue& issue, Lang lang) {
-    return issue.field + ": " + issueDescription(issue, lang);
+    return render(issueMessageText(issue), lang);
 }
 
 }  // namespace kvt

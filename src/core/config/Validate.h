@@ -12,7 +12,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/Fields.h"
 #include "core/config/Rules.h"
-#include "core/text/UiText.h"
+#include "core/text/ExtraText.h"
 
 namespace kvt {
 
@@ -63,8 +63,10 @@ bool hasErrors(const std::vector<FieldIssue>& issues);
 bool refusedWithoutForce(const std::vector<FieldIssue>& issues, bool force);
 
 // What is wrong, without the field's name: "70000 is out of range 1 to 65535".
+Text issueDescriptionText(const FieldIssue& issue);
 std::string issueDescription(const FieldIssue& issue, Lang lang);
 // For the command line: the field's key, then what is wrong.
+Text issueMessageText(const FieldIssue& issue);
 std::string issueMessage(const FieldIssue& issue, Lang lang);
 
 }  // namespace kvt

@@ -8,44 +8,10 @@
 namespace kvt {
 namespace {
 
-struct Header {
-    std::uint32_t textId;  // 0: not in the UI text table
-    const char* zh;        // used when textId is 0
-    const char* en;
-};
-
-constexpr std::array<Header, 10> kDeviceHeaders = {{
-    {4001, nullptr, "No."},
-    {4002, nullptr, "Name"},
-    {4003, nullptr, "Model"},
-    {4004, nullptr, "IP address"},
-    {4005, nullptr, "MAC address"},
-    {4006, nullptr, "Firmware version"},
-    {4007, nullptr, "User password"},
-    {4009, nullptr, "Administrator password"},
-    {4008, nullptr, "Remote configuration"},
-    {0, "网络接口", "Interface"},
-}};
-
-constexpr std::array<Header, 7> kReportHeaders = {{
-    {4501, nullptr, "No."},
-    {4502, nullptr, "Device name"},
-    {4503, nullptr, "IP address"},
-    {4504, nullptr, "MAC address"},
-    {4505, nullptr, "Count"},
-    {4506, nullptr, "Previous report"},
-    {4507, nullptr, "Latest report"},
-}};
-
 template <std::size_t N>
-std::vector<std::string> headerRow(const std::array<Header, N>& headers, Lang lang) {
+std::vector<std::string> headerRow(const std::array<std::uint32_t, N>& headers, Lang lang) {
     std::vector<std::string> row;
-    for (const Header& header : headers) {
-        if (lang == Lang::En)
-            row.emplace_back(header.en);
-        else
-            row.push_back(header.textId != 0 ? uiTextUtf8(header.textId) : header.zh);
-    }
+    for (const std::uint32_t id : headers) row.push_back(textUtf8(id, lang));
     return row;
 }
 
@@ -84,7 +50,7 @@ void CsvWriter::addRow(const std::vector<std::string>& utf8Fields) {
 
 std::string deviceTableCsv(const std::vector<CEquipment>& devices, Lang lang) {
     CsvWriter csv;
-    csv.addRow(headerRow(kDeviceHeaders, lang));
+    csv.addRow(headerRow(kDeviceListColumns, lang));
     for (const CEquipment& d : devices) {
         // The interface name is the system's own (ASCII in practice), not a device text.
         csv.addRow({unpadded(d.rowNumber), utf8(nameText(d)), utf8(modelText(d)), utf8(d.ipAddress),
@@ -98,7 +64,7 @@ std::string deviceTableCsv(const std::vector<CEquipment>& devices, Lang lang) {
 
 std::string reportTableCsv(const std::vector<ReportRecord>& rows, Lang lang) {
     CsvWriter csv;
-    csv.addRow(headerRow(kReportHeaders, lang));
+    csv.addRow(headerRow(kReportListColumns, lang));
     for (const ReportRecord& r : rows) {
         csv.addRow({unpadded(r.row), utf8(r.name), utf8(r.ip), utf8(r.mac), unpadded(r.count),
                     unpadded(r.previous), unpadded(r.latest)});

@@ -2,17 +2,27 @@
 // The device list and the report list as CSV files for spreadsheet programs: UTF-8 behind a
 // byte order mark (without it they take the Chinese texts for the ANSI code page), fields
 // quoted as RFC 4180 asks, CR LF line ends.
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/config/Configuration.h"
 #include "core/discovery/ReportTable.h"
-#include "core/text/UiText.h"
+#include "core/text/ExtraText.h"
 
 namespace kvt {
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Column texts of the device list and of the report list, which the windows show and the files
+// carry as headers, so that both read the same. The device file adds three columns after the
+// list's seven (the list tells them otherwise).
+inline constexpr std::array<std::uint32_t, 10> kDeviceListColumns = {
+    4001, 4002, 4003, 4004, 4005, 4006, 4007, 4009, 4008, kTxtInterfaceColumn};
+inline constexpr std::array<std::uint32_t, 7> kReportListColumns = {4501, 4502, 4503, 4504,
+                                                                    4505, 4506, 4507};
 
 // One field: as it is, or in double quotes (inner quotes doubled) when it holds a comma, a
 // double quote, CR or LF.

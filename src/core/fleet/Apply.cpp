@@ -52,10 +52,10 @@ public:
     bool confirmReset() override { return true; }
 };
 
-std::string failureText(Outcome outcome, bool passwordMissing) {
-    if (passwordMissing) return "the device needs a password and none was given";
-    if (const std::uint32_t id = messageFor(outcome)) return messageTextUtf8(id);
-    return std::string("failed: ") + outcomeName(outcome);
+Text failureText(Outcome outcome, bool passwordMissing) {
+    if (passwordMissing) return text(kTxtPasswordMissing);
+    if (const std::uint32_t id = messageFor(outcome)) return text(id);
+    return text(kTxtFailedStep, {literal(outcomeName(outcome))});
 }
 
 ApplyResult failed(ApplyResult result, Outcome outcome) {
@@ -70,12 +70,12 @@ ApplyResult failed(ApplyResult result, Outcome outcome) {
 
 // The reset after a write (or of a device that already holds what was meant); on failure
 // `result` becomes the failure, its message saying what came before.
-bool resetDevice(const FlowTarget& target, FlowUi& ui, ApplyResult& result, const char* before) {
+bool resetDevice(const FlowTarget& target, FlowUi& ui, ApplyResult& result, TextId before) {
     ResetWanted wanted;
     const Outcome reset = remoteReset(target, ui, wanted);
     if (reset != Outcome::Done) {
         result = failed(std::move(result), reset);
-        result.message = std::string(before) + ", but the reset failed: " + result.message;
+        result.message = text(before, {std::move(result.message)});
         return false;
     }
     result.reset = true;
@@ -97,13 +97,17 @@ ApplyResult checkedOnEnip(ApplyResult result, const NetworkOptions& network,
         target, kind == kBackgroundConfig ? &applied : nullptr, options.enipTimeout);
     if (!check.answered()) {
         result.verdict = ApplyVerdict::EnipNoAnswer;
-        result.message +=
-            "; " + check.message + " within " + std::to_string(options.enipTimeout.count()) + " s";
+        result.message = joined(
+            std::move(result.message),
+            text(kTxtEnipWithin,
+                 {literal(check.message), literal(std::to_string(options.enipTimeout.count()))}));
     } else if (check.mismatch()) {
         result.verdict = ApplyVerdict::EnipMismatch;
-        result.message += "; " + check.message;
+        result.message =
+            joined(std::move(result.message), text(kTxtEnipCheck, {literal(check.message)}));
     } else {
-        result.message += "; " + check.message;
+        result.message =
+            joined(std::move(result.message), text(kTxtEnipCheck, {literal(check.message)}));
     }
     result.enip = check;
     return result;
@@ -143,7 +147,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
 
     if (selectionOf(device) != Selection::Supported) {
         result.failure = Outcome::NoSelection;
-        result.message = "not a supported product";
+        result.message = text(kTxtNotSupported);
         return result;
     }
     const FlowTarget flowTarget{network, device};
@@ -164,30 +168,34 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
     result.differences = diffConfigurations(current, target, kind);
     if (result.differences.empty()) {
         result.verdict = ApplyVerdict::Unchanged;
-        result.message = "the device already holds it";
+        result.message = text(kTxtAlreadyHeld);
         // An earlier write without a reset: the device holds a static address it does not serve
         // on yet. With DHCP or BOOTP the stored address is a placeholder and proves nothing.
         const bool pending =
             current.ethernet.ipMethod == 0 && current.ethernet.ipAddress != device.ipAddress;
         if (pending && options.reset && !options.dryRun) {
-            if (!resetDevice(flowTarget, ui, result, "held already")) return result;
-            result.message += "; reset to move to " + result.newIp;
+            if (!resetDevice(flowTarget, ui, result, kTxtHeldResetFailed)) return result;
+            result.message =
+                joined(std::move(result.message), text(kTxtResetToMove, {literal(result.newIp)}));
         } else if (pending) {
-            result.message += "; it moves to " + result.newIp + " at its next reset";
+            result.message =
+                joined(std::move(result.message), text(kTxtMovesAtReset, {literal(result.newIp)}));
         }
         return checkedOnEnip(std::move(result), network, current, kind, options);
     }
     if (options.dryRun) {
         result.verdict = ApplyVerdict::WouldChange;
         result.changed = true;
-        result.message = std::to_string(result.differences.size()) + " field(s) would change";
+        result.message =
+            text(kTxtWouldChange, {literal(std::to_string(result.differences.size()))});
         return result;
     }
     result.issues = downloadIssues(target, kind, current.ethernet.ipMethod);
     if (refusedWithoutForce(result.issues, options.force)) {
         result.verdict = ApplyVerdict::Refused;
-        result.message = "nothing was sent: " + issueMessage(result.issues.front(), Lang::En) +
-                         (result.issues.size() > 1 ? " (and more)" : "");
+        result.message = text(kTxtNothingSent, {issueMessageText(result.issues.front())});
+        if (result.issues.size() > 1)
+            result.message = joined(std::move(result.message), text(kTxtAndMore));
         return result;
     }
 
@@ -203,8 +211,7 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         if (check.read != Outcome::Done) {
             result.verdict = ApplyVerdict::VerificationFailed;
             result.failure = check.read;
-            result.message =
-                "acknowledged, but the read-back failed: " + failureText(result.failure, false);
+            result.message = text(kTxtReadBackFailed, {failureText(result.failure, false)});
             return result;
         }
         // The result lists the device's side first.
@@ -212,17 +219,17 @@ ApplyResult applyConfiguration(const NetworkOptions& network, const CEquipment& 
         result.differences = std::move(check.differences);
         if (!result.differences.empty()) {
             result.verdict = ApplyVerdict::VerificationFailed;
-            result.message = "acknowledged, but the device holds something else in " +
-                             std::to_string(result.differences.size()) + " field(s)";
+            result.message =
+                text(kTxtHoldsOther, {literal(std::to_string(result.differences.size()))});
             return result;
         }
         result.verified = true;
     }
 
-    if (options.reset && !resetDevice(flowTarget, ui, result, "written")) return result;
+    if (options.reset && !resetDevice(flowTarget, ui, result, kTxtWrittenResetFailed)) return result;
     result.verdict = ApplyVerdict::Applied;
-    result.message = result.verified ? "written and verified" : "written";
-    if (result.reset) result.message += ", reset";
+    result.message = text(result.verified ? kTxtWrittenVerified : kTxtWritten);
+    if (result.reset) result.message = joined(std::move(result.message), text(kTxtResetToo));
     return checkedOnEnip(std::move(result), network, target, kind, options);
 }
 
@@ -235,7 +242,7 @@ ApplyResult applyAtAddress(const NetworkOptions& network, const std::string& add
         result.ip = address;
         result.kind = kind;
         result.failure = found;
-        result.message = "no device answered the search at " + address;
+        result.message = text(kTxtNoAnswerAt, {literal(address)});
         return result;
     }
     return applyConfiguration(network, table.front(), kind, wanted, options);

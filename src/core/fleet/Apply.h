@@ -15,6 +15,7 @@
 #include "core/fleet/Diff.h"
 #include "core/flows/Outcome.h"
 #include "core/net/NetworkOptions.h"
+#include "core/text/ExtraText.h"
 #include "core/text/Gbk.h"
 
 namespace kvt {
@@ -67,7 +68,7 @@ struct ApplyResult {
     Outcome failure = Outcome::Done;      // the step that failed (Failed, or a failed read-back)
     bool passwordMissing = false;         // Failed: the device wants a password and none was given
     std::optional<enip::EnipCheck> enip;  // with checkEnip, once the write part succeeded
-    std::string message;                  // one line for people, UTF-8
+    Text message;                         // one line for people: render() in a language
 
     bool succeeded() const {
         return verdict == ApplyVerdict::Unchanged || verdict == ApplyVerdict::Applied ||

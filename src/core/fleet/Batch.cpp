@@ -48,8 +48,8 @@ ApplyResult notFound(const InventoryRow& row, ConfigKind kind) {
     result.mac = row.mac;
     result.ip = row.ip;
     result.failure = row.mac.empty() ? Outcome::SearchFailed : Outcome::NothingFound;
-    result.message = row.mac.empty() ? "no device answered the search at " + row.ip
-                                     : "no device with MAC " + row.mac + " answered the search";
+    result.message = row.mac.empty() ? text(kTxtNoAnswerAt, {literal(row.ip)})
+                                     : text(kTxtNoAnswerMac, {literal(row.mac)});
     return result;
 }
 

@@ -28,12 +28,9 @@ Gbk uiText(std::uint32_t id) {
     return {};
 }
 
-std::string uiTextUtf8(std::uint32_t id) {
-    for (std::uint32_t i = 0; i < kUiTextCount; ++i) {
-        if (detail::kUiTextEntries[i].id == id) {
-            const char* utf8 = detail::kUiTextEntries[i].utf8;
-            return utf8 ? utf8 : "";
-        }
+std::string uiTextUtf8(std::uint32_t id, Lang lang) {
+    for (const detail::UiTextEntry& entry : detail::kUiTextEntries) {
+        if (entry.id == id) return lang == Lang::En ? entry.en : entry.utf8;
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The numbered UI text table and the language-dependent string resources.
-// Both hand out GBK bytes; the table's source holds UTF-8.
+// The numbered UI text table, part of the text catalogue (with core/text/ExtraText.h): each
+// text in Chinese and English. The Qt translation files are made from it at build time.
+// Texts are GBK where the model, the files or the wire take them; the table's source is UTF-8.
 #include <cstdint>
 #include <string>
 
@@ -10,10 +11,13 @@ namespace kvt {
 
 inline constexpr std::uint32_t kUiTextCount = 615;
 
+enum class Lang { Zh, En };
+
 namespace detail {
 struct UiTextEntry {
     std::uint32_t id;
-    const char* utf8;  // null would mean "no text"; every entry of ours has one
+    const char* utf8;  // the Chinese text, which files and the wire carry
+    const char* en;
 };
 extern const UiTextEntry kUiTextEntries[kUiTextCount];
 }  // namespace detail
@@ -21,12 +25,8 @@ extern const UiTextEntry kUiTextEntries[kUiTextCount];
 // Text of the first entry with this id, as GBK; empty for an id without an entry.
 Gbk uiText(std::uint32_t id);
 
-// Same text as UTF-8, for the Qt and terminal edges.
-std::string uiTextUtf8(std::uint32_t id);
-
-// Language of the string resources (help file name, password keys of configuration files,
-// the about menu item). The UI text table itself is Chinese in both.
-enum class Lang { Zh, En };
+// Same text as UTF-8, for the Qt and terminal edges; or its English.
+std::string uiTextUtf8(std::uint32_t id, Lang lang = Lang::Zh);
 
 // String resources by id: 92 help file, 93/161 password keys with their tab (writer),
 // 111/162 the same keys without it (reader), 101 the about menu item. Empty when unknown.

@@ -41,8 +41,7 @@ namespace kvt::gui {
 
 namespace {
 
-constexpr std::array<ReportColumn, 7> kColumns = {
-    {{4001, 40}, {4002, 75}, {4003, 75}, {4004, 95}, {4005, 115}, {4006, 60}, {4007, 60}}};
+constexpr auto kColumns = columnsOf(kDeviceListColumns, std::array{40, 75, 75, 95, 115, 60, 60});
 
 QPushButton* makeButton(QWidget* parent, std::uint32_t text) {
     auto* button = new QPushButton(uiString(text), parent);

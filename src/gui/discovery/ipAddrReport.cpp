@@ -27,8 +27,7 @@ namespace kvt::gui {
 
 namespace {
 
-constexpr std::array<ReportColumn, 7> kColumns = {
-    {{4501, 40}, {4502, 75}, {4503, 95}, {4504, 115}, {4505, 40}, {4506, 100}, {4507, 100}}};
+constexpr auto kColumns = columnsOf(kReportListColumns, std::array{40, 75, 95, 115, 40, 100, 100});
 
 }  // namespace
 
