@@ -196,6 +196,10 @@ bool Socket::setBroadcast() {
 bool Socket::setReuseAddress() {
     // Windows binds a port again at once without help; its SO_REUSEADDR would instead let any
     // other program bind the same port and take its traffic.
+    return setExclusiveAddress();
+}
+
+bool Socket::setExclusiveAddress() {
     return valid() && setOption(sockOf(m_handle), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, TRUE);
 }
 
