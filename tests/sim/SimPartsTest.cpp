@@ -8,10 +8,15 @@
 #include <aclapi.h>
 #endif
 
+#ifndef _WIN32
+#include <csignal>
+#endif
+
 #include <filesystem>
 #include <fstream>
 
 #include "core/enip/Codec.h"
+#include "core/platform/Interrupt.h"
 #include "sim/DeviceSetupParser.h"
 #include "sim/EnipDevice.h"
 #include "sim/SimDevice.h"
@@ -302,6 +307,20 @@ TEST(EnipAnswers, SessionsAndRequestsOutOfShape) {
         ask(kForwardOpen, {kConnectionManagerClass, 1, std::nullopt}, encodeForwardOpen(open));
     EXPECT_EQ(refused.generalStatus, kConnectionFailure);
     EXPECT_EQ(refused.additionalStatus, std::vector<std::uint16_t>{kInvalidApplicationPath});
+}
+
+// The simulator (and the CLI's listen) run until Ctrl+C: the interrupt ends the wait once and
+// does not end the process.
+TEST(InterruptWait, CtrlCEndsTheWaitOnce) {
+    platform::InterruptWait interrupts;
+    EXPECT_FALSE(interrupts.wait(std::chrono::milliseconds(20)));
+#ifdef _WIN32
+    if (!::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) GTEST_SKIP() << "no console for Ctrl+C";
+#else
+    ASSERT_EQ(std::raise(SIGINT), 0);
+#endif
+    EXPECT_TRUE(interrupts.wait(std::chrono::seconds(5)));
+    EXPECT_FALSE(interrupts.wait(std::chrono::milliseconds(20)));
 }
 
 }  // namespace
