@@ -65,10 +65,48 @@ unit_tests() {
     ((failed += failures))
 }
 
+program() { find "$build/src" -name "$1" -print -quit; }
+
+# A Chinese file name on the command line (UTF-8 through the manifest), the configuration file
+# with its CR LF lines, and JSON on standard output with LF alone (binary standard output).
+cli_bytes() {
+    local cli dir
+    cli=$(program kvt640-cli.exe)
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/kvt-win-cli.XXXXXX")
+    wine "$cli" new --kind background -o "$dir/网关.inf" &&
+        [[ -f $dir/网关.inf ]] && grep -q $'\r$' "$dir/网关.inf" &&
+        wine "$cli" show --json "$dir/网关.inf" >"$dir/out.json" &&
+        grep -q '"kind"' "$dir/out.json" && ! grep -q $'\r' "$dir/out.json"
+    local status=$?
+    rm -rf "$dir"
+    return $status
+}
+
+# Ctrl+C (Wine turns SIGINT into the console's Ctrl+C event) stops the simulator cleanly.
+sim_interrupt() {
+    local sim out pid
+    sim=$(program kvt275r-sim.exe)
+    out=$(mktemp "${TMPDIR:-/tmp}/kvt-win-sim.XXXXXX")
+    wine "$sim" --device ip=127.0.0.241,name=gw --discovery-address 127.0.0.241 \
+        --discovery-port 26901 --device-port 26911 --enip-port 26921 >"$out" 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do grep -q serving "$out" && break; sleep 0.2; done
+    kill -INT "$pid"
+    wait "$pid"
+    local status=$?
+    cat "$out"
+    grep -q stopped "$out" && ((status == 0))
+    status=$?
+    rm -f "$out"
+    return $status
+}
+
 check configure configure
 check build cmake --build "$build" -j"$jobs"
 if ((failed == 0)); then
     unit_tests
+    check cli-bytes cli_bytes
+    check sim-interrupt sim_interrupt
 fi
 # Further checks join here: the CLI scripts through a Wine wrapper, the desktop tool under
 # Xvfb, the installer's silent install and uninstall.

@@ -134,12 +134,12 @@ protected:
         bool ready = run("ip -n " + m_pc + " link set lo up");
         for (std::size_t i = 0; i < 2 && ready; ++i) {
             const std::string net = "10.81." + std::to_string(i + 1) + ".";
-            const std::string far = "kg" + std::to_string(i) + id;
+            const std::string plantEnd = "kg" + std::to_string(i) + id;
             ready = run("ip netns add " + m_plants[i]) &&
                     run("ip link add " + m_cards[i] + " netns " + m_pc + " type veth peer name " +
-                        far + " netns " + m_plants[i]) &&
-                    run("ip -n " + m_plants[i] + " addr add " + net + "1/24 dev " + far) &&
-                    run("ip -n " + m_plants[i] + " link set " + far + " up") &&
+                        plantEnd + " netns " + m_plants[i]) &&
+                    run("ip -n " + m_plants[i] + " addr add " + net + "1/24 dev " + plantEnd) &&
+                    run("ip -n " + m_plants[i] + " link set " + plantEnd + " up") &&
                     run("ip -n " + m_plants[i] + " link set lo up") &&
                     run("ip -n " + m_pc + " addr add " + net + "2/24 dev " + m_cards[i]) &&
                     run("ip -n " + m_pc + " link set " + m_cards[i] + " up");
