@@ -134,6 +134,8 @@ bool replaceFile(const std::string& path, std::string_view bytes, NewFileAccess 
     };
     if (path.empty()) return fail(ERROR_FILE_NOT_FOUND);
 
+    // Unlike on Linux a symbolic link is replaced itself: links are rare on Windows and
+    // need rights that users seldom have.
     const std::size_t slash = path.find_last_of("/\\");
     const std::string folder =
         slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -165,8 +167,8 @@ bool replaceFile(const std::string& path, std::string_view bytes, NewFileAccess 
     if (!writeAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) code = ::GetLastError();
     file.reset();
     if (code == ERROR_SUCCESS) {
-        // A short, bounded wait for another program to let go of the old file; the user's
-        // data stay safe in the temporary file until then.
+        // A short, bounded wait for another program to let go of the old file, which stays
+        // whole meanwhile; after that the save fails with the system's reason.
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         const std::wstring target = wide(path);
         while ((code = putInPlace(temp, target)) != ERROR_SUCCESS && heldByAnother(code) &&
