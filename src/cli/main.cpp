@@ -10,6 +10,7 @@
 #include "ManPage.h"
 #include "NetworkCommands.h"
 #include "OfflineCommands.h"
+#include "core/platform/Console.h"
 
 namespace {
 
@@ -26,11 +27,14 @@ std::string mainUsage(const CLI::App& app) {
 
 int main(int argc, char** argv) {
     using namespace kvt::cli;
+    kvt::platform::prepareConsole();
     CliContext context;
     CLI::App app{"Configuration tool for KVT-275R gateways", "kvt640-cli"};
     // Set before any command is added so that every command passes --lang up to here, wherever
     // it stands on the command line.
     app.fallthrough();
+    // The same command lines on every system: on Windows CLI11 would take "/path" for an option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("kvt640-cli ") + kvt::kVersion);
     app.add_option("--lang", context.lang, "language of the resources: zh (default) or en")

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/discovery/Search.h"
@@ -55,6 +57,11 @@ inline std::size_t entriesIn(const char* directory) {
     return count;
 }
 
+// Handles (descriptors) this process holds; nullopt where the system does not count them
+// (Wine reports none).
+std::optional<std::size_t> openHandles();
+std::size_t runningThreads();
+
 // Polls `done` until it holds or `limit` passes; true when it held.
 inline bool waitFor(const std::function<bool()>& done,
                     std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
@@ -79,15 +86,19 @@ protected:
         // ThreadSanitizer starts a helper thread of its own at the first thread; start one now
         // so that the helper belongs to the baseline.
         std::thread([] {}).join();
-        m_fds = entriesIn("/proc/self/fd");
-        m_tasks = entriesIn("/proc/self/task");
+        m_fds = openHandles();
+        m_tasks = runningThreads();
     }
     void TearDown() override {
         releasePeers();
         // A joined thread leaves the task list a moment after join returns.
-        EXPECT_TRUE(waitFor([&] { return entriesIn("/proc/self/task") == m_tasks; }))
-            << "threads left behind: " << entriesIn("/proc/self/task") << " vs " << m_tasks;
-        EXPECT_EQ(entriesIn("/proc/self/fd"), m_fds) << "descriptors left behind";
+        EXPECT_TRUE(waitFor([&] { return runningThreads() == m_tasks; }))
+            << "threads left behind: " << runningThreads() << " vs " << m_tasks;
+        if (m_fds) {
+            EXPECT_EQ(openHandles(), m_fds) << "descriptors left behind";
+        } else if (static bool said = false; !std::exchange(said, true)) {
+            std::printf("not checked: this system does not count the handles a process holds\n");
+        }
     }
     virtual void releasePeers() { m_sims.clear(); }
 
@@ -124,7 +135,7 @@ protected:
     std::vector<std::unique_ptr<kvt::sim::Simulator>> m_sims;
 
 private:
-    std::size_t m_fds = 0;
+    std::optional<std::size_t> m_fds;
     std::size_t m_tasks = 0;
 };
 
