@@ -142,6 +142,8 @@ build_qt() {
         { grep -m20 -B2 -A8 'error' "$cache/build/qt6-build.log" || tail -40 "$cache/build/qt6-build.log"; exit 1; }
     rm -rf "$prefix"
     cmake --install "$b" >/dev/null
+    # Qt is LGPL: the installer ships its licence beside the DLLs.
+    cp -r "$cache/src/qt6-base/LICENSES" "$prefix/"
     touch "$prefix/.built"
     local took=$((SECONDS - start))
     printf '%s qt6-base %s: %d min %d s (nice -n 19, -j%s, %s cores)\n' "$(date -u +%FT%TZ)" \
