@@ -25,3 +25,15 @@ endif()
 if(KVT_FUZZ)
     target_compile_options(kvt_common INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+
+# A Windows program of ours carries an application manifest that makes UTF-8 its code page, so
+# that its arguments, environment and file names arrive as UTF-8, as on Linux.
+function(kvt_utf8_program target)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(rc ${CMAKE_BINARY_DIR}/generated/utf8-manifest.rc)
+    # RT_MANIFEST (24), resource 1: the manifest Windows reads when it starts the program.
+    file(CONFIGURE OUTPUT ${rc} CONTENT "1 24 \"${CMAKE_SOURCE_DIR}/cmake/windows/utf8.manifest\"\n")
+    target_sources(${target} PRIVATE ${rc})
+endfunction()

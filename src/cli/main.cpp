@@ -10,6 +10,7 @@
 #include "ManPage.h"
 #include "NetworkCommands.h"
 #include "OfflineCommands.h"
+#include "core/platform/Console.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ std::string mainUsage(const CLI::App& app) {
 
 int main(int argc, char** argv) {
     using namespace kvt::cli;
+    kvt::platform::prepareConsole();
     CliContext context;
     CLI::App app{"Configuration tool for KVT-275R gateways", "kvt640-cli"};
     // Set before any command is added so that every command passes --lang up to here, wherever

@@ -7,6 +7,7 @@
 
 #include "KvtVersion.h"
 #include "core/config/Rules.h"
+#include "core/platform/Console.h"
 #include "core/platform/Interrupt.h"
 #include "sim/DeviceSetupParser.h"
 #include "sim/Simulator.h"
@@ -63,6 +64,7 @@ constexpr const char* kFooter =
 }  // namespace
 
 int main(int argc, char** argv) {
+    kvt::platform::prepareConsole();
     CLI::App app{"KVT-275R gateway simulator on loopback addresses", "kvt275r-sim"};
     app.footer(kFooter);
     app.set_version_flag("--version", std::string("kvt275r-sim ") + kvt::kVersion);

@@ -1,5 +1,6 @@
-// The dotted-address reader must take exactly what inet_addr takes: the spelled cases run on
-// every platform, and on POSIX a large generated sample is compared with the C library itself.
+// The dotted-address readers must take exactly what inet_addr (inet_aton, inet_pton) takes: the
+// spelled cases run on every platform, and on POSIX a large generated sample is compared with the C
+// library itself.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -88,6 +89,19 @@ std::optional<std::uint32_t> libraryAnswer(const std::string& text) {
     return ntohl(address);
 }
 
+// inet_aton's and inet_pton's answers, for the datagram targets' and setup files' readers.
+std::optional<std::uint32_t> atonAnswer(const std::string& text) {
+    in_addr address{};
+    if (::inet_aton(text.c_str(), &address) == 0) return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+std::optional<std::uint32_t> ptonAnswer(const std::string& text) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1) return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
 // A part spelled in a random base with a value near the limits that matter for its place.
 std::string randomPart(std::mt19937& random) {
     static const std::uint64_t edges[] = {
@@ -118,6 +132,7 @@ TEST(DottedAddressTest, AgreesWithInetAddrOnAGeneratedSample) {
     const std::string alphabet = "0123456789..xXaAfFg +-\t\n\0"s;
     int accepted = 0;
     int refused = 0;
+    int quads = 0;
     for (int i = 0; i < 200000; ++i) {
         std::string text;
         if (i % 2) {
@@ -126,8 +141,10 @@ TEST(DottedAddressTest, AgreesWithInetAddrOnAGeneratedSample) {
                 text += alphabet[random() % alphabet.size()];
         } else {
             // Well-formed parts, sometimes with one character changed, added or dropped.
-            for (std::size_t parts = 1 + random() % 5; parts > 0; --parts) {
-                text += randomPart(random);
+            // Half of them plain decimal quads, near the limits of inet_pton's form.
+            const bool quadLike = random() % 2;
+            for (std::size_t parts = quadLike ? 4 : 1 + random() % 5; parts > 0; --parts) {
+                text += quadLike ? std::to_string(random() % 300) : randomPart(random);
                 if (parts > 1) text += '.';
             }
             if (random() % 4 == 0 && !text.empty()) {
@@ -147,8 +164,13 @@ TEST(DottedAddressTest, AgreesWithInetAddrOnAGeneratedSample) {
         }
         const std::optional<std::uint32_t> expected = libraryAnswer(text);
         ASSERT_EQ(parseInetAddr(text), expected) << '"' << text << '"';
+        ASSERT_EQ(parseInetAton(text), atonAnswer(text)) << '"' << text << '"';
+        const std::optional<std::uint32_t> quad = ptonAnswer(text);
+        ASSERT_EQ(parseDottedQuad(text), quad) << '"' << text << '"';
         ++(expected ? accepted : refused);
+        quads += quad.has_value();
     }
+    EXPECT_GT(quads, 1000);
     // A sample that only ever hits one side would prove nothing.
     EXPECT_GT(accepted, 20000);
     EXPECT_GT(refused, 20000);

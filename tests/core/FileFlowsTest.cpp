@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "core/files/ConfigFile.h"
@@ -48,12 +49,13 @@ public:
 class FileFlows : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kvt-fileflows-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        const auto dir = std::filesystem::temp_directory_path() /
+                         ("kvt-fileflows-" + std::to_string(std::random_device{}()));
+        ASSERT_TRUE(std::filesystem::create_directory(dir));
+        m_dir = dir.string();
         m_session.ensureConfiguration();
     }
-    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     std::string path(const std::string& name) const { return m_dir + "/" + name; }
     static std::string slurp(const std::string& p) {

@@ -13,6 +13,16 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The time zone as a user sets it; the C runtimes of both systems read TZ.
+void setTimeZone(const char* tz) {
+#ifdef _WIN32
+    ::_putenv_s("TZ", tz);
+#else
+    ::setenv("TZ", tz, 1);
+#endif
+    ::tzset();
+}
+
 Bytes datagram(std::uint8_t macTail, std::array<std::uint8_t, 4> ip, const std::string& name,
                std::size_t size = ReportTable::kDatagramSize) {
     Bytes d(std::max(size, ReportTable::kDatagramSize), 0x77);  // uninterpreted noise
@@ -110,12 +120,10 @@ TEST(ReportTable, DatagramBounds) {
 }
 
 TEST(ReportTable, TimeTextIsLocalTimeOfDayBetweenSpaces) {
-    ::setenv("TZ", "UTC0", 1);
-    ::tzset();
+    setTimeZone("UTC0");
     EXPECT_EQ(reportTimeText(0), " 00:00:00 ");
     EXPECT_EQ(reportTimeText(13 * 3600 + 5 * 60 + 9), " 13:05:09 ");
-    ::setenv("TZ", "UTC-8", 1);  // eight hours east
-    ::tzset();
+    setTimeZone("UTC-8");  // eight hours east
     EXPECT_EQ(reportTimeText(0), " 08:00:00 ");
 }
 
@@ -125,8 +133,10 @@ TEST(ReportTable, TimeTextIsLocalTimeOfDayBetweenSpaces) {
 class LocaleTimeText : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        ::setenv("TZ", "UTC0", 1);
-        ::tzset();
+#ifdef _WIN32
+        GTEST_SKIP() << "POSIX locales and localedef";
+#else
+        setTimeZone("UTC0");
         const std::string name = GetParam();
         if (std::setlocale(LC_ALL, name.c_str())) return;
         const auto dot = name.find('.');
@@ -143,10 +153,13 @@ protected:
         ::setenv("LOCPATH", m_directory.c_str(), 1);
         if (!std::setlocale(LC_ALL, name.c_str()))
             GTEST_SKIP() << "localedef could not build " << name;
+#endif
     }
     void TearDown() override {
         std::setlocale(LC_ALL, "C");
+#ifndef _WIN32
         ::unsetenv("LOCPATH");
+#endif
         if (!m_directory.empty()) std::filesystem::remove_all(m_directory);
     }
     std::filesystem::path m_directory;

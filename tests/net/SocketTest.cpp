@@ -1,4 +1,10 @@
+#ifdef _WIN32
+#include <windows.h>
+#include <winsock2.h>
+#else
 #include <fcntl.h>
+#include <sys/socket.h>
+#endif
 
 #include <array>
 #include <fstream>
@@ -54,16 +60,29 @@ TEST(ParseIpv4, FollowsInetAddr) {
     }
 }
 
-// Descriptor flags of the newest socket this process holds.
-int newestSocketFlags() {
-    int newest = -1;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        const auto target = std::filesystem::read_symlink(entry.path(), error);
-        if (!error && target.string().rfind("socket:", 0) == 0)
-            newest = std::max(newest, std::stoi(entry.path().filename().string()));
-    }
-    return newest < 0 ? -1 : ::fcntl(newest, F_GETFD);
+// Whether a program this one starts would not get the socket.
+bool closedOnExec(const platform::Socket& socket) {
+#ifdef _WIN32
+    DWORD flags = 0;
+    return ::GetHandleInformation(reinterpret_cast<HANDLE>(socket.handle()), &flags) &&
+           (flags & HANDLE_FLAG_INHERIT) == 0;
+#else
+    const int flags = ::fcntl(static_cast<int>(socket.handle()), F_GETFD);
+    return flags >= 0 && (flags & FD_CLOEXEC) != 0;
+#endif
+}
+
+// What another program does to share a port: the system's own SO_REUSEADDR.
+bool askToShare(const platform::Socket& socket) {
+#ifdef _WIN32
+    const BOOL on = TRUE;
+    return ::setsockopt(static_cast<SOCKET>(socket.handle()), SOL_SOCKET, SO_REUSEADDR,
+                        reinterpret_cast<const char*>(&on), sizeof on) == 0;
+#else
+    const int on = 1;
+    return ::setsockopt(static_cast<int>(socket.handle()), SOL_SOCKET, SO_REUSEADDR, &on,
+                        sizeof on) == 0;
+#endif
 }
 
 class SocketTest : public NetTest {};
@@ -76,22 +95,24 @@ platform::Socket listeningOn(int host, int backlog, std::uint16_t& port) {
     return listener;
 }
 
+// Every way a socket comes into being: made, and accepted from a listener.
 TEST_F(SocketTest, DescriptorsAreCloseOnExec) {
     UdpSocket udp;
     ASSERT_TRUE(udp.valid());
-    EXPECT_TRUE(newestSocketFlags() & FD_CLOEXEC);
+    EXPECT_TRUE(closedOnExec(udp.socket()));
 
-    UdpSocket server;
-    ASSERT_TRUE(server.bind(loopbackHost(1), 0));
-    // A TCP connection: something must listen so that the connect succeeds.
     std::uint16_t port = 0;
-    const platform::Socket listener = listeningOn(2, 4, port);
+    platform::Socket listener = listeningOn(2, 4, port);
     ASSERT_TRUE(listener);
+    EXPECT_TRUE(closedOnExec(listener));
     ConnectError error{};
     TcpConnection connection = TcpConnection::connect(loopbackHost(2), port, 1000ms, &error);
     ASSERT_TRUE(connection.connected());
     EXPECT_EQ(error, ConnectError::None);
-    EXPECT_TRUE(newestSocketFlags() & FD_CLOEXEC);
+    ASSERT_TRUE(platform::waitReadable(listener, std::chrono::steady_clock::now() + 1s));
+    const platform::Socket accepted = listener.accept();
+    ASSERT_TRUE(accepted);
+    EXPECT_TRUE(closedOnExec(accepted));
 }
 
 TEST_F(SocketTest, RefusalIsReportedWithoutWaitingForTheLimit) {
@@ -165,7 +186,9 @@ TEST_F(SocketTest, UdpReceiveTimesOut) {
     std::array<std::uint8_t, 8> buffer{};
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(socket.receive(buffer), -1);
+    // Windows reads a timeval as a DWORD of milliseconds: a 2 ms wait.
     EXPECT_GE(elapsedSince(start), 90ms);
+    EXPECT_LT(elapsedSince(start), 1000ms);
 
     UdpSocket sender;
     ASSERT_TRUE(
@@ -322,6 +345,101 @@ TEST_F(SocketTest, PeerSeesTheCloseAfterACancel) {
     std::array<std::uint8_t, 4> byte{};
     ASSERT_TRUE(platform::waitReadable(peer, std::chrono::steady_clock::now() + 1s));
     EXPECT_EQ(peer.receive(byte, true), 0);
+}
+
+// What Windows does unless each socket is told otherwise; the same behaviour on every system.
+
+// A fixed port (search, report listener, simulator) stays ours: a second socket cannot bind
+// it, not even one that asks to share it (Windows' SO_REUSEADDR would let that one in).
+TEST_F(SocketTest, FixedPortsAreNotShared) {
+    struct Case {
+        const char* what;
+        platform::Socket::Kind kind;
+        bool (platform::Socket::*claim)();
+    };
+    const Case cases[] = {
+        {"UDP, exclusive", platform::Socket::Kind::Udp, &platform::Socket::setExclusiveAddress},
+        {"TCP listener, reused at restart", platform::Socket::Kind::Tcp,
+         &platform::Socket::setReuseAddress},
+    };
+    const auto local = *parseIpv4(loopbackHost(13));
+    for (const Case& c : cases) {
+        platform::Socket holder(c.kind);
+        ASSERT_TRUE((holder.*c.claim)()) << c.what;
+        ASSERT_TRUE(holder.bind({local, 0})) << c.what;
+        if (c.kind == platform::Socket::Kind::Tcp) {
+            ASSERT_TRUE(holder.listen(4));
+        }
+        const platform::Endpoint taken{local, holder.localEndpoint()->port};
+        for (const bool share : {false, true}) {
+            platform::Socket intruder(c.kind);
+            ASSERT_TRUE(!share || askToShare(intruder)) << c.what;
+            EXPECT_FALSE(intruder.bind(taken)) << c.what << ", share " << share;
+            EXPECT_TRUE(platform::SystemError::last().addressInUse())
+                << c.what << ", share " << share << ": " << platform::SystemError::last().text();
+        }
+    }
+}
+
+// A datagram to a closed port brings back "port unreachable"; Windows fails the next receive
+// of that socket with it, unless told not to.
+TEST_F(SocketTest, UdpReceivesAfterSendingToAClosedPort) {
+    UdpSocket closed;
+    ASSERT_TRUE(closed.bind(loopbackHost(14), 0));
+    const std::uint16_t closedPort = closed.localPort();
+    closed.shutdownAndClose();
+
+    UdpSocket socket;
+    ASSERT_TRUE(socket.setReceiveTimeout(1000ms));
+    ASSERT_TRUE(socket.bind(loopbackHost(15), 0));
+    const std::array<std::uint8_t, 3> bytes{1, 2, 3};
+    ASSERT_TRUE(socket.sendTo(bytes, loopbackHost(14), closedPort));
+    std::this_thread::sleep_for(50ms);  // time for the unreachable message to come back
+    UdpSocket peer;
+    ASSERT_TRUE(peer.sendTo(bytes, loopbackHost(15), socket.localPort()));
+    std::array<std::uint8_t, 8> buffer{};
+    EXPECT_EQ(socket.receive(buffer), 3) << platform::SystemError::last().text();
+    // And the same for the batch receive.
+    ASSERT_TRUE(socket.sendTo(bytes, loopbackHost(14), closedPort));
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(peer.sendTo(bytes, loopbackHost(15), socket.localPort()));
+    DatagramBatch batch(2, 8);
+    ASSERT_TRUE(socket.waitReadable(std::chrono::steady_clock::now() + 1s));
+    EXPECT_EQ(socket.receiveQueued(batch), 1) << platform::SystemError::last().text();
+}
+
+// A server loop's wait: a wake event signalled from another thread ends it at once, a
+// datagram makes its socket ready, and an entry without a socket is never ready.
+TEST_F(SocketTest, PollerEndsOnWakeAndOnData) {
+    UdpSocket socket;
+    ASSERT_TRUE(socket.bind(loopbackHost(16), 0));
+    const platform::WakeEvent wake;
+    ASSERT_TRUE(wake.valid());
+    const platform::Socket none;
+    platform::Poller poller;
+    const auto noneEntry = poller.add(none, true);
+    const auto socketEntry = poller.add(socket.socket(), true);
+    const auto wakeEntry = poller.add(wake);
+
+    const auto start = std::chrono::steady_clock::now();
+    std::thread waker([&] {
+        std::this_thread::sleep_for(100ms);
+        wake.signal();
+    });
+    EXPECT_TRUE(poller.wait(5000ms));
+    waker.join();
+    EXPECT_LT(elapsedSince(start), 1000ms);
+    EXPECT_TRUE(poller.ready(wakeEntry).readable);
+    EXPECT_FALSE(poller.ready(socketEntry).any());
+    EXPECT_FALSE(poller.ready(noneEntry).any());
+
+    wake.drain();
+    UdpSocket peer;
+    ASSERT_TRUE(peer.sendTo(std::array<std::uint8_t, 1>{7}, loopbackHost(16), socket.localPort()));
+    EXPECT_TRUE(poller.wait(5000ms));
+    EXPECT_TRUE(poller.ready(socketEntry).readable);
+    EXPECT_FALSE(poller.ready(wakeEntry).any());
+    EXPECT_FALSE(poller.ready(noneEntry).any());
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ bool ReportListener::start(std::uint16_t port, std::string* error,
     } else if (!socket.setReceiveTimeout(std::chrono::milliseconds(kReceiveTimeoutMs))) {
         failure = platform::SystemError::last();
         what = "cannot set the receive time-out on";
-    } else if (!socket.bind(m_bindAddress, port)) {
+    } else if (!socket.setExclusiveAddress() || !socket.bind(m_bindAddress, port)) {
         failure = platform::SystemError::last();
         what = "cannot listen on";
     } else if (!m_wake.valid()) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <map>
 #include <set>
@@ -92,9 +91,10 @@ bool BroadcastSearch::open() {
     bool bound = false;
     if (!m_socket.setBroadcast() ||
         !m_socket.setReceiveTimeout(std::chrono::milliseconds(kReceiveWindowMs)) ||
+        !m_socket.setExclusiveAddress() ||
         !(bound = m_socket.bind(m_options.localAddress, m_options.localPort)) ||
         (!m_interfaces.empty() && !m_socket.setReceiveInterface())) {
-        const bool busy = !bound && errno == EADDRINUSE;
+        const bool busy = !bound && platform::SystemError::last().addressInUse();
         m_setup = busy ? SearchSetup::PortBusy : SearchSetup::Failed;
         m_error =
             busy ? "local port " + std::to_string(m_options.localPort) + " is in use: cannot search"
@@ -219,9 +219,12 @@ AddressAnswer queryAddress(const NetworkOptions& options, const std::string& add
     if (address.empty()) return answer;
 
     UdpSocket socket;
-    if (!socket.valid() || !socket.setReceiveTimeout(kAddressReceiveLimit)) return answer;
+    if (!socket.valid() || !socket.setReceiveTimeout(kAddressReceiveLimit) ||
+        !socket.setExclusiveAddress())
+        return answer;
     if (!socket.bind(options.localAddress, options.localPort)) {
-        if (errno == EADDRINUSE) answer.status = AddressAnswer::Status::PortBusy;
+        if (platform::SystemError::last().addressInUse())
+            answer.status = AddressAnswer::Status::PortBusy;
         return answer;
     }
     const auto query = discoveryQuery();

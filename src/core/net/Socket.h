@@ -54,6 +54,8 @@ public:
         return m_socket.setReceiveTimeout(timeout);
     }
     bool setReceiveBuffer(int bytes) { return m_socket.setReceiveBuffer(bytes); }
+    // For a fixed port: no other program may bind it too (see platform::Socket).
+    bool setExclusiveAddress() { return m_socket.setExclusiveAddress(); }
     // The same without the system's ceiling where the process may; otherwise as large as the
     // ceiling allows. false when neither worked.
     bool enlargeReceiveBuffer(int bytes) { return m_socket.enlargeReceiveBuffer(bytes); }

@@ -48,8 +48,15 @@ public:
 
     bool setNonBlocking(bool on);
     bool setBroadcast();
-    // A fixed port is bound again at once after a restart.
+    // A fixed port is bound again at once after a restart. On Windows, whose SO_REUSEADDR
+    // would let any other program bind the same port and take its datagrams, this is
+    // SO_EXCLUSIVEADDRUSE instead (Windows binds again at once without help): no other
+    // socket may bind the port while this one holds it.
     bool setReuseAddress();
+    // No other socket may bind this port while this one holds it. POSIX refuses a second
+    // bind unless both sockets ask to share, so only Windows needs to be told
+    // (SO_EXCLUSIVEADDRUSE). Before bind.
+    bool setExclusiveAddress();
     // Small writes leave at once, each its own segment.
     bool setNoDelay();
     bool setReceiveTimeout(std::chrono::milliseconds timeout);

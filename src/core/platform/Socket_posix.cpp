@@ -161,6 +161,10 @@ bool Socket::setReuseAddress() {
     return valid() && setFlag(fdOf(m_handle), SOL_SOCKET, SO_REUSEADDR);
 }
 
+bool Socket::setExclusiveAddress() {
+    return valid();
+}
+
 bool Socket::setNoDelay() {
     return valid() && setFlag(fdOf(m_handle), IPPROTO_TCP, TCP_NODELAY);
 }

@@ -48,9 +48,8 @@ Part readPart(std::string_view text, std::size_t pos) {
     return part;
 }
 
-}  // namespace
-
-std::optional<std::uint32_t> parseInetAddr(std::string_view text) {
+// inet_aton's reading, which is inet_addr's with 255.255.255.255 still an address.
+std::optional<std::uint32_t> readInet(std::string_view text) {
     // The largest value of the last part, by how many parts came before it.
     constexpr std::array<std::uint64_t, 4> lastPartMax{0xffffffff, 0xffffff, 0xffff, 0xff};
     std::uint32_t leading = 0;  // the parts before the last, in their bytes
@@ -69,10 +68,45 @@ std::optional<std::uint32_t> parseInetAddr(std::string_view text) {
         }
         if (pos < text.size() && !endsAddress(text[pos])) return std::nullopt;
         if (part.value > lastPartMax[before]) return std::nullopt;
-        const std::uint32_t address = leading | static_cast<std::uint32_t>(part.value);
-        if (address == 0xffffffff) return std::nullopt;
-        return address;
+        return leading | static_cast<std::uint32_t>(part.value);
     }
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> parseInetAddr(std::string_view text) {
+    const auto address = readInet(text);
+    if (address == 0xffffffffu) return std::nullopt;
+    return address;
+}
+
+std::optional<std::uint32_t> parseInetAton(std::string_view text) {
+    return readInet(text);
+}
+
+std::optional<std::uint32_t> parseDottedQuad(std::string_view text) {
+    std::uint32_t address = 0;
+    unsigned part = 0;
+    int parts = 0;
+    bool inPart = false;
+    for (const char c : text) {
+        if (c == '\0') break;
+        if (c >= '0' && c <= '9') {
+            if (inPart && part == 0) return std::nullopt;  // a leading zero
+            part = part * 10 + static_cast<unsigned>(c - '0');
+            if (part > 255) return std::nullopt;
+            if (!inPart && ++parts > 4) return std::nullopt;
+            inPart = true;
+        } else if (c == '.' && inPart && parts < 4) {
+            address = address << 8 | part;
+            part = 0;
+            inPart = false;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (parts < 4 || !inPart) return std::nullopt;
+    return address << 8 | part;
 }
 
 std::string dottedHostOrder(std::uint32_t address) {

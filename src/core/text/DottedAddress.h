@@ -17,6 +17,12 @@ namespace kvt {
 // address checks that itself. Refused: everything else, leading blanks included, and
 // 255.255.255.255 in any spelling, because inet_addr returns that address as its error value.
 std::optional<std::uint32_t> parseInetAddr(std::string_view text);
+// The same set with 255.255.255.255 accepted, as inet_aton reads it: datagram targets, which
+// include the limited broadcast address.
+std::optional<std::uint32_t> parseInetAton(std::string_view text);
+// Exactly four decimal parts of 0 to 255 without leading zeros and nothing after them, as
+// inet_pton reads IPv4 text (a NUL ends the text here too).
+std::optional<std::uint32_t> parseDottedQuad(std::string_view text);
 
 // "a.b.c.d" of an address in host order, each part in decimal without leading zeros.
 std::string dottedHostOrder(std::uint32_t address);

@@ -1,0 +1,184 @@
+#include <windows.h>
+// After windows.h, which these need.
+#include <sddl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+#include "core/platform/File.h"
+#include "core/platform/SystemError.h"
+
+namespace kvt::platform {
+
+namespace {
+
+// Our file names are UTF-8; Windows takes UTF-16 ones, so that any name (Chinese ones on any
+// system code page) works.
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { ::CloseHandle(h); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+Handle adopt(HANDLE h) {
+    return Handle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+// An access list with one entry: everything for the user this program runs as, nothing for
+// anybody else, and nothing inherited from the folder. Null when it cannot be made.
+struct LocalFreer {
+    void operator()(void* p) const { ::LocalFree(p); }
+};
+std::unique_ptr<void, LocalFreer> ownerOnlyDescriptor() {
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return nullptr;
+    const Handle token(rawToken);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    auto buffer = std::make_unique<unsigned char[]>(size);
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer.get(), size, &size)) return nullptr;
+    LPWSTR sid = nullptr;
+    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, &sid)) {
+        return nullptr;
+    }
+    // P: protected, the folder's inheritable entries do not join in. FA: file all access.
+    const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
+    ::LocalFree(sid);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                &descriptor, nullptr)) {
+        return nullptr;
+    }
+    return std::unique_ptr<void, LocalFreer>(descriptor);
+}
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// Another program holds the file for a moment (a virus scanner, an editor reading it, the
+// Explorer's preview): worth trying again.
+bool heldByAnother(DWORD code) {
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
+           code == ERROR_LOCK_VIOLATION || code == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Puts `temp` in place of `target`. ReplaceFileW keeps the replaced file's access list and
+// attributes; a new target is simply moved in place.
+DWORD putInPlace(const std::wstring& temp, const std::wstring& target) {
+    if (::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                       nullptr, nullptr)) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD code = ::GetLastError();
+    // No file to replace yet, or the old one is gone already and the new one still waits
+    // under its temporary name.
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+        code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        if (::MoveFileExW(temp.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return ERROR_SUCCESS;
+        }
+        return ::GetLastError();
+    }
+    return code;
+}
+
+}  // namespace
+
+ReadStatus readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
+    bytes.clear();
+    // Readers let others read, write and replace the file meanwhile, as on Linux. A folder
+    // does not open without FILE_FLAG_BACKUP_SEMANTICS.
+    const Handle file = adopt(::CreateFileW(
+        wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return ReadStatus::CannotOpen;
+    char buffer[8192];
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+            bytes.clear();
+            return ReadStatus::ReadError;
+        }
+        if (n == 0) return ReadStatus::Ok;
+        if (bytes.size() + n > maxBytes) {
+            bytes.clear();
+            return ReadStatus::ReadError;
+        }
+        bytes.append(buffer, n);
+    }
+}
+
+bool replaceFile(const std::string& path, std::string_view bytes, NewFileAccess access,
+                 std::string* error) {
+    auto fail = [&](DWORD code) {
+        if (error) *error = path + ": " + SystemError{static_cast<int>(code)}.text();
+        return false;
+    };
+    if (path.empty()) return fail(ERROR_FILE_NOT_FOUND);
+
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    std::unique_ptr<void, LocalFreer> descriptor;
+    if (access == NewFileAccess::OwnerOnly) {
+        // Never wider than asked for, not even while the temporary file exists.
+        descriptor = ownerOnlyDescriptor();
+        if (!descriptor) return fail(::GetLastError());
+        security.lpSecurityDescriptor = descriptor.get();
+    }
+
+    static std::atomic<unsigned> counter{0};
+    std::wstring temp;
+    Handle file;
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        temp = wide(folder + "." + base + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    std::to_string(counter++));
+        // Exclusive: nobody else opens it until it is in place.
+        file = adopt(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, &security, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && ::GetLastError() != ERROR_FILE_EXISTS) return fail(::GetLastError());
+    }
+    if (!file) return fail(ERROR_FILE_EXISTS);
+
+    DWORD code = ERROR_SUCCESS;
+    if (!writeAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) code = ::GetLastError();
+    file.reset();
+    if (code == ERROR_SUCCESS) {
+        // A short, bounded wait for another program to let go of the old file; the user's
+        // data stay safe in the temporary file until then.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const std::wstring target = wide(path);
+        while ((code = putInPlace(temp, target)) != ERROR_SUCCESS && heldByAnother(code) &&
+               std::chrono::steady_clock::now() < giveUp) {
+            ::Sleep(50);
+        }
+    }
+    if (code != ERROR_SUCCESS) {
+        ::DeleteFileW(temp.c_str());
+        return fail(code);
+    }
+    return true;
+}
+
+}  // namespace kvt::platform
