@@ -10,6 +10,10 @@ if(KVT_WERROR)
 endif()
 target_compile_definitions(kvt_common INTERFACE QT_NO_CAST_FROM_ASCII
                                                 QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+# windows.h without the old winsock.h (winsock2.h is ours) and without min/max macros.
+if(WIN32)
+    target_compile_definitions(kvt_common INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
 
 set(KVT_SANITIZE "" CACHE STRING "Sanitizers: 'address' (address+undefined) or 'thread'")
 if(KVT_SANITIZE STREQUAL "address")
