@@ -1,6 +1,11 @@
 #ifdef _WIN32
-#include <windows.h>
+// Without the COM headers, whose `interface` macro would break the interface records.
+#define WIN32_LEAN_AND_MEAN
+// winsock2.h first: windows.h would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 #else
 #include <fcntl.h>
 #include <sys/socket.h>

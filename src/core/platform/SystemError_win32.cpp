@@ -1,5 +1,8 @@
-#include <windows.h>
+// winsock2.h first: windows.h would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 
 #include <algorithm>
 #include <string>

@@ -1,10 +1,13 @@
 #pragma once
 // Winsock pieces shared by the Windows backends that use sockets: start-up, socket creation
 // with the options every socket needs, and WSAPoll on a deadline.
-#include <mswsock.h>
-#include <windows.h>
+// winsock2.h first: windows.h would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mswsock.h>
+#include <windows.h>
+// clang-format on
 
 #include <algorithm>
 #include <chrono>
