@@ -10,9 +10,9 @@ if(KVT_WERROR)
 endif()
 target_compile_definitions(kvt_common INTERFACE QT_NO_CAST_FROM_ASCII
                                                 QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
-# windows.h without the old winsock.h (winsock2.h is ours) and without min/max macros.
+# windows.h without its min and max macros, which break std::min and std::max.
 if(WIN32)
-    target_compile_definitions(kvt_common INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_compile_definitions(kvt_common INTERFACE NOMINMAX)
 endif()
 
 set(KVT_SANITIZE "" CACHE STRING "Sanitizers: 'address' (address+undefined) or 'thread'")

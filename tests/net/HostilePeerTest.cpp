@@ -2,6 +2,13 @@
 // report floods. Each case checks the outcome the user sees, its time bound, and that the
 // process is still healthy afterwards: no descriptor or thread left behind (the fixture) and a
 // normal exchange with a well-behaved simulated gateway still works.
+#ifdef _WIN32
+#include <gtest/gtest.h>
+
+TEST(HostilePeerTest, Windows) {
+    GTEST_SKIP() << "the hostile peers are raw POSIX sockets beneath the platform layer";
+}
+#else
 #include <netinet/tcp.h>
 #include <sys/time.h>
 
@@ -689,3 +696,4 @@ TEST_F(HostilePeerTest, ReportFloodFromAThousandDevices) {
 
 }  // namespace
 }  // namespace kvt::test
+#endif

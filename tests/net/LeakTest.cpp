@@ -1,5 +1,12 @@
 // Failed exchanges by the thousand, listener and search sockets opened and closed over and
 // over: afterwards the process holds exactly the descriptors and threads it held before.
+#ifdef _WIN32
+#include <gtest/gtest.h>
+
+TEST(LeakTest, Windows) {
+    GTEST_SKIP() << "counts POSIX descriptors and threads of this process";
+}
+#else
 #include <condition_variable>
 #include <cstdio>
 #include <map>
@@ -304,3 +311,4 @@ TEST_F(LeakTest, BroadcastSearchOpenCloseCycles) {
 
 }  // namespace
 }  // namespace kvt::test
+#endif

@@ -1,9 +1,11 @@
 // A real limited broadcast (255.255.255.255) between network namespaces that this test creates
 // and joins with veth pairs, so the host network never sees it. Simulators run in the plant
 // namespaces, the search in the PC's, each from a thread that has entered its namespace.
+#include <unistd.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sched.h>
-#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,9 +19,19 @@ bool run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// Why this test cannot make network namespaces here, or null when it can.
+const char* whyNoNamespaces() {
+#ifdef _WIN32
+    return "network namespaces are Linux's";
+#else
+    return ::geteuid() == 0 ? nullptr : "needs root to create network namespaces";
+#endif
+}
+
 // Runs `work` on a thread that has joined the named network namespace.
 bool inNamespace(const std::string& name, const std::function<void()>& work) {
     bool entered = false;
+#ifndef _WIN32
     std::thread worker([&] {
         const int fd = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return;
@@ -28,13 +40,17 @@ bool inNamespace(const std::string& name, const std::function<void()>& work) {
         if (entered) work();
     });
     worker.join();
+#else
+    (void)name;
+    (void)work;
+#endif
     return entered;
 }
 
 class NamespaceBroadcastTest : public NetTest {
 protected:
     void SetUp() override {
-        if (::geteuid() != 0) GTEST_SKIP() << "needs root to create network namespaces";
+        if (const char* why = whyNoNamespaces()) GTEST_SKIP() << why;
         const std::string id = std::to_string(::getpid());
         m_device = "kvtdev" + id;
         m_tool = "kvttool" + id;
@@ -108,7 +124,7 @@ TEST_F(NamespaceBroadcastTest, BroadcastSearchCrossesTheVethPair) {
 class TwoCardsTest : public NetTest {
 protected:
     void SetUp() override {
-        if (::geteuid() != 0) GTEST_SKIP() << "needs root to create network namespaces";
+        if (const char* why = whyNoNamespaces()) GTEST_SKIP() << why;
         const std::string id = std::to_string(::getpid());
         m_pc = "kvtpc" + id;
         m_plants = {"kvtpa" + id, "kvtpb" + id};

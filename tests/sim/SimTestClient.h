@@ -1,11 +1,18 @@
 #pragma once
 // Raw-socket client for the simulator tests: no core transport in between, so that the bytes on
 // the wire are what the tests see.
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// getpid()
+#include <process.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -18,6 +25,41 @@ namespace kvt::simtest {
 
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
+
+// Winsock's names for the few calls that differ; it must be started before the first socket.
+#ifdef _WIN32
+inline const bool kWinsockStarted = [] {
+    WSADATA data;
+    return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}();
+inline int closeSocket(SOCKET s) {
+    return ::closesocket(s);
+}
+inline int pollSockets(pollfd* p, unsigned long n, int ms) {
+    return ::WSAPoll(p, n, ms);
+}
+inline bool lastErrorIsRefused() {
+    return ::WSAGetLastError() == WSAECONNREFUSED;
+}
+constexpr int kNoSignal = 0;
+constexpr int kCloseOnExec = 0;  // Windows sockets are not inherited unless asked for
+using Descriptor = SOCKET;
+constexpr Descriptor kNone = INVALID_SOCKET;
+#else
+inline int closeSocket(int fd) {
+    return ::close(fd);
+}
+inline int pollSockets(pollfd* p, nfds_t n, int ms) {
+    return ::poll(p, n, ms);
+}
+inline bool lastErrorIsRefused() {
+    return errno == ECONNREFUSED;
+}
+constexpr int kNoSignal = MSG_NOSIGNAL;
+constexpr int kCloseOnExec = SOCK_CLOEXEC;
+using Descriptor = int;
+constexpr Descriptor kNone = -1;
+#endif
 
 inline sockaddr_in address(const std::string& ip, std::uint16_t port) {
     sockaddr_in a{};
@@ -54,33 +96,35 @@ inline Bytes padded(const std::string& text, std::size_t size) {
 class TcpClient {
 public:
     TcpClient(const std::string& ip, std::uint16_t port) {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_fd = ::socket(AF_INET, SOCK_STREAM | kCloseOnExec, 0);
         const sockaddr_in a = address(ip, port);
         if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-            m_connectErrno = errno;
-            ::close(m_fd);
-            m_fd = -1;
+            m_refused = lastErrorIsRefused();
+            closeSocket(m_fd);
+            m_fd = kNone;
         }
     }
     ~TcpClient() {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd != kNone) closeSocket(m_fd);
     }
     TcpClient(const TcpClient&) = delete;
     TcpClient& operator=(const TcpClient&) = delete;
 
-    bool connected() const { return m_fd >= 0; }
-    int connectErrno() const { return m_connectErrno; }
+    bool connected() const { return m_fd != kNone; }
+    // Nobody listens there: the connection was refused (not timed out or failed otherwise).
+    bool refused() const { return m_refused; }
     bool send(const Bytes& bytes) {
-        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
+        return ::send(m_fd, reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<int>(bytes.size()),
+                      kNoSignal) == static_cast<ssize_t>(bytes.size());
     }
     // One receive call within `limit`: the bytes, or empty with `closed` set on end of stream.
     Bytes receiveSome(std::chrono::milliseconds limit, bool* closed = nullptr) {
         if (closed) *closed = false;
         pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
+        if (pollSockets(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
         std::uint8_t buffer[2048];
-        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        const ssize_t n = ::recv(m_fd, reinterpret_cast<char*>(buffer), sizeof buffer, 0);
         if (n <= 0) {
             if (closed) *closed = true;
             return {};
@@ -111,36 +155,37 @@ public:
     }
 
 private:
-    int m_fd = -1;
-    int m_connectErrno = 0;
+    Descriptor m_fd = kNone;
+    bool m_refused = false;
 };
 
 class UdpClient {
 public:
     UdpClient(const std::string& ip, std::uint16_t port = 0) {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        m_fd = ::socket(AF_INET, SOCK_DGRAM | kCloseOnExec, 0);
         const int big = 1 << 20;
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &big, sizeof big);
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&big), sizeof big);
         const sockaddr_in a = address(ip, port);
         m_bound = ::bind(m_fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
     }
-    ~UdpClient() { ::close(m_fd); }
+    ~UdpClient() { closeSocket(m_fd); }
     UdpClient(const UdpClient&) = delete;
     UdpClient& operator=(const UdpClient&) = delete;
     bool bound() const { return m_bound; }
     bool sendTo(const Bytes& bytes, const std::string& ip, std::uint16_t port) {
         const sockaddr_in a = address(ip, port);
-        return ::sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&a),
+        return ::sendto(m_fd, reinterpret_cast<const char*>(bytes.data()),
+                        static_cast<int>(bytes.size()), 0, reinterpret_cast<const sockaddr*>(&a),
                         sizeof a) == static_cast<ssize_t>(bytes.size());
     }
     // One datagram within `limit`, empty on time-out; `from` gets the sender's address.
     Bytes receive(std::chrono::milliseconds limit, std::string* from = nullptr) {
         pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
+        if (pollSockets(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
         std::uint8_t buffer[2048];
         sockaddr_in sender{};
         socklen_t length = sizeof sender;
-        const ssize_t n = ::recvfrom(m_fd, buffer, sizeof buffer, 0,
+        const ssize_t n = ::recvfrom(m_fd, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
                                      reinterpret_cast<sockaddr*>(&sender), &length);
         if (from) {
             char text[INET_ADDRSTRLEN] = {};
@@ -151,7 +196,7 @@ public:
     }
 
 private:
-    int m_fd = -1;
+    Descriptor m_fd = kNone;
     bool m_bound = false;
 };
 

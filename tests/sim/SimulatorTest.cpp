@@ -302,16 +302,16 @@ TEST_F(SimulatorTest, BrokenStateFileFailsTheStart) {
 }
 
 TEST_F(SimulatorTest, ReportsGoToLoopbackTargetsOnly) {
-    DeviceSetup near = device(2, "GW-REP");
-    near.configuration = newConfiguration(kBackgroundConfig);
-    near.configuration->ethernet.networkName = "GW-REP";
-    near.configuration->report = {1, loopbackHost(30), 16800, 1};
-    DeviceSetup far = device(3);
-    far.configuration = newConfiguration(kBackgroundConfig);
-    far.configuration->report = {1, "192.0.2.1", 16800, 1};
+    DeviceSetup nearby = device(2, "GW-REP");
+    nearby.configuration = newConfiguration(kBackgroundConfig);
+    nearby.configuration->ethernet.networkName = "GW-REP";
+    nearby.configuration->report = {1, loopbackHost(30), 16800, 1};
+    DeviceSetup distant = device(3);
+    distant.configuration = newConfiguration(kBackgroundConfig);
+    distant.configuration->report = {1, "192.0.2.1", 16800, 1};
     UdpClient listener(loopbackHost(30), 16800);
     ASSERT_TRUE(listener.bound());
-    run({near, far});
+    run({nearby, distant});
 
     const Bytes report = listener.receive(3000ms);
     ASSERT_EQ(report.size(), kReportSize);
@@ -343,7 +343,7 @@ TEST_P(FaultTest, ClientSeesTheFault) {
     switch (GetParam().fault.kind) {
         case Fault::Kind::Refuse:
             EXPECT_FALSE(c.connected());
-            EXPECT_EQ(c.connectErrno(), ECONNREFUSED);
+            EXPECT_TRUE(c.refused());
             return;
         case Fault::Kind::NoAnswer:
             ASSERT_TRUE(c.send(kReadUser));
@@ -390,7 +390,7 @@ TEST_P(FaultTest, ClientSeesTheFault) {
             EXPECT_EQ(be32(c.exchange(kReadUser, 60), 0), 0x25u);
             TcpClient enip(loopbackHost(2), 44818);
             EXPECT_FALSE(enip.connected());
-            EXPECT_EQ(enip.connectErrno(), ECONNREFUSED);
+            EXPECT_TRUE(enip.refused());
             m_sim->setFault(0, {});  // back before setFault returns
             EXPECT_TRUE(TcpClient(loopbackHost(2), 44818).connected());
             break;
@@ -469,7 +469,7 @@ TEST_F(SimulatorTest, ResetMovesTheDeviceToTheWrittenAddressAndARestartKeepsIt) 
     EXPECT_EQ(m_sim->address(0), moved);
     EXPECT_EQ(m_sim->address(1), loopbackHost(3));
     EXPECT_EQ(TcpClient(moved, kPort).exchange(kReadUser, 60).size(), 60u);
-    EXPECT_EQ(TcpClient(old, kPort).connectErrno(), ECONNREFUSED);
+    EXPECT_TRUE(TcpClient(old, kPort).refused());
     EXPECT_EQ(addressAt(queryAt(moved), 36), moved);
     EXPECT_TRUE(queryAt(old, 300ms).empty());
     const auto replies = discover(2);

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The Windows build, checked under Wine: cross-builds build-win64/ with MinGW-w64 and runs its
+# checks, each counted; the last line is "windows checks: N passed, M failed" (exit status 1
+# when any failed). tools/build-win-deps.sh runs first only when its cache is missing.
+#   KVT_WIN_BUILD  build folder (default build-win64 in the work tree)
+#   KVT_WIN_JOBS   parallel jobs (default 2)
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+cache=${KVT_WIN_DEPS:-$HOME/.cache/kvt640}
+build=${KVT_WIN_BUILD:-$root/build-win64}
+jobs=${KVT_WIN_JOBS:-2}
+logs=$build/windows-checks
+passed=0
+failed=0
+started=$SECONDS
+
+if [[ ! -d $cache/gtest-mingw || ! -d $cache/libcsv-mingw || ! -f $cache/qt6-mingw/.built ]]; then
+    "$here/build-win-deps.sh" || { echo "windows checks: 0 passed, 1 failed"; exit 1; }
+fi
+# shellcheck source=tools/wine-env.sh
+source "$here/wine-env.sh"
+mkdir -p "$logs"
+
+# check NAME COMMAND...: one counted check, its output in $logs/NAME.log (the end shown on failure).
+check() {
+    local name=$1
+    shift
+    local t0=$SECONDS
+    if "$@" >"$logs/$name.log" 2>&1; then
+        echo "ok   $name ($((SECONDS - t0)) s)"
+        ((passed++))
+    else
+        echo "FAIL $name ($((SECONDS - t0)) s), see $logs/$name.log"
+        tail -25 "$logs/$name.log" | sed 's/^/     /'
+        ((failed++))
+    fi
+}
+
+configure() {
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$root" -B "$build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" -DKVT_WERROR=ON \
+        -DKVT_BUILD_GUI=OFF "${launcher[@]}"
+}
+
+# The test programs under Wine (ctest runs them through CMAKE_CROSSCOMPILING_EMULATOR). Every
+# test counts as a check; a skipped one says why (what Wine or Windows cannot do) and counts as
+# neither.
+unit_tests() {
+    local log=$logs/ctest.log
+    ctest --test-dir "$build" -j"$jobs" --timeout 180 --output-on-failure >"$log" 2>&1
+    local total failures skips
+    total=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#' "$log")
+    failures=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#.*\*\*\*(Failed|Timeout|Exception)' "$log")
+    skips=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#.*\*\*\*Skipped' "$log")
+    echo "ctest under wine: $total tests, $failures failed, $skips skipped ($logs/ctest.log)"
+    # Why each was skipped: GoogleTest's message follows its "Skipped" line in ctest's log.
+    tr -d '\r' <"$build/Testing/Temporary/LastTest.log" |
+        awk '/^[0-9]+\/[0-9]+ Testing: /{name=$3} /: Skipped$/{getline why; print "     skip " name ": " why}'
+    grep -E '^ *[0-9]+/[0-9]+ Test +#.*\*\*\*(Failed|Timeout|Exception)' "$log" |
+        sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+).*\*\*\*([A-Za-z]+).*/FAIL \1 (\2)/'
+    ((passed += total - failures - skips))
+    ((failed += failures))
+}
+
+check configure configure
+check build cmake --build "$build" -j"$jobs"
+if ((failed == 0)); then
+    unit_tests
+fi
+# Further checks join here: the CLI scripts through a Wine wrapper, the desktop tool under
+# Xvfb, the installer's silent install and uninstall.
+
+echo "windows build and tests: $((SECONDS - started)) s"
+echo "windows checks: $passed passed, $failed failed"
+((failed == 0))
