@@ -4,7 +4,20 @@
 // waits.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+// winsock2.h first: windows.h would otherwise bring in the old winsock.h.
+// clang-format off
+#include <winsock2.h>
+#include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
+#endif
+
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -12,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/Session.h"
@@ -29,6 +43,35 @@ inline std::size_t entriesIn(const char* directory) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
         ++count;
     return count;
+}
+
+// Handles (descriptors) this process holds; nullopt where the system does not count them
+// (Wine reports none).
+inline std::optional<std::size_t> openHandles() {
+#ifdef _WIN32
+    DWORD count = 0;
+    if (!::GetProcessHandleCount(::GetCurrentProcess(), &count) || count == 0) return std::nullopt;
+    return count;
+#else
+    return entriesIn("/proc/self/fd");
+#endif
+}
+
+inline std::size_t runningThreads() {
+#ifdef _WIN32
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
+    ::CloseHandle(snapshot);
+    return count;
+#else
+    return entriesIn("/proc/self/task");
+#endif
 }
 
 // Polls `done` until it holds or `limit` passes; true when it held.
@@ -55,15 +98,19 @@ protected:
         // ThreadSanitizer starts a helper thread of its own at the first thread; start one now
         // so that the helper belongs to the baseline.
         std::thread([] {}).join();
-        m_fds = entriesIn("/proc/self/fd");
-        m_tasks = entriesIn("/proc/self/task");
+        m_fds = openHandles();
+        m_tasks = runningThreads();
     }
     void TearDown() override {
         releasePeers();
         // A joined thread leaves the task list a moment after join returns.
-        EXPECT_TRUE(waitFor([&] { return entriesIn("/proc/self/task") == m_tasks; }))
-            << "threads left behind: " << entriesIn("/proc/self/task") << " vs " << m_tasks;
-        EXPECT_EQ(entriesIn("/proc/self/fd"), m_fds) << "descriptors left behind";
+        EXPECT_TRUE(waitFor([&] { return runningThreads() == m_tasks; }))
+            << "threads left behind: " << runningThreads() << " vs " << m_tasks;
+        if (m_fds) {
+            EXPECT_EQ(openHandles(), m_fds) << "descriptors left behind";
+        } else if (static bool said = false; !std::exchange(said, true)) {
+            std::printf("not checked: this system does not count the handles a process holds\n");
+        }
     }
     virtual void releasePeers() { m_sims.clear(); }
 
@@ -100,7 +147,7 @@ protected:
     std::vector<std::unique_ptr<kvt::sim::Simulator>> m_sims;
 
 private:
-    std::size_t m_fds = 0;
+    std::optional<std::size_t> m_fds;
     std::size_t m_tasks = 0;
 };
 

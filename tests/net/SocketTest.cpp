@@ -199,6 +199,65 @@ TEST_F(SocketTest, UdpReceiveTimesOut) {
     ASSERT_TRUE(
         sender.sendTo(std::array<std::uint8_t, 3>{1, 2, 3}, loopbackHost(6), socket.localPort()));
     EXPECT_EQ(socket.receive(buffer), 3);
+    // A longer datagram is cut to the buffer (Windows fails that receive with WSAEMSGSIZE).
+    ASSERT_TRUE(
+        sender.sendTo(std::vector<std::uint8_t>(12, 9), loopbackHost(6), socket.localPort()));
+    EXPECT_EQ(socket.receive(buffer), 8);
+}
+
+// Windows cannot tell a socket's blocking mode, yet a connect leaves it as the caller set it,
+// and a receive that must not wait does not wait either way.
+TEST_F(SocketTest, ConnectKeepsTheBlockingMode) {
+    std::uint16_t port = 0;
+    const platform::Socket listener = listeningOn(17, 4, port);
+    ASSERT_TRUE(listener);
+    std::array<std::uint8_t, 4> buffer{};
+    for (const bool nonBlocking : {true, false}) {
+        platform::Socket socket(platform::Socket::Kind::Tcp);
+        ASSERT_TRUE(socket.setNonBlocking(nonBlocking));
+        ASSERT_TRUE(socket.setReceiveTimeout(150ms));
+        ASSERT_TRUE(socket.connect({*parseIpv4(loopbackHost(17)), port},
+                                   std::chrono::steady_clock::now() + 1s));
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(socket.receive(buffer), -1);
+        EXPECT_TRUE(platform::SystemError::last().wouldBlock()) << nonBlocking;
+        if (nonBlocking) {
+            EXPECT_LT(elapsedSince(start), 100ms);
+        } else {
+            EXPECT_GE(elapsedSince(start), 140ms);
+            EXPECT_LT(elapsedSince(start), 1000ms);
+        }
+        start = std::chrono::steady_clock::now();
+        EXPECT_EQ(socket.receive(buffer, true), -1);
+        EXPECT_TRUE(platform::SystemError::last().wouldBlock()) << nonBlocking;
+        EXPECT_LT(elapsedSince(start), 100ms);
+    }
+}
+
+// The records the search picks its interfaces from: loopback is there, up and without
+// broadcast, and an interface that broadcasts has its subnet's broadcast address.
+TEST(Ipv4Interfaces, DescribeTheSystemsInterfaces) {
+    bool loopbackSeen = false;
+    for (const platform::Ipv4Interface& i : platform::ipv4Interfaces()) {
+        SCOPED_TRACE(i.name + " " + i.address);
+        EXPECT_FALSE(i.name.empty());
+        EXPECT_NE(i.index, 0u);
+        const auto address = platform::parseDottedQuad(i.address);
+        ASSERT_TRUE(address);
+        ASSERT_TRUE(i.prefixLength >= 0 && i.prefixLength <= 32);
+        if (i.canBroadcast) {
+            const std::uint32_t hostBits = i.prefixLength == 32 ? 0 : ~0u >> i.prefixLength;
+            EXPECT_EQ(i.broadcastAddress,
+                      dottedHostOrder(platform::hostOrder(*address) | hostBits));
+        }
+        if (i.address == "127.0.0.1") {
+            loopbackSeen = true;
+            EXPECT_TRUE(i.loopback && i.up);
+            EXPECT_FALSE(i.canBroadcast);
+            EXPECT_EQ(i.prefixLength, 8);
+        }
+    }
+    EXPECT_TRUE(loopbackSeen);
 }
 
 // A burst is taken out of the socket in one call, each datagram with its own length (cut at

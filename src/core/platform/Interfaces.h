@@ -6,8 +6,9 @@
 namespace kvt::platform {
 
 struct Ipv4Interface {
-    std::string name;              // the system's name, e.g. "eth0"; UTF-8
+    std::string name;              // "eth0"; on Windows the friendly name, "Ethernet"; UTF-8
     unsigned index = 0;            // what sends by interface and arrival interfaces name it by
+                                   // (on Windows the IPv4 interface index)
     std::string address;           // dotted IPv4 address of the interface
     int prefixLength = 0;          // from the netmask, e.g. 24
     std::string broadcastAddress;  // the subnet's directed broadcast address

@@ -3,8 +3,10 @@
 // interface (and time) each datagram came in on, bursts taken in one call, TCP with a bounded,
 // cancellable connect, waits that end on time or when a WakeEvent is signalled, and a Poller
 // for loops that serve many sockets. The system's socket types stay in the backend.
-// Every socket is close-on-exec, no send raises SIGPIPE, and calls a signal interrupted are
-// restarted. A failed call returns false or -1; SystemError::last() then says why.
+// Every socket is close-on-exec (not inherited, on Windows), no send raises SIGPIPE, and calls
+// a signal interrupted are restarted. Windows sockets also report no ICMP "port unreachable"
+// on a later UDP receive, and cut a long datagram to the buffer as POSIX does. A failed call
+// returns false or -1; SystemError::last() then says why.
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -63,13 +65,14 @@ public:
     bool setSendTimeout(std::chrono::milliseconds timeout);
     bool setReceiveBuffer(int bytes);
     // The same past the system's ceiling where the process may; otherwise as large as the
-    // ceiling allows. false when neither worked.
+    // ceiling allows (Windows has no ceiling: SO_RCVBUF alone). false when neither worked.
     bool enlargeReceiveBuffer(int bytes);
     // What the system grants for queued data.
     int receiveBuffer() const;
     // Each received datagram then tells the interface it came in on (DatagramBatch).
     bool setReceiveInterface();
-    // Each received datagram then tells when it came in (DatagramBatch).
+    // Each received datagram then tells when it came in (DatagramBatch). Windows stamps no
+    // datagram: there it is the time the receive took it from the queue.
     bool setArrivalTimes();
 
     bool bind(const Endpoint& local);
@@ -103,7 +106,8 @@ private:
 
 // Until `socket` is readable (or `wake`, when given, is signalled) or `deadline` passes, on
 // the system's high-resolution timer, so it ends on time (a socket's receive time-out is
-// rounded up to timer ticks and may run 20 ms and more over). false on time-out.
+// rounded up to timer ticks and may run 20 ms and more over). Windows waits in whole
+// milliseconds and may run over by a timer tick, but never ends early. false on time-out.
 bool waitReadable(const Socket& socket, Deadline deadline, const WakeEvent* wake = nullptr);
 // Until `socket` can take more data or `deadline` passes.
 bool waitWritable(const Socket& socket, Deadline deadline);
