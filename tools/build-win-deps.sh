@@ -24,8 +24,10 @@ log() { printf '[win-deps %s] %s\n' "$(date -u +%H:%M:%S)" "$*"; }
 
 install_tools() {
     local need=()
+    # icoutils makes the program icon; Xvfb, xdotool and xwd let the desktop tool be used and
+    # looked at under Wine.
     for p in mingw-w64 wine wine64 nsis dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools \
-             googletest; do
+             googletest icoutils xvfb xdotool x11-apps python3; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || need+=("$p")
     done
     if ((${#need[@]})); then
