@@ -73,7 +73,8 @@ until_true() {
 
 # The installed desktop tool as a user works it, keyboard only, on the X screen: it opens with
 # Chinese texts, finds the installed simulator's gateway on loopback, lists it, reads its
-# configuration from the row chosen with the keyboard, shows the sheet, and quits on Alt+F4.
+# configuration from the row chosen with the keyboard, shows the sheet, quits on Alt+F4 and
+# keeps its settings in an INI file under %APPDATA%.
 # The simulator's log says what reached the gateway.
 desktop_tool_works() {
     local bin=$install_dir/bin ip=127.77.0.2 port=24801 simlog=$logs/desktop-sim.log
@@ -103,7 +104,9 @@ desktop_tool_works() {
             sleep 2 && screen_ink configuration-sheet >/dev/null &&
             xdotool key Escape && sleep 2 &&
             xdotool windowfocus --sync "$window" key alt+F4 &&
-            until_true 30 eval '! kill -0 '"$tool"' 2>/dev/null' && wait "$tool" && status=0
+            until_true 30 eval '! kill -0 '"$tool"' 2>/dev/null' && wait "$tool" &&
+            # Its settings (the window's place) went to %APPDATA%\kvt640 as an INI file.
+            cat "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/kvt640/kvt640.ini && status=0
     } || true
     kill "$tool" 2>/dev/null
     kill -INT "$sim" 2>/dev/null
