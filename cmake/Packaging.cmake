@@ -24,8 +24,11 @@ else()
     target_link_options(kvt_common INTERFACE -Wl,--as-needed)
 endif()
 
-# The rest is the Debian package; the Windows installer is made elsewhere.
-if(NOT KVT_TARGET_LINUX)
+# The rest is the Debian package.
+if(WIN32)
+    include(cmake/WindowsInstaller.cmake)
+    return()
+elseif(NOT KVT_TARGET_LINUX)
     return()
 endif()
 

@@ -24,8 +24,10 @@ log() { printf '[win-deps %s] %s\n' "$(date -u +%H:%M:%S)" "$*"; }
 
 install_tools() {
     local need=()
+    # icoutils makes the program icon; Xvfb, xdotool and xwd let the desktop tool be used and
+    # looked at under Wine.
     for p in mingw-w64 wine wine64 nsis dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools \
-             googletest; do
+             googletest icoutils xvfb xdotool x11-apps python3; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || need+=("$p")
     done
     if ((${#need[@]})); then
@@ -142,6 +144,8 @@ build_qt() {
         { grep -m20 -B2 -A8 'error' "$cache/build/qt6-build.log" || tail -40 "$cache/build/qt6-build.log"; exit 1; }
     rm -rf "$prefix"
     cmake --install "$b" >/dev/null
+    # Qt is LGPL: the installer ships its licence beside the DLLs.
+    cp -r "$cache/src/qt6-base/LICENSES" "$prefix/"
     touch "$prefix/.built"
     local took=$((SECONDS - start))
     printf '%s qt6-base %s: %d min %d s (nice -n 19, -j%s, %s cores)\n' "$(date -u +%FT%TZ)" \

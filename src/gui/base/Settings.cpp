@@ -15,7 +15,14 @@ const QString kMainWindowPosition = QStringLiteral("mainWindow/position");
 }  // namespace
 
 QSettings Settings::file() {
+#ifdef Q_OS_WIN
+    // The same INI text as on Linux, in %APPDATA%\kvt640\kvt640.ini rather than the registry:
+    // a file a user can read, copy to another PC or delete.
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kvt640"),
+                     QStringLiteral("kvt640"));
+#else
     return QSettings(QStringLiteral("kvt640"), QStringLiteral("kvt640"));
+#endif
 }
 
 QString Settings::searchInterface(const QString& fallback) {
