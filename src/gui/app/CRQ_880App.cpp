@@ -23,6 +23,8 @@ std::optional<int> CRQ_880App::parseCommandLine(int argc, const char* const* arg
                                                 bool* toStderr) {
     CLI::App cli{"KVT-640: configuration tool for KVT-275R gateways.", "kvt640"};
     cli.allow_extras();  // Qt's own options (-platform, -style, ...)
+    // The same command lines on every system: on Windows CLI11 would take "/path" for an option.
+    cli.allow_windows_style_options(false);
     cli.set_version_flag("--version", std::string("kvt640 ") + kVersion);
     NetworkOptions& net = m_session.network;
     std::string lang;
