@@ -60,6 +60,7 @@ DeviceSetup device(int host, const std::string& name = "GW") {
 
 class SimulatorTest : public ::testing::Test {
 protected:
+    void SetUp() override { KVT_SKIP_WHERE_LOOPBACK_UDP_PORTS_CLASH(); }
     void run(std::vector<DeviceSetup> devices, Options options = testOptions()) {
         m_sim = std::make_unique<Simulator>(options, std::move(devices));
         std::string error;
