@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test: the Debian package of the optimised build (built,
 # checked, installed, run and removed), the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded tests again under ThreadSanitizer, then every fuzz
-# target briefly. Ends with one summary line over all of it.
+# UndefinedBehaviorSanitizer, the threaded tests again under ThreadSanitizer, every fuzz
+# target briefly, then the Windows build under Wine. Ends with one summary line over all of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -28,6 +28,10 @@ bash tools/test-tsan.sh 2>&1 | tee "$logs/tsan.log"
 fuzz_status=0
 bash tools/fuzz-ci.sh 2>&1 | tee "$logs/fuzz.log" || fuzz_status=$?
 
+# The Windows build (Qt for MinGW-w64 built once into ~/.cache/kvt640), checked under Wine.
+windows_status=0
+bash tools/test-windows.sh 2>&1 | tee "$logs/windows.log" || windows_status=$?
+
 # ctest prints "N% tests passed, F tests failed out of T" per run; fuzz targets count one each.
 read -r total failed < <(cat "$logs"/asan.log "$logs"/tsan.log |
     sed -nE 's/.* ([0-9]+) tests failed out of ([0-9]+)/\2 \1/p' |
@@ -40,7 +44,14 @@ read -r package_passed package_failed < <(
     true
 package_passed=${package_passed:-0}
 package_failed=${package_failed:-1}
-passed=$((total - failed + targets - findings + package_passed))
-echo "tests: $passed passed, $((failed + findings + package_failed)) failed"
+# The same for the Windows checks.
+read -r windows_passed windows_failed < <(
+    sed -nE 's/^windows checks: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' "$logs/windows.log") ||
+    true
+windows_passed=${windows_passed:-0}
+windows_failed=${windows_failed:-1}
+passed=$((total - failed + targets - findings + package_passed + windows_passed))
+echo "tests: $passed passed, $((failed + findings + package_failed + windows_failed)) failed"
 if ((fuzz_status != 0)); then exit "$fuzz_status"; fi
+if ((windows_status != 0)); then exit "$windows_status"; fi
 exit "$package_status"

@@ -160,8 +160,14 @@ public:
 
     void clear() { m_entries.clear(); }
     // An invalid socket takes a number but is never ready.
-    std::size_t add(const Socket& socket, bool read, bool write = false);
-    std::size_t add(const WakeEvent& event);
+    std::size_t add(const Socket& socket, bool read, bool write = false) {
+        m_entries.push_back({socket.handle(), read, write, {}});
+        return m_entries.size() - 1;
+    }
+    std::size_t add(const WakeEvent& event) {
+        m_entries.push_back({event.pollHandle(), true, false, {}});
+        return m_entries.size() - 1;
+    }
     // Until something is ready or `timeout` passes (no limit without one); false when the wait
     // itself failed.
     bool wait(std::optional<std::chrono::milliseconds> timeout);

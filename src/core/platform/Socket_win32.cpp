@@ -462,16 +462,6 @@ bool waitWritable(const Socket& socket, Deadline deadline) {
     return waitFor(sockOf(socket.handle()), POLLWRNORM, deadline, nullptr);
 }
 
-std::size_t Poller::add(const Socket& socket, bool read, bool write) {
-    m_entries.push_back({socket.handle(), read, write, {}});
-    return m_entries.size() - 1;
-}
-
-std::size_t Poller::add(const WakeEvent& event) {
-    m_entries.push_back({event.pollHandle(), true, false, {}});
-    return m_entries.size() - 1;
-}
-
 bool Poller::wait(std::optional<std::chrono::milliseconds> timeout) {
     // Kept between waits: a server loop waits thousands of times a second. Invalid entries
     // are left out, since WSAPoll refuses them rather than passing over them.
