@@ -25,7 +25,7 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null; kill "$xvfb" 2>/dev/null' EXIT
 export DISPLAY=$display
-wineserver -k 2>/dev/null || true
+wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
 # shellcheck source=tools/wine-env.sh
 source "$here/wine-env.sh"
 mkdir -p "$logs"
