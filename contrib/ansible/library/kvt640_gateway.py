@@ -46,6 +46,11 @@ options:
     description: The kvt640-cli program on the managed host.
     type: path
     default: kvt640-cli
+  lang:
+    description: Language of the result's message (kvt640-cli --lang).
+    type: str
+    choices: [en, zh]
+    default: en
   bind:
     description: Local address the CLI sends from.
     type: str
@@ -100,7 +105,7 @@ RESULT_KEYS = ("ip", "mac", "kind", "verified", "outcome", "new_ip", "reset", "m
 
 
 def apply_command(p, check_mode):
-    args = [p["cli_path"], "apply", "--ip", p["ip"], p["src"], "--json"]
+    args = [p["cli_path"], "apply", "--ip", p["ip"], p["src"], "--json", "--lang", p["lang"]]
     if check_mode:
         args.append("--dry-run")
     if p["reset"]:
@@ -143,6 +148,7 @@ def main():
             password=dict(type="str", no_log=True),
             admin_password=dict(type="str", no_log=True),
             cli_path=dict(type="path", default="kvt640-cli"),
+            lang=dict(type="str", choices=["en", "zh"], default="en"),
             bind=dict(type="str"),
             connect_timeout=dict(type="int"),
             extra_args=dict(type="list", elements="str", default=[]),
