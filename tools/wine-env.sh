@@ -9,6 +9,11 @@
 kvt_win_deps=${KVT_WIN_DEPS:-$HOME/.cache/kvt640}
 export WINEPREFIX=${KVT_WINEPREFIX:-$kvt_win_deps/wine64}
 export WINEARCH=win64
+# Wine writes Windows file names to the disk in the Unix locale's character set: in the C locale
+# a Chinese file name cannot be made at all. A machine without a locale set (CI) gets C.UTF-8.
+if [[ $(locale charmap 2>/dev/null) != UTF-8 ]]; then
+    export LC_ALL=C.UTF-8
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: nothing of ours uses .NET or HTML.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
