@@ -140,11 +140,29 @@ struct DelayedReply {
     kvt::Bytes bytes;
 };
 
+// Sends from `source` (0: the system's choice) on a socket that serves every address; where the
+// system will not take that source, from its choice.
+long replyFrom(Socket& socket, std::span<const std::uint8_t> bytes, const Endpoint& to,
+               std::uint32_t source) {
+    if (source != 0) {
+        const long n = socket.sendFrom(bytes, to, source);
+        if (n >= 0) return n;
+    }
+    return socket.sendTo(bytes, to);
+}
+
+// Which devices a datagram is for: all of them, one, or none.
+constexpr std::size_t kAllDevices = static_cast<std::size_t>(-1);
+constexpr std::size_t kNoDevice = static_cast<std::size_t>(-2);
+
 }  // namespace
 
 struct Simulator::Impl {
     Options options;
     std::vector<DeviceSetup> setups;
+    // Set by start(): one UDP socket per port on all addresses (see Options::UdpPorts).
+    bool sharedUdp = false;
+    std::uint32_t discoveryIp = 0;
 
     mutable std::mutex mutex;  // guards everything below up to the threads
     std::vector<SimDevice> devices;
@@ -196,11 +214,29 @@ struct Simulator::Impl {
             out.listener = bindSocket(Socket::Kind::Tcp, address, options.devicePort, &why);
             if (!out.listener) return why;
         }
-        if (address != options.discoveryAddress) {
+        if (!sharedUdp && address != options.discoveryAddress) {
             out.discovery = bindSocket(Socket::Kind::Udp, address, options.discoveryPort, &why);
             if (!out.discovery) return why;
         }
         return {};
+    }
+
+    // On a shared socket: which devices a datagram sent to `destination` is for, and the
+    // address to answer from (`source`, 0 for the system's choice). The discovery address
+    // speaks for every device, a device's address for that device; when the discovery address
+    // is 0.0.0.0, any other address (a broadcast) is for every device too.
+    std::size_t addressedDevices(std::uint32_t destination, std::uint32_t& source) const {
+        source = destination;
+        if (destination == discoveryIp && destination != 0) return kAllDevices;
+        const std::string to = kvt::platform::dottedText(destination);
+        {
+            std::lock_guard lock(mutex);
+            for (std::size_t i = 0; i < devices.size(); ++i) {
+                if (devices[i].address() == to) return i;
+            }
+        }
+        source = 0;
+        return discoveryIp == 0 ? kAllDevices : kNoDevice;
     }
 
     std::vector<std::string> servingAddresses() const {
@@ -546,12 +582,16 @@ void Simulator::Impl::discoveryLoop() {
         for (std::size_t k = kShared; k < kShared + sockets.size(); ++k) {
             if (!poller.ready(k).any()) continue;
             Socket& socket = *sockets[k - kShared];
-            // Which devices answer: all of them on the shared socket, one on its own address.
-            constexpr std::size_t kAll = static_cast<std::size_t>(-1);
-            const std::size_t only = k == kShared ? kAll : k - kShared - 1;
+            // Which devices answer: all of them on the shared socket, one on its own address;
+            // on a socket of all addresses, those the datagram was sent to.
+            std::size_t only = k == kShared ? kAllDevices : k - kShared - 1;
             Endpoint from;
-            const long n = socket.receiveFrom(buffer, &from);
+            std::uint32_t destination = 0;
+            std::uint32_t source = 0;
+            const long n = sharedUdp ? socket.receiveFrom(buffer, &from, &destination)
+                                     : socket.receiveFrom(buffer, &from);
             if (n < 0) continue;
+            if (sharedUdp && (only = addressedDevices(destination, source)) == kNoDevice) continue;
             const std::string sender = from.text();
             if (n != 8 || !std::equal(query.begin(), query.end(), buffer)) {
                 log("discovery: ignored " + std::to_string(n) + "-byte datagram from " + sender);
@@ -562,9 +602,9 @@ void Simulator::Impl::discoveryLoop() {
             std::string to;
             {
                 std::lock_guard lock(mutex);
-                if (only != kAll) to = " to " + devices[only].address();
+                if (only != kAllDevices) to = " to " + devices[only].address();
                 for (std::size_t i = 0; i < devices.size(); ++i) {
-                    if (only != kAll && only != i) continue;
+                    if (only != kAllDevices && only != i) continue;
                     if (devices[i].fault().kind != Fault::Kind::NoAnswer) {
                         replies.push_back(devices[i].discoveryReply());
                     }
@@ -575,7 +615,7 @@ void Simulator::Impl::discoveryLoop() {
                 // A full socket buffer is worth a few retries: a burst of 250 must not lose
                 // replies on our side.
                 for (int attempt = 0; attempt < 50; ++attempt) {
-                    if (socket.sendTo(reply, from) >= 0) {
+                    if (replyFrom(socket, reply, from, source) >= 0) {
                         ++sent;
                         break;
                     }
@@ -609,10 +649,12 @@ void Simulator::Impl::syncEnipSockets(std::list<EnipConn>& connections) {
         if (wanted[i].empty()) continue;
         std::string why;
         s.tcp = bindSocket(Socket::Kind::Tcp, wanted[i], options.enipPort, &why);
-        if (s.tcp && wanted[i] != options.discoveryAddress) {
+        // Without a socket of its own the device is answered for by the shared one.
+        const bool ownUdp = !sharedUdp && wanted[i] != options.discoveryAddress;
+        if (s.tcp && ownUdp) {
             s.udp = bindSocket(Socket::Kind::Udp, wanted[i], options.enipPort, &why);
         }
-        if (!s.tcp || (!s.udp && wanted[i] != options.discoveryAddress)) {
+        if (!s.tcp || (!s.udp && ownUdp)) {
             log(wanted[i] + ": no EtherNet/IP: " + why);
             s = {};
         }
@@ -676,8 +718,13 @@ void Simulator::Impl::enipLoop() {
                 continue;
             }
             EnipSockets& s = enipSockets[it->device];
-            Socket& from = s.udp ? s.udp : enipShared;
-            if (!s.address.empty()) from.sendTo(it->bytes, it->to);
+            if (s.udp) {
+                s.udp.sendTo(it->bytes, it->to);
+            } else if (!s.address.empty()) {
+                const auto source =
+                    sharedUdp ? kvt::platform::parseDottedQuad(s.address) : std::nullopt;
+                replyFrom(enipShared, it->bytes, it->to, source.value_or(0));
+            }
             it = delayed.erase(it);
         }
         // Datagrams: on the shared socket every device answers after its random delay; on a
@@ -687,12 +734,22 @@ void Simulator::Impl::enipLoop() {
             if (!poller.ready(shared ? kShared : udpEntry(j - 1)).any()) continue;
             Socket& socket = shared ? enipShared : enipSockets[j - 1].udp;
             Endpoint from;
-            const long n = socket.receiveFrom(buffer, &from);
+            std::uint32_t destination = 0;
+            std::uint32_t source = 0;
+            const long n = sharedUdp ? socket.receiveFrom(buffer, &from, &destination)
+                                     : socket.receiveFrom(buffer, &from);
             if (n < 0) continue;
             const std::span<const std::uint8_t> message(buffer, static_cast<std::size_t>(n));
             const auto header = kvt::enip::parseHeader(message);
             if (!header || header->command != kvt::enip::kListIdentity) continue;
-            if (shared) {
+            std::size_t device = shared ? kAllDevices : j - 1;
+            if (sharedUdp) {
+                device = addressedDevices(destination, source);
+                // A device without EtherNet/IP (fault no-enip) is silent at its address.
+                if (device != kAllDevices && (device == kNoDevice || !enipSockets[device].tcp))
+                    continue;
+            }
+            if (device == kAllDevices) {
                 const auto delay = kvt::enip::requesterDelayMs(*header);
                 std::size_t queued = 0;
                 for (std::size_t i = 0; i < enipSockets.size(); ++i) {
@@ -706,10 +763,9 @@ void Simulator::Impl::enipLoop() {
                 log("EtherNet/IP ListIdentity by broadcast -> " + std::to_string(queued) +
                     " replies within " + std::to_string(delay) + " ms");
             } else {
-                const std::size_t device = j - 1;
                 const auto [view, label] = viewOf(device);
                 const auto answer = answerEnip(message, nullptr, view);
-                socket.sendTo(answer.bytes, from);
+                replyFrom(socket, answer.bytes, from, source);
                 log(label + " EtherNet/IP over UDP: " + answer.summary);
             }
         }
@@ -857,9 +913,19 @@ bool Simulator::start(std::string* error) {
     for (auto* event : {&d.stopEvent, &d.wakeEvent, &d.discoveryWake, &d.enipWake}) {
         if (!event->emplace().valid()) return fail(errorText("wake event"));
     }
-    d.discovery =
-        bindSocket(Socket::Kind::Udp, d.options.discoveryAddress, d.options.discoveryPort, &why);
-    if (!d.discovery) return fail("discovery: " + why);
+    using UdpPorts = Options::UdpPorts;
+    d.sharedUdp =
+        d.options.udpPorts == UdpPorts::Shared ||
+        (d.options.udpPorts == UdpPorts::Auto && kvt::platform::udpLoopbackBindsAllAddresses());
+    const auto discoveryIp = kvt::platform::parseDottedQuad(d.options.discoveryAddress);
+    if (!discoveryIp) return fail("discovery: not an IPv4 address: " + d.options.discoveryAddress);
+    d.discoveryIp = *discoveryIp;
+    // The shared sockets take their ports on all addresses and answer only ours.
+    const std::string udpAddress = d.sharedUdp ? "0.0.0.0" : d.options.discoveryAddress;
+    d.discovery = bindSocket(Socket::Kind::Udp, udpAddress, d.options.discoveryPort, &why);
+    if (!d.discovery || (d.sharedUdp && !d.discovery.setReceiveInterface())) {
+        return fail("discovery: " + (why.empty() ? errorText("destination addresses") : why));
+    }
     d.discovery.setBroadcast();
     // The discovery socket sends bursts; blocking sends keep them in order.
     d.discovery.setNonBlocking(false);
@@ -910,8 +976,8 @@ bool Simulator::start(std::string* error) {
         d.running = true;
     }
     // ListIdentity by broadcast reaches every device here; a device's own sockets follow it.
-    d.enipShared =
-        bindSocket(Socket::Kind::Udp, d.options.discoveryAddress, d.options.enipPort, &why);
+    d.enipShared = bindSocket(Socket::Kind::Udp, udpAddress, d.options.enipPort, &why);
+    if (d.enipShared && d.sharedUdp && !d.enipShared.setReceiveInterface()) d.enipShared.close();
     if (!d.enipShared) d.log("no EtherNet/IP browse on the discovery address: " + why);
     d.enipSockets.clear();
     d.enipSockets.resize(count);
@@ -927,7 +993,8 @@ bool Simulator::start(std::string* error) {
     d.reportThread = std::thread([&d] { d.reportLoop(); });
     d.log("serving " + std::to_string(count) + " device(s); discovery on " +
           d.options.discoveryAddress + ":" + std::to_string(d.options.discoveryPort) +
-          ", configuration port " + std::to_string(d.options.devicePort));
+          ", configuration port " + std::to_string(d.options.devicePort) +
+          (d.sharedUdp ? "; one UDP socket per port for all addresses" : ""));
     return true;
 }
 

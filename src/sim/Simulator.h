@@ -66,6 +66,12 @@ struct Options {
     std::uint16_t discoveryPort = kvt::kDiscoveryPort;
     std::uint16_t devicePort = kvt::kDeviceConfigPort;
     std::uint16_t enipPort = 44818;  // EtherNet/IP, TCP and UDP, on every device's address
+    // How the devices' addresses get their UDP ports (discovery, EtherNet/IP): a socket on
+    // each address, or one socket per port on all addresses that sorts datagrams by the
+    // address they were sent to and answers from it. Auto shares where the system cannot bind
+    // several loopback addresses to one UDP port (Wine).
+    enum class UdpPorts { Auto, PerAddress, Shared };
+    UdpPorts udpPorts = UdpPorts::Auto;
     bool log = true;                 // one line per exchange on stderr; passwords are masked
 };
 

@@ -63,7 +63,6 @@ protected:
 };
 
 TEST_F(FleetBatchTest, RowsAreAppliedInParallelAndReportedInOrder) {
-    KVT_SKIP_WHERE_LOOPBACK_UDP_PORTS_CLASH();
     auto& sim = startFleet();
     CConfiguration templ = newConfiguration(kUserConfig);
     templ.ethernet.subnetMask = "255.255.0.0";

@@ -28,29 +28,4 @@ inline std::string loopbackBlockHost(int block, int last) {
     return "127.0." + std::to_string(third) + "." + std::to_string(last);
 }
 
-// Wine binds a UDP socket asked for on a loopback address other than 127.0.0.1 to all addresses,
-// so two UDP sockets on different loopback addresses cannot share a port there, as they can on
-// Linux and Windows. The simulator gives its discovery responder and each device such a socket
-// on the discovery port, so tests of simulated devices cannot run where this is true.
-inline bool loopbackUdpPortsClash() {
-    static const bool clash = [] {
-        using platform::Socket;
-        Socket first(Socket::Kind::Udp);
-        Socket second(Socket::Kind::Udp);
-        const auto a = platform::parseDottedQuad("127.254.254.1");
-        const auto b = platform::parseDottedQuad("127.254.254.2");
-        if (!first || !second || !a || !b || !first.bind({*a, 0})) return false;
-        const auto bound = first.localEndpoint();
-        return bound && !second.bind({*b, bound->port});
-    }();
-    return clash;
-}
-// For a test that needs simulated devices beside their discovery responder (gtest macros).
-#define KVT_SKIP_WHERE_LOOPBACK_UDP_PORTS_CLASH()                                            \
-    do {                                                                                     \
-        if (::kvt::test::loopbackUdpPortsClash())                                            \
-            GTEST_SKIP() << "this system (Wine) binds UDP sockets of loopback addresses to " \
-                            "all addresses: simulated devices cannot share a port";          \
-    } while (false)
-
 }  // namespace kvt::test

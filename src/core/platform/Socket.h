@@ -92,10 +92,16 @@ public:
     // The same, leaving by the interface with index `interfaceIndex`: the way a limited
     // broadcast reaches the segment of one network card rather than the default route's.
     long sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to, unsigned interfaceIndex);
+    // The same, leaving from the local address `source` (network byte order): a socket bound
+    // to all addresses answers from the address it was asked at.
+    long sendFrom(std::span<const std::uint8_t> bytes, const Endpoint& to, std::uint32_t source);
     // Bytes received, 0 when the peer closed, -1 on failure or time-out. `dontWait`: -1 with
     // SystemError::last().wouldBlock() at once when nothing is queued.
     long receive(std::span<std::uint8_t> buffer, bool dontWait = false);
     long receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from);
+    // The same, also telling the address the datagram was sent to (one of ours, or a
+    // broadcast address); needs setReceiveInterface(), else `destination` is 0.
+    long receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from, std::uint32_t* destination);
     // Whatever datagrams are queued, up to the batch's capacity, without waiting: their number
     // (0 when none is queued), or -1 when the receive failed.
     long receiveQueued(DatagramBatch& batch);
@@ -111,6 +117,11 @@ private:
 bool waitReadable(const Socket& socket, Deadline deadline, const WakeEvent* wake = nullptr);
 // Until `socket` can take more data or `deadline` passes.
 bool waitWritable(const Socket& socket, Deadline deadline);
+
+// Whether this system binds a UDP socket asked for on a loopback address other than 127.0.0.1
+// to every address (Wine does): two UDP sockets on different loopback addresses then cannot
+// share a port, as they can on Linux and Windows. Found out once, by trying.
+bool udpLoopbackBindsAllAddresses();
 
 // Room for many datagrams, filled by one receive call: a burst is taken out of the socket
 // buffer far faster than one call per datagram would.

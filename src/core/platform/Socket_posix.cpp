@@ -289,9 +289,11 @@ long Socket::sendTo(std::span<const std::uint8_t> bytes, const Endpoint& to) {
     }));
 }
 
-long Socket::sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to,
-                     unsigned interfaceIndex) {
-    if (!valid()) return -1;
+namespace {
+
+// A datagram with its own IP_PKTINFO: by interface `index`, or from local address `source`.
+long sendWithPacketInfo(int fd, std::span<const std::uint8_t> bytes, const Endpoint& to,
+                        unsigned index, std::uint32_t source) {
     sockaddr_in target = socketAddress(to);
     iovec data{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
     alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
@@ -307,10 +309,25 @@ long Socket::sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to,
     c->cmsg_type = IP_PKTINFO;
     c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
-    info.ipi_ifindex = static_cast<int>(interfaceIndex);  // the source: that interface's own
+    info.ipi_ifindex = static_cast<int>(index);  // without a source: that interface's own
+    info.ipi_spec_dst.s_addr = source;
     std::memcpy(CMSG_DATA(c), &info, sizeof info);
     return static_cast<long>(
-        retryOnInterrupt([&] { return ::sendmsg(fdOf(m_handle), &message, MSG_NOSIGNAL); }));
+        retryOnInterrupt([&] { return ::sendmsg(fd, &message, MSG_NOSIGNAL); }));
+}
+
+}  // namespace
+
+long Socket::sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to,
+                     unsigned interfaceIndex) {
+    if (!valid()) return -1;
+    return sendWithPacketInfo(fdOf(m_handle), bytes, to, interfaceIndex, 0);
+}
+
+long Socket::sendFrom(std::span<const std::uint8_t> bytes, const Endpoint& to,
+                      std::uint32_t source) {
+    if (!valid()) return -1;
+    return sendWithPacketInfo(fdOf(m_handle), bytes, to, 0, source);
 }
 
 long Socket::receive(std::span<std::uint8_t> buffer, bool dontWait) {
@@ -329,6 +346,35 @@ long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from) {
                           reinterpret_cast<sockaddr*>(&sender), &length);
     });
     if (n >= 0 && from) *from = endpointOf(sender);
+    return static_cast<long>(n);
+}
+
+long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from,
+                         std::uint32_t* destination) {
+    if (!valid()) return -1;
+    sockaddr_in sender{};
+    iovec data{buffer.data(), buffer.size()};
+    alignas(cmsghdr) std::uint8_t control[kControlSize] = {};
+    msghdr message{};
+    message.msg_name = &sender;
+    message.msg_namelen = sizeof sender;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const auto n = retryOnInterrupt([&] { return ::recvmsg(fdOf(m_handle), &message, 0); });
+    if (n < 0) return -1;
+    if (from) *from = endpointOf(sender);
+    if (destination) {
+        *destination = 0;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info{};
+                std::memcpy(&info, CMSG_DATA(c), sizeof info);
+                *destination = info.ipi_addr.s_addr;
+            }
+        }
+    }
     return static_cast<long>(n);
 }
 

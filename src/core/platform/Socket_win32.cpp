@@ -348,9 +348,11 @@ long Socket::sendTo(std::span<const std::uint8_t> bytes, const Endpoint& to) {
     return n == SOCKET_ERROR ? -1 : n;
 }
 
-long Socket::sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to,
-                     unsigned interfaceIndex) {
-    if (!valid()) return -1;
+namespace {
+
+// A datagram with its own IP_PKTINFO: by interface `index`, or from local address `source`.
+long sendWithPacketInfo(SOCKET s, std::span<const std::uint8_t> bytes, const Endpoint& to,
+                        unsigned index, std::uint32_t source) {
     const auto sendMessage = messageCalls().send;
     if (!sendMessage) {
         ::WSASetLastError(WSAEOPNOTSUPP);
@@ -371,11 +373,65 @@ long Socket::sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to,
     c->cmsg_type = IP_PKTINFO;
     c->cmsg_len = WSA_CMSG_LEN(sizeof(IN_PKTINFO));
     IN_PKTINFO info{};
-    info.ipi_ifindex = interfaceIndex;  // the source: that interface's own address
+    info.ipi_ifindex = index;  // without a source: that interface's own address
+    info.ipi_addr.s_addr = source;
     std::memcpy(WSA_CMSG_DATA(c), &info, sizeof info);
     DWORD sent = 0;
-    if (sendMessage(sockOf(m_handle), &message, 0, &sent, nullptr, nullptr) != 0) return -1;
+    if (sendMessage(s, &message, 0, &sent, nullptr, nullptr) != 0) return -1;
     return static_cast<long>(sent);
+}
+
+// One WSARecvMsg: the datagram (cut to the buffer, as on POSIX), its sender and its
+// IP_PKTINFO when the socket asked for it. Bytes received or -1.
+struct ReceivedInfo {
+    Endpoint from;
+    unsigned interfaceIndex = 0;
+    std::uint32_t destination = 0;
+};
+long receiveWithPacketInfo(SOCKET s, std::span<std::uint8_t> buffer, ReceivedInfo& info) {
+    const auto receiveMessage = messageCalls().receive;
+    if (!receiveMessage) {
+        ::WSASetLastError(WSAEOPNOTSUPP);
+        return -1;
+    }
+    sockaddr_in sender{};
+    WSABUF data{static_cast<ULONG>(buffer.size()), reinterpret_cast<CHAR*>(buffer.data())};
+    alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
+    WSAMSG message{};
+    message.name = reinterpret_cast<sockaddr*>(&sender);
+    message.namelen = sizeof sender;
+    message.lpBuffers = &data;
+    message.dwBufferCount = 1;
+    message.Control = {sizeof control, control};
+    DWORD received = 0;
+    if (receiveMessage(s, &message, &received, nullptr, nullptr) != 0) {
+        if (::WSAGetLastError() != WSAEMSGSIZE) return -1;
+        received = static_cast<DWORD>(buffer.size());
+    }
+    info = {endpointOf(sender), 0, 0};
+    for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            IN_PKTINFO packet{};
+            std::memcpy(&packet, WSA_CMSG_DATA(c), sizeof packet);
+            info.interfaceIndex = static_cast<unsigned>(packet.ipi_ifindex);
+            info.destination = packet.ipi_addr.s_addr;
+        }
+    }
+    return static_cast<long>(std::min<std::size_t>(received, buffer.size()));
+}
+
+}  // namespace
+
+long Socket::sendVia(std::span<const std::uint8_t> bytes, const Endpoint& to,
+                     unsigned interfaceIndex) {
+    if (!valid()) return -1;
+    return sendWithPacketInfo(sockOf(m_handle), bytes, to, interfaceIndex, 0);
+}
+
+long Socket::sendFrom(std::span<const std::uint8_t> bytes, const Endpoint& to,
+                      std::uint32_t source) {
+    if (!valid()) return -1;
+    return sendWithPacketInfo(sockOf(m_handle), bytes, to, 0, source);
 }
 
 long Socket::receive(std::span<std::uint8_t> buffer, bool dontWait) {
@@ -402,13 +458,19 @@ long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from) {
     return n;
 }
 
+long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from,
+                         std::uint32_t* destination) {
+    if (!valid()) return -1;
+    ReceivedInfo info;
+    const long n = receiveWithPacketInfo(sockOf(m_handle), buffer, info);
+    if (n < 0) return -1;
+    if (from) *from = info.from;
+    if (destination) *destination = info.destination;
+    return n;
+}
+
 long Socket::receiveQueued(DatagramBatch& batch) {
     if (!valid()) return -1;
-    const auto receiveMessage = messageCalls().receive;
-    if (!receiveMessage) {
-        ::WSASetLastError(WSAEOPNOTSUPP);
-        return -1;
-    }
     const SOCKET s = sockOf(m_handle);
     const bool stamp = states().get(s).arrivalTimes;
     auto& h = *batch.m_headers;
@@ -417,38 +479,19 @@ long Socket::receiveQueued(DatagramBatch& batch) {
     // blocking socket never waits.
     while (batch.m_size < batch.m_capacity && readableNow(s)) {
         const std::size_t i = batch.m_size;
-        sockaddr_in sender{};
-        WSABUF data{static_cast<ULONG>(batch.m_datagramSize),
-                    reinterpret_cast<CHAR*>(batch.m_data.data() + i * batch.m_datagramSize)};
-        alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
-        WSAMSG message{};
-        message.name = reinterpret_cast<sockaddr*>(&sender);
-        message.namelen = sizeof sender;
-        message.lpBuffers = &data;
-        message.dwBufferCount = 1;
-        message.Control = {sizeof control, control};
-        DWORD received = 0;
-        if (receiveMessage(s, &message, &received, nullptr, nullptr) != 0) {
+        ReceivedInfo info;
+        const long n = receiveWithPacketInfo(
+            s, std::span(batch.m_data.data() + i * batch.m_datagramSize, batch.m_datagramSize),
+            info);
+        if (n < 0) {
             const int error = ::WSAGetLastError();
-            if (error == WSAEMSGSIZE) {
-                received = static_cast<DWORD>(batch.m_datagramSize);
-            } else if (error == WSAEWOULDBLOCK || batch.m_size > 0) {
-                // What was taken counts; a failure shows again on the next call.
-                break;
-            } else {
-                return -1;
-            }
+            // What was taken counts; a failure shows again on the next call.
+            if (error == WSAEWOULDBLOCK || batch.m_size > 0) break;
+            return -1;
         }
-        h.interfaces[i] = 0;
-        for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c)) {
-            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-                IN_PKTINFO info{};
-                std::memcpy(&info, WSA_CMSG_DATA(c), sizeof info);
-                h.interfaces[i] = static_cast<unsigned>(info.ipi_ifindex);
-            }
-        }
+        h.interfaces[i] = info.interfaceIndex;
         h.arrivals[i] = stamp ? std::optional(std::chrono::system_clock::now()) : std::nullopt;
-        batch.m_lengths[i] = std::min<std::size_t>(received, batch.m_datagramSize);
+        batch.m_lengths[i] = static_cast<std::size_t>(n);
         ++batch.m_size;
     }
     return static_cast<long>(batch.m_size);
