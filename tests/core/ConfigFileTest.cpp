@@ -465,13 +465,18 @@ protected:
 
 using AtomicWrite = TempDir;
 
+// Also as a name relative to the current folder, as a shell passes it.
 TEST_F(AtomicWrite, CreatesAndReplacesWithoutLeavingTemporaries) {
-    const std::string target = path("a.inf");
-    std::string error;
-    ASSERT_TRUE(writeFileAtomically(target, "first, longer content", &error)) << error;
-    ASSERT_TRUE(writeFileAtomically(target, "second", &error)) << error;
-    EXPECT_EQ(slurp(target), "second");
-    EXPECT_EQ(entries(), 1);
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir);
+    for (const std::string& target : {path("a.inf"), std::string("b.inf")}) {
+        std::string error;
+        EXPECT_TRUE(writeFileAtomically(target, "first, longer content", &error)) << error;
+        EXPECT_TRUE(writeFileAtomically(target, "second", &error)) << target << ": " << error;
+        EXPECT_EQ(slurp(target), "second");
+    }
+    std::filesystem::current_path(before);
+    EXPECT_EQ(entries(), 2);
 }
 
 TEST_F(AtomicWrite, MissingFolderIsAnErrorWithText) {

@@ -72,6 +72,20 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// The absolute form of `path`, with backslashes: ReplaceFileW fails on a forward slash in the
+// replaced file's name ("the directory name is invalid", seen under Wine) and on a name
+// without its folder.
+std::wstring absolutePath(const std::string& path) {
+    const std::wstring given = wide(path);
+    const DWORD size = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return given;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return given;
+    full.resize(length);
+    return full;
+}
+
 // Another program holds the file for a moment (a virus scanner, an editor reading it, the
 // Explorer's preview): worth trying again.
 bool heldByAnother(DWORD code) {
@@ -82,6 +96,14 @@ bool heldByAnother(DWORD code) {
 // Puts `temp` in place of `target`. ReplaceFileW keeps the replaced file's access list and
 // attributes; a new target is simply moved in place.
 DWORD putInPlace(const std::wstring& temp, const std::wstring& target) {
+    // Asked first whether another program holds the file: Wine's ReplaceFileW leaves a stray
+    // backup copy in the folder each time it meets a held file; on Windows it saves a call.
+    if (!adopt(::CreateFileW(target.c_str(), DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) &&
+        ::GetLastError() == ERROR_SHARING_VIOLATION) {
+        return ERROR_SHARING_VIOLATION;
+    }
     if (::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                        nullptr, nullptr)) {
         return ERROR_SUCCESS;
@@ -136,10 +158,11 @@ bool replaceFile(const std::string& path, std::string_view bytes, NewFileAccess 
 
     // Unlike on Linux a symbolic link is replaced itself: links are rare on Windows and
     // need rights that users seldom have.
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::wstring target = absolutePath(path);
+    const std::size_t slash = target.find_last_of(L"/\\");
+    const std::wstring folder =
+        slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+    const std::wstring base = slash == std::wstring::npos ? target : target.substr(slash + 1);
 
     SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
     std::unique_ptr<void, LocalFreer> descriptor;
@@ -154,8 +177,8 @@ bool replaceFile(const std::string& path, std::string_view bytes, NewFileAccess 
     std::wstring temp;
     Handle file;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        temp = wide(folder + "." + base + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                    std::to_string(counter++));
+        temp = folder + L"." + base + L".tmp-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+               std::to_wstring(counter++);
         // Exclusive: nobody else opens it until it is in place.
         file = adopt(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, &security, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -170,7 +193,6 @@ bool replaceFile(const std::string& path, std::string_view bytes, NewFileAccess 
         // A short, bounded wait for another program to let go of the old file, which stays
         // whole meanwhile; after that the save fails with the system's reason.
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        const std::wstring target = wide(path);
         while ((code = putInPlace(temp, target)) != ERROR_SUCCESS && heldByAnother(code) &&
                std::chrono::steady_clock::now() < giveUp) {
             ::Sleep(50);
