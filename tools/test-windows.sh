@@ -111,10 +111,40 @@ sim_interrupt() {
     return $status
 }
 
+# The CLI's test scripts with the Windows programs, each run through Wine by a small wrapper;
+# a script that skips (status 77) says why and counts as neither.
+cli_scripts() {
+    local bin=$build/wine-bin script name status t0
+    mkdir -p "$bin"
+    for p in kvt640-cli kvt275r-sim; do
+        printf '#!/bin/sh\nexec wine %q "$@"\n' "$(program "$p.exe")" >"$bin/$p"
+        chmod +x "$bin/$p"
+    done
+    for script in "$root"/tests/cli/*.sh; do
+        name=cli-$(basename "$script" .sh)
+        t0=$SECONDS
+        KVT_WINDOWS_PROGRAMS=1 timeout 400 bash "$script" "$bin/kvt640-cli" "$bin/kvt275r-sim" \
+            >"$logs/$name.log" 2>&1 </dev/null
+        status=$?
+        if ((status == 0)); then
+            echo "ok   $name ($((SECONDS - t0)) s)"
+            ((passed++))
+        elif ((status == 77)); then
+            echo "skip $name: $(grep -m1 '^SKIP' "$logs/$name.log")"
+        else
+            echo "FAIL $name ($((SECONDS - t0)) s, status $status), see $logs/$name.log"
+            grep -E '^FAIL' "$logs/$name.log" | head -10 | sed 's/^/     /'
+            ((failed++))
+        fi
+        grep '^SKIPPED' "$logs/$name.log" | sed "s/^/     $name: /"
+    done
+}
+
 check configure configure
 check build cmake --build "$build" -j"$jobs"
 if ((failed == 0)); then
     unit_tests
+    cli_scripts
     check cli-bytes cli_bytes
     check sim-interrupt sim_interrupt
 fi

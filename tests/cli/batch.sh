@@ -86,7 +86,7 @@ run 0 --lang en batch "$work/inventory.csv" --jobs 8 --reset --csv -o "$work/res
 took_ms=$((($(date +%s%N) - start) / 1000000))
 echo "batch of $count devices with --jobs 8 and --reset took ${took_ms} ms"
 ((took_ms < 60000)) || fail "batch took ${took_ms} ms"
-[[ $(stat -c %a "$work/results.csv") == 600 ]] || fail "batch results are not mode 600"
+mode_is 600 "$work/results.csv" || fail "batch results are not mode 600"
 grep -q "$count rows: $count succeeded, 0 failed, $count changed, $count verified" "$work/err" ||
     fail "batch summary: $(cat "$work/err")"
 (($(grep -c ',applied,' "$work/results.csv") == count)) || fail "batch: not every row applied"
@@ -120,7 +120,7 @@ run 0 batch "$work/inventory.csv" --jobs 8 --reset -o "$work/results.csv" "${opt
     fail "batch again"
 (($(grep -c ": write " "$work/sim.log") == before)) || fail "batch again wrote"
 (($(grep -c $'\tunchanged\t' "$work/results.csv") == count)) || fail "batch again: not unchanged"
-[[ $(stat -c %a "$work/results.csv") == 640 ]] || fail "a results file saved over lost its mode"
+mode_is 640 "$work/results.csv" || fail "a results file saved over lost its mode"
 
 # --- one failing row does not stop the others; the status says some failed
 {
@@ -136,9 +136,9 @@ grep -q "3 行：2 成功，1 失败" "$work/out" || fail "batch summary line (-
 
 # --- read -o and image build create files readable by their owner only
 run 0 read --ip "$net.102" --kind user -o "$work/saved.inf" --bind "$net.200"
-[[ $(stat -c %a "$work/saved.inf") == 600 ]] || fail "read -o: file is not mode 600"
+mode_is 600 "$work/saved.inf" || fail "read -o: file is not mode 600"
 run 0 image build "$work/saved.inf" -o "$work/saved.img"
-[[ $(stat -c %a "$work/saved.img") == 600 ]] || fail "image build: file is not mode 600"
+mode_is 600 "$work/saved.img" || fail "image build: file is not mode 600"
 
 if [[ $failures -ne 0 ]]; then
     echo "$failures failure(s)"

@@ -55,11 +55,27 @@ start_sim() {
     fail "simulator on $net.$host did not come up"
 }
 
-# bound PORT: waits (bounded) until someone listens on UDP $net.1:PORT.
+# bound PORT: waits (bounded) until someone listens on UDP $net.1:PORT (under Wine, which binds
+# a loopback UDP socket to every address: on 0.0.0.0:PORT).
 bound() {
     for _ in $(seq 1 300); do
-        ss -Hlun "src $net.1:$1" 2>/dev/null | grep -q . && return 0
+        ss -Hlun "sport = :$1" 2>/dev/null | grep -qE "($net.1|0\.0\.0\.0[^ ]*):$1 " && return 0
         sleep 0.01
     done
     return 1
+}
+
+# The programs under test are Windows ones run through Wine (tools/test-windows.sh says so).
+# There a datagram leaves from 127.0.0.1 whatever loopback address its socket was bound to, and a
+# file has an access list for its owner instead of permission bits (the unit tests check it).
+windows_programs() { [[ ${KVT_WINDOWS_PROGRAMS:-} == 1 ]]; }
+
+# mode_is MODE FILE: the file's permission bits are MODE (not asked of Windows programs).
+mode_is() {
+    windows_programs || [[ $(stat -c %a "$2" 2>/dev/null) == "$1" ]]
+}
+
+# sent_from ADDRESS: the address a datagram from a socket bound to ADDRESS comes from.
+sent_from() {
+    if windows_programs; then echo 127.0.0.1; else echo "$1"; fi
 }

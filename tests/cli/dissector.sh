@@ -25,7 +25,10 @@ prefs=(-o "kvt275r.discovery_port:$discovery_port" -o "kvt275r.config_port:$devi
 # Capture our block's traffic on the three ports (and list it as it comes, to know when the
 # capture runs); SIGINT at the end flushes the file.
 ports="udp port $discovery_port or tcp port $device_port or udp port $report_port"
-tshark -i lo -n -l -P -f "net $net.0/24 and ($ports)" -w "$work/capture.pcapng" \
+hosts="net $net.0/24"
+# Under Wine datagrams leave from 127.0.0.1, and the replies go back there.
+windows_programs && hosts+=" or host 127.0.0.1"
+tshark -i lo -n -l -P -f "($hosts) and ($ports)" -w "$work/capture.pcapng" \
     >"$work/live.txt" 2>"$work/tshark.log" &
 capture=$!
 sims+=("$capture")
@@ -129,7 +132,7 @@ expect "reply of GW-1" "kvt275r.message == \"discovery reply\" && kvt275r.ip == 
     "网关-1|02:00:00:00:00:21|KVT-275R|134103|1.10|1|1|1"
 expect "reply of the other product" "kvt275r.message == \"discovery reply\" && kvt275r.ip == $net.4" \
     "$reply" "OTHER|02:00:00:00:00:23|other product|30103|1.0|0|0|0"
-[[ $(count "kvt275r.message == \"discovery reply\" && ip.dst == $net.201") -ge 5 ]] ||
+[[ $(count "kvt275r.message == \"discovery reply\" && ip.dst == $(sent_from "$net.201")") -ge 5 ]] ||
     fail "expected the broadcast's 4 replies and the search by IP's one"
 
 # Password checks: both kinds, accepted, and the wrong one rejected.

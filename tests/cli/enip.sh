@@ -124,8 +124,14 @@ elif [[ ! -f /usr/share/nmap/scripts/enip-info.nse ]]; then
     skipped+=("nmap: no enip-info script")
 else
     scans=(-sT)
-    # A UDP scan needs raw sockets.
-    if [[ $(id -u) == 0 ]]; then scans+=(-sU); else skipped+=("nmap -sU: needs root"); fi
+    # A UDP scan needs raw sockets, and a reply from the address asked (Wine sends from 127.0.0.1).
+    if [[ $(id -u) != 0 ]]; then
+        skipped+=("nmap -sU: needs root")
+    elif windows_programs; then
+        skipped+=("nmap -sU: under Wine the reply comes from 127.0.0.1, not the device's address")
+    else
+        scans+=(-sU)
+    fi
     for scan in "${scans[@]}"; do
         nmap -n -Pn "$scan" -p 44818 --script enip-info "$net.2" >"$work/nmap.out" 2>&1
         for field in "productName: GW-1" "productCode: 3031" "revision: 2.5" \

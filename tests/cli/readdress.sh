@@ -74,7 +74,7 @@ readdress 3 13 --password 1234
 readdress 4 14
 verify "after the reset"
 for f in gw1 gw2; do
-    [[ $(stat -c %a "$work/$f.json" 2>/dev/null) == 600 ]] || fail "$f.json is not mode 600"
+    mode_is 600 "$work/$f.json" || fail "$f.json is not mode 600"
 done
 [[ ! -e $work/gw3.json ]] || fail "GW-3 wrote a state file for a write it ignored"
 

@@ -66,7 +66,7 @@ forced gateway '"gateway":"10.0.0.1",'
 
 # Every refused attempt ran before the writes above, all of which the simulator logged: a
 # query from a refused attempt would stand in the log by now.
-grep -q "discovery query from $net.200" "$work/sim.log" || fail "simulator log: nothing logged"
+grep -q "discovery query from $(sent_from "$net.200")" "$work/sim.log" || fail "simulator log: nothing logged"
 grep -q "$net.210" "$work/sim.log" && fail "a refused write sent something: $(grep "$net.210" "$work/sim.log")"
 
 if [[ $failures -ne 0 ]]; then
