@@ -70,6 +70,30 @@ bool waitFor(int fd, short events, Deadline deadline, const WakeEvent* wake) {
     return ready > 0;
 }
 
+// One datagram's header: the peer's address, one buffer, and room for control messages.
+msghdr messageOf(sockaddr_in& peer, iovec& data, std::span<std::uint8_t> control) {
+    msghdr message{};
+    message.msg_name = &peer;
+    message.msg_namelen = sizeof peer;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control.data();
+    message.msg_controllen = control.size();
+    return message;
+}
+
+// The IP_PKTINFO a received datagram carries (when its socket asked for it).
+std::optional<in_pktinfo> packetInfo(msghdr& message) {
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            return info;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 struct DatagramBatch::Headers {
@@ -92,15 +116,8 @@ DatagramBatch::DatagramBatch(std::size_t capacity, std::size_t datagramSize)
 DatagramBatch::~DatagramBatch() = default;
 
 unsigned DatagramBatch::interfaceIndex(std::size_t i) const {
-    msghdr& header = m_headers->headers[i].msg_hdr;
-    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
-        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-            in_pktinfo info{};
-            std::memcpy(&info, CMSG_DATA(c), sizeof info);
-            return static_cast<unsigned>(info.ipi_ifindex);
-        }
-    }
-    return 0;
+    const auto info = packetInfo(m_headers->headers[i].msg_hdr);
+    return info ? static_cast<unsigned>(info->ipi_ifindex) : 0;
 }
 
 std::optional<std::chrono::system_clock::time_point> DatagramBatch::arrival(std::size_t i) const {
@@ -297,13 +314,7 @@ long sendWithPacketInfo(int fd, std::span<const std::uint8_t> bytes, const Endpo
     sockaddr_in target = socketAddress(to);
     iovec data{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
     alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr message{};
-    message.msg_name = &target;
-    message.msg_namelen = sizeof target;
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
+    msghdr message = messageOf(target, data, control);
     cmsghdr* c = CMSG_FIRSTHDR(&message);
     c->cmsg_level = IPPROTO_IP;
     c->cmsg_type = IP_PKTINFO;
@@ -355,25 +366,13 @@ long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from,
     sockaddr_in sender{};
     iovec data{buffer.data(), buffer.size()};
     alignas(cmsghdr) std::uint8_t control[kControlSize] = {};
-    msghdr message{};
-    message.msg_name = &sender;
-    message.msg_namelen = sizeof sender;
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
+    msghdr message = messageOf(sender, data, control);
     const auto n = retryOnInterrupt([&] { return ::recvmsg(fdOf(m_handle), &message, 0); });
     if (n < 0) return -1;
     if (from) *from = endpointOf(sender);
     if (destination) {
-        *destination = 0;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
-            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-                in_pktinfo info{};
-                std::memcpy(&info, CMSG_DATA(c), sizeof info);
-                *destination = info.ipi_addr.s_addr;
-            }
-        }
+        const auto info = packetInfo(message);
+        *destination = info ? info->ipi_addr.s_addr : 0;
     }
     return static_cast<long>(n);
 }

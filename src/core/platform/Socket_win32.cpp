@@ -350,6 +350,17 @@ long Socket::sendTo(std::span<const std::uint8_t> bytes, const Endpoint& to) {
 
 namespace {
 
+// One datagram's header: the peer's address, one buffer, and room for control messages.
+WSAMSG messageOf(sockaddr_in& peer, WSABUF& data, std::span<char> control) {
+    WSAMSG message{};
+    message.name = reinterpret_cast<sockaddr*>(&peer);
+    message.namelen = sizeof peer;
+    message.lpBuffers = &data;
+    message.dwBufferCount = 1;
+    message.Control = {static_cast<ULONG>(control.size()), control.data()};
+    return message;
+}
+
 // A datagram with its own IP_PKTINFO: by interface `index`, or from local address `source`.
 long sendWithPacketInfo(SOCKET s, std::span<const std::uint8_t> bytes, const Endpoint& to,
                         unsigned index, std::uint32_t source) {
@@ -362,12 +373,7 @@ long sendWithPacketInfo(SOCKET s, std::span<const std::uint8_t> bytes, const End
     WSABUF data{static_cast<ULONG>(bytes.size()),
                 reinterpret_cast<CHAR*>(const_cast<std::uint8_t*>(bytes.data()))};
     alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
-    WSAMSG message{};
-    message.name = reinterpret_cast<sockaddr*>(&target);
-    message.namelen = sizeof target;
-    message.lpBuffers = &data;
-    message.dwBufferCount = 1;
-    message.Control = {sizeof control, control};
+    WSAMSG message = messageOf(target, data, control);
     WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message);
     c->cmsg_level = IPPROTO_IP;
     c->cmsg_type = IP_PKTINFO;
@@ -397,12 +403,7 @@ long receiveWithPacketInfo(SOCKET s, std::span<std::uint8_t> buffer, ReceivedInf
     sockaddr_in sender{};
     WSABUF data{static_cast<ULONG>(buffer.size()), reinterpret_cast<CHAR*>(buffer.data())};
     alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
-    WSAMSG message{};
-    message.name = reinterpret_cast<sockaddr*>(&sender);
-    message.namelen = sizeof sender;
-    message.lpBuffers = &data;
-    message.dwBufferCount = 1;
-    message.Control = {sizeof control, control};
+    WSAMSG message = messageOf(sender, data, control);
     DWORD received = 0;
     if (receiveMessage(s, &message, &received, nullptr, nullptr) != 0) {
         if (::WSAGetLastError() != WSAEMSGSIZE) return -1;
