@@ -25,6 +25,9 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "wine-env: making $WINEPREFIX (once)" >&2
     # The server that wineboot starts writes to this log, never to a caller's pipes.
     wineboot -i >"$kvt_win_deps/wineboot.log" 2>&1 </dev/null
+    # wineboot's server lingers a few seconds: the persistent one below would find it running and
+    # return, and every later program would start a server and Wine's services of its own.
+    wineserver -w
 fi
 # -p: the server stays until `wineserver -k`, so programs start without a server start-up; when
 # one runs already this returns at once.
