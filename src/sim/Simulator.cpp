@@ -588,8 +588,7 @@ void Simulator::Impl::discoveryLoop() {
             Endpoint from;
             std::uint32_t destination = 0;
             std::uint32_t source = 0;
-            const long n = sharedUdp ? socket.receiveFrom(buffer, &from, &destination)
-                                     : socket.receiveFrom(buffer, &from);
+            const long n = socket.receiveFrom(buffer, &from, &destination);
             if (n < 0) continue;
             if (sharedUdp && (only = addressedDevices(destination, source)) == kNoDevice) continue;
             const std::string sender = from.text();
@@ -736,8 +735,7 @@ void Simulator::Impl::enipLoop() {
             Endpoint from;
             std::uint32_t destination = 0;
             std::uint32_t source = 0;
-            const long n = sharedUdp ? socket.receiveFrom(buffer, &from, &destination)
-                                     : socket.receiveFrom(buffer, &from);
+            const long n = socket.receiveFrom(buffer, &from, &destination);
             if (n < 0) continue;
             const std::span<const std::uint8_t> message(buffer, static_cast<std::size_t>(n));
             const auto header = kvt::enip::parseHeader(message);

@@ -98,10 +98,10 @@ public:
     // Bytes received, 0 when the peer closed, -1 on failure or time-out. `dontWait`: -1 with
     // SystemError::last().wouldBlock() at once when nothing is queued.
     long receive(std::span<std::uint8_t> buffer, bool dontWait = false);
-    long receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from);
-    // The same, also telling the address the datagram was sent to (one of ours, or a
-    // broadcast address); needs setReceiveInterface(), else `destination` is 0.
-    long receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from, std::uint32_t* destination);
+    // `destination`, when given, gets the address the datagram was sent to (one of ours, or a
+    // broadcast address); it needs setReceiveInterface(), else it is 0.
+    long receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from,
+                     std::uint32_t* destination = nullptr);
     // Whatever datagrams are queued, up to the batch's capacity, without waiting: their number
     // (0 when none is queued), or -1 when the receive failed.
     long receiveQueued(DatagramBatch& batch);

@@ -348,18 +348,6 @@ long Socket::receive(std::span<std::uint8_t> buffer, bool dontWait) {
         [&] { return ::recv(fdOf(m_handle), buffer.data(), buffer.size(), flags); }));
 }
 
-long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from) {
-    if (!valid()) return -1;
-    sockaddr_in sender{};
-    socklen_t length = sizeof sender;
-    const auto n = retryOnInterrupt([&] {
-        return ::recvfrom(fdOf(m_handle), buffer.data(), buffer.size(), 0,
-                          reinterpret_cast<sockaddr*>(&sender), &length);
-    });
-    if (n >= 0 && from) *from = endpointOf(sender);
-    return static_cast<long>(n);
-}
-
 long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from,
                          std::uint32_t* destination) {
     if (!valid()) return -1;

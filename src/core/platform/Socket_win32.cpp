@@ -447,18 +447,6 @@ long Socket::receive(std::span<std::uint8_t> buffer, bool dontWait) {
     return n == SOCKET_ERROR ? cutDatagram(n, buffer.size()) : n;
 }
 
-long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from) {
-    if (!valid()) return -1;
-    sockaddr_in sender{};
-    int length = sizeof sender;
-    const long n = cutDatagram(::recvfrom(sockOf(m_handle), reinterpret_cast<char*>(buffer.data()),
-                                          static_cast<int>(buffer.size()), 0,
-                                          reinterpret_cast<sockaddr*>(&sender), &length),
-                               buffer.size());
-    if (n >= 0 && from) *from = endpointOf(sender);
-    return n;
-}
-
 long Socket::receiveFrom(std::span<std::uint8_t> buffer, Endpoint* from,
                          std::uint32_t* destination) {
     if (!valid()) return -1;
